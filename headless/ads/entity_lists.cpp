@@ -1,0 +1,472 @@
+// Entity lists: entget, entmake, entmod, entdel, walking, handles, tables.
+#include <map>
+#include <unordered_set>
+
+#include "headless/ads/resbuf_util.h"
+#include "headless/ads/session.h"
+#include "headless/db/database_impl.h"
+#include "headless/db/tags.h"
+#include "host/adslib.h"
+#include "platform/codepage.h"
+
+using qd::ads::RbList;
+using qd::db::Tag;
+using qd::db::TagFiler;
+using qd::db::Tags;
+
+Acad::ErrorStatus acdbGetObjectId(AcDbObjectId& id, const ads_name name) {
+  id.setNull();
+  if (!name) return Acad::eInvalidAdsName;
+  auto* stub = reinterpret_cast<AcDbStub*>(name[0]);
+  if (!stub || name[1] != 0 || !qd::db::isLiveStub(stub)) return Acad::eInvalidAdsName;
+  id = AcDbObjectId(stub);
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus acdbGetAdsName(ads_name name, AcDbObjectId id) {
+  name[0] = id.asOldId();
+  name[1] = 0;
+  return id.isNull() ? Acad::eNullObjectId : Acad::eOk;
+}
+
+namespace qd::ads {
+
+// The DXF name an object is filed under.
+std::u16string dxfNameOf(const AcDbObject* obj) {
+  if (auto* u = AcDbUnknownEntity::cast(obj)) return u->originalDxfName();
+  return obj->isA()->dxfName();
+}
+
+Tags objectTags(const AcDbObject* obj) {
+  TagFiler f(obj->database());
+  obj->dxfOutFields(&f);
+  return std::move(f.tags());
+}
+
+}  // namespace qd::ads
+
+resbuf* acdbEntGetX(const ads_name ent, const resbuf* apps) {
+  AcDbObjectId id;
+  if (acdbGetObjectId(id, ent) != Acad::eOk || !id.isValid() || id.isErased()) return nullptr;
+  const AcDbObject* obj = id.stub()->object;
+  RbList list(acutBuildList(-1, ent, 0, qd::ads::dxfNameOf(obj).c_str(), 0));
+  if (!obj->ownerId().isNull()) {
+    ads_name owner;
+    acdbGetAdsName(owner, obj->ownerId());
+    qd::ads::append(list.get(), acutBuildList(330, owner, 0));
+  }
+  ACHAR handle[20];
+  id.handle().getIntoAsciiBuffer(handle);
+  qd::ads::append(list.get(), acutBuildList(5, handle, 0));
+  for (const Tag& t : qd::ads::objectTags(obj)) qd::ads::append(list.get(), qd::db::tagToResbuf(t));
+  if (apps) {
+    std::u16string pattern;
+    for (const resbuf* a = apps; a; a = a->rbnext) {
+      if (a->restype != RTSTR || !a->resval.rstring) continue;
+      if (!pattern.empty()) pattern += u",";
+      pattern += a->resval.rstring;
+    }
+    if (resbuf* xd = qd::ads::xdataOfApps(AcDbObjectAccess::xdata(const_cast<AcDbObject*>(obj)), pattern)) {
+      qd::ads::append(list.get(), acutNewRb(-3));
+      qd::ads::append(list.get(), xd);
+    }
+  }
+  return list.release();
+}
+
+resbuf* acdbEntGet(const ads_name ent) { return acdbEntGetX(ent, nullptr); }
+
+namespace {
+
+struct SplitList {
+  std::u16string type;
+  Tags data;
+  resbuf* xdata = nullptr;  // borrowed from the input list
+  AcDbObjectId self;
+  bool ok = true;
+};
+
+// Separates an entity list into its type, its data groups and its extended data.
+SplitList splitList(const resbuf* list) {
+  SplitList s;
+  for (const resbuf* rb = list; rb; rb = rb->rbnext) {
+    switch (rb->restype) {
+      case -1:
+        acdbGetObjectId(s.self, rb->resval.rlname);
+        continue;
+      case 0:
+        if (!rb->resval.rstring) s.ok = false;
+        else s.type = qd::text::toUpper(rb->resval.rstring);
+        continue;
+      case -3: s.xdata = rb->rbnext; return s;
+      case 5:
+      case 330:
+      case 360:
+      case 102:
+      case -2:
+      case -4:
+        continue;
+    }
+    Tag t;
+    if (!qd::db::resbufToTag(*rb, t)) {
+      s.ok = false;
+      return s;
+    }
+    s.data.push_back(std::move(t));
+  }
+  return s;
+}
+
+// Creates any layer the list names, as the host does for entmake.
+void ensureLayer(AcDbDatabase* db, const Tags& data) {
+  for (const Tag& t : data) {
+    if (t.code != 8 || t.str.empty()) continue;
+    auto* d = db->impl();
+    if (!d->recordId(d->layerTable, t.str).isNull()) continue;
+    AcDbLayerTable* table = nullptr;
+    if (db->getLayerTable(table, AcDb::kForWrite) != Acad::eOk) continue;
+    auto* rec = new AcDbLayerTableRecord();
+    if (rec->setName(t.str.c_str()) != Acad::eOk || table->add(rec) != Acad::eOk) delete rec;
+    table->close();
+  }
+}
+
+bool referencesExist(AcDbDatabase* db, const AcDbEntity* ent) {
+  auto* d = db->impl();
+  const std::u16string lt = qd::text::toUpper(ent->linetype());
+  if (lt != u"BYLAYER" && lt != u"BYBLOCK" && d->recordId(d->linetypeTable, ent->linetype()).isNull()) return false;
+  if (auto* text = AcDbText::cast(ent); text && d->recordId(d->textStyleTable, text->textStyleName()).isNull())
+    return false;
+  if (auto* ref = AcDbBlockReference::cast(ent); ref && ref->blockTableRecord().isNull()) return false;
+  return true;
+}
+
+int appendToSpace(AcDbDatabase* db, AcDbEntity* ent, AcDbObjectId space, AcDbObjectId& id) {
+  AcDbBlockTableRecord* btr = nullptr;
+  if (acdbOpenObject(btr, space, AcDb::kForWrite) != Acad::eOk) return RTERROR;
+  const Acad::ErrorStatus es = btr->appendAcDbEntity(id, ent);
+  btr->close();
+  return es == Acad::eOk ? RTNORM : RTERROR;
+}
+
+}  // namespace
+
+int acdbEntMakeX(const resbuf* list, ads_name result) {
+  AcDbDatabase* db = acdbCurDwg();
+  if (!db || !list) return RTERROR;
+  SplitList s = splitList(list);
+  if (!s.ok || s.type.empty()) return RTERROR;
+  auto& session = qd::ads::session();
+
+  // A block definition: BLOCK opens it, entities go into it, ENDBLK adds it.
+  if (s.type == u"BLOCK") {
+    auto* btr = new AcDbBlockTableRecord();
+    TagFiler f(db, s.data);
+    btr->dxfInFields(&f);
+    session.pendingBlock.reset(btr);
+    return RTNORM;
+  }
+  if (s.type == u"ENDBLK") {
+    if (!session.pendingBlock) return RTERROR;
+    AcDbBlockTable* table = nullptr;
+    if (db->getBlockTable(table, AcDb::kForWrite) != Acad::eOk) return RTERROR;
+    AcDbBlockTableRecord* btr = session.pendingBlock.release();
+    AcDbObjectId btrId;
+    const Acad::ErrorStatus es = table->add(btrId, btr);
+    table->close();
+    if (es != Acad::eOk) {
+      delete btr;
+      session.pendingEntities.clear();
+      return RTERROR;
+    }
+    AcDbBlockTableRecord* open = nullptr;
+    acdbOpenObject(open, btrId, AcDb::kForWrite);
+    for (auto& e : session.pendingEntities) open->appendAcDbEntity(e.release());
+    session.pendingEntities.clear();
+    open->close();
+    if (result) acdbGetAdsName(result, btrId);
+    return RTNORM;
+  }
+
+  AcRxClass* cls = acrxFindClassByDxfName(s.type.c_str());
+  if (!cls || !cls->isDerivedFrom(AcDbEntity::desc())) return RTERROR;
+  std::unique_ptr<AcDbEntity> ent(AcDbEntity::cast(cls->create()));
+  if (!ent) return RTERROR;
+  ent->setDatabaseDefaults(db);
+  ensureLayer(db, s.data);
+  TagFiler f(db, s.data);
+  if (ent->dxfInFields(&f) != Acad::eOk || !referencesExist(db, ent.get())) return RTERROR;
+  if (s.xdata && ent->setXData(s.xdata) != Acad::eOk) return RTERROR;
+  for (const resbuf* rb = s.xdata; rb; rb = rb->rbnext)
+    if (rb->restype == 1001 && db->impl()->recordId(db->impl()->regAppTable, rb->resval.rstring).isNull())
+      return RTERROR;
+
+  // Complex entities collect their attributes or vertices until SEQEND.
+  if (s.type == u"ATTRIB" || s.type == u"VERTEX") {
+    if (!session.pendingComplex) return RTERROR;
+    AcDbObjectId unused;
+    if (auto* ref = AcDbBlockReference::cast(session.pendingComplex.get()))
+      return ref->appendAttribute(unused, AcDbAttribute::cast(ent.release())) == Acad::eOk ? RTNORM : RTERROR;
+    if (auto* pl = AcDb2dPolyline::cast(session.pendingComplex.get()))
+      return pl->appendVertex(unused, AcDb2dVertex::cast(ent.release())) == Acad::eOk ? RTNORM : RTERROR;
+    return RTERROR;
+  }
+  if (s.type == u"SEQEND") {
+    if (!session.pendingComplex) return RTERROR;
+    ent.reset(session.pendingComplex.release());
+  } else {
+    bool hasSubs = s.type == u"POLYLINE";
+    for (const Tag& t : s.data)
+      if (t.code == 66 && t.integer == 1) hasSubs = true;
+    if (hasSubs) {
+      session.pendingComplex = std::move(ent);
+      return RTNORM;
+    }
+  }
+  if (session.pendingBlock) {
+    session.pendingEntities.push_back(std::move(ent));
+    return RTNORM;
+  }
+  AcDbObjectId id;
+  AcDbEntity* raw = ent.release();
+  if (appendToSpace(db, raw, db->currentSpaceId(), id) != RTNORM) {
+    delete raw;
+    return RTERROR;
+  }
+  if (result) acdbGetAdsName(result, id);
+  return RTNORM;
+}
+
+int acdbEntMake(const resbuf* list) { return acdbEntMakeX(list, nullptr); }
+
+int acdbEntMod(const resbuf* list) {
+  if (!list) return RTERROR;
+  SplitList s = splitList(list);
+  if (!s.ok || s.self.isNull()) return RTERROR;
+  AcDbObject* obj = nullptr;
+  if (acdbOpenObject(obj, s.self, AcDb::kForWrite) != Acad::eOk) return RTERROR;
+  if (!s.type.empty() && s.type != qd::text::toUpper(qd::ads::dxfNameOf(obj))) {
+    obj->close();
+    return RTERROR;
+  }
+  if (AcDbEntity::cast(obj)) ensureLayer(obj->database(), s.data);
+  TagFiler f(obj->database(), s.data);
+  Acad::ErrorStatus es = obj->dxfInFields(&f);
+  if (es == Acad::eOk && s.xdata) es = obj->setXData(s.xdata);
+  obj->close();
+  return es == Acad::eOk ? RTNORM : RTERROR;
+}
+
+int acdbEntDel(const ads_name ent) {
+  AcDbObjectId id;
+  if (acdbGetObjectId(id, ent) != Acad::eOk) return RTERROR;
+  AcDbEntity* e = nullptr;
+  if (acdbOpenObject(e, id, AcDb::kForWrite, true) != Acad::eOk) return RTERROR;
+  // Entities that belong to a complex entity go with their owner.
+  if (AcDbAttribute::cast(e) || AcDb2dVertex::cast(e) || AcDbSequenceEnd::cast(e)) {
+    e->close();
+    return RTERROR;
+  }
+  const Acad::ErrorStatus es = e->erase(!e->isErased());
+  e->close();
+  return es == Acad::eOk ? RTNORM : RTERROR;
+}
+
+int acdbEntUpd(const ads_name ent) {
+  AcDbObjectId id;
+  return acdbGetObjectId(id, ent) == Acad::eOk && id.isValid() ? RTNORM : RTERROR;
+}
+
+namespace {
+// Main entities in drawing order: model space, then paper space.
+std::vector<AcDbObjectId> mainEntities(AcDbDatabase* db) {
+  std::vector<AcDbObjectId> out;
+  for (AcDbObjectId space : {db->modelSpaceId(), db->paperSpaceId()}) {
+    auto* btr = AcDbBlockTableRecord::cast(db->impl()->peek(space));
+    if (!btr) continue;
+    for (const auto& id : btr->entityIds())
+      if (!id.isErased()) out.push_back(id);
+  }
+  return out;
+}
+}  // namespace
+
+int acdbEntLast(ads_name result) {
+  AcDbDatabase* db = acdbCurDwg();
+  if (!db) return RTERROR;
+  AcDbObjectId best;
+  for (AcDbObjectId space : {db->modelSpaceId(), db->paperSpaceId()}) {
+    auto* btr = AcDbBlockTableRecord::cast(db->impl()->peek(space));
+    if (!btr) continue;
+    const auto& ids = btr->entityIds();
+    for (auto it = ids.rbegin(); it != ids.rend(); ++it)
+      if (!it->isErased()) {
+        if (best.isNull() || best.handle() < it->handle()) best = *it;
+        break;
+      }
+  }
+  if (best.isNull()) return RTERROR;
+  acdbGetAdsName(result, best);
+  return RTNORM;
+}
+
+int acdbEntNext(const ads_name ent, ads_name result) {
+  AcDbDatabase* db = acdbCurDwg();
+  if (!db) return RTERROR;
+  auto* d = db->impl();
+  if (!ent || ads_name_nil(ent)) {
+    const auto all = mainEntities(db);
+    if (all.empty()) return RTERROR;
+    acdbGetAdsName(result, all.front());
+    return RTNORM;
+  }
+  AcDbObjectId id;
+  if (acdbGetObjectId(id, ent) != Acad::eOk || !id.isValid()) return RTERROR;
+  AcDbObject* obj = d->peek(id);
+  // Into a complex entity's attributes or vertices, then its SEQEND.
+  if (auto* complex = AcDbComplexEntity::cast(obj)) {
+    const AcDbObjectIdArray owned = complex->ownedIds();
+    if (!owned.isEmpty()) {
+      acdbGetAdsName(result, owned[0]);
+      return RTNORM;
+    }
+  }
+  if (auto* owner = AcDbComplexEntity::cast(d->peek(obj->ownerId()))) {
+    const AcDbObjectIdArray owned = owner->ownedIds();
+    int i;
+    if (owned.find(id, i) && i + 1 < owned.length()) {
+      acdbGetAdsName(result, owned[i + 1]);
+      return RTNORM;
+    }
+    id = owner->objectId();
+  }
+  // The next main entity after this one.
+  auto* space = AcDbBlockTableRecord::cast(d->peek(d->peek(id)->ownerId()));
+  if (!space) return RTERROR;
+  bool found = false;
+  for (AcDbObjectId s : {db->modelSpaceId(), db->paperSpaceId()}) {
+    auto* btr = AcDbBlockTableRecord::cast(d->peek(s));
+    if (!btr) continue;
+    const auto& ids = btr->entityIds();
+    size_t start = 0;
+    if (!found) {
+      if (btr != space) continue;
+      auto it = std::find(ids.begin(), ids.end(), id);
+      if (it == ids.end()) return RTERROR;
+      start = static_cast<size_t>(it - ids.begin()) + 1;
+      found = true;
+    }
+    for (size_t i = start; i < ids.size(); ++i)
+      if (!ids[i].isErased()) {
+        acdbGetAdsName(result, ids[i]);
+        return RTNORM;
+      }
+  }
+  return RTERROR;
+}
+
+int acdbHandEnt(const ACHAR* handle, ads_name result) {
+  AcDbDatabase* db = acdbCurDwg();
+  if (!db || !handle) return RTERROR;
+  const AcDbHandle h(handle);
+  AcDbObjectId id;
+  if (h.isNull() || db->getAcDbObjectId(id, false, h) != Acad::eOk || !id.isValid()) return RTERROR;
+  acdbGetAdsName(result, id);
+  return RTNORM;
+}
+
+namespace {
+AcDbObjectId tableByName(AcDbDatabase* db, std::u16string name) {
+  auto* d = db->impl();
+  name = qd::text::toUpper(name);
+  if (name == u"LAYER") return d->layerTable;
+  if (name == u"LTYPE") return d->linetypeTable;
+  if (name == u"STYLE") return d->textStyleTable;
+  if (name == u"DIMSTYLE") return d->dimStyleTable;
+  if (name == u"APPID") return d->regAppTable;
+  if (name == u"UCS") return d->ucsTable;
+  if (name == u"VPORT") return d->viewportTable;
+  if (name == u"VIEW") return d->viewTable;
+  if (name == u"BLOCK") return d->blockTable;
+  return AcDbObjectId();
+}
+
+resbuf* recordList(AcDbDatabase* db, AcDbObjectId recId) {
+  auto* rec = AcDbSymbolTableRecord::cast(db->impl()->peek(recId));
+  if (!rec) return nullptr;
+  if (auto* btr = AcDbBlockTableRecord::cast(rec)) {
+    const AcGePoint3d o = btr->origin();
+    const double origin[3] = {o.x, o.y, o.z};
+    RbList list(acutBuildList(0, u"BLOCK", 2, btr->nameConst(), 70, static_cast<int>(btr->flags()), 10, origin, 0));
+    for (const auto& id : btr->entityIds())
+      if (!id.isErased()) {
+        ads_name first;
+        acdbGetAdsName(first, id);
+        qd::ads::append(list.get(), acutBuildList(-2, first, 0));
+        break;
+      }
+    return list.release();
+  }
+  RbList list(acutBuildList(0, qd::ads::dxfNameOf(rec).c_str(), 0));
+  for (const Tag& t : qd::ads::objectTags(rec))
+    if (t.code != 100) qd::ads::append(list.get(), qd::db::tagToResbuf(t));
+  return list.release();
+}
+}  // namespace
+
+resbuf* acdbTblSearch(const ACHAR* table, const ACHAR* name, int setNext) {
+  AcDbDatabase* db = acdbCurDwg();
+  if (!db || !table || !name) return nullptr;
+  const AcDbObjectId tableId = tableByName(db, table);
+  auto* t = AcDbSymbolTable::cast(db->impl()->peek(tableId));
+  AcDbObjectId rec;
+  if (!t || t->getAt(name, rec) != Acad::eOk) return nullptr;
+  if (setNext) {
+    const auto& ids = t->recordIds();
+    auto it = std::find(ids.begin(), ids.end(), rec);
+    qd::ads::session().tableCursor[qd::text::toUpper(table)] = static_cast<size_t>(it - ids.begin()) + 1;
+  }
+  return recordList(db, rec);
+}
+
+resbuf* acdbTblNext(const ACHAR* table, int rewind) {
+  AcDbDatabase* db = acdbCurDwg();
+  if (!db || !table) return nullptr;
+  auto* t = AcDbSymbolTable::cast(db->impl()->peek(tableByName(db, table)));
+  if (!t) return nullptr;
+  size_t& cursor = qd::ads::session().tableCursor[qd::text::toUpper(table)];
+  if (rewind) cursor = 0;
+  const auto& ids = t->recordIds();
+  while (cursor < ids.size()) {
+    const AcDbObjectId id = ids[cursor++];
+    if (!id.isErased()) return recordList(db, id);
+  }
+  return nullptr;
+}
+
+int acdbTblObjName(const ACHAR* table, const ACHAR* name, ads_name result) {
+  AcDbDatabase* db = acdbCurDwg();
+  if (!db || !table || !name) return RTERROR;
+  auto* t = AcDbSymbolTable::cast(db->impl()->peek(tableByName(db, table)));
+  AcDbObjectId rec;
+  if (!t || t->getAt(name, rec) != Acad::eOk) return RTERROR;
+  acdbGetAdsName(result, rec);
+  return RTNORM;
+}
+
+int acdbRegApp(const ACHAR* appName) {
+  AcDbDatabase* db = acdbCurDwg();
+  if (!db || !appName || !*appName) return RTERROR;
+  AcDbRegAppTable* table = nullptr;
+  if (db->getRegAppTable(table, AcDb::kForWrite) != Acad::eOk) return RTERROR;
+  if (table->has(appName)) {
+    table->close();
+    return RTERROR;
+  }
+  auto* rec = new AcDbRegAppTableRecord();
+  Acad::ErrorStatus es = rec->setName(appName);
+  if (es == Acad::eOk) es = table->add(rec);
+  if (es != Acad::eOk) delete rec;
+  table->close();
+  return es == Acad::eOk ? RTNORM : RTERROR;
+}

@@ -1,0 +1,23 @@
+// State of the host session that the ADS functions keep between calls.
+#pragma once
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/dbents.h"
+#include "host/dbsymtb.h"
+
+namespace qd::ads {
+
+struct Session {
+  std::unique_ptr<AcDbBlockTableRecord> pendingBlock;       // entmake of a block definition
+  std::vector<std::unique_ptr<AcDbEntity>> pendingEntities;  // its entities so far
+  std::unique_ptr<AcDbEntity> pendingComplex;                // INSERT or POLYLINE awaiting SEQEND
+  std::map<std::u16string, size_t> tableCursor;              // tblnext positions
+  std::map<std::u16string, resbuf*> lispSymbols;             // acedGetSym / acedPutSym
+  std::vector<std::string> supportPaths;                     // acedFindFile
+};
+Session& session();
+
+}  // namespace qd::ads

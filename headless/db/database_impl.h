@@ -1,0 +1,148 @@
+// The inside of the drawing database: stubs, handle map, header variables, undo.
+#pragma once
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/dbdatabase.h"
+
+class AcDbStub {
+ public:
+  AcDbDatabase* db = nullptr;
+  AcDbHandle handle;
+  AcDbObject* object = nullptr;  // null for a handle referenced before its object exists
+  size_t index = 0;              // creation order within the database
+};
+
+// The database's own access to an object's bookkeeping.
+class AcDbObjectAccess {
+ public:
+  static AcDbStub*& stub(AcDbObject* o) { return o->m_stub; }
+  static AcDbStub* stub(const AcDbObject* o) { return o->m_stub; }
+  static void setErased(AcDbObject* o, bool v) { o->m_erased = v; }
+  static int& readers(AcDbObject* o) { return o->m_readers; }
+  static bool& writer(AcDbObject* o) { return o->m_openForWrite; }
+  static bool& notify(AcDbObject* o) { return o->m_openForNotify; }
+  static void setOwnerRaw(AcDbObject* o, AcDbObjectId id) { o->m_ownerId = id; }
+  static void setExtDict(AcDbObject* o, AcDbObjectId id) { o->m_extDict = id; }
+  static AcDbObjectIdArray& reactors(AcDbObject* o) { return o->m_reactors; }
+  static resbuf*& xdata(AcDbObject* o) { return o->m_xdata; }
+  static bool isOpen(const AcDbObject* o) { return o->m_readers > 0 || o->m_openForWrite || o->m_openForNotify; }
+};
+
+class AcDbSymbolTableAccess {
+ public:
+  static std::vector<AcDbObjectId>& records(AcDbSymbolTable* t) { return t->m_records; }
+  static std::map<std::u16string, AcDbObjectId>& byName(AcDbSymbolTable* t) { return t->m_byName; }
+};
+
+class AcDbBlockAccess {
+ public:
+  static std::vector<AcDbObjectId>& entities(AcDbBlockTableRecord* b) { return b->m_entities; }
+  static void setFrameHandles(AcDbBlockTableRecord* b, AcDbHandle begin, AcDbHandle end) {
+    b->m_beginHandle = begin;
+    b->m_endHandle = end;
+  }
+  static void setBeginLayer(AcDbBlockTableRecord* b, const std::u16string& layer) { b->m_beginLayer = layer; }
+};
+
+class AcDbComplexAccess {
+ public:
+  // Adds the sub-entities appended before the owner joined a database.
+  static void adopt(AcDbComplexEntity* c);
+  static AcDbObjectIdArray& subs(AcDbComplexEntity* c) { return c->m_subs; }
+  static AcDbObjectId& seqEnd(AcDbComplexEntity* c) { return c->m_seqEnd; }
+};
+
+class AcDbBlockReferenceAccess {
+ public:
+  static std::u16string& pendingName(AcDbBlockReference* r) { return r->m_pendingBlockName; }
+};
+
+namespace qd::db {
+
+// A header or session variable's value.
+struct VarValue {
+  short type = RTSHORT;  // RTSHORT, RTLONG, RTREAL, RTSTR, RTPOINT, RT3DPOINT
+  int32_t integer = 0;
+  double real = 0;
+  AcGePoint3d point;
+  std::u16string text;
+  bool operator==(const VarValue& o) const;
+};
+
+struct UndoRecord {
+  enum Kind { Mark, Modified, Created, Variable } kind = Mark;
+  AcDbStub* stub = nullptr;
+  std::string state;  // Modified: the object's filed state before the change
+  std::u16string name;
+  VarValue oldValue;
+};
+
+}  // namespace qd::db
+
+struct AcDbDatabase::Impl {
+  AcDbDatabase* self = nullptr;
+  std::vector<std::unique_ptr<AcDbStub>> stubs;
+  std::unordered_map<uint64_t, AcDbStub*> byHandle;
+  uint64_t nextHandle = 1;
+
+  AcDbObjectId blockTable, layerTable, linetypeTable, textStyleTable, dimStyleTable, regAppTable,
+      ucsTable, viewportTable, viewTable, namedDict, groupDict, modelSpace, paperSpace;
+  std::map<std::u16string, qd::db::VarValue> vars;  // upper-case names
+  std::u16string lastError;
+  std::u16string fileName;
+
+  bool undoRecording = false;
+  std::vector<qd::db::UndoRecord> undo;
+  std::set<AcDbStub*> snapshotSinceMark;
+
+  ~Impl();
+  AcDbStub* newStub(AcDbHandle h);
+  AcDbStub* stubForHandle(AcDbHandle h, bool create);
+  // Gives an object a stub and a handle (a fresh one unless `h` is set).
+  AcDbObjectId add(AcDbObject* obj, AcDbObjectId owner, AcDbHandle h = AcDbHandle());
+  void noteHandle(AcDbHandle h) {
+    if (h.value() >= nextHandle) nextHandle = h.value() + 1;
+  }
+
+  // Variables.
+  const qd::db::VarValue* var(std::u16string_view name) const;
+  void setVar(std::u16string_view name, const qd::db::VarValue& v);
+  int16_t varInt(std::u16string_view name, int16_t fallback = 0) const;
+  double varReal(std::u16string_view name, double fallback = 0) const;
+  std::u16string varText(std::u16string_view name) const;
+
+  // Undo.
+  void recordModified(AcDbObject* obj);
+  void recordCreated(AcDbStub* stub);
+  void undoMark();
+  // Restores the drawing as it was at the last mark; false when there is none.
+  bool undoBack();
+  int undoMarkCount() const;
+
+  // Named record lookups that do not open objects.
+  AcDbObjectId recordId(AcDbObjectId table, std::u16string_view name) const;
+  AcDbObject* peek(AcDbObjectId id) const;  // the object without opening it
+};
+
+namespace qd::db {
+
+// Whether a pointer names a stub of an open database (checks entity names).
+bool isLiveStub(const AcDbStub* stub);
+
+// The database an id or object belongs to, as Impl.
+inline AcDbDatabase::Impl* implOf(AcDbDatabase* db) { return db ? db->impl() : nullptr; }
+
+// Builds the records of a new drawing (spaces, layer 0, styles, linetypes, dictionaries).
+void buildDefaultDrawing(AcDbDatabase* db);
+void setDefaultVariables(AcDbDatabase::Impl* d);
+void registerBuiltinClasses();
+
+// Session-wide state held by the headless host: environment entries and LISP symbols.
+std::map<std::u16string, std::u16string>& environment();
+
+}  // namespace qd::db

@@ -1,0 +1,1048 @@
+// The built-in entities: points, lines, circles, texts, attributes, block
+// references, polylines, and entities of unknown classes.
+#include <algorithm>
+#include <cmath>
+
+#include "headless/ads/resbuf_util.h"
+#include "headless/db/database_impl.h"
+#include "headless/db/filing.h"
+#include "headless/db/tags.h"
+#include "headless/render/font.h"
+#include "host/acgi.h"
+#include "host/adslib.h"
+#include "platform/codepage.h"
+
+using qd::db::implOf;
+using qd::db::readGroups;
+using qd::db::toPoint;
+using qd::db::toVector;
+
+namespace {
+bool isDefaultNormal(const AcGeVector3d& n) { return n.isEqualTo(AcGeVector3d::kZAxis); }
+void writeNormal(AcDbDxfFiler* f, const AcGeVector3d& n) {
+  if (f->includesDefaultValues() || !isDefaultNormal(n)) f->writeVector3d(210, n);
+}
+void writeThickness(AcDbDxfFiler* f, double t) {
+  if (f->includesDefaultValues() || t != 0) f->writeDouble(39, t);
+}
+// A transform's effect on a normal vector.
+AcGeVector3d transformNormal(const AcGeMatrix3d& m, const AcGeVector3d& n) {
+  AcGeVector3d r = m.applyTo(n);
+  if (m.det3() < 0) r = -r;
+  return r.normal();
+}
+}  // namespace
+
+// ---- POINT ----
+Acad::ErrorStatus AcDbPoint::setPosition(const AcGePoint3d& p) {
+  m_pos = p;
+  return Acad::eOk;
+}
+bool AcDbPoint::worldDraw(AcGiWorldDraw* mode) {
+  AcGePoint3d pts[2] = {m_pos, m_pos};
+  return mode->geometry().polyline(2, pts);
+}
+Acad::ErrorStatus AcDbPoint::getGeomExtents(AcDbExtents& e) const {
+  e = AcDbExtents(m_pos, m_pos);
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbPoint::transformBy(const AcGeMatrix3d& m) {
+  m_pos.transformBy(m);
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbPoint::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbEntity::dxfOutFields(f);
+  f->writeString(100, u"AcDbPoint");
+  f->writePoint3d(10, m_pos);
+  writeThickness(f, m_thickness);
+  writeNormal(f, m_normal);
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDbPoint::dxfInFields(AcDbDxfFiler* f) {
+  if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  readGroups(f, [&](const resbuf& rb) {
+    switch (rb.restype) {
+      case 10: m_pos = toPoint(rb); break;
+      case 39: m_thickness = rb.resval.rreal; break;
+      case 210: m_normal = toVector(rb); break;
+    }
+  });
+  return f->filerStatus();
+}
+QD_DEFINE_DWG_VIA_DXF(AcDbPoint)
+
+// ---- LINE ----
+Acad::ErrorStatus AcDbLine::setStartPoint(const AcGePoint3d& p) {
+  m_start = p;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbLine::setEndPoint(const AcGePoint3d& p) {
+  m_end = p;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbLine::setNormal(const AcGeVector3d& n) {
+  if (n.isZeroLength()) return Acad::eInvalidInput;
+  m_normal = n.normal();
+  return Acad::eOk;
+}
+bool AcDbLine::worldDraw(AcGiWorldDraw* mode) {
+  AcGePoint3d pts[2] = {m_start, m_end};
+  return mode->geometry().polyline(2, pts, &m_normal);
+}
+Acad::ErrorStatus AcDbLine::getGeomExtents(AcDbExtents& e) const {
+  e = AcDbExtents();
+  e.addPoint(m_start);
+  e.addPoint(m_end);
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbLine::transformBy(const AcGeMatrix3d& m) {
+  m_start.transformBy(m);
+  m_end.transformBy(m);
+  m_normal = transformNormal(m, m_normal);
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbLine::getOsnapPoints(AcDb::OsnapMode mode, int, const AcGePoint3d& pick, const AcGePoint3d&,
+                                           const AcGeMatrix3d&, AcGePoint3dArray& snaps, AcDbIntArray&) const {
+  switch (mode) {
+    case AcDb::kOsModeEnd:
+      snaps.append(m_start);
+      snaps.append(m_end);
+      return Acad::eOk;
+    case AcDb::kOsModeMid:
+      snaps.append(m_start + (m_end - m_start) * 0.5);
+      return Acad::eOk;
+    case AcDb::kOsModeNear: {
+      const AcGeVector3d d = m_end - m_start;
+      const double len2 = d.lengthSqrd();
+      double t = len2 > 0 ? (pick - m_start).dotProduct(d) / len2 : 0;
+      t = t < 0 ? 0 : t > 1 ? 1 : t;
+      snaps.append(m_start + d * t);
+      return Acad::eOk;
+    }
+    default: return Acad::eOk;
+  }
+}
+Acad::ErrorStatus AcDbLine::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbEntity::dxfOutFields(f);
+  f->writeString(100, u"AcDbLine");
+  writeThickness(f, m_thickness);
+  f->writePoint3d(10, m_start);
+  f->writePoint3d(11, m_end);
+  writeNormal(f, m_normal);
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDbLine::dxfInFields(AcDbDxfFiler* f) {
+  if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  readGroups(f, [&](const resbuf& rb) {
+    switch (rb.restype) {
+      case 10: m_start = toPoint(rb); break;
+      case 11: m_end = toPoint(rb); break;
+      case 39: m_thickness = rb.resval.rreal; break;
+      case 210: m_normal = toVector(rb); break;
+    }
+  });
+  return f->filerStatus();
+}
+QD_DEFINE_DWG_VIA_DXF(AcDbLine)
+
+// ---- CIRCLE ----
+Acad::ErrorStatus AcDbCircle::setCenter(const AcGePoint3d& c) {
+  m_center = c;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbCircle::setRadius(double r) {
+  if (!(r > 0)) return Acad::eInvalidInput;
+  m_radius = r;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbCircle::setNormal(const AcGeVector3d& n) {
+  if (n.isZeroLength()) return Acad::eInvalidInput;
+  m_normal = n.normal();
+  return Acad::eOk;
+}
+bool AcDbCircle::worldDraw(AcGiWorldDraw* mode) { return mode->geometry().circle(m_center, m_radius, m_normal); }
+Acad::ErrorStatus AcDbCircle::getGeomExtents(AcDbExtents& e) const {
+  e = AcDbExtents();
+  // Extents of a circle in any plane: per axis, radius * sqrt(1 - n_i^2).
+  const AcGeVector3d n = m_normal.normal();
+  const AcGeVector3d r(m_radius * std::sqrt(std::max(0.0, 1 - n.x * n.x)),
+                       m_radius * std::sqrt(std::max(0.0, 1 - n.y * n.y)),
+                       m_radius * std::sqrt(std::max(0.0, 1 - n.z * n.z)));
+  e.addPoint(m_center - r);
+  e.addPoint(m_center + r);
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbCircle::transformBy(const AcGeMatrix3d& m) {
+  m_center.transformBy(m);
+  m_radius *= m.scale();
+  m_normal = transformNormal(m, m_normal);
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbCircle::getOsnapPoints(AcDb::OsnapMode mode, int, const AcGePoint3d& pick, const AcGePoint3d&,
+                                             const AcGeMatrix3d&, AcGePoint3dArray& snaps, AcDbIntArray&) const {
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
+  const AcGeVector3d ax = ecs.applyTo(AcGeVector3d::kXAxis), ay = ecs.applyTo(AcGeVector3d::kYAxis);
+  switch (mode) {
+    case AcDb::kOsModeCen: snaps.append(m_center); break;
+    case AcDb::kOsModeQuad:
+      snaps.append(m_center + ax * m_radius);
+      snaps.append(m_center + ay * m_radius);
+      snaps.append(m_center - ax * m_radius);
+      snaps.append(m_center - ay * m_radius);
+      break;
+    case AcDb::kOsModeNear: {
+      AcGeVector3d v = pick - m_center;
+      v = v - m_normal * v.dotProduct(m_normal);
+      if (v.isZeroLength()) v = ax;
+      snaps.append(m_center + v.normal() * m_radius);
+      break;
+    }
+    default: break;
+  }
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbCircle::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbEntity::dxfOutFields(f);
+  f->writeString(100, u"AcDbCircle");
+  writeThickness(f, m_thickness);
+  // The centre is filed in the circle's own coordinate system.
+  f->writePoint3d(10, isDefaultNormal(m_normal) ? m_center : qd::db::ecsToWcs(m_normal).inverse() * m_center);
+  f->writeDouble(40, m_radius);
+  writeNormal(f, m_normal);
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDbCircle::dxfInFields(AcDbDxfFiler* f) {
+  if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  AcGePoint3d ocsCenter;
+  readGroups(f, [&](const resbuf& rb) {
+    switch (rb.restype) {
+      case 10: ocsCenter = toPoint(rb); break;
+      case 40: m_radius = rb.resval.rreal; break;
+      case 39: m_thickness = rb.resval.rreal; break;
+      case 210: m_normal = toVector(rb).normal(); break;
+    }
+  });
+  m_center = isDefaultNormal(m_normal) ? ocsCenter : qd::db::ecsToWcs(m_normal) * ocsCenter;
+  return f->filerStatus();
+}
+QD_DEFINE_DWG_VIA_DXF(AcDbCircle)
+
+// ---- TEXT ----
+AcDbText::AcDbText(const AcGePoint3d& position, const ACHAR* text, AcDbObjectId style, double height,
+                   double rotation)
+    : m_position(position), m_text(text ? text : u""), m_height(height), m_rotation(rotation) {
+  if (auto* rec = AcDbSymbolTableRecord::cast(implOf(style.database()) ? implOf(style.database())->peek(style) : nullptr))
+    m_style = rec->nameConst();
+}
+Acad::ErrorStatus AcDbText::setPosition(const AcGePoint3d& p) {
+  m_position = p;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbText::setAlignmentPoint(const AcGePoint3d& p) {
+  m_alignment = p;
+  return Acad::eOk;
+}
+ACHAR* AcDbText::textString() const { return acutNewString(m_text.c_str()); }
+Acad::ErrorStatus AcDbText::setTextString(const ACHAR* t) {
+  if (!t) return Acad::eInvalidInput;
+  m_text = t;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbText::setHeight(double h) {
+  if (!(h > 0)) return Acad::eInvalidInput;
+  m_height = h;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbText::setRotation(double r) {
+  m_rotation = r;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbText::setWidthFactor(double w) {
+  if (!(w > 0)) return Acad::eInvalidInput;
+  m_widthFactor = w;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbText::setOblique(double o) {
+  m_oblique = o;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbText::setHorizontalMode(AcDb::TextHorzMode m) {
+  if (m < AcDb::kTextLeft || m > AcDb::kTextFit) return Acad::eInvalidInput;
+  m_hmode = m;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbText::setVerticalMode(AcDb::TextVertMode m) {
+  if (m < AcDb::kTextBase || m > AcDb::kTextTop) return Acad::eInvalidInput;
+  m_vmode = m;
+  return Acad::eOk;
+}
+AcDbObjectId AcDbText::textStyle() const {
+  auto* d = implOf(database() ? database() : acdbCurDwg());
+  return d ? d->recordId(d->textStyleTable, m_style) : AcDbObjectId();
+}
+Acad::ErrorStatus AcDbText::setTextStyle(AcDbObjectId style) {
+  auto* d = implOf(style.database());
+  auto* rec = d ? AcDbTextStyleTableRecord::cast(d->peek(style)) : nullptr;
+  if (!rec) return Acad::eInvalidInput;
+  m_style = rec->nameConst();
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbText::setTextStyleName(const ACHAR* name) {
+  if (!name || !*name) return Acad::eInvalidInput;
+  m_style = name;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbText::setNormal(const AcGeVector3d& n) {
+  if (n.isZeroLength()) return Acad::eInvalidInput;
+  m_normal = n.normal();
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbText::adjustAlignment(AcDbDatabase*) {
+  if (isDefaultAlignment()) return Acad::eOk;
+  const qd::font::Box box = qd::font::measure(m_text, m_height, m_widthFactor, 0);
+  const double width = box.x2;  // advance from the start point
+  if (m_hmode == AcDb::kTextAlign || m_hmode == AcDb::kTextFit) return Acad::eOk;  // both points given
+  double dx = 0, dy = 0;
+  switch (m_hmode) {
+    case AcDb::kTextCenter: dx = -width / 2; break;
+    case AcDb::kTextRight: dx = -width; break;
+    case AcDb::kTextMid: dx = -width / 2; break;
+    default: break;
+  }
+  if (m_hmode == AcDb::kTextMid) {
+    dy = -m_height / 2;  // middle of the capital height
+  } else {
+    switch (m_vmode) {
+      case AcDb::kTextBottom: dy = m_height * qd::font::descentRatio(); break;
+      case AcDb::kTextVertMid: dy = -m_height / 2; break;
+      case AcDb::kTextTop: dy = -m_height; break;
+      default: break;
+    }
+  }
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
+  const AcGeVector3d xdir = ecs.applyTo(AcGeVector3d(std::cos(m_rotation), std::sin(m_rotation), 0));
+  const AcGeVector3d ydir = m_normal.crossProduct(xdir).normal();
+  m_position = m_alignment + xdir * dx + ydir * dy;
+  return Acad::eOk;
+}
+
+void AcDbText::boxCorners(AcGePoint3d c[4]) const {
+  AcDbText copy;
+  double height = m_height, wf = m_widthFactor, rot = m_rotation;
+  AcGePoint3d start = m_position;
+  const qd::font::Box unit = qd::font::measure(m_text, 1.0, 1.0, m_oblique);
+  if ((m_hmode == AcDb::kTextAlign || m_hmode == AcDb::kTextFit) && unit.x2 > 0) {
+    // The text runs from the start point to the alignment point.
+    const AcGeVector3d run = m_alignment - m_position;
+    const double len = run.length();
+    rot = std::atan2(run.y, run.x);
+    if (m_hmode == AcDb::kTextAlign) {
+      height = len / unit.x2;
+      wf = 1;
+    } else {
+      wf = len / (unit.x2 * m_height);
+    }
+  }
+  const qd::font::Box b = qd::font::measure(m_text, height, wf, m_oblique);
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
+  const AcGeVector3d xdir = ecs.applyTo(AcGeVector3d(std::cos(rot), std::sin(rot), 0));
+  const AcGeVector3d ydir = m_normal.crossProduct(xdir).normal();
+  c[0] = start + xdir * b.x1 + ydir * b.y1;
+  c[1] = start + xdir * b.x2 + ydir * b.y1;
+  c[2] = start + xdir * b.x2 + ydir * b.y2;
+  c[3] = start + xdir * b.x1 + ydir * b.y2;
+}
+
+bool AcDbText::worldDraw(AcGiWorldDraw* mode) {
+  double height = m_height, wf = m_widthFactor, rot = m_rotation;
+  if (m_hmode == AcDb::kTextAlign || m_hmode == AcDb::kTextFit) {
+    const qd::font::Box unit = qd::font::measure(m_text, 1.0, 1.0, m_oblique);
+    const AcGeVector3d run = m_alignment - m_position;
+    if (unit.x2 > 0 && !run.isZeroLength()) {
+      rot = std::atan2(run.y, run.x);
+      if (m_hmode == AcDb::kTextAlign) {
+        height = run.length() / unit.x2;
+        wf = 1;
+      } else {
+        wf = run.length() / (unit.x2 * m_height);
+      }
+    }
+  }
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
+  const AcGeVector3d xdir = ecs.applyTo(AcGeVector3d(std::cos(rot), std::sin(rot), 0));
+  return mode->geometry().text(m_position, m_normal, xdir, height, wf, m_oblique, m_text.c_str());
+}
+Acad::ErrorStatus AcDbText::getGeomExtents(AcDbExtents& e) const {
+  AcGePoint3d c[4];
+  boxCorners(c);
+  e = AcDbExtents();
+  for (auto& p : c) e.addPoint(p);
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbText::transformBy(const AcGeMatrix3d& m) {
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
+  const AcGeVector3d xdir = ecs.applyTo(AcGeVector3d(std::cos(m_rotation), std::sin(m_rotation), 0));
+  const double scale = m.scale();
+  m_position.transformBy(m);
+  m_alignment.transformBy(m);
+  m_height *= scale;
+  AcGeVector3d newDir = m.applyTo(xdir);
+  const AcGeVector3d newNormal = transformNormal(m, m_normal);
+  if (m.det3() < 0) {
+    // Mirrored: keep the text readable, as the host does with MIRRTEXT 0.
+    newDir = -newDir;
+    if (m_hmode == AcDb::kTextLeft) m_hmode = AcDb::kTextRight;
+    else if (m_hmode == AcDb::kTextRight) m_hmode = AcDb::kTextLeft;
+    else if (m_hmode == AcDb::kTextAlign || m_hmode == AcDb::kTextFit) std::swap(m_position, m_alignment);
+    m_normal = -newNormal;
+    m_normal = newNormal;
+  } else {
+    m_normal = newNormal;
+  }
+  const AcGeMatrix3d inv = qd::db::ecsToWcs(m_normal).inverse();
+  const AcGeVector3d local = inv.applyTo(newDir);
+  m_rotation = std::atan2(local.y, local.x);
+  if (m_rotation < 0) m_rotation += 2 * M_PI;
+  if (m.det3() < 0 && !isDefaultAlignment()) adjustAlignment();
+  return Acad::eOk;
+}
+
+void AcDbText::writeTextGroups(AcDbDxfFiler* f) const {
+  const bool all = f->includesDefaultValues();
+  writeThickness(f, m_thickness);
+  f->writePoint3d(10, m_position);
+  f->writeDouble(40, m_height);
+  f->writeString(1, m_text.c_str());
+  if (all || m_rotation != 0) f->writeDouble(50, m_rotation);
+  if (all || m_widthFactor != 1) f->writeDouble(41, m_widthFactor);
+  if (all || m_oblique != 0) f->writeDouble(51, m_oblique);
+  f->writeString(7, m_style.c_str());
+  if (all || m_generation != 0) f->writeInt16(71, m_generation);
+  if (all || m_hmode != 0) f->writeInt16(72, static_cast<int16_t>(m_hmode));
+  if (all || !isDefaultAlignment()) f->writePoint3d(11, m_alignment);
+  writeNormal(f, m_normal);
+}
+
+bool AcDbText::readTextGroup(const resbuf& rb) {
+  switch (rb.restype) {
+    case 1: m_text = rb.resval.rstring; return true;
+    case 7: m_style = rb.resval.rstring; return true;
+    case 10: m_position = toPoint(rb); return true;
+    case 11: m_alignment = toPoint(rb); return true;
+    case 39: m_thickness = rb.resval.rreal; return true;
+    case 40: m_height = rb.resval.rreal; return true;
+    case 41: m_widthFactor = rb.resval.rreal; return true;
+    case 50: m_rotation = rb.resval.rreal; return true;
+    case 51: m_oblique = rb.resval.rreal; return true;
+    case 71: m_generation = rb.resval.rint; return true;
+    case 72:
+      m_hmode = static_cast<AcDb::TextHorzMode>(rb.resval.rint >= 0 && rb.resval.rint <= 5 ? rb.resval.rint : 0);
+      return true;
+    case 210: m_normal = toVector(rb).normal(); return true;
+  }
+  return false;
+}
+
+Acad::ErrorStatus AcDbText::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbEntity::dxfOutFields(f);
+  f->writeString(100, u"AcDbText");
+  writeTextGroups(f);
+  f->writeString(100, u"AcDbText");
+  if (f->includesDefaultValues() || m_vmode != 0) f->writeInt16(73, static_cast<int16_t>(m_vmode));
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDbText::dxfInFields(AcDbDxfFiler* f) {
+  if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  bool alignmentGiven = false;
+  readGroups(f, [&](const resbuf& rb) {
+    if (rb.restype == 11) alignmentGiven = true;
+    if (readTextGroup(rb)) return;
+    if (rb.restype == 73)
+      m_vmode = static_cast<AcDb::TextVertMode>(rb.resval.rint >= 0 && rb.resval.rint <= 3 ? rb.resval.rint : 0);
+  });
+  // A justified text without an alignment point is aligned at its start point.
+  if (!alignmentGiven && !isDefaultAlignment()) m_alignment = m_position;
+  return f->filerStatus();
+}
+QD_DEFINE_DWG_VIA_DXF(AcDbText)
+
+// ---- ATTDEF and ATTRIB ----
+Acad::ErrorStatus AcDbAttributeDefinition::setTag(const ACHAR* tag) {
+  if (!tag || !*tag) return Acad::eInvalidInput;
+  m_tag = qd::text::toUpper(tag);
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbAttributeDefinition::setPrompt(const ACHAR* prompt) {
+  m_prompt = prompt ? prompt : u"";
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbAttributeDefinition::setInvisible(bool v) {
+  m_flags = static_cast<int16_t>(v ? (m_flags | 1) : (m_flags & ~1));
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbAttributeDefinition::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbEntity::dxfOutFields(f);
+  f->writeString(100, u"AcDbText");
+  writeTextGroups(f);
+  f->writeString(100, u"AcDbAttributeDefinition");
+  f->writeString(3, m_prompt.c_str());
+  f->writeString(2, m_tag.c_str());
+  f->writeInt16(70, m_flags);
+  if (f->includesDefaultValues() || m_vmode != 0) f->writeInt16(74, static_cast<int16_t>(m_vmode));
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDbAttributeDefinition::dxfInFields(AcDbDxfFiler* f) {
+  if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  readGroups(f, [&](const resbuf& rb) {
+    if (readTextGroup(rb)) return;
+    switch (rb.restype) {
+      case 2: m_tag = rb.resval.rstring; break;
+      case 3: m_prompt = rb.resval.rstring; break;
+      case 70: m_flags = rb.resval.rint; break;
+      case 74:
+        m_vmode = static_cast<AcDb::TextVertMode>(rb.resval.rint >= 0 && rb.resval.rint <= 3 ? rb.resval.rint : 0);
+        break;
+    }
+  });
+  return f->filerStatus();
+}
+QD_DEFINE_DWG_VIA_DXF(AcDbAttributeDefinition)
+
+Acad::ErrorStatus AcDbAttribute::setTag(const ACHAR* tag) {
+  if (!tag || !*tag) return Acad::eInvalidInput;
+  m_tag = qd::text::toUpper(tag);
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbAttribute::setInvisible(bool v) {
+  m_flags = static_cast<int16_t>(v ? (m_flags | 1) : (m_flags & ~1));
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbAttribute::setAttributeFromBlock(const AcDbAttributeDefinition* def, const AcGeMatrix3d& xform) {
+  m_text = def->textStringConst();
+  m_tag = def->tagConst();
+  m_flags = def->isInvisible() ? 1 : 0;
+  m_style = def->textStyleName();
+  m_height = def->height();
+  m_rotation = def->rotation();
+  m_widthFactor = def->widthFactor();
+  m_oblique = def->oblique();
+  m_hmode = def->horizontalMode();
+  m_vmode = def->verticalMode();
+  m_position = def->position();
+  m_alignment = def->alignmentPoint();
+  m_normal = def->normal();
+  setPropertiesFrom(def);
+  return transformBy(xform);
+}
+Acad::ErrorStatus AcDbAttribute::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbEntity::dxfOutFields(f);
+  f->writeString(100, u"AcDbText");
+  writeTextGroups(f);
+  f->writeString(100, u"AcDbAttribute");
+  f->writeString(2, m_tag.c_str());
+  f->writeInt16(70, m_flags);
+  if (f->includesDefaultValues() || m_vmode != 0) f->writeInt16(74, static_cast<int16_t>(m_vmode));
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDbAttribute::dxfInFields(AcDbDxfFiler* f) {
+  if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  readGroups(f, [&](const resbuf& rb) {
+    if (readTextGroup(rb)) return;
+    switch (rb.restype) {
+      case 2: m_tag = rb.resval.rstring; break;
+      case 70: m_flags = rb.resval.rint; break;
+      case 74:
+        m_vmode = static_cast<AcDb::TextVertMode>(rb.resval.rint >= 0 && rb.resval.rint <= 3 ? rb.resval.rint : 0);
+        break;
+    }
+  });
+  return f->filerStatus();
+}
+QD_DEFINE_DWG_VIA_DXF(AcDbAttribute)
+
+// ---- SEQEND ----
+Acad::ErrorStatus AcDbSequenceEnd::dxfOutFields(AcDbDxfFiler* f) const { return AcDbEntity::dxfOutFields(f); }
+Acad::ErrorStatus AcDbSequenceEnd::dxfInFields(AcDbDxfFiler* f) {
+  Acad::ErrorStatus es = AcDbEntity::dxfInFields(f);
+  readGroups(f, [](const resbuf&) {});
+  return es;
+}
+QD_DEFINE_DWG_VIA_DXF(AcDbSequenceEnd)
+
+// ---- complex entities ----
+AcDbComplexEntity::~AcDbComplexEntity() {
+  for (AcDbEntity* e : m_pending) delete e;
+}
+
+AcDbObjectIdArray AcDbComplexEntity::ownedIds() const {
+  AcDbObjectIdArray ids = m_subs;
+  if (!m_seqEnd.isNull()) ids.append(m_seqEnd);
+  return ids;
+}
+
+Acad::ErrorStatus AcDbComplexEntity::appendSubEntity(AcDbEntity* sub, AcDbObjectId& id) {
+  if (!sub) return Acad::eNullEntityPointer;
+  auto* d = implOf(database());
+  if (!d) {
+    m_pending.push_back(sub);
+    id.setNull();
+    return Acad::eOk;
+  }
+  if (!isWriteEnabled()) return Acad::eNotOpenForWrite;
+  if (!sub->isNewObject()) return Acad::eAlreadyInDb;
+  if (sub->layer()[0] == u'0' && sub->layer()[1] == 0) sub->setPropertiesFrom(this);
+  id = d->add(sub, objectId());
+  m_subs.append(id);
+  makeSequenceEnd();
+  return Acad::eOk;
+}
+
+void AcDbComplexEntity::makeSequenceEnd() {
+  auto* d = implOf(database());
+  if (!d || !m_seqEnd.isNull()) return;
+  auto* end = new AcDbSequenceEnd();
+  end->setPropertiesFrom(this);
+  m_seqEnd = d->add(end, objectId());
+}
+
+Acad::ErrorStatus AcDbComplexEntity::subErase(bool erasing) {
+  for (const AcDbObjectId& id : ownedIds()) {
+    if (AcDbObject* o = implOf(database())->peek(id)) AcDbObjectAccess::setErased(o, erasing);
+  }
+  return Acad::eOk;
+}
+
+void AcDbComplexEntity::writeOwnedIds(AcDbDwgFiler* f) const {
+  f->writeUInt32(static_cast<uint32_t>(m_subs.length()));
+  for (const auto& id : m_subs) f->writeHardOwnershipId(id);
+  f->writeHardOwnershipId(m_seqEnd);
+}
+Acad::ErrorStatus AcDbComplexEntity::readOwnedIds(AcDbDwgFiler* f) {
+  uint32_t n = 0;
+  if (f->readUInt32(&n) != Acad::eOk) return f->filerStatus();
+  m_subs.removeAll();
+  for (uint32_t i = 0; i < n && f->filerStatus() == Acad::eOk; ++i) {
+    AcDbObjectId id;
+    f->readHardOwnershipId(&id);
+    m_subs.append(id);
+  }
+  f->readHardOwnershipId(&m_seqEnd);
+  return f->filerStatus();
+}
+
+// ---- INSERT ----
+AcDbBlockReference::AcDbBlockReference(const AcGePoint3d& position, AcDbObjectId block)
+    : m_block(block), m_position(position) {}
+Acad::ErrorStatus AcDbBlockReference::setBlockTableRecord(AcDbObjectId id) {
+  m_block = id;
+  m_pendingBlockName.clear();
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbBlockReference::setPosition(const AcGePoint3d& p) {
+  m_position = p;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbBlockReference::setScaleFactors(const AcGeVector3d& s) {
+  if (s.x == 0 || s.y == 0 || s.z == 0) return Acad::eInvalidInput;
+  m_scale = s;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbBlockReference::setRotation(double r) {
+  m_rotation = r;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbBlockReference::setNormal(const AcGeVector3d& n) {
+  if (n.isZeroLength()) return Acad::eInvalidInput;
+  m_normal = n.normal();
+  return Acad::eOk;
+}
+AcGeMatrix3d AcDbBlockReference::blockTransform() const {
+  AcGePoint3d origin;
+  auto* d = implOf(m_block.database());
+  if (auto* btr = d ? AcDbBlockTableRecord::cast(d->peek(m_block)) : nullptr) origin = btr->origin();
+  AcGeMatrix3d scale;
+  scale.entry[0][0] = m_scale.x;
+  scale.entry[1][1] = m_scale.y;
+  scale.entry[2][2] = m_scale.z;
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
+  // The position is in world coordinates here.
+  return AcGeMatrix3d::translation(m_position.asVector()) * ecs *
+         AcGeMatrix3d::rotation(m_rotation, AcGeVector3d::kZAxis) * scale *
+         AcGeMatrix3d::translation(-origin.asVector());
+}
+Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbAttribute* attr) {
+  AcDbObjectId id;
+  return appendAttribute(id, attr);
+}
+Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttribute* attr) {
+  return appendSubEntity(attr, id);
+}
+bool AcDbBlockReference::worldDraw(AcGiWorldDraw* mode) {
+  auto* d = implOf(m_block.database());
+  auto* btr = d ? AcDbBlockTableRecord::cast(d->peek(m_block)) : nullptr;
+  if (!btr) return true;
+  mode->geometry().pushModelTransform(blockTransform());
+  for (const AcDbObjectId& id : btr->entityIds()) {
+    auto* ent = AcDbEntity::cast(d->peek(id));
+    if (ent && !ent->isErased() && !AcDbAttributeDefinition::cast(ent)) mode->geometry().draw(ent);
+  }
+  mode->geometry().popModelTransform();
+  for (const AcDbObjectId& id : attributeIds()) {
+    auto* attr = AcDbAttribute::cast(d->peek(id));
+    if (attr && !attr->isErased() && !attr->isInvisible()) mode->geometry().draw(attr);
+  }
+  return true;
+}
+Acad::ErrorStatus AcDbBlockReference::getGeomExtents(AcDbExtents& e) const {
+  return qd::db::extentsFromDrawing(const_cast<AcDbBlockReference*>(this), e);
+}
+Acad::ErrorStatus AcDbBlockReference::transformBy(const AcGeMatrix3d& m) {
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
+  const AcGeVector3d xdir = ecs.applyTo(AcGeVector3d(std::cos(m_rotation), std::sin(m_rotation), 0));
+  m_position.transformBy(m);
+  const double s = m.scale();
+  m_scale = m_scale * s;
+  m_normal = transformNormal(m, m_normal);
+  const AcGeVector3d local = qd::db::ecsToWcs(m_normal).inverse().applyTo(m.applyTo(xdir));
+  m_rotation = std::atan2(local.y, local.x);
+  if (m.det3() < 0) m_scale.x = -m_scale.x;
+  if (auto* d = implOf(database())) {
+    for (const AcDbObjectId& id : attributeIds())
+      if (auto* attr = AcDbAttribute::cast(d->peek(id))) attr->transformBy(m);
+  }
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbBlockReference::explode(AcDbVoidPtrArray& set) const {
+  auto* d = implOf(m_block.database());
+  auto* btr = d ? AcDbBlockTableRecord::cast(d->peek(m_block)) : nullptr;
+  if (!btr) return Acad::eInvalidInput;
+  const AcGeMatrix3d xform = blockTransform();
+  for (const AcDbObjectId& id : btr->entityIds()) {
+    auto* ent = AcDbEntity::cast(d->peek(id));
+    if (!ent || ent->isErased() || AcDbAttributeDefinition::cast(ent)) continue;
+    auto* copy = AcDbEntity::cast(ent->isA()->create());
+    if (!copy) continue;
+    qd::db::MemoryDwgFiler filer(d->self, AcDb::kCopyFiler);
+    ent->dwgOutFields(&filer);
+    qd::db::MemoryDwgFiler in(d->self, filer.bytes(), AcDb::kCopyFiler);
+    copy->dwgInFields(&in);
+    copy->transformBy(xform);
+    set.append(copy);
+  }
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbBlockReference::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbEntity::dxfOutFields(f);
+  const bool all = f->includesDefaultValues();
+  f->writeString(100, u"AcDbBlockReference");
+  if (!attributeIds().isEmpty()) f->writeInt16(66, 1);
+  auto* d = implOf(m_block.database());
+  auto* btr = d ? AcDbBlockTableRecord::cast(d->peek(m_block)) : nullptr;
+  f->writeString(2, btr ? btr->nameConst() : m_pendingBlockName.c_str());
+  f->writePoint3d(10, isDefaultNormal(m_normal) ? m_position : qd::db::ecsToWcs(m_normal).inverse() * m_position);
+  if (all || m_scale.x != 1) f->writeDouble(41, m_scale.x);
+  if (all || m_scale.y != 1) f->writeDouble(42, m_scale.y);
+  if (all || m_scale.z != 1) f->writeDouble(43, m_scale.z);
+  if (all || m_rotation != 0) f->writeDouble(50, m_rotation * 180.0 / M_PI);
+  writeNormal(f, m_normal);
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDbBlockReference::dxfInFields(AcDbDxfFiler* f) {
+  if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  AcGePoint3d ocs;
+  readGroups(f, [&](const resbuf& rb) {
+    switch (rb.restype) {
+      case 2: {
+        m_pendingBlockName = rb.resval.rstring;
+        m_block.setNull();
+        auto* d = implOf(f->database());
+        if (d) m_block = d->recordId(d->blockTable, m_pendingBlockName);
+        if (!m_block.isNull()) m_pendingBlockName.clear();
+        break;
+      }
+      case 10: ocs = toPoint(rb); break;
+      case 41: m_scale.x = rb.resval.rreal; break;
+      case 42: m_scale.y = rb.resval.rreal; break;
+      case 43: m_scale.z = rb.resval.rreal; break;
+      case 50: m_rotation = rb.resval.rreal * M_PI / 180.0; break;
+      case 210: m_normal = toVector(rb).normal(); break;
+    }
+  });
+  m_position = isDefaultNormal(m_normal) ? ocs : qd::db::ecsToWcs(m_normal) * ocs;
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDbBlockReference::dwgOutFields(AcDbDwgFiler* f) const {
+  qd::db::dwgOutViaDxf(this, f, [this](AcDbDxfFiler* d) { return AcDbBlockReference::dxfOutFields(d); });
+  f->writeHardPointerId(m_block);
+  writeOwnedIds(f);
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDbBlockReference::dwgInFields(AcDbDwgFiler* f) {
+  qd::db::dwgInViaDxf(this, f, [this](AcDbDxfFiler* d) { return AcDbBlockReference::dxfInFields(d); });
+  f->readHardPointerId(&m_block);
+  if (!m_block.isNull()) m_pendingBlockName.clear();
+  return readOwnedIds(f);
+}
+
+// ---- POLYLINE and VERTEX ----
+Acad::ErrorStatus AcDb2dVertex::setPosition(const AcGePoint3d& p) {
+  m_pos = p;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDb2dVertex::setBulge(double b) {
+  m_bulge = b;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDb2dVertex::transformBy(const AcGeMatrix3d& m) {
+  m_pos.transformBy(m);
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDb2dVertex::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbEntity::dxfOutFields(f);
+  const bool all = f->includesDefaultValues();
+  f->writeString(100, u"AcDbVertex");
+  f->writeString(100, u"AcDb2dVertex");
+  f->writePoint3d(10, m_pos);
+  if (all || m_startWidth != 0) f->writeDouble(40, m_startWidth);
+  if (all || m_endWidth != 0) f->writeDouble(41, m_endWidth);
+  if (all || m_bulge != 0) f->writeDouble(42, m_bulge);
+  f->writeInt16(70, m_flags);
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDb2dVertex::dxfInFields(AcDbDxfFiler* f) {
+  if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  readGroups(f, [&](const resbuf& rb) {
+    switch (rb.restype) {
+      case 10: m_pos = toPoint(rb); break;
+      case 40: m_startWidth = rb.resval.rreal; break;
+      case 41: m_endWidth = rb.resval.rreal; break;
+      case 42: m_bulge = rb.resval.rreal; break;
+      case 70: m_flags = rb.resval.rint; break;
+    }
+  });
+  return f->filerStatus();
+}
+QD_DEFINE_DWG_VIA_DXF(AcDb2dVertex)
+
+Acad::ErrorStatus AcDb2dPolyline::appendVertex(AcDb2dVertex* v) {
+  AcDbObjectId id;
+  return appendVertex(id, v);
+}
+Acad::ErrorStatus AcDb2dPolyline::appendVertex(AcDbObjectId& id, AcDb2dVertex* v) { return appendSubEntity(v, id); }
+Acad::ErrorStatus AcDb2dPolyline::makeClosed() {
+  m_flags |= 1;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDb2dPolyline::makeOpen() {
+  m_flags &= ~1;
+  return Acad::eOk;
+}
+std::vector<AcGePoint3d> AcDb2dPolyline::vertexPoints() const {
+  std::vector<AcGePoint3d> pts;
+  auto* d = implOf(database());
+  if (!d) return pts;
+  for (const AcDbObjectId& id : vertexIds())
+    if (auto* v = AcDb2dVertex::cast(d->peek(id))) pts.push_back(v->position());
+  return pts;
+}
+bool AcDb2dPolyline::worldDraw(AcGiWorldDraw* mode) {
+  std::vector<AcGePoint3d> pts = vertexPoints();
+  if (isClosed() && !pts.empty()) pts.push_back(pts.front());
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
+  for (auto& p : pts) {
+    p.z = m_elevation;
+    p = ecs * p;
+  }
+  return pts.size() < 2 || mode->geometry().polyline(static_cast<uint32_t>(pts.size()), pts.data(), &m_normal);
+}
+Acad::ErrorStatus AcDb2dPolyline::getGeomExtents(AcDbExtents& e) const {
+  return qd::db::extentsFromDrawing(const_cast<AcDb2dPolyline*>(this), e);
+}
+Acad::ErrorStatus AcDb2dPolyline::transformBy(const AcGeMatrix3d& m) {
+  auto* d = implOf(database());
+  if (!d) return Acad::eNotApplicable;
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
+  const AcGeVector3d newNormal = transformNormal(m, m_normal);
+  const AcGeMatrix3d toNew = qd::db::ecsToWcs(newNormal).inverse() * m * ecs;
+  for (const AcDbObjectId& id : vertexIds()) {
+    if (auto* v = AcDb2dVertex::cast(d->peek(id))) {
+      AcGePoint3d p = v->position();
+      p.z = m_elevation;
+      p.transformBy(toNew);
+      m_elevation = p.z;
+      p.z = 0;
+      v->setPosition(p);
+    }
+  }
+  m_normal = newNormal;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDb2dPolyline::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbEntity::dxfOutFields(f);
+  f->writeString(100, u"AcDb2dPolyline");
+  f->writeInt16(66, 1);
+  f->writePoint3d(10, AcGePoint3d(0, 0, m_elevation));
+  f->writeInt16(70, m_flags);
+  writeNormal(f, m_normal);
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDb2dPolyline::dxfInFields(AcDbDxfFiler* f) {
+  if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  readGroups(f, [&](const resbuf& rb) {
+    switch (rb.restype) {
+      case 10: m_elevation = rb.resval.rpoint[2]; break;
+      case 70: m_flags = rb.resval.rint; break;
+      case 210: m_normal = toVector(rb).normal(); break;
+    }
+  });
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDb2dPolyline::dwgOutFields(AcDbDwgFiler* f) const {
+  qd::db::dwgOutViaDxf(this, f, [this](AcDbDxfFiler* d) { return AcDb2dPolyline::dxfOutFields(d); });
+  writeOwnedIds(f);
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDb2dPolyline::dwgInFields(AcDbDwgFiler* f) {
+  qd::db::dwgInViaDxf(this, f, [this](AcDbDxfFiler* d) { return AcDb2dPolyline::dxfInFields(d); });
+  return readOwnedIds(f);
+}
+
+// ---- LWPOLYLINE ----
+Acad::ErrorStatus AcDbPolyline::addVertexAt(unsigned int index, const AcGePoint2d& pt, double bulge,
+                                            double startWidth, double endWidth) {
+  if (index > m_verts.size()) return Acad::eInvalidIndex;
+  Vertex v;
+  v.pt = pt;
+  v.bulge = bulge;
+  v.startWidth = startWidth < 0 ? 0 : startWidth;
+  v.endWidth = endWidth < 0 ? 0 : endWidth;
+  m_verts.insert(m_verts.begin() + index, v);
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbPolyline::getPointAt(unsigned int i, AcGePoint3d& pt) const {
+  if (i >= m_verts.size()) return Acad::eInvalidIndex;
+  pt = qd::db::ecsToWcs(m_normal) * AcGePoint3d(m_verts[i].pt.x, m_verts[i].pt.y, m_elevation);
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbPolyline::getBulgeAt(unsigned int i, double& bulge) const {
+  if (i >= m_verts.size()) return Acad::eInvalidIndex;
+  bulge = m_verts[i].bulge;
+  return Acad::eOk;
+}
+void AcDbPolyline::setClosed(bool closed) { m_flags = static_cast<int16_t>(closed ? (m_flags | 1) : (m_flags & ~1)); }
+void AcDbPolyline::setElevation(double e) { m_elevation = e; }
+bool AcDbPolyline::worldDraw(AcGiWorldDraw* mode) {
+  std::vector<AcGePoint3d> pts;
+  for (unsigned i = 0; i < numVerts(); ++i) {
+    AcGePoint3d p;
+    getPointAt(i, p);
+    pts.push_back(p);
+  }
+  if (isClosed() && !pts.empty()) pts.push_back(pts.front());
+  return pts.size() < 2 || mode->geometry().polyline(static_cast<uint32_t>(pts.size()), pts.data(), &m_normal);
+}
+Acad::ErrorStatus AcDbPolyline::getGeomExtents(AcDbExtents& e) const {
+  e = AcDbExtents();
+  for (unsigned i = 0; i < numVerts(); ++i) {
+    AcGePoint3d p;
+    getPointAt(i, p);
+    e.addPoint(p);
+  }
+  return e.isValid() ? Acad::eOk : Acad::eInvalidExtents;
+}
+Acad::ErrorStatus AcDbPolyline::transformBy(const AcGeMatrix3d& m) {
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
+  const AcGeVector3d newNormal = transformNormal(m, m_normal);
+  const AcGeMatrix3d toNew = qd::db::ecsToWcs(newNormal).inverse() * m * ecs;
+  for (auto& v : m_verts) {
+    AcGePoint3d p(v.pt.x, v.pt.y, m_elevation);
+    p.transformBy(toNew);
+    v.pt = AcGePoint2d(p.x, p.y);
+    m_elevation = p.z;
+    if (m.det3() < 0) v.bulge = -v.bulge;
+  }
+  m_normal = newNormal;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbPolyline::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbEntity::dxfOutFields(f);
+  const bool all = f->includesDefaultValues();
+  f->writeString(100, u"AcDbPolyline");
+  f->writeInt32(90, static_cast<int32_t>(m_verts.size()));
+  f->writeInt16(70, m_flags);
+  if (all || m_constantWidth != 0) f->writeDouble(43, m_constantWidth);
+  if (all || m_elevation != 0) f->writeDouble(38, m_elevation);
+  for (const Vertex& v : m_verts) {
+    f->writePoint2d(10, v.pt);
+    if (all || v.startWidth != 0) f->writeDouble(40, v.startWidth);
+    if (all || v.endWidth != 0) f->writeDouble(41, v.endWidth);
+    if (all || v.bulge != 0) f->writeDouble(42, v.bulge);
+  }
+  writeNormal(f, m_normal);
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDbPolyline::dxfInFields(AcDbDxfFiler* f) {
+  if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  m_verts.clear();
+  readGroups(f, [&](const resbuf& rb) {
+    switch (rb.restype) {
+      case 10: {
+        Vertex v;
+        v.pt = AcGePoint2d(rb.resval.rpoint[0], rb.resval.rpoint[1]);
+        m_verts.push_back(v);
+        break;
+      }
+      case 40: if (!m_verts.empty()) m_verts.back().startWidth = rb.resval.rreal; break;
+      case 41: if (!m_verts.empty()) m_verts.back().endWidth = rb.resval.rreal; break;
+      case 42: if (!m_verts.empty()) m_verts.back().bulge = rb.resval.rreal; break;
+      case 43: m_constantWidth = rb.resval.rreal; break;
+      case 38: m_elevation = rb.resval.rreal; break;
+      case 70: m_flags = rb.resval.rint; break;
+      case 210: m_normal = toVector(rb).normal(); break;
+    }
+  });
+  return f->filerStatus();
+}
+QD_DEFINE_DWG_VIA_DXF(AcDbPolyline)
+
+// ---- entities of unknown classes ----
+Acad::ErrorStatus AcDbUnknownEntity::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbEntity::dxfOutFields(f);
+  auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
+  if (!tf || m_groups.empty()) return f->filerStatus();
+  qd::db::MemoryDwgFiler in(f->database(), m_groups);
+  qd::db::Tags tags;
+  qd::db::readTagsBinary(&in, tags);
+  for (auto& t : tags) tf->tags().push_back(std::move(t));
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDbUnknownEntity::dxfInFields(AcDbDxfFiler* f) {
+  if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  m_groups.clear();
+  auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
+  if (!tf) return f->filerStatus();
+  qd::db::Tags rest(tf->tags().begin() + static_cast<long>(tf->position()), tf->tags().end());
+  // Without subclass markers the entity's common groups were read already.
+  const bool markers = std::any_of(rest.begin(), rest.end(), [](const qd::db::Tag& t) { return t.code == 100; });
+  if (!markers) rest.erase(std::remove_if(rest.begin(), rest.end(), [](const qd::db::Tag& t) {
+    return t.code == 8 || t.code == 6 || t.code == 62 || t.code == 370 || t.code == 48 || t.code == 60 || t.code == 67;
+  }), rest.end());
+  qd::db::MemoryDwgFiler out(f->database());
+  qd::db::writeTagsBinary(&out, rest);
+  m_groups = out.bytes();
+  tf->seek(tf->tags().size());
+  return f->filerStatus();
+}
+QD_DEFINE_DWG_VIA_DXF(AcDbUnknownEntity)
+
+void AcDbComplexAccess::adopt(AcDbComplexEntity* c) {
+  auto* d = implOf(c->database());
+  std::vector<AcDbEntity*> pending;
+  pending.swap(c->m_pending);
+  for (AcDbEntity* sub : pending) {
+    if (std::u16string_view(sub->layer()) == u"0") sub->setPropertiesFrom(c);
+    c->m_subs.append(d->add(sub, c->objectId()));
+  }
+  if (!pending.empty() || AcDb2dPolyline::cast(c)) c->makeSequenceEnd();
+}

@@ -1,0 +1,119 @@
+#include "headless/db/filing.h"
+
+#include <cmath>
+#include <vector>
+
+#include "headless/db/database_impl.h"
+#include "headless/db/tags.h"
+#include "headless/render/font.h"
+#include "host/acgi.h"
+
+namespace qd::db {
+
+void readGroups(AcDbDxfFiler* f, const std::function<void(const resbuf&)>& apply) {
+  resbuf rb;
+  while (f->readItem(&rb) == Acad::eOk) {
+    if (rb.restype == 100) continue;
+    apply(rb);
+  }
+  f->resetFilerStatus();
+}
+
+Acad::ErrorStatus dwgOutViaDxf(const AcDbObject* obj, AcDbDwgFiler* f,
+                               const std::function<Acad::ErrorStatus(AcDbDxfFiler*)>& out) {
+  TagFiler tags(obj->database() ? obj->database() : f->database(), f->filerType(), true);
+  out(&tags);
+  writeTagsBinary(f, tags.tags());
+  return f->filerStatus();
+}
+
+Acad::ErrorStatus dwgInViaDxf(AcDbObject* obj, AcDbDwgFiler* f,
+                              const std::function<Acad::ErrorStatus(AcDbDxfFiler*)>& in) {
+  Tags tags;
+  if (Acad::ErrorStatus es = readTagsBinary(f, tags); es != Acad::eOk) return es;
+  TagFiler filer(obj->database() ? obj->database() : f->database(), std::move(tags), f->filerType());
+  in(&filer);
+  return f->filerStatus();
+}
+
+AcGeVector3d arbitraryXAxis(const AcGeVector3d& normal) {
+  const AcGeVector3d n = normal.normal();
+  const double limit = 1.0 / 64.0;
+  if (std::fabs(n.x) < limit && std::fabs(n.y) < limit) return AcGeVector3d::kYAxis.crossProduct(n).normal();
+  return AcGeVector3d::kZAxis.crossProduct(n).normal();
+}
+
+AcGeMatrix3d ecsToWcs(const AcGeVector3d& normal) {
+  const AcGeVector3d n = normal.isZeroLength() ? AcGeVector3d::kZAxis : normal.normal();
+  if (n.isEqualTo(AcGeVector3d::kZAxis)) return AcGeMatrix3d();
+  const AcGeVector3d ax = arbitraryXAxis(n);
+  const AcGeVector3d ay = n.crossProduct(ax).normal();
+  return AcGeMatrix3d::alignCoordSys(AcGePoint3d::kOrigin, ax, ay, n);
+}
+
+namespace {
+// Collects the extents of the geometry an entity draws.
+class ExtentsCollector : public AcGiGeometry, public AcGiWorldDraw, public AcGiSubEntityTraits {
+ public:
+  AcDbExtents extents;
+  std::vector<AcGeMatrix3d> stack{AcGeMatrix3d()};
+
+  AcGiWorldGeometry& geometry() const override { return *const_cast<ExtentsCollector*>(this); }
+  AcGiSubEntityTraits& subEntityTraits() const override { return *const_cast<ExtentsCollector*>(this); }
+  void setColor(uint16_t) override {}
+  uint16_t color() const override { return 7; }
+  void setLayer(AcDbObjectId) override {}
+  void setSelectionMarker(intptr_t) override {}
+
+  void add(const AcGePoint3d& p) { extents.addPoint(stack.back() * p); }
+  bool polyline(uint32_t n, const AcGePoint3d* pts, const AcGeVector3d*, intptr_t) override {
+    for (uint32_t i = 0; i < n; ++i) add(pts[i]);
+    return false;
+  }
+  bool circle(const AcGePoint3d& c, double r, const AcGeVector3d& n) override {
+    const AcGeMatrix3d ecs = ecsToWcs(n);
+    for (int i = 0; i < 64; ++i) {
+      const double a = i * 2 * M_PI / 64;
+      add(c + ecs.applyTo(AcGeVector3d(std::cos(a) * r, std::sin(a) * r, 0)));
+    }
+    return false;
+  }
+  bool circularArc(const AcGePoint3d& c, double r, const AcGeVector3d& n, const AcGeVector3d& start,
+                   double sweep) override {
+    const AcGeVector3d sx = start.normal(), sy = n.normal().crossProduct(sx);
+    for (int i = 0; i <= 32; ++i) {
+      const double a = sweep * i / 32;
+      add(c + sx * (std::cos(a) * r) + sy * (std::sin(a) * r));
+    }
+    return false;
+  }
+  bool text(const AcGePoint3d& pos, const AcGeVector3d& n, const AcGeVector3d& dir, double h, double w,
+            double oblique, const ACHAR* msg) override {
+    const font::Box b = font::measure(msg, h, w, oblique);
+    const AcGeVector3d xd = dir.normal(), yd = n.normal().crossProduct(xd);
+    add(pos + xd * b.x1 + yd * b.y1);
+    add(pos + xd * b.x2 + yd * b.y1);
+    add(pos + xd * b.x2 + yd * b.y2);
+    add(pos + xd * b.x1 + yd * b.y2);
+    return false;
+  }
+  bool draw(AcDbEntity* ent) override { return ent->worldDraw(this); }
+  bool pushModelTransform(const AcGeMatrix3d& m) override {
+    stack.push_back(stack.back() * m);
+    return false;
+  }
+  bool popModelTransform() override {
+    if (stack.size() > 1) stack.pop_back();
+    return false;
+  }
+};
+}  // namespace
+
+Acad::ErrorStatus extentsFromDrawing(AcDbEntity* ent, AcDbExtents& extents) {
+  ExtentsCollector c;
+  ent->worldDraw(&c);
+  extents = c.extents;
+  return extents.isValid() ? Acad::eOk : Acad::eInvalidExtents;
+}
+
+}  // namespace qd::db

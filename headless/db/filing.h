@@ -1,0 +1,39 @@
+// Helpers shared by the built-in classes' filing and drawing.
+#pragma once
+#include <functional>
+
+#include "host/dbmain.h"
+
+namespace qd::db {
+
+// Reads every remaining group, skipping subclass markers, and hands it to `apply`.
+void readGroups(AcDbDxfFiler* f, const std::function<void(const resbuf&)>& apply);
+
+// Binary filing of a built-in through its DXF groups (with default values).
+Acad::ErrorStatus dwgOutViaDxf(const AcDbObject* obj, AcDbDwgFiler* f,
+                               const std::function<Acad::ErrorStatus(AcDbDxfFiler*)>& out);
+Acad::ErrorStatus dwgInViaDxf(AcDbObject* obj, AcDbDwgFiler* f,
+                              const std::function<Acad::ErrorStatus(AcDbDxfFiler*)>& in);
+
+// The extents of whatever an entity draws.
+Acad::ErrorStatus extentsFromDrawing(AcDbEntity* ent, AcDbExtents& extents);
+
+inline AcGePoint3d toPoint(const resbuf& rb) { return AcGePoint3d(rb.resval.rpoint); }
+inline AcGeVector3d toVector(const resbuf& rb) {
+  return AcGeVector3d(rb.resval.rpoint[0], rb.resval.rpoint[1], rb.resval.rpoint[2]);
+}
+
+// The arbitrary-axis algorithm: the X axis of an entity's own coordinate system.
+AcGeVector3d arbitraryXAxis(const AcGeVector3d& normal);
+// Entity (object) coordinates with this normal to world coordinates.
+AcGeMatrix3d ecsToWcs(const AcGeVector3d& normal);
+
+}  // namespace qd::db
+
+#define QD_DEFINE_DWG_VIA_DXF(CLASS)                                                    \
+  Acad::ErrorStatus CLASS::dwgOutFields(AcDbDwgFiler* f) const {                        \
+    return qd::db::dwgOutViaDxf(this, f, [this](AcDbDxfFiler* d) { return CLASS::dxfOutFields(d); }); \
+  }                                                                                     \
+  Acad::ErrorStatus CLASS::dwgInFields(AcDbDwgFiler* f) {                               \
+    return qd::db::dwgInViaDxf(this, f, [this](AcDbDxfFiler* d) { return CLASS::dxfInFields(d); }); \
+  }

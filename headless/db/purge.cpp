@@ -1,0 +1,79 @@
+// Which named records the drawing still references, for AcDbDatabase::purge.
+#include <set>
+
+#include "headless/db/database_impl.h"
+#include "host/adslib.h"
+#include "platform/codepage.h"
+
+namespace {
+
+struct References {
+  std::set<std::u16string> layers, linetypes, styles, dimstyles, apps;
+  std::set<AcDbStub*> blocks;
+};
+
+void noteEntity(const AcDbEntity* e, References& r) {
+  r.layers.insert(qd::text::toUpper(e->layer()));
+  r.linetypes.insert(qd::text::toUpper(e->linetype()));
+  if (auto* t = AcDbText::cast(e)) r.styles.insert(qd::text::toUpper(t->textStyleName()));
+  if (auto* ref = AcDbBlockReference::cast(e)) r.blocks.insert(ref->blockTableRecord().stub());
+}
+
+void noteXData(const AcDbObject* o, References& r) {
+  for (const resbuf* rb = AcDbObjectAccess::xdata(const_cast<AcDbObject*>(o)); rb; rb = rb->rbnext)
+    if (rb->restype == 1001 && rb->resval.rstring) r.apps.insert(qd::text::toUpper(rb->resval.rstring));
+}
+
+// One walk over every live object gathers all references.
+References gather(AcDbDatabase::Impl* d) {
+  References r;
+  for (const auto& stub : d->stubs) {
+    AcDbObject* o = stub->object;
+    if (!o || o->isErased()) continue;
+    noteXData(o, r);
+    if (auto* e = AcDbEntity::cast(o)) {
+      noteEntity(e, r);
+    } else if (auto* layer = AcDbLayerTableRecord::cast(o)) {
+      r.linetypes.insert(qd::text::toUpper(layer->linetypeName()));
+    } else if (auto* dim = AcDbDimStyleTableRecord::cast(o)) {
+      r.styles.insert(qd::text::toUpper(dim->dimtxstyName()));
+    }
+  }
+  auto name = [&](AcDbObjectId id) {
+    auto* rec = AcDbSymbolTableRecord::cast(d->peek(id));
+    return rec ? qd::text::toUpper(rec->nameConst()) : std::u16string();
+  };
+  r.layers.insert({u"0", u"DEFPOINTS", name(d->self->clayer())});
+  r.linetypes.insert({u"CONTINUOUS", u"BYLAYER", u"BYBLOCK", name(d->self->celtype())});
+  r.styles.insert({u"STANDARD", name(d->self->textstyle())});
+  r.dimstyles.insert({u"STANDARD", name(d->self->dimstyle())});
+  r.apps.insert(u"ACAD");
+  r.blocks.insert(d->modelSpace.stub());
+  r.blocks.insert(d->paperSpace.stub());
+  return r;
+}
+
+bool referenced(AcDbDatabase::Impl* d, const References& r, AcDbObjectId id) {
+  AcDbObject* o = d->peek(id);
+  auto* rec = AcDbSymbolTableRecord::cast(o);
+  if (!rec) return true;  // only named records are purged
+  const std::u16string n = qd::text::toUpper(rec->nameConst());
+  if (AcDbLayerTableRecord::cast(rec)) return r.layers.count(n) != 0;
+  if (AcDbLinetypeTableRecord::cast(rec)) return r.linetypes.count(n) != 0;
+  if (AcDbTextStyleTableRecord::cast(rec)) return r.styles.count(n) != 0;
+  if (AcDbDimStyleTableRecord::cast(rec)) return r.dimstyles.count(n) != 0;
+  if (AcDbRegAppTableRecord::cast(rec)) return r.apps.count(n) != 0;
+  if (auto* btr = AcDbBlockTableRecord::cast(rec)) return btr->isLayout() || r.blocks.count(id.stub()) != 0;
+  return true;  // coordinate systems, viewports and views stay
+}
+
+}  // namespace
+
+Acad::ErrorStatus AcDbDatabase::purge(AcDbObjectIdArray& ids) {
+  const References r = gather(m_impl);
+  AcDbObjectIdArray keep;
+  for (const auto& id : ids)
+    if (id.database() == this && id.isValid() && !id.isErased() && !referenced(m_impl, r, id)) keep.append(id);
+  ids = keep;
+  return Acad::eOk;
+}

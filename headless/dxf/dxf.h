@@ -1,0 +1,19 @@
+// Reading and writing drawings as ASCII DXF.
+#pragma once
+#include <string>
+
+#include "host/dbdatabase.h"
+
+namespace qd::dxf {
+
+// Writes the drawing as DXF of the current version (AC1032, UTF-8) to a string.
+std::string write(AcDbDatabase* db);
+// Writes to a file through a temporary file renamed into place.
+Acad::ErrorStatus writeFile(AcDbDatabase* db, const std::string& path, std::u16string& error);
+
+// Reads DXF text into an empty database (made without default records). On
+// failure `error` names the line and the problem.
+Acad::ErrorStatus read(AcDbDatabase* db, const std::string& text, std::u16string& error);
+Acad::ErrorStatus readFile(AcDbDatabase* db, const std::string& path, std::u16string& error);
+
+}  // namespace qd::dxf

@@ -1,0 +1,639 @@
+// The DXF reader: accepts the ASCII DXF of R12 to R2018 and builds the database.
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+#include "headless/ads/resbuf_util.h"
+#include "headless/db/database_impl.h"
+#include "headless/db/tags.h"
+#include "headless/dxf/dxf.h"
+#include "platform/codepage.h"
+
+namespace qd::dxf {
+namespace {
+
+using db::Tag;
+using db::TagKind;
+using db::Tags;
+
+struct RawGroup {
+  int code;
+  std::string value;
+  size_t line;  // of the code
+};
+
+struct Failure {
+  size_t line;
+  std::string message;
+};
+
+std::string trim(std::string s) {
+  while (!s.empty() && (s.back() == '\r' || s.back() == ' ' || s.back() == '\t')) s.pop_back();
+  size_t i = 0;
+  while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+  return s.substr(i);
+}
+
+// Splits the text into code/value pairs; a bad code or a missing value fails.
+std::vector<RawGroup> splitGroups(const std::string& text) {
+  std::vector<RawGroup> out;
+  size_t pos = 0, line = 0;
+  auto nextLine = [&](std::string& l) {
+    if (pos >= text.size()) return false;
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    l = text.substr(pos, end - pos);
+    pos = end + 1;
+    ++line;
+    return true;
+  };
+  std::string codeLine, valueLine;
+  while (nextLine(codeLine)) {
+    const std::string c = trim(codeLine);
+    if (c.empty() && pos >= text.size()) break;
+    int code = 0;
+    auto r = std::from_chars(c.data(), c.data() + c.size(), code);
+    if (c.empty() || r.ec != std::errc() || r.ptr != c.data() + c.size())
+      throw Failure{line, "group code expected, found \"" + c.substr(0, 40) + "\""};
+    const size_t codeLineNo = line;
+    if (!nextLine(valueLine)) throw Failure{codeLineNo, "value missing after group code " + std::to_string(code)};
+    std::string v = valueLine;
+    if (!v.empty() && v.back() == '\r') v.pop_back();
+    out.push_back({code, v, codeLineNo});
+    if (code == 0 && trim(v) == "EOF") break;
+  }
+  return out;
+}
+
+class Reader {
+ public:
+  Reader(AcDbDatabase* db, std::vector<RawGroup> groups) : m_db(db), m_d(db->impl()), m_g(std::move(groups)) {}
+  void run();
+
+ private:
+  const RawGroup& at(size_t i) const { return m_g[i]; }
+  bool isZero(size_t i, const char* v) const { return i < m_g.size() && m_g[i].code == 0 && trim(m_g[i].value) == v; }
+  std::u16string decode(const std::string& s) const;
+  double number(const RawGroup& g) const;
+  int64_t integer(const RawGroup& g) const;
+  // The groups of one object from position i up to the next group 0, typed.
+  Tags objectTags(size_t& i);
+  AcDbObjectId idOfHandle(const std::u16string& hex);
+
+  void readHeader(size_t& i);
+  void readTables(size_t& i);
+  void readBlocks(size_t& i);
+  void readEntities(size_t& i, AcDbObjectId space);
+  void readObjects(size_t& i);
+  AcDbObject* makeObject(const std::u16string& type, Tags& tags, AcDbObjectId defaultOwner, AcDbObjectId* made);
+  void finish();
+
+  AcDbDatabase* m_db;
+  AcDbDatabase::Impl* m_d;
+  std::vector<RawGroup> m_g;
+  int m_codePage = 0;  // 0: UTF-8
+  bool m_r12 = false;
+  AcDbComplexEntity* m_complex = nullptr;
+  std::map<std::u16string, AcDbObjectId> m_tables;
+};
+
+std::u16string Reader::decode(const std::string& raw) const {
+  std::u16string s = m_codePage ? qd::text::fromCodePage(raw, m_codePage) : qd::text::fromUtf8(raw);
+  // Caret notation and \U+XXXX escapes.
+  std::u16string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == u'^' && i + 1 < s.size()) {
+      out += s[i + 1] == u' ' ? u'^' : static_cast<char16_t>(s[i + 1] - 64);
+      ++i;
+    } else if (s[i] == u'\\' && i + 6 < s.size() + 0 && s.compare(i, 3, u"\\U+") == 0) {
+      std::string hex = qd::text::toUtf8(s.substr(i + 3, 4));
+      unsigned v = 0;
+      auto r = std::from_chars(hex.data(), hex.data() + hex.size(), v, 16);
+      if (r.ec == std::errc() && r.ptr == hex.data() + 4) {
+        out += static_cast<char16_t>(v);
+        i += 6;
+      } else {
+        out += s[i];
+      }
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+double Reader::number(const RawGroup& g) const {
+  const std::string v = trim(g.value);
+  double d = 0;
+  auto r = std::from_chars(v.data(), v.data() + v.size(), d);
+  if (v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size())
+    throw Failure{g.line + 1, "number expected for group " + std::to_string(g.code) + ", found \"" + v.substr(0, 40) + "\""};
+  return d;
+}
+
+int64_t Reader::integer(const RawGroup& g) const {
+  const std::string v = trim(g.value);
+  int64_t n = 0;
+  auto r = std::from_chars(v.data(), v.data() + v.size(), n);
+  if (r.ec == std::errc() && r.ptr == v.data() + v.size()) return n;
+  // Some writers put reals into integer groups.
+  return static_cast<int64_t>(number(g));
+}
+
+AcDbObjectId Reader::idOfHandle(const std::u16string& hex) {
+  const AcDbHandle h(hex.c_str());
+  AcDbObjectId id;
+  if (!h.isNull()) m_db->getAcDbObjectId(id, true, h);
+  return id;
+}
+
+Tags Reader::objectTags(size_t& i) {
+  Tags tags;
+  while (i < m_g.size() && m_g[i].code != 0) {
+    const RawGroup& g = m_g[i++];
+    Tag t;
+    t.code = g.code;
+    t.kind = db::tagKindOf(g.code);
+    switch (t.kind) {
+      case TagKind::String:
+      case TagKind::Handle: t.str = decode(g.value); break;
+      case TagKind::Real: t.real = number(g); break;
+      case TagKind::Point: {
+        t.pt.x = number(g);
+        t.dims = 1;
+        if (i < m_g.size() && m_g[i].code == g.code + 10) {
+          t.pt.y = number(m_g[i++]);
+          t.dims = 2;
+        }
+        if (i < m_g.size() && m_g[i].code == g.code + 20) {
+          t.pt.z = number(m_g[i++]);
+          t.dims = 3;
+        }
+        break;
+      }
+      case TagKind::Int16:
+      case TagKind::Int32:
+      case TagKind::Int64:
+      case TagKind::Bool: t.integer = integer(g); break;
+      case TagKind::Id: t.id = idOfHandle(qd::text::fromUtf8(trim(g.value))); break;
+      case TagKind::Binary: {
+        const std::string v = trim(g.value);
+        for (size_t k = 0; k + 1 < v.size(); k += 2) {
+          unsigned b = 0;
+          std::from_chars(v.data() + k, v.data() + k + 2, b, 16);
+          t.bytes += static_cast<char>(b);
+        }
+        break;
+      }
+    }
+    tags.push_back(std::move(t));
+  }
+  return tags;
+}
+
+void Reader::readHeader(size_t& i) {
+  while (i < m_g.size() && !isZero(i, "ENDSEC")) {
+    if (m_g[i].code != 9) {
+      ++i;
+      continue;
+    }
+    const std::string name = trim(m_g[i].value);
+    ++i;
+    if (i >= m_g.size()) break;
+    const RawGroup& v = m_g[i];
+    if (name == "$ACADVER") {
+      const std::string ver = trim(v.value);
+      m_r12 = ver <= "AC1009";
+      if (ver < "AC1021" && m_codePage == 0) m_codePage = qd::text::ansiCodePage();
+    } else if (name == "$DWGCODEPAGE") {
+      const std::string cp = trim(v.value);
+      const int n = std::atoi(cp.substr(cp.find_last_of('_') + 1).c_str());
+      if (m_codePage != 0 && qd::text::isSupportedCodePage(n)) m_codePage = n;
+    } else if (name == "$HANDSEED") {
+      m_d->noteHandle(AcDbHandle(qd::text::fromUtf8(trim(v.value)).c_str()));
+    } else if (name.size() > 1) {
+      const std::u16string var = qd::text::fromUtf8(name.substr(1));
+      if (const db::VarValue* cur = m_d->var(var)) {
+        db::VarValue nv = *cur;
+        size_t j = i;
+        Tags t = objectTags(j);
+        if (!t.empty()) {
+          switch (cur->type) {
+            case RTSTR: nv.text = t[0].str; break;
+            case RTREAL: nv.real = t[0].kind == TagKind::Real ? t[0].real : static_cast<double>(t[0].integer); break;
+            case RTPOINT:
+            case RT3DPOINT: nv.point = t[0].pt; break;
+            default: nv.integer = static_cast<int32_t>(t[0].integer); break;
+          }
+          m_d->vars[qd::text::toUpper(var)] = nv;
+        }
+      }
+    }
+    while (i < m_g.size() && m_g[i].code != 9 && m_g[i].code != 0) ++i;
+  }
+}
+
+// Extracts the groups every object shares: handle, owner, reactors, extension
+// dictionary and extended data.
+struct Common {
+  AcDbHandle handle;
+  AcDbObjectId owner, extDict;
+  std::vector<AcDbObjectId> reactors;
+  Tags xdata;
+};
+Common splitCommon(Tags& tags, bool dimstyle) {
+  Common c;
+  Tags rest;
+  size_t i = 0;
+  for (; i < tags.size(); ++i) {
+    Tag& t = tags[i];
+    if (t.code >= 1000) break;
+    if ((t.code == 5 && !dimstyle) || (t.code == 105 && dimstyle)) {
+      c.handle = AcDbHandle(t.str.c_str());
+      continue;
+    }
+    if (t.code == 102 && t.str == u"{ACAD_REACTORS") {
+      while (++i < tags.size() && tags[i].code != 102)
+        if (tags[i].kind == TagKind::Id) c.reactors.push_back(tags[i].id);
+      continue;
+    }
+    if (t.code == 102 && t.str == u"{ACAD_XDICTIONARY") {
+      while (++i < tags.size() && tags[i].code != 102)
+        if (tags[i].kind == TagKind::Id) c.extDict = tags[i].id;
+      continue;
+    }
+    if (t.code == 102) continue;
+    if (t.code == 330 && c.owner.isNull() && rest.empty()) {
+      c.owner = t.id;
+      continue;
+    }
+    rest.push_back(std::move(t));
+  }
+  for (; i < tags.size(); ++i) c.xdata.push_back(std::move(tags[i]));
+  tags = std::move(rest);
+  return c;
+}
+
+AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjectId defaultOwner, AcDbObjectId* made) {
+  const bool dimstyle = type == u"DIMSTYLE";
+  Common c = splitCommon(tags, dimstyle);
+  AcRxClass* cls = acrxFindClassByDxfName(type.c_str());
+  AcDbObject* obj = cls ? AcDbObject::cast(cls->create()) : nullptr;
+  if (!obj) {
+    // Entities of unknown classes are kept as their groups; unknown objects are dropped.
+    bool entity = false;
+    for (const auto& t : tags)
+      if (t.code == 100 && t.str == u"AcDbEntity") entity = true;
+    if (!entity) return nullptr;
+    auto* u = new AcDbUnknownEntity();
+    u->setOriginalDxfName(type.c_str());
+    obj = u;
+  }
+  const AcDbObjectId owner = c.owner.isNull() ? defaultOwner : c.owner;
+  const AcDbObjectId id = m_d->add(obj, owner, c.handle);
+  db::TagFiler f(m_db, tags);
+  obj->dxfInFields(&f);
+  AcDbObjectAccess::setExtDict(obj, c.extDict);
+  for (const auto& r : c.reactors) AcDbObjectAccess::reactors(obj).append(r);
+  for (const auto& t : c.xdata) AcDbObjectAccess::xdata(obj) = qd::ads::append(AcDbObjectAccess::xdata(obj), db::tagToResbuf(t));
+  if (made) *made = id;
+  return obj;
+}
+
+void Reader::readTables(size_t& i) {
+  AcDbObjectId table;
+  while (i < m_g.size() && !isZero(i, "ENDSEC")) {
+    if (m_g[i].code != 0) {
+      ++i;
+      continue;
+    }
+    const std::u16string type = decode(trim(m_g[i].value));
+    ++i;
+    if (type == u"TABLE") {
+      Tags tags = objectTags(i);
+      std::u16string name;
+      AcDbHandle h;
+      for (const auto& t : tags) {
+        if (t.code == 2) name = t.str;
+        if (t.code == 5) h = AcDbHandle(t.str.c_str());
+      }
+      AcDbSymbolTable* obj = nullptr;
+      if (name == u"LAYER") obj = new AcDbLayerTable();
+      else if (name == u"LTYPE") obj = new AcDbLinetypeTable();
+      else if (name == u"STYLE") obj = new AcDbTextStyleTable();
+      else if (name == u"DIMSTYLE") obj = new AcDbDimStyleTable();
+      else if (name == u"APPID") obj = new AcDbRegAppTable();
+      else if (name == u"UCS") obj = new AcDbUCSTable();
+      else if (name == u"VPORT") obj = new AcDbViewportTable();
+      else if (name == u"VIEW") obj = new AcDbViewTable();
+      else if (name == u"BLOCK_RECORD") obj = new AcDbBlockTable();
+      table = obj ? m_d->add(obj, AcDbObjectId(), h) : AcDbObjectId();
+      m_tables[name] = table;
+      continue;
+    }
+    if (type == u"ENDTAB") {
+      table.setNull();
+      continue;
+    }
+    Tags tags = objectTags(i);
+    auto* t = AcDbSymbolTable::cast(m_d->peek(table));
+    if (!t) continue;
+    AcDbObjectId id;
+    auto* rec = AcDbSymbolTableRecord::cast(makeObject(type, tags, table, &id));
+    if (!rec) continue;
+    AcDbObjectAccess::setOwnerRaw(rec, table);
+    AcDbSymbolTableAccess::records(t).push_back(id);
+    AcDbSymbolTableAccess::byName(t)[qd::text::toUpper(rec->nameConst())] = id;
+  }
+}
+
+void Reader::readBlocks(size_t& i) {
+  AcDbObjectId block;
+  while (i < m_g.size() && !isZero(i, "ENDSEC")) {
+    if (m_g[i].code != 0) {
+      ++i;
+      continue;
+    }
+    const std::u16string type = decode(trim(m_g[i].value));
+    ++i;
+    Tags tags = objectTags(i);
+    if (type == u"BLOCK") {
+      std::u16string name, layer = u"0";
+      AcDbHandle h;
+      AcGePoint3d origin;
+      int16_t flags = 0;
+      for (const auto& t : tags) {
+        if (t.code == 2) name = t.str;
+        else if (t.code == 5) h = AcDbHandle(t.str.c_str());
+        else if (t.code == 8) layer = t.str;
+        else if (t.code == 10) origin = t.pt;
+        else if (t.code == 70) flags = static_cast<int16_t>(t.integer);
+      }
+      if (name.empty()) throw Failure{m_g[i > 0 ? i - 1 : 0].line, "BLOCK without a name"};
+      auto* table = AcDbBlockTable::cast(m_d->peek(m_d->blockTable));
+      block = m_d->recordId(m_d->blockTable, name);
+      if (block.isNull() && table) {
+        // Drawings without block records (R12) define them here.
+        auto* btr = new AcDbBlockTableRecord();
+        btr->setName(name.c_str());
+        block = m_d->add(btr, m_d->blockTable);
+        AcDbSymbolTableAccess::records(table).push_back(block);
+        AcDbSymbolTableAccess::byName(table)[qd::text::toUpper(name)] = block;
+      }
+      if (auto* btr = AcDbBlockTableRecord::cast(m_d->peek(block))) {
+        btr->setOrigin(origin);
+        AcDbBlockAccess::setBeginLayer(btr, layer);
+        AcDbBlockAccess::setFrameHandles(btr, h, btr->endHandle());
+        db::TagFiler f(m_db, Tags{Tag::makeString(2, name), Tag::makeInt(70, flags)});
+        btr->dxfInFields(&f);
+      }
+      continue;
+    }
+    if (type == u"ENDBLK") {
+      if (auto* btr = AcDbBlockTableRecord::cast(m_d->peek(block)))
+        for (const auto& t : tags)
+          if (t.code == 5) AcDbBlockAccess::setFrameHandles(btr, btr->beginHandle(), AcDbHandle(t.str.c_str()));
+      block.setNull();
+      continue;
+    }
+    if (block.isNull()) continue;
+    auto* btr = AcDbBlockTableRecord::cast(m_d->peek(block));
+    if (!btr || btr->isLayout()) continue;  // space contents come from ENTITIES
+    Tags copy = tags;
+    AcDbObjectId id;
+    AcDbObject* obj = makeObject(type, copy, block, &id);
+    if (!obj) continue;
+    if (type == u"ATTRIB" || type == u"VERTEX" || type == u"SEQEND") {
+      if (m_complex) {
+        auto* e = AcDbEntity::cast(obj);
+        AcDbObjectAccess::setOwnerRaw(e, m_complex->objectId());
+        if (type == u"SEQEND") {
+          AcDbComplexAccess::seqEnd(m_complex) = id;
+          m_complex = nullptr;
+        } else {
+          AcDbComplexAccess::subs(m_complex).append(id);
+        }
+      }
+      continue;
+    }
+    AcDbBlockAccess::entities(btr).push_back(id);
+    m_complex = AcDbComplexEntity::cast(obj);
+    if (auto* ref = AcDbBlockReference::cast(obj); ref && ref->attributeIds().isEmpty()) {
+      bool follows = false;
+      for (const auto& t : tags)
+        if (t.code == 66 && t.integer == 1) follows = true;
+      if (!follows) m_complex = nullptr;
+    }
+  }
+}
+
+void Reader::readEntities(size_t& i, AcDbObjectId modelSpace) {
+  while (i < m_g.size() && !isZero(i, "ENDSEC")) {
+    if (m_g[i].code != 0) {
+      ++i;
+      continue;
+    }
+    const std::u16string type = decode(trim(m_g[i].value));
+    ++i;
+    Tags tags = objectTags(i);
+    bool paper = false;
+    for (const auto& t : tags)
+      if (t.code == 67 && t.integer == 1) paper = true;
+    const AcDbObjectId space = paper ? m_d->paperSpace : modelSpace;
+    AcDbObjectId id;
+    AcDbObject* obj = makeObject(type, tags, space, &id);
+    if (!obj) continue;
+    if (type == u"ATTRIB" || type == u"VERTEX" || type == u"SEQEND") {
+      if (m_complex) {
+        AcDbObjectAccess::setOwnerRaw(obj, m_complex->objectId());
+        if (type == u"SEQEND") {
+          AcDbComplexAccess::seqEnd(m_complex) = id;
+          m_complex = nullptr;
+        } else {
+          AcDbComplexAccess::subs(m_complex).append(id);
+        }
+      }
+      continue;
+    }
+    AcDbObjectAccess::setOwnerRaw(obj, space);
+    if (auto* btr = AcDbBlockTableRecord::cast(m_d->peek(space))) AcDbBlockAccess::entities(btr).push_back(id);
+    m_complex = AcDbComplexEntity::cast(obj);
+    if (m_complex && AcDbBlockReference::cast(obj)) {
+      bool follows = false;
+      for (const auto& g : tags)
+        if (g.code == 66 && g.integer == 1) follows = true;
+      if (!follows) m_complex = nullptr;
+    }
+  }
+}
+
+void Reader::readObjects(size_t& i) {
+  bool first = true;
+  while (i < m_g.size() && !isZero(i, "ENDSEC")) {
+    if (m_g[i].code != 0) {
+      ++i;
+      continue;
+    }
+    const std::u16string type = decode(trim(m_g[i].value));
+    ++i;
+    Tags tags = objectTags(i);
+    AcDbObjectId id;
+    AcDbObject* obj = makeObject(type, tags, AcDbObjectId(), &id);
+    if (first && AcDbDictionary::cast(obj)) m_d->namedDict = id;
+    first = false;
+  }
+}
+
+void Reader::finish() {
+  auto tableId = [&](const char16_t* name) {
+    auto it = m_tables.find(name);
+    return it == m_tables.end() ? AcDbObjectId() : it->second;
+  };
+  m_d->layerTable = tableId(u"LAYER");
+  m_d->linetypeTable = tableId(u"LTYPE");
+  m_d->textStyleTable = tableId(u"STYLE");
+  m_d->dimStyleTable = tableId(u"DIMSTYLE");
+  m_d->regAppTable = tableId(u"APPID");
+  m_d->ucsTable = tableId(u"UCS");
+  m_d->viewportTable = tableId(u"VPORT");
+  m_d->viewTable = tableId(u"VIEW");
+}
+
+void Reader::run() {
+  size_t i = 0;
+  // Tables come first so that blocks and entities find their records.
+  std::vector<std::pair<std::string, size_t>> sections;
+  while (i < m_g.size()) {
+    if (isZero(i, "SECTION") && i + 1 < m_g.size() && m_g[i + 1].code == 2) {
+      sections.emplace_back(trim(m_g[i + 1].value), i + 2);
+      i += 2;
+      continue;
+    }
+    if (isZero(i, "EOF")) break;
+    ++i;
+  }
+  if (sections.empty()) throw Failure{m_g.empty() ? 1 : m_g.front().line, "no SECTION found"};
+  auto run = [&](const char* name, auto&& fn) {
+    for (auto& [n, start] : sections)
+      if (n == name) {
+        size_t pos = start;
+        fn(pos);
+      }
+  };
+  run("HEADER", [&](size_t& p) { readHeader(p); });
+  run("TABLES", [&](size_t& p) { readTables(p); });
+  finish();
+  m_d->blockTable = m_tables.count(u"BLOCK_RECORD") ? m_tables[u"BLOCK_RECORD"] : AcDbObjectId();
+  if (m_d->blockTable.isNull()) {
+    m_d->blockTable = m_d->add(new AcDbBlockTable(), AcDbObjectId());
+    m_tables[u"BLOCK_RECORD"] = m_d->blockTable;
+  }
+  // Every drawing has the two spaces.
+  auto* bt = AcDbBlockTable::cast(m_d->peek(m_d->blockTable));
+  for (const char16_t* name : {u"*Model_Space", u"*Paper_Space"}) {
+    if (!m_d->recordId(m_d->blockTable, name).isNull()) continue;
+    auto* btr = new AcDbBlockTableRecord();
+    btr->setName(name);
+    const AcDbObjectId id = m_d->add(btr, m_d->blockTable);
+    AcDbSymbolTableAccess::records(bt).push_back(id);
+    AcDbSymbolTableAccess::byName(bt)[qd::text::toUpper(name)] = id;
+  }
+  m_d->modelSpace = m_d->recordId(m_d->blockTable, u"*Model_Space");
+  m_d->paperSpace = m_d->recordId(m_d->blockTable, u"*Paper_Space");
+  run("BLOCKS", [&](size_t& p) { readBlocks(p); });
+  run("ENTITIES", [&](size_t& p) { readEntities(p, m_d->modelSpace); });
+  run("OBJECTS", [&](size_t& p) { readObjects(p); });
+}
+
+// Adds what a drawing needs but the file did not have (older versions).
+void completeDrawing(AcDbDatabase* db) {
+  auto* d = db->impl();
+  AcDbDatabase fresh(true);
+  auto* f = fresh.impl();
+  auto ensureTable = [&](AcDbObjectId& mine, AcDbObject* (*make)()) {
+    if (mine.isNull() || !mine.isValid()) mine = d->add(make(), AcDbObjectId());
+  };
+  ensureTable(d->layerTable, [] { return static_cast<AcDbObject*>(new AcDbLayerTable()); });
+  ensureTable(d->linetypeTable, [] { return static_cast<AcDbObject*>(new AcDbLinetypeTable()); });
+  ensureTable(d->textStyleTable, [] { return static_cast<AcDbObject*>(new AcDbTextStyleTable()); });
+  ensureTable(d->dimStyleTable, [] { return static_cast<AcDbObject*>(new AcDbDimStyleTable()); });
+  ensureTable(d->regAppTable, [] { return static_cast<AcDbObject*>(new AcDbRegAppTable()); });
+  ensureTable(d->ucsTable, [] { return static_cast<AcDbObject*>(new AcDbUCSTable()); });
+  ensureTable(d->viewportTable, [] { return static_cast<AcDbObject*>(new AcDbViewportTable()); });
+  ensureTable(d->viewTable, [] { return static_cast<AcDbObject*>(new AcDbViewTable()); });
+  // Copy missing standard records from a new drawing.
+  auto ensureRecord = [&](AcDbObjectId table, AcDbObjectId freshTable, const char16_t* name) {
+    if (!d->recordId(table, name).isNull()) return;
+    auto* src = AcDbSymbolTableRecord::cast(f->peek(f->recordId(freshTable, name)));
+    auto* copy = AcDbSymbolTableRecord::cast(src->isA()->create());
+    db::TagFiler out(&fresh, AcDb::kCopyFiler, true);
+    src->dxfOutFields(&out);
+    db::TagFiler in(db, out.tags());
+    copy->dxfInFields(&in);
+    auto* t = AcDbSymbolTable::cast(d->peek(table));
+    const AcDbObjectId id = d->add(copy, table);
+    AcDbSymbolTableAccess::records(t).push_back(id);
+    AcDbSymbolTableAccess::byName(t)[qd::text::toUpper(name)] = id;
+  };
+  ensureRecord(d->layerTable, f->layerTable, u"0");
+  for (const char16_t* lt : {u"ByBlock", u"ByLayer", u"Continuous"}) ensureRecord(d->linetypeTable, f->linetypeTable, lt);
+  ensureRecord(d->textStyleTable, f->textStyleTable, u"Standard");
+  ensureRecord(d->dimStyleTable, f->dimStyleTable, u"Standard");
+  ensureRecord(d->regAppTable, f->regAppTable, u"ACAD");
+  if (d->namedDict.isNull() || !AcDbDictionary::cast(d->peek(d->namedDict)))
+    d->namedDict = d->add(new AcDbDictionary(), AcDbObjectId());
+  auto* root = AcDbDictionary::cast(d->peek(d->namedDict));
+  AcDbObjectId groups;
+  if (root->getAt(u"ACAD_GROUP", groups) != Acad::eOk || !AcDbDictionary::cast(d->peek(groups))) {
+    AcDbObjectAccess::writer(root) = true;
+    root->setAt(u"ACAD_GROUP", new AcDbDictionary(), groups);
+    AcDbObjectAccess::writer(root) = false;
+  }
+  d->groupDict = groups;
+  // Inserts read before their block was known.
+  for (const auto& s : d->stubs)
+    if (auto* ref = AcDbBlockReference::cast(s->object); ref && ref->blockTableRecord().isNull()) {
+      const std::u16string name = AcDbBlockReferenceAccess::pendingName(ref);
+      if (!name.empty()) ref->setBlockTableRecord(d->recordId(d->blockTable, name));
+    }
+}
+
+}  // namespace
+
+Acad::ErrorStatus read(AcDbDatabase* db, const std::string& text, std::u16string& error) {
+  auto* d = db->impl();
+  const bool was = d->undoRecording;
+  d->undoRecording = false;
+  try {
+    std::string body = text;
+    if (body.rfind("\xEF\xBB\xBF", 0) == 0) body.erase(0, 3);
+    if (body.rfind("AutoCAD Binary DXF", 0) == 0) throw Failure{1, "binary DXF is not supported"};
+    Reader r(db, splitGroups(body));
+    r.run();
+    completeDrawing(db);
+  } catch (const Failure& f) {
+    error = qd::text::fromUtf8("DXF error on line " + std::to_string(f.line) + ": " + f.message);
+    d->undoRecording = was;
+    return Acad::eDxfReadAborted;
+  }
+  d->undoRecording = was;
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus readFile(AcDbDatabase* db, const std::string& path, std::u16string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = u"Cannot open file \"" + qd::text::fromUtf8(path) + u"\"";
+    return Acad::eFileNotFound;
+  }
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return read(db, ss.str(), error);
+}
+
+}  // namespace qd::dxf
+
+Acad::ErrorStatus AcDbDatabase::readDxfFile(const ACHAR* fileName) {
+  if (!fileName) return Acad::eInvalidInput;
+  return qd::dxf::readFile(this, qd::text::toUtf8(fileName), m_impl->lastError);
+}

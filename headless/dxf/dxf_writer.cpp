@@ -1,0 +1,339 @@
+// The DXF writer: header, classes, tables, blocks, entities and objects.
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "headless/ads/resbuf_util.h"
+#include "headless/db/database_impl.h"
+#include "headless/db/tags.h"
+#include "headless/dxf/dxf.h"
+#include "platform/codepage.h"
+
+namespace qd::dxf {
+namespace {
+
+using db::Tag;
+using db::TagKind;
+
+std::string hex(uint64_t v) {
+  char buf[24];
+  std::snprintf(buf, sizeof buf, "%llX", static_cast<unsigned long long>(v));
+  return buf;
+}
+
+std::string real(double v) {
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  std::string s(buf, r.ptr);
+  if (s.find_first_of(".eEn") == std::string::npos) s += ".0";
+  return s;
+}
+
+// Control characters are written in caret notation so a value stays on one line.
+std::string text(const std::u16string& s) {
+  std::string out;
+  for (char16_t c : s) {
+    if (c < 32) {
+      out += '^';
+      out += static_cast<char>(c + 64);
+    } else if (c == u'^') {
+      out += "^ ";
+    } else {
+      out += qd::text::toUtf8(std::u16string(1, c));
+    }
+  }
+  return out;
+}
+
+class Out {
+ public:
+  std::string buf;
+  void put(int code, const std::string& value) {
+    char c[16];
+    std::snprintf(c, sizeof c, "%3d\n", code);
+    buf += c;
+    buf += value;
+    buf += '\n';
+  }
+  void str(int code, const std::u16string& s) { put(code, text(s)); }
+  void handle(int code, AcDbHandle h) { put(code, hex(h.value())); }
+  void id(int code, AcDbObjectId id) { put(code, id.isNull() || !id.isValid() ? "0" : hex(id.handle().value())); }
+  void integer(int code, int64_t v) { put(code, std::to_string(v)); }
+  void point(int code, const AcGePoint3d& p, int dims = 3) {
+    put(code, real(p.x));
+    put(code + 10, real(p.y));
+    if (dims == 3) put(code + 20, real(p.z));
+  }
+  void tag(const Tag& t) {
+    switch (t.kind) {
+      case TagKind::String: str(t.code, t.str); break;
+      case TagKind::Handle: put(t.code, text(t.str)); break;
+      case TagKind::Real: put(t.code, real(t.real)); break;
+      case TagKind::Point: point(t.code, t.pt, t.dims); break;
+      case TagKind::Int16:
+      case TagKind::Int32:
+      case TagKind::Int64:
+      case TagKind::Bool: integer(t.code, t.integer); break;
+      case TagKind::Id: id(t.code, t.id); break;
+      case TagKind::Binary: binary(t.code, t.bytes); break;
+    }
+  }
+  void binary(int code, const std::string& bytes) {
+    static const char* digits = "0123456789ABCDEF";
+    for (size_t i = 0; i < bytes.size() || i == 0; i += 127) {
+      std::string h;
+      for (size_t k = i; k < std::min(bytes.size(), i + 127); ++k) {
+        h += digits[(static_cast<unsigned char>(bytes[k]) >> 4) & 15];
+        h += digits[static_cast<unsigned char>(bytes[k]) & 15];
+      }
+      put(code, h);
+      if (bytes.empty()) break;
+    }
+  }
+};
+
+std::u16string dxfName(const AcDbObject* o) {
+  if (auto* u = AcDbUnknownEntity::cast(o)) return u->originalDxfName();
+  return o->isA()->dxfName();
+}
+
+void writeXData(Out& out, const AcDbObject* o) {
+  for (const resbuf* rb = AcDbObjectAccess::xdata(const_cast<AcDbObject*>(o)); rb; rb = rb->rbnext) {
+    Tag t;
+    if (db::resbufToTag(*rb, t)) out.tag(t);
+  }
+}
+
+// The groups every object starts with: type, handle, reactors, owner.
+void writeHead(Out& out, const AcDbObject* o, const std::u16string& type, int handleCode = 5) {
+  out.str(0, type);
+  out.handle(handleCode, o->objectId().handle());
+  const auto& reactors = o->persistentReactors();
+  bool any = false;
+  for (const auto& r : reactors) any = any || r.isValid();
+  if (any) {
+    out.str(102, u"{ACAD_REACTORS");
+    for (const auto& r : reactors)
+      if (r.isValid()) out.id(330, r);
+    out.str(102, u"}");
+  }
+  if (!o->extensionDictionary().isNull() && o->extensionDictionary().isValid()) {
+    out.str(102, u"{ACAD_XDICTIONARY");
+    out.id(360, o->extensionDictionary());
+    out.str(102, u"}");
+  }
+  out.id(330, o->ownerId());
+}
+
+void writeObject(Out& out, const AcDbObject* o, int handleCode = 5) {
+  writeHead(out, o, dxfName(o), handleCode);
+  db::TagFiler f(o->database());
+  o->dxfOutFields(&f);
+  for (const Tag& t : f.tags()) out.tag(t);
+  writeXData(out, o);
+}
+
+void writeEntity(Out& out, AcDbDatabase::Impl* d, AcDbObjectId id) {
+  auto* e = AcDbEntity::cast(d->peek(id));
+  if (!e || e->isErased()) return;
+  writeObject(out, e);
+  if (auto* complex = AcDbComplexEntity::cast(e)) {
+    for (const auto& sub : complex->ownedIds())
+      if (AcDbObject* s = d->peek(sub)) writeObject(out, s);
+  }
+}
+
+void writeHeader(Out& out, AcDbDatabase::Impl* d) {
+  out.str(0, u"SECTION");
+  out.str(2, u"HEADER");
+  out.str(9, u"$ACADVER");
+  out.str(1, u"AC1032");
+  out.str(9, u"$DWGCODEPAGE");
+  out.str(3, u"ANSI_1250");
+  out.str(9, u"$HANDSEED");
+  out.put(5, hex(d->nextHandle));
+  struct Var {
+    const char16_t* name;
+    int code;
+  };
+  static const Var vars[] = {{u"CLAYER", 8},    {u"TEXTSTYLE", 7}, {u"CELTYPE", 6},    {u"DIMSTYLE", 2},
+                             {u"INSUNITS", 70}, {u"MEASUREMENT", 70}, {u"LUNITS", 70}, {u"LUPREC", 70},
+                             {u"AUNITS", 70},   {u"AUPREC", 70},   {u"TILEMODE", 70},  {u"MIRRTEXT", 70},
+                             {u"LIMCHECK", 70}, {u"TEXTSIZE", 40}, {u"LTSCALE", 40},   {u"ANGBASE", 50},
+                             {u"ANGDIR", 70},   {u"LIMMIN", 10},   {u"LIMMAX", 10},    {u"UCSORG", 10},
+                             {u"UCSXDIR", 10},  {u"UCSYDIR", 10},  {u"REGENMODE", 70}, {u"CELTSCALE", 40}};
+  for (const Var& v : vars) {
+    const db::VarValue* value = d->var(v.name);
+    if (!value) continue;
+    out.str(9, std::u16string(u"$") + v.name);
+    switch (value->type) {
+      case RTSTR: out.str(v.code, value->text); break;
+      case RTREAL: out.put(v.code, real(value->real)); break;
+      case RTPOINT: out.point(v.code, value->point, 2); break;
+      case RT3DPOINT: out.point(v.code, value->point); break;
+      default: out.integer(v.code, value->integer); break;
+    }
+  }
+  out.str(0, u"ENDSEC");
+}
+
+bool isBuiltin(const AcRxClass* cls) { return std::u16string_view(cls->appName()) == u"ObjectDBX Classes"; }
+
+void writeClasses(Out& out, AcDbDatabase::Impl* d) {
+  std::map<const AcRxClass*, int> used;
+  for (const auto& s : d->stubs)
+    if (s->object && !s->object->isErased() && !isBuiltin(s->object->isA())) ++used[s->object->isA()];
+  out.str(0, u"SECTION");
+  out.str(2, u"CLASSES");
+  for (const auto& [cls, count] : used) {
+    out.str(0, u"CLASS");
+    out.str(1, cls->dxfName());
+    out.str(2, cls->name());
+    out.str(3, cls->appName());
+    out.integer(90, cls->proxyFlags());
+    out.integer(91, count);
+    out.integer(280, 0);
+    out.integer(281, cls->isDerivedFrom(AcDbEntity::desc()) ? 1 : 0);
+  }
+  out.str(0, u"ENDSEC");
+}
+
+void writeTable(Out& out, AcDbDatabase::Impl* d, AcDbObjectId tableId, const char16_t* name) {
+  auto* table = AcDbSymbolTable::cast(d->peek(tableId));
+  if (!table) return;
+  out.str(0, u"TABLE");
+  out.str(2, name);
+  out.handle(5, tableId.handle());
+  out.put(330, "0");
+  db::TagFiler f(d->self);
+  table->dxfOutFields(&f);
+  for (const Tag& t : f.tags()) out.tag(t);
+  const bool dim = std::u16string_view(name) == u"DIMSTYLE";
+  if (dim) {
+    out.str(100, u"AcDbDimStyleTable");
+    out.integer(71, 0);
+  }
+  for (const auto& id : table->recordIds()) {
+    AcDbObject* rec = d->peek(id);
+    if (rec && !rec->isErased()) writeObject(out, rec, dim ? 105 : 5);
+  }
+  out.str(0, u"ENDTAB");
+}
+
+void writeBlocks(Out& out, AcDbDatabase::Impl* d) {
+  auto* table = AcDbSymbolTable::cast(d->peek(d->blockTable));
+  out.str(0, u"SECTION");
+  out.str(2, u"BLOCKS");
+  for (const auto& id : table->recordIds()) {
+    auto* btr = AcDbBlockTableRecord::cast(d->peek(id));
+    if (!btr || btr->isErased()) continue;
+    const bool paper = id == d->paperSpace;
+    out.str(0, u"BLOCK");
+    out.handle(5, btr->beginHandle());
+    out.id(330, id);
+    out.str(100, u"AcDbEntity");
+    if (paper) out.integer(67, 1);
+    out.str(8, btr->beginLayer());
+    out.str(100, u"AcDbBlockBegin");
+    out.str(2, btr->nameConst());
+    out.integer(70, btr->flags());
+    out.point(10, btr->origin());
+    out.str(3, btr->nameConst());
+    out.str(1, btr->pathName());
+    if (btr->comments()[0]) out.str(4, btr->comments());
+    if (!btr->isLayout())
+      for (const auto& e : btr->entityIds()) writeEntity(out, d, e);
+    out.str(0, u"ENDBLK");
+    out.handle(5, btr->endHandle());
+    out.id(330, id);
+    out.str(100, u"AcDbEntity");
+    if (paper) out.integer(67, 1);
+    out.str(8, btr->beginLayer());
+    out.str(100, u"AcDbBlockEnd");
+  }
+  out.str(0, u"ENDSEC");
+}
+
+bool isTableObject(AcDbDatabase::Impl* d, const AcDbObject* o) {
+  return AcDbSymbolTable::cast(o) || AcDbSymbolTableRecord::cast(o);
+}
+
+}  // namespace
+
+std::string write(AcDbDatabase* db) {
+  auto* d = db->impl();
+  Out out;
+  out.buf.reserve(1 << 20);
+  out.str(999, u"Written by the headless drafting host");
+  writeHeader(out, d);
+  writeClasses(out, d);
+  out.str(0, u"SECTION");
+  out.str(2, u"TABLES");
+  writeTable(out, d, d->viewportTable, u"VPORT");
+  writeTable(out, d, d->linetypeTable, u"LTYPE");
+  writeTable(out, d, d->layerTable, u"LAYER");
+  writeTable(out, d, d->textStyleTable, u"STYLE");
+  writeTable(out, d, d->viewTable, u"VIEW");
+  writeTable(out, d, d->ucsTable, u"UCS");
+  writeTable(out, d, d->regAppTable, u"APPID");
+  writeTable(out, d, d->dimStyleTable, u"DIMSTYLE");
+  writeTable(out, d, d->blockTable, u"BLOCK_RECORD");
+  out.str(0, u"ENDSEC");
+  writeBlocks(out, d);
+  out.str(0, u"SECTION");
+  out.str(2, u"ENTITIES");
+  for (AcDbObjectId space : {d->modelSpace, d->paperSpace})
+    if (auto* btr = AcDbBlockTableRecord::cast(d->peek(space)))
+      for (const auto& e : btr->entityIds()) writeEntity(out, d, e);
+  out.str(0, u"ENDSEC");
+  out.str(0, u"SECTION");
+  out.str(2, u"OBJECTS");
+  // The root dictionary comes first; then every other object in creation order.
+  if (AcDbObject* root = d->peek(d->namedDict)) writeObject(out, root);
+  for (const auto& s : d->stubs) {
+    AcDbObject* o = s->object;
+    if (!o || o->isErased() || o->objectId() == d->namedDict || AcDbEntity::cast(o) || isTableObject(d, o)) continue;
+    writeObject(out, o);
+  }
+  out.str(0, u"ENDSEC");
+  out.str(0, u"EOF");
+  return out.buf;
+}
+
+Acad::ErrorStatus writeFile(AcDbDatabase* db, const std::string& path, std::u16string& error) {
+  namespace fs = std::filesystem;
+  const std::string data = write(db);
+  const std::string tmp = path + ".tmp";
+  {
+    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
+    if (!f) {
+      error = u"Cannot write file \"" + qd::text::fromUtf8(path) + u"\"";
+      return Acad::eFileAccessErr;
+    }
+    f.write(data.data(), static_cast<std::streamsize>(data.size()));
+    f.flush();
+    if (!f) {
+      error = u"Cannot write file \"" + qd::text::fromUtf8(path) + u"\"";
+      std::error_code ec;
+      fs::remove(tmp, ec);
+      return Acad::eFileAccessErr;
+    }
+  }
+  std::error_code ec;
+  fs::rename(tmp, path, ec);
+  if (ec) {
+    error = u"Cannot replace file \"" + qd::text::fromUtf8(path) + u"\"";
+    fs::remove(tmp, ec);
+    return Acad::eFileAccessErr;
+  }
+  return Acad::eOk;
+}
+
+}  // namespace qd::dxf
+
+Acad::ErrorStatus AcDbDatabase::dxfOut(const ACHAR* fileName, int) {
+  if (!fileName) return Acad::eInvalidInput;
+  return qd::dxf::writeFile(this, qd::text::toUtf8(fileName), m_impl->lastError);
+}
