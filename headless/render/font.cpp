@@ -31,8 +31,13 @@ std::string g_folder =
     "data/fonts";
 #endif
 
-Font& font() {
+Font& storage() {
   static Font f;
+  return f;
+}
+
+Font& font() {
+  Font& f = storage();
   if (!f.loaded) {
     f.loaded = true;
     loadFont(g_folder + "/futural.jhf");
@@ -182,7 +187,8 @@ bool loadFont(const std::string& path) {
   if (!in) return false;
   std::stringstream ss;
   ss << in.rdbuf();
-  static Font& f = font();
+  Font& f = storage();
+  f.loaded = true;
   return parseJhf(ss.str(), f);
 }
 
