@@ -132,6 +132,9 @@ class AcDbText : public AcDbEntity {
   // The text's own groups between the subclass markers (shared with attributes).
   void writeTextGroups(AcDbDxfFiler* filer) const;
   bool readTextGroup(const resbuf& rb);
+  // Height, width factor and rotation as drawn: aligned and fitted texts run from
+  // the start point to the alignment point.
+  void drawnLayout(double& height, double& widthFactor, double& rotation) const;
 
   AcGePoint3d m_position, m_alignment;
   std::u16string m_text;

@@ -325,10 +325,10 @@ std::u16string vformat(const ACHAR* format, va_list ap) {
       continue;
     }
     size_t j = i + 1;
-    std::string spec = "%";
+    std::string directive = "%";
     while (j < fmt.size() && std::strchr("-+ #0123456789.*", fmt[j])) {
-      if (fmt[j] == '*') spec += std::to_string(va_arg(ap, int));
-      else spec += fmt[j];
+      if (fmt[j] == '*') directive += std::to_string(va_arg(ap, int));
+      else directive += fmt[j];
       ++j;
     }
     std::string length;
@@ -340,17 +340,17 @@ std::u16string vformat(const ACHAR* format, va_list ap) {
       case '%': out += '%'; break;
       case 'd':
       case 'i':
-        if (length.find("ll") != std::string::npos || length == "I64") std::snprintf(buf, sizeof buf, (spec + "lld").c_str(), va_arg(ap, long long));
-        else if (length == "l") std::snprintf(buf, sizeof buf, (spec + "ld").c_str(), va_arg(ap, long));
-        else std::snprintf(buf, sizeof buf, (spec + "d").c_str(), va_arg(ap, int));
+        if (length.find("ll") != std::string::npos || length == "I64") std::snprintf(buf, sizeof buf, (directive + "lld").c_str(), va_arg(ap, long long));
+        else if (length == "l") std::snprintf(buf, sizeof buf, (directive + "ld").c_str(), va_arg(ap, long));
+        else std::snprintf(buf, sizeof buf, (directive + "d").c_str(), va_arg(ap, int));
         out += buf;
         break;
       case 'u':
       case 'x':
       case 'X':
       case 'o':
-        if (length == "l" || length == "ll") std::snprintf(buf, sizeof buf, (spec + "l" + conv).c_str(), va_arg(ap, unsigned long));
-        else std::snprintf(buf, sizeof buf, (spec + conv).c_str(), va_arg(ap, unsigned));
+        if (length == "l" || length == "ll") std::snprintf(buf, sizeof buf, (directive + "l" + conv).c_str(), va_arg(ap, unsigned long));
+        else std::snprintf(buf, sizeof buf, (directive + conv).c_str(), va_arg(ap, unsigned));
         out += buf;
         break;
       case 'f':
@@ -358,7 +358,7 @@ std::u16string vformat(const ACHAR* format, va_list ap) {
       case 'E':
       case 'g':
       case 'G':
-        std::snprintf(buf, sizeof buf, (spec + conv).c_str(), va_arg(ap, double));
+        std::snprintf(buf, sizeof buf, (directive + conv).c_str(), va_arg(ap, double));
         out += buf;
         break;
       case 'c': out += qd::text::toUtf8(std::u16string(1, static_cast<char16_t>(va_arg(ap, int)))); break;
@@ -366,7 +366,7 @@ std::u16string vformat(const ACHAR* format, va_list ap) {
       case 'S': {
         const ACHAR* s = va_arg(ap, const ACHAR*);
         std::string text = qd::text::toUtf8(s ? s : u"(null)");
-        std::snprintf(buf, sizeof buf, (spec + "s").c_str(), text.c_str());
+        std::snprintf(buf, sizeof buf, (directive + "s").c_str(), text.c_str());
         out += text.size() < sizeof buf - 1 ? std::string(buf) : text;
         break;
       }
@@ -374,7 +374,7 @@ std::u16string vformat(const ACHAR* format, va_list ap) {
         std::snprintf(buf, sizeof buf, "%p", va_arg(ap, void*));
         out += buf;
         break;
-      default: out += spec + length + conv;
+      default: out += directive + length + conv;
     }
     i = j;
   }

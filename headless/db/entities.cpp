@@ -327,48 +327,39 @@ Acad::ErrorStatus AcDbText::adjustAlignment(AcDbDatabase*) {
   return Acad::eOk;
 }
 
-void AcDbText::boxCorners(AcGePoint3d c[4]) const {
-  AcDbText copy;
-  double height = m_height, wf = m_widthFactor, rot = m_rotation;
-  AcGePoint3d start = m_position;
+void AcDbText::drawnLayout(double& height, double& wf, double& rot) const {
+  height = m_height;
+  wf = m_widthFactor;
+  rot = m_rotation;
+  if (m_hmode != AcDb::kTextAlign && m_hmode != AcDb::kTextFit) return;
   const qd::font::Box unit = qd::font::measure(m_text, 1.0, 1.0, m_oblique);
-  if ((m_hmode == AcDb::kTextAlign || m_hmode == AcDb::kTextFit) && unit.x2 > 0) {
-    // The text runs from the start point to the alignment point.
-    const AcGeVector3d run = m_alignment - m_position;
-    const double len = run.length();
-    rot = std::atan2(run.y, run.x);
-    if (m_hmode == AcDb::kTextAlign) {
-      height = len / unit.x2;
-      wf = 1;
-    } else {
-      wf = len / (unit.x2 * m_height);
-    }
+  const AcGeVector3d run = m_alignment - m_position;
+  if (unit.x2 <= 0 || run.isZeroLength()) return;
+  rot = std::atan2(run.y, run.x);
+  if (m_hmode == AcDb::kTextAlign) {
+    height = run.length() / unit.x2;
+    wf = 1;
+  } else {
+    wf = run.length() / (unit.x2 * m_height);
   }
+}
+
+void AcDbText::boxCorners(AcGePoint3d c[4]) const {
+  double height, wf, rot;
+  drawnLayout(height, wf, rot);
   const qd::font::Box b = qd::font::measure(m_text, height, wf, m_oblique);
   const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
   const AcGeVector3d xdir = ecs.applyTo(AcGeVector3d(std::cos(rot), std::sin(rot), 0));
   const AcGeVector3d ydir = m_normal.crossProduct(xdir).normal();
-  c[0] = start + xdir * b.x1 + ydir * b.y1;
-  c[1] = start + xdir * b.x2 + ydir * b.y1;
-  c[2] = start + xdir * b.x2 + ydir * b.y2;
-  c[3] = start + xdir * b.x1 + ydir * b.y2;
+  c[0] = m_position + xdir * b.x1 + ydir * b.y1;
+  c[1] = m_position + xdir * b.x2 + ydir * b.y1;
+  c[2] = m_position + xdir * b.x2 + ydir * b.y2;
+  c[3] = m_position + xdir * b.x1 + ydir * b.y2;
 }
 
 bool AcDbText::worldDraw(AcGiWorldDraw* mode) {
-  double height = m_height, wf = m_widthFactor, rot = m_rotation;
-  if (m_hmode == AcDb::kTextAlign || m_hmode == AcDb::kTextFit) {
-    const qd::font::Box unit = qd::font::measure(m_text, 1.0, 1.0, m_oblique);
-    const AcGeVector3d run = m_alignment - m_position;
-    if (unit.x2 > 0 && !run.isZeroLength()) {
-      rot = std::atan2(run.y, run.x);
-      if (m_hmode == AcDb::kTextAlign) {
-        height = run.length() / unit.x2;
-        wf = 1;
-      } else {
-        wf = run.length() / (unit.x2 * m_height);
-      }
-    }
-  }
+  double height, wf, rot;
+  drawnLayout(height, wf, rot);
   const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
   const AcGeVector3d xdir = ecs.applyTo(AcGeVector3d(std::cos(rot), std::sin(rot), 0));
   return mode->geometry().text(m_position, m_normal, xdir, height, wf, m_oblique, m_text.c_str());
@@ -395,11 +386,8 @@ Acad::ErrorStatus AcDbText::transformBy(const AcGeMatrix3d& m) {
     if (m_hmode == AcDb::kTextLeft) m_hmode = AcDb::kTextRight;
     else if (m_hmode == AcDb::kTextRight) m_hmode = AcDb::kTextLeft;
     else if (m_hmode == AcDb::kTextAlign || m_hmode == AcDb::kTextFit) std::swap(m_position, m_alignment);
-    m_normal = -newNormal;
-    m_normal = newNormal;
-  } else {
-    m_normal = newNormal;
   }
+  m_normal = newNormal;
   const AcGeMatrix3d inv = qd::db::ecsToWcs(m_normal).inverse();
   const AcGeVector3d local = inv.applyTo(newDir);
   m_rotation = std::atan2(local.y, local.x);

@@ -127,7 +127,6 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& id, AcDbSymbolTableRecord* 
     while (m_byName.count(upper + qd::text::fromUtf8(std::to_string(n)))) ++n;
     const std::u16string full = name + qd::text::fromUtf8(std::to_string(n));
     upper = qd::text::toUpper(full);
-    AcDbSymbolTableAccess::byName(this);  // keep
     rec->setName(full.c_str());
   }
   if (m_byName.count(upper)) return Acad::eDuplicateRecordName;
