@@ -61,6 +61,7 @@ class AcDbSymbolTable : public AcDbObject {
   friend class AcDbSymbolTableAccess;
   std::vector<AcDbObjectId> m_records;
   std::map<std::u16string, AcDbObjectId> m_byName;  // upper-case names of live records
+  std::map<std::u16string, int> m_nextAnonymous;     // "*U" and the like: the next number to try
 };
 
 class AcDbSymbolTableIterator {

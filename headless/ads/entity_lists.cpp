@@ -49,7 +49,7 @@ resbuf* acdbEntGetX(const ads_name ent, const resbuf* apps) {
   AcDbObjectId id;
   if (acdbGetObjectId(id, ent) != Acad::eOk || !id.isValid() || id.isErased()) return nullptr;
   const AcDbObject* obj = id.stub()->object;
-  RbList list(acutBuildList(-1, ent, 0, qd::ads::dxfNameOf(obj).c_str(), 0));
+  RbList list(acutBuildList(-1, ent, RTDXF0, qd::ads::dxfNameOf(obj).c_str(), 0));
   if (!obj->ownerId().isNull()) {
     ads_name owner;
     acdbGetAdsName(owner, obj->ownerId());
@@ -397,7 +397,7 @@ resbuf* recordList(AcDbDatabase* db, AcDbObjectId recId) {
   if (auto* btr = AcDbBlockTableRecord::cast(rec)) {
     const AcGePoint3d o = btr->origin();
     const double origin[3] = {o.x, o.y, o.z};
-    RbList list(acutBuildList(0, u"BLOCK", 2, btr->nameConst(), 70, static_cast<int>(btr->flags()), 10, origin, 0));
+    RbList list(acutBuildList(RTDXF0, u"BLOCK", 2, btr->nameConst(), 70, static_cast<int>(btr->flags()), 10, origin, 0));
     for (const auto& id : btr->entityIds())
       if (!id.isErased()) {
         ads_name first;
@@ -407,7 +407,7 @@ resbuf* recordList(AcDbDatabase* db, AcDbObjectId recId) {
       }
     return list.release();
   }
-  RbList list(acutBuildList(0, qd::ads::dxfNameOf(rec).c_str(), 0));
+  RbList list(acutBuildList(RTDXF0, qd::ads::dxfNameOf(rec).c_str(), 0));
   for (const Tag& t : qd::ads::objectTags(rec))
     if (t.code != 100) qd::ads::append(list.get(), qd::db::tagToResbuf(t));
   return list.release();

@@ -181,6 +181,10 @@ resbuf* acutBuildList(int type, ...) {
     const bool isEntityCode = t < 5000 || t > 5031;
     if (t == RTLB || t == RTLE || t == RTDOTE || t == RTNIL || t == RTT || t == RTVOID || t == -3) {
       // no value
+    } else if (t == RTDXF0) {
+      // Group 0 cannot be passed as a type, since 0 ends the list.
+      rb->restype = 0;
+      rb->resval.rstring = acutNewString(va_arg(ap, const ACHAR*));
     } else if (qd::ads::holdsString(t)) {
       rb->resval.rstring = acutNewString(va_arg(ap, const ACHAR*));
     } else if (t == RTREAL || t == RTANG || t == RTORINT ||

@@ -89,6 +89,9 @@ struct AcDbDatabase::Impl {
   std::vector<std::unique_ptr<AcDbStub>> stubs;
   std::unordered_map<uint64_t, AcDbStub*> byHandle;
   uint64_t nextHandle = 1;
+  // While a file is read, block frames (BLOCK and ENDBLK) take the file's handles;
+  // those a file lacks are given once every handle in it is known.
+  bool readingFile = false;
 
   AcDbObjectId blockTable, layerTable, linetypeTable, textStyleTable, dimStyleTable, regAppTable,
       ucsTable, viewportTable, viewTable, namedDict, groupDict, modelSpace, paperSpace;

@@ -23,6 +23,16 @@ bool isValidRecordName(const std::u16string& name) {
       return false;
   return true;
 }
+
+// Anonymous blocks ("*U12") and the active viewport ("*Active") are the records whose
+// names begin with "*".
+bool mayBeStarred(const AcDbSymbolTableRecord* rec) {
+  return AcDbBlockTableRecord::cast(rec) || AcDbViewportTableRecord::cast(rec);
+}
+bool isValidNameFor(const AcDbSymbolTableRecord* rec, const std::u16string& name) {
+  if (mayBeStarred(rec) && name.size() > 1 && name[0] == u'*') return isValidRecordName(name.substr(1));
+  return isValidRecordName(name);
+}
 }  // namespace
 
 // ---- records ----
@@ -37,9 +47,7 @@ Acad::ErrorStatus AcDbSymbolTableRecord::getName(ACHAR*& name) const {
 Acad::ErrorStatus AcDbSymbolTableRecord::setName(const ACHAR* name) {
   if (!name) return Acad::eInvalidInput;
   const std::u16string n = name;
-  // Anonymous blocks keep their "*" names.
-  const bool anonymousBlock = AcDbBlockTableRecord::cast(this) && !n.empty() && n[0] == u'*';
-  if (!anonymousBlock && !isValidRecordName(n)) return Acad::eInvalidSymbolTableName;
+  if (!isValidNameFor(this, n)) return Acad::eInvalidSymbolTableName;
   if (auto* d = implOf(database())) {
     auto* table = AcDbSymbolTable::cast(d->peek(ownerId()));
     if (table) {
@@ -118,12 +126,15 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& id, AcDbSymbolTableRecord* 
   if (!rec->isKindOf(recordClass())) return Acad::eWrongObjectType;
   const std::u16string name = rec->nameConst();
   const bool anonymousBlock = AcDbBlockTableRecord::cast(rec) && !name.empty() && name[0] == u'*';
-  if (!anonymousBlock && !isValidRecordName(name)) return Acad::eInvalidSymbolTableName;
+  const bool anonymousPrefix = anonymousBlock && name.size() == 2;
+  if (!isValidNameFor(rec, name)) return Acad::eInvalidSymbolTableName;
   auto* d = implOf(database());
   std::u16string upper = qd::text::toUpper(name);
-  if (anonymousBlock && (upper == u"*U" || upper == u"*D" || upper == u"*X" || upper == u"*T")) {
-    // An anonymous block gets the next free number.
-    int n = 1;
+  if (anonymousPrefix && (upper == u"*U" || upper == u"*D" || upper == u"*X" || upper == u"*T")) {
+    // An anonymous block gets the next free number; numbering goes on from the last one
+    // given, so that adding many stays linear.
+    int& n = m_nextAnonymous[upper];
+    if (n < 1) n = 1;
     while (m_byName.count(upper + qd::text::fromUtf8(std::to_string(n)))) ++n;
     const std::u16string full = name + qd::text::fromUtf8(std::to_string(n));
     upper = qd::text::toUpper(full);

@@ -93,6 +93,7 @@ class Reader {
   std::vector<RawGroup> m_g;
   int m_codePage = 0;  // 0: UTF-8
   bool m_r12 = false;
+  uint64_t m_handseed = 0;
   AcDbComplexEntity* m_complex = nullptr;
   std::map<std::u16string, AcDbObjectId> m_tables;
 };
@@ -210,7 +211,7 @@ void Reader::readHeader(size_t& i) {
       const int n = std::atoi(cp.substr(cp.find_last_of('_') + 1).c_str());
       if (m_codePage != 0 && qd::text::isSupportedCodePage(n)) m_codePage = n;
     } else if (name == "$HANDSEED") {
-      m_d->noteHandle(AcDbHandle(qd::text::fromUtf8(trim(v.value)).c_str()));
+      m_handseed = AcDbHandle(qd::text::fromUtf8(trim(v.value)).c_str()).value();
     } else if (name.size() > 1) {
       const std::u16string var = qd::text::fromUtf8(name.substr(1));
       if (const db::VarValue* cur = m_d->var(var)) {
@@ -384,6 +385,7 @@ void Reader::readBlocks(size_t& i) {
         btr->setOrigin(origin);
         AcDbBlockAccess::setBeginLayer(btr, layer);
         AcDbBlockAccess::setFrameHandles(btr, h, btr->endHandle());
+        if (!h.isNull()) m_d->noteHandle(h);
         db::TagFiler f(m_db, Tags{Tag::makeString(2, name), Tag::makeInt(70, flags)});
         btr->dxfInFields(&f);
       }
@@ -392,7 +394,11 @@ void Reader::readBlocks(size_t& i) {
     if (type == u"ENDBLK") {
       if (auto* btr = AcDbBlockTableRecord::cast(m_d->peek(block)))
         for (const auto& t : tags)
-          if (t.code == 5) AcDbBlockAccess::setFrameHandles(btr, btr->beginHandle(), AcDbHandle(t.str.c_str()));
+          if (t.code == 5) {
+            const AcDbHandle end(t.str.c_str());
+            AcDbBlockAccess::setFrameHandles(btr, btr->beginHandle(), end);
+            m_d->noteHandle(end);
+          }
       block.setNull();
       continue;
     }
@@ -543,6 +549,8 @@ void Reader::run() {
   run("BLOCKS", [&](size_t& p) { readBlocks(p); });
   run("ENTITIES", [&](size_t& p) { readEntities(p, m_d->modelSpace); });
   run("OBJECTS", [&](size_t& p) { readObjects(p); });
+  // The seed never goes below a handle in use, so a stale one cannot bring a handle back.
+  if (m_handseed > m_d->nextHandle) m_d->nextHandle = m_handseed;
 }
 
 // Adds what a drawing needs but the file did not have (older versions).
@@ -565,6 +573,7 @@ void completeDrawing(AcDbDatabase* db) {
   auto ensureRecord = [&](AcDbObjectId table, AcDbObjectId freshTable, const char16_t* name) {
     if (!d->recordId(table, name).isNull()) return;
     auto* src = AcDbSymbolTableRecord::cast(f->peek(f->recordId(freshTable, name)));
+    if (!src) return;
     auto* copy = AcDbSymbolTableRecord::cast(src->isA()->create());
     db::TagFiler out(&fresh, AcDb::kCopyFiler, true);
     src->dxfOutFields(&out);
@@ -580,6 +589,7 @@ void completeDrawing(AcDbDatabase* db) {
   ensureRecord(d->textStyleTable, f->textStyleTable, u"Standard");
   ensureRecord(d->dimStyleTable, f->dimStyleTable, u"Standard");
   ensureRecord(d->regAppTable, f->regAppTable, u"ACAD");
+  ensureRecord(d->viewportTable, f->viewportTable, u"*Active");
   if (d->namedDict.isNull() || !AcDbDictionary::cast(d->peek(d->namedDict)))
     d->namedDict = d->add(new AcDbDictionary(), AcDbObjectId());
   auto* root = AcDbDictionary::cast(d->peek(d->namedDict));
@@ -590,6 +600,13 @@ void completeDrawing(AcDbDatabase* db) {
     AcDbObjectAccess::writer(root) = false;
   }
   d->groupDict = groups;
+  // Block frames the file gave no handles (R12 without handles) get fresh ones.
+  for (const auto& s : d->stubs)
+    if (auto* btr = AcDbBlockTableRecord::cast(s->object)) {
+      auto orNew = [&](AcDbHandle h) { return h.isNull() ? AcDbHandle(d->nextHandle++) : h; };
+      const AcDbHandle begin = orNew(btr->beginHandle());
+      AcDbBlockAccess::setFrameHandles(btr, begin, orNew(btr->endHandle()));
+    }
   // Inserts read before their block was known.
   for (const auto& s : d->stubs)
     if (auto* ref = AcDbBlockReference::cast(s->object); ref && ref->blockTableRecord().isNull()) {
@@ -608,11 +625,14 @@ Acad::ErrorStatus read(AcDbDatabase* db, const std::string& text, std::u16string
     std::string body = text;
     if (body.rfind("\xEF\xBB\xBF", 0) == 0) body.erase(0, 3);
     if (body.rfind("AutoCAD Binary DXF", 0) == 0) throw Failure{1, "binary DXF is not supported"};
+    d->readingFile = true;
     Reader r(db, splitGroups(body));
     r.run();
+    d->readingFile = false;
     completeDrawing(db);
   } catch (const Failure& f) {
     error = qd::text::fromUtf8("DXF error on line " + std::to_string(f.line) + ": " + f.message);
+    d->readingFile = false;
     d->undoRecording = was;
     return Acad::eDxfReadAborted;
   }

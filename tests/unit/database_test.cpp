@@ -104,11 +104,11 @@ TEST_F(Drawing, EntitiesOnLockedLayersCannotBeOpenedForWrite) {
   EXPECT_EQ(acdbEntDel(n), RTERROR);
 }
 
-TEST_F(Drawing, DISABLED_EntityListsCarryExtendedData) {
+TEST_F(Drawing, EntityListsCarryExtendedData) {
   ASSERT_EQ(acdbRegApp(u"TV_TEXT_REF"), RTNORM);
   EXPECT_EQ(acdbRegApp(u"TV_TEXT_REF"), RTERROR);
   const double p[3] = {1, 2, 0};
-  qd::ads::RbList list(acutBuildList(0, u"TEXT", 8, u"NEWLAYER", 10, p, 40, 2.5, 1, u"Příliš žluťoučký", -3, 1001,
+  qd::ads::RbList list(acutBuildList(RTDXF0, u"TEXT", 8, u"NEWLAYER", 10, p, 40, 2.5, 1, u"Příliš žluťoučký", -3, 1001,
                                      u"TV_TEXT_REF", 1000, u"ref", 1070, 7, 1040, 1.5, 0));
   ads_name made;
   ASSERT_EQ(acdbEntMakeX(list.get(), made), RTNORM);
@@ -146,12 +146,12 @@ TEST_F(Drawing, DISABLED_EntityListsCarryExtendedData) {
 TEST_F(Drawing, MalformedEntityListsAreRefused) {
   qd::ads::RbList noType(acutBuildList(8, u"0", 0));
   EXPECT_EQ(acdbEntMake(noType.get()), RTERROR);
-  qd::ads::RbList unknown(acutBuildList(0, u"NOSUCH", 0));
+  qd::ads::RbList unknown(acutBuildList(RTDXF0, u"NOSUCH", 0));
   EXPECT_EQ(acdbEntMake(unknown.get()), RTERROR);
   const double p[3] = {0, 0, 0};
-  qd::ads::RbList missingStyle(acutBuildList(0, u"TEXT", 10, p, 40, 1.0, 1, u"x", 7, u"NOSTYLE", 0));
+  qd::ads::RbList missingStyle(acutBuildList(RTDXF0, u"TEXT", 10, p, 40, 1.0, 1, u"x", 7, u"NOSTYLE", 0));
   EXPECT_EQ(acdbEntMake(missingStyle.get()), RTERROR);
-  qd::ads::RbList missingBlock(acutBuildList(0, u"INSERT", 2, u"NOBLOCK", 10, p, 0));
+  qd::ads::RbList missingBlock(acutBuildList(RTDXF0, u"INSERT", 2, u"NOBLOCK", 10, p, 0));
   EXPECT_EQ(acdbEntMake(missingBlock.get()), RTERROR);
   ads_name garbage = {12345, 0};
   EXPECT_EQ(acdbEntGet(garbage), nullptr);
@@ -171,7 +171,7 @@ TEST(WildCards, FollowTheHostsRules) {
   for (const auto& c : cases) EXPECT_EQ(acutWcMatch(c.s, c.p) == RTNORM, c.match) << "pattern";
 }
 
-TEST_F(Drawing, DISABLED_SelectionFiltersByTypeLayerAndApplication) {
+TEST_F(Drawing, SelectionFiltersByTypeLayerAndApplication) {
   addLayer(u"WALLS");
   acdbRegApp(u"QD_APP");
   addLine({0, 0, 0}, {10, 0, 0}, u"WALLS");
@@ -190,7 +190,7 @@ TEST_F(Drawing, DISABLED_SelectionFiltersByTypeLayerAndApplication) {
     acedSSFree(ss);
     return static_cast<int>(n);
   };
-  qd::ads::RbList byLayer(acutBuildList(0, u"LINE", 8, u"wall*", 0));
+  qd::ads::RbList byLayer(acutBuildList(RTDXF0, u"LINE", 8, u"wall*", 0));
   EXPECT_EQ(count(byLayer.get()), 2);
   qd::ads::RbList byApp(acutBuildList(-3, 1001, u"QD_APP", 0));
   EXPECT_EQ(count(byApp.get()), 1);
@@ -199,7 +199,7 @@ TEST_F(Drawing, DISABLED_SelectionFiltersByTypeLayerAndApplication) {
   const double a[3] = {-1, -1, 0}, b[3] = {5, 1, 0};
   EXPECT_EQ(count(nullptr, u"_C", a, b), 1);
   EXPECT_EQ(count(nullptr, u"_W", a, b), 0);
-  qd::ads::RbList none(acutBuildList(0, u"CIRCLE", 0));
+  qd::ads::RbList none(acutBuildList(RTDXF0, u"CIRCLE", 0));
   EXPECT_EQ(count(none.get()), 0);
   ads_name freed = {999, 0x5353};
   EXPECT_EQ(acedSSFree(freed), RTERROR);
@@ -298,7 +298,7 @@ TEST(Units, FormatAndParse) {
   EXPECT_EQ(acdbDisToF(u"abc", 2, &v), RTERROR);
 }
 
-TEST_F(Drawing, DISABLED_DxfRoundTripKeepsHandlesTablesAndData) {
+TEST_F(Drawing, DxfRoundTripKeepsHandlesTablesAndData) {
   acdbRegApp(u"QD_APP");
   addLayer(u"WALLS");
   const AcDbObjectId line = addLine({1, 2, 3}, {4, 5, 6}, u"WALLS");
@@ -341,6 +341,7 @@ TEST_F(Drawing, DISABLED_DxfRoundTripKeepsHandlesTablesAndData) {
   qd::ads::RbList owned(chain);
   ASSERT_NE(chain, nullptr);
   EXPECT_EQ(chain->rbnext->resval.rint, 12);
+  EXPECT_FALSE(copy.impl()->recordId(copy.impl()->viewportTable, u"*ACTIVE").isNull());
   EXPECT_EQ(qd::dxf::write(&copy), text);  // a second save writes the same file
 }
 
