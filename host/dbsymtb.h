@@ -1,6 +1,7 @@
 // Symbol tables and their records.
 #pragma once
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "host/dbents.h"
@@ -160,6 +161,8 @@ class AcDbBlockTableRecord : public AcDbSymbolTableRecord {
  private:
   friend class AcDbBlockAccess;
   std::vector<AcDbObjectId> m_entities;
+  // Where each entity stands in m_entities, for walking from one entity to the next.
+  mutable std::unordered_map<const void*, size_t> m_position;
   AcGePoint3d m_origin;
   std::u16string m_description, m_xrefPath, m_beginLayer = u"0";
   AcDbHandle m_beginHandle, m_endHandle;

@@ -351,9 +351,9 @@ int acdbEntNext(const ads_name ent, ads_name result) {
     size_t start = 0;
     if (!found) {
       if (btr != space) continue;
-      auto it = std::find(ids.begin(), ids.end(), id);
-      if (it == ids.end()) return RTERROR;
-      start = static_cast<size_t>(it - ids.begin()) + 1;
+      const size_t at = AcDbBlockAccess::indexOf(btr, id);
+      if (at == std::string::npos) return RTERROR;
+      start = at + 1;
       found = true;
     }
     for (size_t i = start; i < ids.size(); ++i)

@@ -42,6 +42,9 @@ class AcDbSymbolTableAccess {
 class AcDbBlockAccess {
  public:
   static std::vector<AcDbObjectId>& entities(AcDbBlockTableRecord* b) { return b->m_entities; }
+  // The entity's place in the block, or npos. Amortised constant: the index is extended
+  // for appended entities and rebuilt only when entities were taken out.
+  static size_t indexOf(const AcDbBlockTableRecord* b, AcDbObjectId id);
   static void setFrameHandles(AcDbBlockTableRecord* b, AcDbHandle begin, AcDbHandle end) {
     b->m_beginHandle = begin;
     b->m_endHandle = end;

@@ -315,6 +315,25 @@ Acad::ErrorStatus AcDbBlockTableRecord::dwgInFields(AcDbDwgFiler* f) {
   return f->filerStatus();
 }
 
+size_t AcDbBlockAccess::indexOf(const AcDbBlockTableRecord* b, AcDbObjectId id) {
+  const auto& ids = b->m_entities;
+  auto& pos = b->m_position;
+  auto lookup = [&]() -> size_t {
+    auto it = pos.find(id.stub());
+    return it != pos.end() && it->second < ids.size() && ids[it->second] == id ? it->second : std::string::npos;
+  };
+  size_t at = lookup();
+  if (at != std::string::npos) return at;
+  // First index the entities appended since the last look; if that does not find it,
+  // entities were taken out and the index is rebuilt.
+  for (size_t i = std::min(pos.size(), ids.size()); i < ids.size(); ++i) pos[ids[i].stub()] = i;
+  at = lookup();
+  if (at != std::string::npos) return at;
+  pos.clear();
+  for (size_t i = 0; i < ids.size(); ++i) pos[ids[i].stub()] = i;
+  return lookup();
+}
+
 AcDbBlockTableRecordIterator::AcDbBlockTableRecordIterator(std::vector<AcDbObjectId> ids, bool skipDeleted)
     : m_ids(std::move(ids)) {
   start(true, skipDeleted);
