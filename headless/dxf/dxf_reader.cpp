@@ -1,5 +1,6 @@
 // The DXF reader: accepts the ASCII DXF of R12 to R2018 and builds the database.
 #include <charconv>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -55,6 +56,7 @@ std::vector<RawGroup> splitGroups(const std::string& text) {
     auto r = std::from_chars(c.data(), c.data() + c.size(), code);
     if (c.empty() || r.ec != std::errc() || r.ptr != c.data() + c.size())
       throw Failure{line, "group code expected, found \"" + c.substr(0, 40) + "\""};
+    if (code < -5 || code > 1071) throw Failure{line, "group code " + std::to_string(code) + " out of range"};
     const size_t codeLineNo = line;
     if (!nextLine(valueLine)) throw Failure{codeLineNo, "value missing after group code " + std::to_string(code)};
     std::string v = valueLine;
@@ -127,7 +129,7 @@ double Reader::number(const RawGroup& g) const {
   const std::string v = trim(g.value);
   double d = 0;
   auto r = std::from_chars(v.data(), v.data() + v.size(), d);
-  if (v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size())
+  if (v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size() || !std::isfinite(d))
     throw Failure{g.line + 1, "number expected for group " + std::to_string(g.code) + ", found \"" + v.substr(0, 40) + "\""};
   return d;
 }
@@ -138,7 +140,9 @@ int64_t Reader::integer(const RawGroup& g) const {
   auto r = std::from_chars(v.data(), v.data() + v.size(), n);
   if (r.ec == std::errc() && r.ptr == v.data() + v.size()) return n;
   // Some writers put reals into integer groups.
-  return static_cast<int64_t>(number(g));
+  const double d = number(g);
+  if (d < -9.2e18 || d > 9.2e18) throw Failure{g.line + 1, "integer out of range for group " + std::to_string(g.code)};
+  return static_cast<int64_t>(d);
 }
 
 AcDbObjectId Reader::idOfHandle(const std::u16string& hex) {

@@ -347,7 +347,8 @@ TEST_F(Drawing, DxfRoundTripKeepsHandlesTablesAndData) {
 
 TEST(Dxf, MalformedInputNamesTheLine) {
   const char* bad[] = {"0\nSECTION\n2\nENTITIES\nabc\nLINE\n", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nxyz\n0\nENDSEC\n",
-                       "0\nSECTION\n2\n", "", "999\n"};
+                       "0\nSECTION\n2\n", "", "999\n",
+                       "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n5005\nx\n0\nENDSEC\n0\nEOF\n"};
   for (const char* text : bad) {
     AcDbDatabase db(false);
     std::u16string error;
