@@ -9,6 +9,8 @@ int acutRelRb(resbuf* rb);
 // Builds a list from (type, value) pairs ended by 0 (RTNONE ends too). Strings are copied.
 resbuf* acutBuildList(int type, ...);
 ACHAR* acutNewString(const ACHAR* text);
+// Frees a string made by acutNewString (or handed out by a filer) and clears the pointer.
+void acutDelString(ACHAR*& text);
 int acutPrintf(const ACHAR* format, ...);
 int acutSPrintf(ACHAR* buffer, size_t size, const ACHAR* format, ...);
 

@@ -171,6 +171,11 @@ ACHAR* acutNewString(const ACHAR* text) {
   return s;
 }
 
+void acutDelString(ACHAR*& text) {
+  delete[] text;
+  text = nullptr;
+}
+
 resbuf* acutBuildList(int type, ...) {
   va_list ap;
   va_start(ap, type);

@@ -88,6 +88,10 @@ class TagFiler : public AcDbDxfFiler {
 };
 
 // A binary filer over a byte buffer (undo snapshots, stored custom-class data).
+// The subclass marker under which DXF carries the binary stream of a class that has no
+// DXF filing of its own.
+inline constexpr char16_t kDwgStreamMarker[] = u"QdDwgFields";
+
 class MemoryDwgFiler : public AcDbDwgFiler {
  public:
   explicit MemoryDwgFiler(AcDbDatabase* db, AcDb::FilerType type = AcDb::kFileFiler) : m_db(db), m_type(type) {}

@@ -279,6 +279,16 @@ Common splitCommon(Tags& tags, bool dimstyle) {
   return c;
 }
 
+// The binary stream stored for a class without DXF filing of its own, if the groups hold one.
+bool takeDwgStream(const Tags& tags, std::string& stream) {
+  size_t i = 0;
+  while (i < tags.size() && !(tags[i].code == 100 && tags[i].str == db::kDwgStreamMarker)) ++i;
+  if (i == tags.size()) return false;
+  for (++i; i < tags.size(); ++i)
+    if (tags[i].code == 310) stream += tags[i].bytes;
+  return true;
+}
+
 AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjectId defaultOwner, AcDbObjectId* made) {
   const bool dimstyle = type == u"DIMSTYLE";
   Common c = splitCommon(tags, dimstyle);
@@ -296,8 +306,14 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjec
   }
   const AcDbObjectId owner = c.owner.isNull() ? defaultOwner : c.owner;
   const AcDbObjectId id = m_d->add(obj, owner, c.handle);
-  db::TagFiler f(m_db, tags);
-  obj->dxfInFields(&f);
+  std::string stream;
+  if (!AcDbUnknownEntity::cast(obj) && takeDwgStream(tags, stream)) {
+    db::MemoryDwgFiler f(m_db, std::move(stream));
+    obj->dwgInFields(&f);
+  } else {
+    db::TagFiler f(m_db, tags);
+    obj->dxfInFields(&f);
+  }
   AcDbObjectAccess::setExtDict(obj, c.extDict);
   for (const auto& r : c.reactors) AcDbObjectAccess::reactors(obj).append(r);
   for (const auto& t : c.xdata) AcDbObjectAccess::xdata(obj) = qd::ads::append(AcDbObjectAccess::xdata(obj), db::tagToResbuf(t));

@@ -127,11 +127,30 @@ void writeHead(Out& out, const AcDbObject* o, const std::u16string& type, int ha
   out.id(330, o->ownerId());
 }
 
+bool isBuiltin(const AcRxClass* cls) { return std::u16string_view(cls->appName()) == u"ObjectDBX Classes"; }
+
+// A class that files itself only through the binary filer writes no DXF groups of its
+// own; its binary stream is stored instead, so that its data survives a save and an open.
+bool filesOnlyBinary(const AcDbObject* o, const db::Tags& own) {
+  if (isBuiltin(o->isA()) || AcDbUnknownEntity::cast(o)) return false;
+  db::TagFiler base(o->database());
+  if (auto* e = AcDbEntity::cast(o)) e->AcDbEntity::dxfOutFields(&base);
+  else o->AcDbObject::dxfOutFields(&base);
+  return base.tags().size() == own.size();
+}
+
 void writeObject(Out& out, const AcDbObject* o, int handleCode = 5) {
   writeHead(out, o, dxfName(o), handleCode);
   db::TagFiler f(o->database());
   o->dxfOutFields(&f);
   for (const Tag& t : f.tags()) out.tag(t);
+  if (filesOnlyBinary(o, f.tags())) {
+    db::MemoryDwgFiler dwg(o->database());
+    o->dwgOutFields(&dwg);
+    out.str(100, db::kDwgStreamMarker);
+    out.integer(90, static_cast<int64_t>(dwg.bytes().size()));
+    out.binary(310, dwg.bytes());
+  }
   writeXData(out, o);
 }
 
@@ -178,8 +197,6 @@ void writeHeader(Out& out, AcDbDatabase::Impl* d) {
   }
   out.str(0, u"ENDSEC");
 }
-
-bool isBuiltin(const AcRxClass* cls) { return std::u16string_view(cls->appName()) == u"ObjectDBX Classes"; }
 
 void writeClasses(Out& out, AcDbDatabase::Impl* d) {
   std::map<const AcRxClass*, int> used;
