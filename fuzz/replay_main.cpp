@@ -28,8 +28,10 @@ int main(int argc, char** argv) {
     const std::string seed = ss.str();
     feed(seed);
     ++runs;
-    // Every truncation at a line end, thinned out for long seeds.
-    const size_t step = seed.size() / 400 + 1;
+    // Truncations at line ends, about 150 spread over the seed.
+    size_t lines = 0;
+    for (char c : seed) lines += c == '\n';
+    const size_t step = lines / 150 + 1;
     for (size_t cut = 0, n = 0; cut < seed.size(); ++cut)
       if (seed[cut] == '\n' && ++n % step == 0) {
         feed(seed.substr(0, cut));
@@ -38,7 +40,7 @@ int main(int argc, char** argv) {
     // Damaged bytes: digits, signs, line ends and high bytes in varied places.
     const char replacements[] = {'9', '-', '\n', '\xFF', '\0', 'x', '.'};
     uint32_t state = 12345;
-    for (int i = 0; i < 600 && !seed.empty(); ++i) {
+    for (int i = 0; i < 150 && !seed.empty(); ++i) {
       state = state * 1103515245u + 12345u;
       std::string damaged = seed;
       damaged[(state >> 8) % seed.size()] = replacements[(state >> 4) % sizeof replacements];

@@ -1,0 +1,36 @@
+#!/usr/bin/python3
+"""Writes examples/floor_plan.dxf with ezdxf, an independent DXF writer, so that the
+shipped example is a drawing made by another program: a small floor plan with walls,
+doors as blocks with attributes, room texts, a polyline, a circle and extended data."""
+import sys
+
+import ezdxf
+
+doc = ezdxf.new("R2018", setup=False)
+doc.header["$INSUNITS"] = 4
+msp = doc.modelspace()
+for name, color in (("QD_STENY", 1), ("QD_DVERE", 3), ("QD_POPIS", 7), ("QD_OSY", 5)):
+    doc.layers.add(name, color=color)
+doc.appids.add("QD_APP")
+
+door = doc.blocks.new("DVERE_800")
+door.add_line((0, 0), (800, 0), dxfattribs={"layer": "0"})
+door.add_arc((0, 0), 800, 0, 90, dxfattribs={"layer": "0"})
+door.add_attdef("CISLO", (100, 100), dxfattribs={"height": 150})
+
+walls = [((0, 0), (6000, 0)), ((6000, 0), (6000, 4000)), ((6000, 4000), (0, 4000)), ((0, 4000), (0, 0)),
+         ((3000, 0), (3000, 4000))]
+for a, b in walls:
+    line = msp.add_line(a, b, dxfattribs={"layer": "QD_STENY"})
+    line.set_xdata("QD_APP", [(1000, "stěna"), (1070, 300), (1040, 0.3)])
+for i, x in enumerate((1000, 4000)):
+    ref = msp.add_blockref("DVERE_800", (x, 0), dxfattribs={"layer": "QD_DVERE"})
+    ref.add_auto_attribs({"CISLO": f"D{i + 1:02d}"})
+msp.add_text("Obývací pokoj", dxfattribs={"layer": "QD_POPIS", "height": 250}).set_placement(
+    (1500, 2000), align=ezdxf.enums.TextEntityAlignment.MIDDLE_CENTER)
+msp.add_text("Ložnice 14,2 m²", dxfattribs={"layer": "QD_POPIS", "height": 250, "rotation": 90}).set_placement(
+    (4500, 2000), align=ezdxf.enums.TextEntityAlignment.BOTTOM_CENTER)
+msp.add_lwpolyline([(-500, -500), (6500, -500), (6500, 4500), (-500, 4500)], close=True,
+                   dxfattribs={"layer": "QD_OSY"})
+msp.add_circle((3000, 2000), 200, dxfattribs={"layer": "QD_OSY"})
+doc.saveas(sys.argv[1] if len(sys.argv) > 1 else "examples/floor_plan.dxf")
