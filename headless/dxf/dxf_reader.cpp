@@ -85,6 +85,7 @@ class Reader {
   void readHeader(size_t& i);
   void readTables(size_t& i);
   void readBlocks(size_t& i);
+  void place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id, const Tags& tags, AcDbBlockTableRecord* btr);
   void readEntities(size_t& i, AcDbObjectId space);
   void readObjects(size_t& i);
   AcDbObject* makeObject(const std::u16string& type, Tags& tags, AcDbObjectId defaultOwner, AcDbObjectId* made);
@@ -368,6 +369,34 @@ void Reader::readTables(size_t& i) {
   }
 }
 
+// Puts an entity read in a block or a space in its place: attributes, vertices and
+// SEQEND join the complex entity before them, everything else goes into the block.
+void Reader::place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id, const Tags& tags,
+                   AcDbBlockTableRecord* btr) {
+  if (type == u"ATTRIB" || type == u"VERTEX" || type == u"SEQEND") {
+    if (!m_complex) return;
+    AcDbObjectAccess::setOwnerRaw(obj, m_complex->objectId());
+    if (type == u"SEQEND") {
+      AcDbComplexAccess::seqEnd(m_complex) = id;
+      m_complex = nullptr;
+    } else {
+      AcDbComplexAccess::subs(m_complex).append(id);
+    }
+    return;
+  }
+  if (!btr) return;
+  AcDbObjectAccess::setOwnerRaw(obj, btr->objectId());
+  AcDbBlockAccess::entities(btr).push_back(id);
+  m_complex = AcDbComplexEntity::cast(obj);
+  // A block reference has attributes only when its 66 flag says they follow.
+  if (m_complex && AcDbBlockReference::cast(obj)) {
+    bool follows = false;
+    for (const auto& t : tags)
+      if (t.code == 66 && t.integer == 1) follows = true;
+    if (!follows) m_complex = nullptr;
+  }
+}
+
 void Reader::readBlocks(size_t& i) {
   AcDbObjectId block;
   while (i < m_g.size() && !isZero(i, "ENDSEC")) {
@@ -427,29 +456,7 @@ void Reader::readBlocks(size_t& i) {
     if (!btr || btr->isLayout()) continue;  // space contents come from ENTITIES
     Tags copy = tags;
     AcDbObjectId id;
-    AcDbObject* obj = makeObject(type, copy, block, &id);
-    if (!obj) continue;
-    if (type == u"ATTRIB" || type == u"VERTEX" || type == u"SEQEND") {
-      if (m_complex) {
-        auto* e = AcDbEntity::cast(obj);
-        AcDbObjectAccess::setOwnerRaw(e, m_complex->objectId());
-        if (type == u"SEQEND") {
-          AcDbComplexAccess::seqEnd(m_complex) = id;
-          m_complex = nullptr;
-        } else {
-          AcDbComplexAccess::subs(m_complex).append(id);
-        }
-      }
-      continue;
-    }
-    AcDbBlockAccess::entities(btr).push_back(id);
-    m_complex = AcDbComplexEntity::cast(obj);
-    if (auto* ref = AcDbBlockReference::cast(obj); ref && ref->attributeIds().isEmpty()) {
-      bool follows = false;
-      for (const auto& t : tags)
-        if (t.code == 66 && t.integer == 1) follows = true;
-      if (!follows) m_complex = nullptr;
-    }
+    if (AcDbObject* obj = makeObject(type, copy, block, &id)) place(type, obj, id, tags, btr);
   }
 }
 
@@ -467,29 +474,8 @@ void Reader::readEntities(size_t& i, AcDbObjectId modelSpace) {
       if (t.code == 67 && t.integer == 1) paper = true;
     const AcDbObjectId space = paper ? m_d->paperSpace : modelSpace;
     AcDbObjectId id;
-    AcDbObject* obj = makeObject(type, tags, space, &id);
-    if (!obj) continue;
-    if (type == u"ATTRIB" || type == u"VERTEX" || type == u"SEQEND") {
-      if (m_complex) {
-        AcDbObjectAccess::setOwnerRaw(obj, m_complex->objectId());
-        if (type == u"SEQEND") {
-          AcDbComplexAccess::seqEnd(m_complex) = id;
-          m_complex = nullptr;
-        } else {
-          AcDbComplexAccess::subs(m_complex).append(id);
-        }
-      }
-      continue;
-    }
-    AcDbObjectAccess::setOwnerRaw(obj, space);
-    if (auto* btr = AcDbBlockTableRecord::cast(m_d->peek(space))) AcDbBlockAccess::entities(btr).push_back(id);
-    m_complex = AcDbComplexEntity::cast(obj);
-    if (m_complex && AcDbBlockReference::cast(obj)) {
-      bool follows = false;
-      for (const auto& g : tags)
-        if (g.code == 66 && g.integer == 1) follows = true;
-      if (!follows) m_complex = nullptr;
-    }
+    if (AcDbObject* obj = makeObject(type, tags, space, &id))
+      place(type, obj, id, tags, AcDbBlockTableRecord::cast(m_d->peek(space)));
   }
 }
 

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <set>
+#include <vector>
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
@@ -355,6 +357,80 @@ TEST(Dxf, MalformedInputNamesTheLine) {
     EXPECT_NE(qd::dxf::read(&db, text, error), Acad::eOk);
     EXPECT_NE(error.find(u"line"), std::u16string::npos);
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Drawing, EntNextWalksMainEntitiesAndIntoComplexOnes) {
+  const double p[3] = {0, 0, 0}, q[3] = {5, 0, 0};
+  ASSERT_EQ(acdbEntMake(qd::ads::RbList(acutBuildList(RTDXF0, u"LINE", 10, p, 11, q, 0)).get()), RTNORM);
+  ASSERT_EQ(acdbEntMake(qd::ads::RbList(acutBuildList(RTDXF0, u"POLYLINE", 66, 1, 0)).get()), RTNORM);
+  ASSERT_EQ(acdbEntMake(qd::ads::RbList(acutBuildList(RTDXF0, u"VERTEX", 10, p, 0)).get()), RTNORM);
+  ASSERT_EQ(acdbEntMake(qd::ads::RbList(acutBuildList(RTDXF0, u"VERTEX", 10, q, 0)).get()), RTNORM);
+  ASSERT_EQ(acdbEntMake(qd::ads::RbList(acutBuildList(RTDXF0, u"SEQEND", 0)).get()), RTNORM);
+  ASSERT_EQ(acdbEntMake(qd::ads::RbList(acutBuildList(RTDXF0, u"CIRCLE", 10, q, 40, 1.0, 0)).get()), RTNORM);
+  auto walk = [] {
+    std::vector<std::u16string> types;
+    ads_name at = {0, 0}, next;
+    while (acdbEntNext(at, next) == RTNORM && types.size() < 20) {
+      qd::ads::RbList list(acdbEntGet(next));
+      for (resbuf* rb = list.get(); rb; rb = rb->rbnext)
+        if (rb->restype == 0) types.emplace_back(rb->resval.rstring);
+      ads_name_set(next, at);
+    }
+    return types;
+  };
+  const std::vector<std::u16string> all = {u"LINE", u"POLYLINE", u"VERTEX", u"VERTEX", u"SEQEND", u"CIRCLE"};
+  EXPECT_EQ(walk(), all);
+  // An erased entity is stepped over; an undone one is gone from the walk and a
+  // new one appended after it is found.
+  ads_name first;
+  ASSERT_EQ(acdbEntNext(nullptr, first), RTNORM);
+  ASSERT_EQ(acdbEntDel(first), RTNORM);
+  EXPECT_EQ(walk(), std::vector<std::u16string>(all.begin() + 1, all.end()));
+  ASSERT_EQ(acdbEntDel(first), RTNORM);
+  db->impl()->undoMark();
+  ASSERT_EQ(acdbEntMake(qd::ads::RbList(acutBuildList(RTDXF0, u"POINT", 10, p, 0)).get()), RTNORM);
+  ASSERT_TRUE(db->impl()->undoBack());
+  ASSERT_EQ(acdbEntMake(qd::ads::RbList(acutBuildList(RTDXF0, u"TEXT", 10, p, 40, 1.0, 1, u"x", 0)).get()), RTNORM);
+  std::vector<std::u16string> withText = all;
+  withText.emplace_back(u"TEXT");
+  EXPECT_EQ(walk(), withText);
+}
+
+TEST(Dxf, ReadsR12WithoutHandlesOrBlockRecords) {
+  const char* r12 =
+      "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n"
+      "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n1\n0\nLAYER\n2\nZDI\n70\n0\n62\n3\n6\nCONTINUOUS\n0\nENDTAB\n0\nENDSEC\n"
+      "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\nOKNO\n70\n0\n10\n0.0\n20\n0.0\n30\n0.0\n"
+      "0\nLINE\n8\n0\n10\n0.0\n20\n0.0\n30\n0.0\n11\n1.0\n21\n0.0\n31\n0.0\n0\nENDBLK\n8\n0\n0\nENDSEC\n"
+      "0\nSECTION\n2\nENTITIES\n0\nINSERT\n8\nZDI\n2\nOKNO\n10\n5.0\n20\n5.0\n30\n0.0\n"
+      "0\nTEXT\n8\nZDI\n10\n1.0\n20\n1.0\n30\n0.0\n40\n2.5\n1\nP\xF8\xEDli\x9A\n0\nENDSEC\n0\nEOF\n";
+  AcDbDatabase db(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&db, r12, error), Acad::eOk) << std::string(error.begin(), error.end());
+  auto* d = db.impl();
+  EXPECT_FALSE(d->recordId(d->blockTable, u"OKNO").isNull());
+  EXPECT_FALSE(d->recordId(d->textStyleTable, u"Standard").isNull());
+  auto* ms = AcDbBlockTableRecord::cast(d->peek(d->modelSpace));
+  ASSERT_EQ(ms->entityIds().size(), 2u);
+  auto* ref = AcDbBlockReference::cast(d->peek(ms->entityIds()[0]));
+  ASSERT_NE(ref, nullptr);
+  EXPECT_EQ(ref->blockTableRecord(), d->recordId(d->blockTable, u"OKNO"));
+  // Text of old files is in the ANSI code page (1250 here).
+  auto* text = AcDbText::cast(d->peek(ms->entityIds()[1]));
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::u16string(text->textStringConst()), u"Příliš");
+  // Every object got a distinct handle, block frames included.
+  const std::string out = qd::dxf::write(&db);
+  std::set<std::string> handles;
+  for (size_t at = out.find("\n  5\n"); at != std::string::npos; at = out.find("\n  5\n", at + 1)) {
+    const size_t start = at + 5;
+    EXPECT_TRUE(handles.insert(out.substr(start, out.find('\n', start) - start)).second);
+  }
+  EXPECT_GT(handles.size(), 10u);
 }
 
 }  // namespace
