@@ -113,6 +113,8 @@ class AcDbText : public AcDbEntity {
   // counter-clockwise), measured with the text's font.
   void boxCorners(AcGePoint3d corners[4]) const;
   int16_t generationFlags() const { return m_generation; }
+  bool isMirroredInX() const { return m_generation & 2; }
+  Acad::ErrorStatus mirrorInX(bool on);
   AcDbObjectId textStyle() const;
   Acad::ErrorStatus setTextStyle(AcDbObjectId style);
   const ACHAR* textStyleName() const { return m_style.c_str(); }

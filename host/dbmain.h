@@ -368,6 +368,9 @@ class AcDbObject : public AcRxObject {
   virtual Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer);
   virtual Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const;
   virtual Acad::ErrorStatus subErase(bool erasing) { return Acad::eOk; }
+  // A new object of the same class with the same data (through the copy filer), not in
+  // any database.
+  AcRxObject* clone() const override;
   virtual Acad::ErrorStatus subClose() { return Acad::eOk; }
 
  private:

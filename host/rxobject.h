@@ -37,6 +37,8 @@ class AcRxObject {
   ACRX_DECLARE_MEMBERS(AcRxObject);
   virtual ~AcRxObject() = default;
   bool isKindOf(const AcRxClass* cls) const;
+  // A copy of the object, or null when it cannot be copied.
+  virtual AcRxObject* clone() const { return nullptr; }
 };
 
 class AcRxClass : public AcRxObject {

@@ -15,6 +15,10 @@ class RbList {
   RbList(const RbList&) = delete;
   RbList& operator=(const RbList&) = delete;
   RbList(RbList&& o) noexcept : m_rb(o.release()) {}
+  RbList& operator=(RbList&& o) noexcept {
+    if (this != &o) reset(o.release());
+    return *this;
+  }
   resbuf* get() const { return m_rb; }
   resbuf* release() {
     resbuf* r = m_rb;

@@ -242,6 +242,14 @@ int acedSSGet(const ACHAR* mode, const void* arg1, const void* arg2, const resbu
       acdbGetObjectId(id, last);
       if (passes(d->peek(id), filter)) picked.push_back(id);
     }
+  } else if (key.empty() || key == u":S" || key == u"+.:S" || key == u":E" || key == u":S:E") {
+    // The user selects; only what passes the filter is kept, as in the host.
+    auto& select = session().selectObjects;
+    std::vector<AcDbObjectId> chosen;
+    const int rc = select ? select(key, chosen) : RTERROR;
+    if (rc != RTNORM) return rc;
+    for (const auto& id : chosen)
+      if (passes(d->peek(id), filter)) picked.push_back(id);
   } else {
     return RTERROR;
   }

@@ -1,5 +1,6 @@
 // State of the host session that the ADS functions keep between calls.
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,7 +18,13 @@ struct Session {
   std::map<std::u16string, size_t> tableCursor;              // tblnext positions
   std::map<std::u16string, resbuf*> lispSymbols;             // acedGetSym / acedPutSym
   std::vector<std::string> supportPaths;                     // acedFindFile
+  // Lets the user select objects (acedSSGet without a mode): fills the ids and returns
+  // RTNORM, or RTCAN / RTERROR. Unset, interactive selection fails.
+  std::function<int(const std::u16string& mode, std::vector<AcDbObjectId>& ids)> selectObjects;
 };
 Session& session();
+
+// Where acutPrintf writes (the command line's transcript; standard output by default).
+std::function<void(const std::u16string&)>& printSink();
 
 }  // namespace qd::ads

@@ -1,6 +1,8 @@
 // Run-time class descriptors of the built-in classes, registered explicitly.
 #include "headless/db/database_impl.h"
+#include "host/aced.h"
 #include "host/acgi.h"
+#include "host/rxregsvc.h"
 
 #define QD_DEFINE_ABSTRACT(CLASS, PARENT)                                   \
   AcRxClass* CLASS::gpDesc = nullptr;                                       \
@@ -14,6 +16,9 @@ QD_DEFINE_ABSTRACT(AcDbDatabase, AcRxObject)
 QD_DEFINE_ABSTRACT(AcDbSymbolTable, AcDbObject)
 QD_DEFINE_ABSTRACT(AcDbSymbolTableRecord, AcDbObject)
 QD_DEFINE_ABSTRACT(AcDbComplexEntity, AcDbEntity)
+QD_DEFINE_ABSTRACT(AcRxDictionary, AcRxObject)
+QD_DEFINE_ABSTRACT(AcRxDynamicLinker, AcRxObject)
+QD_DEFINE_ABSTRACT(AcEdCommandStack, AcRxObject)
 ACRX_DXF_DEFINE_MEMBERS(AcDbObject, AcRxObject, 0, 0, 0, , ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbEntity, AcDbObject, 0, 0, 0, , ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbPoint, AcDbEntity, 0, 0, 0, POINT, ObjectDBX Classes)
@@ -112,6 +117,9 @@ void registerBuiltinClasses() {
   AcDbDictionary::rxInit();
   AcDbXrecord::rxInit();
   AcDbGroup::rxInit();
+  AcRxDictionary::rxInit();
+  AcRxDynamicLinker::rxInit();
+  AcEdCommandStack::rxInit();
   acrxBuildClassHierarchy();
 }
 

@@ -371,6 +371,11 @@ Acad::ErrorStatus AcDbText::getGeomExtents(AcDbExtents& e) const {
   for (auto& p : c) e.addPoint(p);
   return Acad::eOk;
 }
+Acad::ErrorStatus AcDbText::mirrorInX(bool on) {
+  m_generation = static_cast<int16_t>(on ? (m_generation | 2) : (m_generation & ~2));
+  return Acad::eOk;
+}
+
 Acad::ErrorStatus AcDbText::transformBy(const AcGeMatrix3d& m) {
   const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
   const AcGeVector3d xdir = ecs.applyTo(AcGeVector3d(std::cos(m_rotation), std::sin(m_rotation), 0));

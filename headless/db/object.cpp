@@ -54,6 +54,17 @@ bool AcDbObjectId::operator<(const AcDbObjectId& o) const {
 AcDbObject::AcDbObject() = default;
 AcDbObject::~AcDbObject() { acutRelRb(m_xdata); }
 
+AcRxObject* AcDbObject::clone() const {
+  auto* copy = AcDbObject::cast(isA()->create());
+  if (!copy) return nullptr;
+  qd::db::MemoryDwgFiler out(database(), AcDb::kCopyFiler);
+  dwgOutFields(&out);
+  qd::db::MemoryDwgFiler in(database(), out.bytes(), AcDb::kCopyFiler);
+  copy->dwgInFields(&in);
+  copy->m_xdata = qd::ads::copyList(m_xdata);
+  return copy;
+}
+
 AcDbObjectId AcDbObject::objectId() const { return AcDbObjectId(m_stub); }
 AcDbDatabase* AcDbObject::database() const { return m_stub ? m_stub->db : nullptr; }
 bool AcDbObject::isReadEnabled() const { return m_readers > 0 || m_openForWrite || m_stub == nullptr; }

@@ -1,27 +1,55 @@
-// qdhost: opens a drawing (or starts one from the template), and writes it back
-// as DXF with its picture.
+// qdhost: the headless drafting host. Opens a drawing (or starts one from the template),
+// loads the application modules, runs session scripts or a person's typing at the
+// command line, and writes the drawing as DXF with its picture and the transcript.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "headless/ads/session.h"
+#include "headless/commands/commands.h"
 #include "headless/dxf/dxf.h"
+#include "headless/modules/modules.h"
 #include "headless/render/font.h"
 #include "headless/render/svg.h"
+#include "headless/ui/console.h"
+#include "headless/ui/picking.h"
+#include "headless/ui/runner.h"
 #include "host/dbdatabase.h"
 #include "platform/codepage.h"
 
 namespace {
+
 void usage() {
   std::fputs(
-      "usage: qdhost [--data DIR] [--open IN.dxf] [--save OUT.dxf] [--svg OUT.svg]\n"
-      "  Without --open the drawing starts from the template in the data folder.\n",
+      "usage: qdhost [options]\n"
+      "  --data DIR          data folder (default: the shipped data/)\n"
+      "  --open IN.dxf       drawing to open (default: a new drawing from the template)\n"
+      "  --module NAME       module to load, by name or path (repeatable; default: every\n"
+      "                      module in the module folder)\n"
+      "  --modules DIR       module folder\n"
+      "  --no-modules        load no module\n"
+      "  --script FILE       session script to run (repeatable, in order)\n"
+      "  --interactive       read the command line from the terminal after the scripts\n"
+      "  --save OUT.dxf      write the drawing\n"
+      "  --svg OUT.svg       write its picture\n"
+      "  --transcript FILE   write the command-line transcript\n"
+      "  --quiet             do not echo the transcript\n"
+      "Exit status: 0, 1 when a file could not be read or written, 4 when a script's\n"
+      "check failed or a script stopped on an event that did not fit.\n",
       stderr);
 }
-}  // namespace
 
-int main(int argc, char** argv) {
-  std::string data = "data", open, save, svg;
+struct Options {
+  std::string data = QD_DATA_DIR_DEFAULT, open, save, svg, transcript, moduleDir = QD_MODULE_DIR_DEFAULT;
+  std::vector<std::string> modules, scripts;
+  bool noModules = false, interactive = false, quiet = false;
+};
+
+bool parse(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto value = [&](std::string& out) {
@@ -29,24 +57,81 @@ int main(int argc, char** argv) {
       out = argv[++i];
       return true;
     };
+    std::string v;
     bool ok = true;
-    if (a == "--data") ok = value(data);
-    else if (a == "--open") ok = value(open);
-    else if (a == "--save") ok = value(save);
-    else if (a == "--svg") ok = value(svg);
-    else if (a == "--help" || a == "-h") {
-      usage();
-      return 0;
-    } else ok = false;
-    if (!ok) {
-      usage();
-      return 2;
-    }
+    if (a == "--data") ok = value(o.data);
+    else if (a == "--open") ok = value(o.open);
+    else if (a == "--save") ok = value(o.save);
+    else if (a == "--svg") ok = value(o.svg);
+    else if (a == "--transcript") ok = value(o.transcript);
+    else if (a == "--modules") ok = value(o.moduleDir);
+    else if (a == "--module") ok = value(v), o.modules.push_back(v);
+    else if (a == "--script") ok = value(v), o.scripts.push_back(v);
+    else if (a == "--no-modules") o.noModules = true;
+    else if (a == "--interactive") o.interactive = true;
+    else if (a == "--quiet") o.quiet = true;
+    else ok = false;
+    if (!ok) return false;
   }
-  qd::font::setFontFolder(data + "/fonts");
-  const std::string source = open.empty() ? data + "/template.dxf" : open;
+  return true;
+}
+
+bool readText(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::stringstream ss;
+  ss << in.rdbuf();
+  out = ss.str();
+  return true;
+}
+
+bool writeText(const std::string& path, const std::string& text) {
+  // Through a temporary file, so that an interrupted write leaves the old file whole.
+  const std::string tmp = path + ".tmp";
+  {
+    std::ofstream f(tmp, std::ios::binary);
+    f << text;
+    if (!f) return false;
+  }
+  std::error_code ec;
+  std::filesystem::rename(tmp, path, ec);
+  return !ec;
+}
+
+void loadModules(const Options& o) {
+  auto& manager = qd::modules::Manager::get();
+  manager.addModuleFolder(o.moduleDir);
+  std::vector<std::string> names = o.modules;
+  if (names.empty() && !o.noModules) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(o.moduleDir, ec))
+      if (entry.path().extension() == ".so") names.push_back(entry.path().string());
+    std::sort(names.begin(), names.end());
+  }
+  for (const auto& name : names) {
+    std::u16string message;
+    if (!manager.load(name, message)) qd::ui::Console::get().write(message + u"\n");
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (!parse(argc, argv, o)) {
+    usage();
+    return 2;
+  }
+  auto& console = qd::ui::Console::get();
+  console.setEcho(!o.quiet);
+  qd::ads::printSink() = [&console](const std::u16string& s) { console.write(s); };
+  qd::font::setFontFolder(o.data + "/fonts");
+  qd::ads::session().supportPaths.push_back(o.data);
+  qd::ui::installSelection();
+
+  const std::string source = o.open.empty() ? o.data + "/template.dxf" : o.open;
   // A missing template starts the drawing from the built-in defaults.
-  const bool fromDefaults = open.empty() && !std::ifstream(source);
+  const bool fromDefaults = o.open.empty() && !std::ifstream(source);
   AcDbDatabase db(fromDefaults);
   acdbHostApplicationServices()->setWorkingDatabase(&db);
   std::u16string error;
@@ -54,17 +139,47 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qdhost: %s\n", qd::text::toUtf8(error).c_str());
     return 1;
   }
-  if (!save.empty() && qd::dxf::writeFile(&db, save, error) != Acad::eOk) {
-    std::fprintf(stderr, "qdhost: %s\n", qd::text::toUtf8(error).c_str());
-    return 1;
-  }
-  if (!svg.empty()) {
-    std::ofstream f(svg, std::ios::binary);
-    f << qd::render::modelSpaceSvg(&db);
-    if (!f) {
-      std::fprintf(stderr, "qdhost: cannot write %s\n", svg.c_str());
+  const std::string saveTo = o.save.empty() ? o.open : o.save;
+  qd::commands::saveHook() = [saveTo](AcDbDatabase* d) {
+    std::u16string err;
+    if (saveTo.empty() || qd::dxf::writeFile(d, saveTo, err) != Acad::eOk) {
+      qd::ui::Console::get().write(u"The drawing could not be saved. " + err + u"\n");
+      return RTERROR;
+    }
+    return RTNORM;
+  };
+
+  loadModules(o);
+  int failures = 0;
+  for (const auto& path : o.scripts) {
+    std::string text;
+    if (!readText(path, text)) {
+      std::fprintf(stderr, "qdhost: cannot read script %s\n", path.c_str());
+      qd::modules::Manager::get().unloadAll();
       return 1;
     }
+    qd::ui::ScriptSource script(std::filesystem::path(path).filename().string(), text);
+    failures += qd::ui::runSession(script);
   }
-  return 0;
+  if (o.interactive) {
+    qd::ui::TerminalSource terminal;
+    qd::ui::runSession(terminal);
+  }
+  qd::modules::Manager::get().unloadAll();
+
+  int status = failures ? 4 : 0;
+  if (!o.save.empty() && qd::dxf::writeFile(&db, o.save, error) != Acad::eOk) {
+    std::fprintf(stderr, "qdhost: %s\n", qd::text::toUtf8(error).c_str());
+    status = 1;
+  }
+  if (!o.svg.empty() && !writeText(o.svg, qd::render::modelSpaceSvg(&db, qd::ui::overlay()))) {
+    std::fprintf(stderr, "qdhost: cannot write %s\n", o.svg.c_str());
+    status = 1;
+  }
+  if (!o.transcript.empty() && !writeText(o.transcript, qd::text::toUtf8(console.transcript()))) {
+    std::fprintf(stderr, "qdhost: cannot write %s\n", o.transcript.c_str());
+    status = 1;
+  }
+  if (failures) std::fprintf(stderr, "qdhost: %d check(s) failed\n", failures);
+  return status;
 }

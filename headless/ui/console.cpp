@@ -1,0 +1,174 @@
+#include "headless/ui/console.h"
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+#include "platform/codepage.h"
+
+namespace qd::ui {
+
+ScriptSource::ScriptSource(std::string name, const std::string& text) : m_name(std::move(name)) {
+  std::istringstream in(text);
+  std::string line;
+  int n = 0;
+  while (std::getline(in, line)) {
+    ++n;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == ';') continue;
+    const size_t last = line.find_last_not_of(" \t");
+    m_lines.emplace_back(n, qd::text::fromUtf8(line.substr(first, last - first + 1)));
+  }
+}
+
+bool ScriptSource::next(Event& e, const std::u16string&) {
+  if (m_pos >= m_lines.size()) return false;
+  e.line = m_lastLine = m_lines[m_pos].first;
+  e.text = m_lines[m_pos].second;
+  e.source = m_name;
+  ++m_pos;
+  return true;
+}
+
+bool TerminalSource::next(Event& e, const std::u16string&) {
+  std::string line;
+  if (!std::getline(std::cin, line)) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  e.text = qd::text::fromUtf8(line);
+  e.source = "terminal";
+  ++e.line;
+  return true;
+}
+
+Console& Console::get() {
+  static Console c;
+  return c;
+}
+
+bool Console::take(const std::u16string& prompt, Event& e) {
+  if (m_stopped) return false;
+  if (!m_source || !m_source->next(e, prompt)) {
+    std::u16string where;
+    if (auto* script = dynamic_cast<ScriptSource*>(m_source))
+      where = u" after " + qd::text::fromUtf8(script->name()) + u" line " +
+              qd::text::fromUtf8(std::to_string(script->lastLine()));
+    answer(u"*Cancel*");
+    write(u"; no event left for this prompt" + where + u": answered Esc\n");
+    m_stopped = true;
+    return false;
+  }
+  return true;
+}
+
+void Console::stop(const Event& e, const std::u16string& prompt, const std::u16string& expected) {
+  answer(e.text);
+  std::u16string p = prompt;
+  while (!p.empty() && (p.back() == u' ' || p.back() == u':')) p.pop_back();
+  write(u"; " + qd::text::fromUtf8(e.source) + u" line " + qd::text::fromUtf8(std::to_string(e.line)) +
+        u": \"" + e.text + u"\" does not answer \"" + p + u"\", which expects " + expected +
+        u"; the script stops\n");
+  m_stopped = true;
+  ++m_failures;
+}
+
+void Console::write(const std::u16string& text) {
+  m_transcript += text;
+  if (m_echo) {
+    std::fputs(qd::text::toUtf8(text).c_str(), stdout);
+    std::fflush(stdout);
+  }
+}
+
+void Console::answer(const std::u16string& text) {
+  m_transcript += text + u"\n";
+  // A person at the terminal has typed the answer already.
+  if (m_echo && !dynamic_cast<TerminalSource*>(m_source)) std::fputs(qd::text::toUtf8(text + u"\n").c_str(), stdout);
+}
+
+bool Console::hasLine(const std::u16string& line, bool part) const {
+  size_t start = 0;
+  while (start <= m_transcript.size()) {
+    size_t end = m_transcript.find(u'\n', start);
+    if (end == std::u16string::npos) end = m_transcript.size();
+    const std::u16string_view l(m_transcript.data() + start, end - start);
+    if (part ? l.find(line) != std::u16string_view::npos : l == line) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+void Console::initGet(int flags, const std::u16string& keywords) {
+  m_flags = flags;
+  m_keywords.clear();
+  std::u16string word;
+  for (char16_t c : keywords + u" ") {
+    if (c == u' ' || c == u'\t') {
+      if (!word.empty()) m_keywords.push_back(word);
+      word.clear();
+    } else {
+      word += c;
+    }
+  }
+}
+
+void Console::resetInitGet() {
+  m_flags = 0;
+  m_keywords.clear();
+}
+
+namespace {
+// Whether `typed` names `keyword`: at least its capital letters (or its abbreviation
+// after a comma), at most the whole word; case does not matter.
+bool names(const std::u16string& keyword, const std::u16string& typed) {
+  std::u16string full = keyword, abbrev;
+  if (size_t comma = keyword.find(u','); comma != std::u16string::npos) {
+    full = keyword.substr(0, comma);
+    abbrev = keyword.substr(comma + 1);
+  } else {
+    size_t n = 0;
+    while (n < keyword.size() && !(keyword[n] >= u'a' && keyword[n] <= u'z')) ++n;
+    // A keyword without capitals is typed whole.
+    abbrev = n == 0 ? keyword : keyword.substr(0, n);
+  }
+  const std::u16string t = qd::text::toUpper(typed), f = qd::text::toUpper(full);
+  return t.size() >= abbrev.size() && t.size() <= f.size() && f.compare(0, t.size(), t) == 0;
+}
+}  // namespace
+
+std::u16string Console::matchKeyword(const std::u16string& typed) const {
+  if (typed.empty()) return u"";
+  // "Ano Ne _Yes No": local keywords, then after "_" the global ones in the same order.
+  std::vector<std::u16string> local, global;
+  bool inGlobal = false;
+  for (const auto& k : m_keywords) {
+    if (k == u"_") {
+      inGlobal = true;
+      continue;
+    }
+    if (!inGlobal && k[0] == u'_') {
+      inGlobal = true;
+      global.push_back(k.substr(1));
+      continue;
+    }
+    (inGlobal ? global : local).push_back(k);
+  }
+  auto result = [&](size_t i) {
+    const std::u16string& k = i < global.size() ? global[i] : local[i];
+    return k.substr(0, k.find(u','));
+  };
+  if (typed[0] == u'_') {
+    const std::u16string rest = typed.substr(1);
+    for (size_t i = 0; i < global.size(); ++i)
+      if (names(global[i], rest)) return result(i);
+    if (global.empty())
+      for (size_t i = 0; i < local.size(); ++i)
+        if (names(local[i], rest)) return result(i);
+    return u"";
+  }
+  for (size_t i = 0; i < local.size(); ++i)
+    if (names(local[i], typed)) return result(i);
+  return u"";
+}
+
+}  // namespace qd::ui

@@ -1,0 +1,89 @@
+// The command line: where input comes from (session scripts or a person at a terminal),
+// the transcript that shows each prompt with its answer, and the state of acedInitGet.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qd::ui {
+
+// One event: a line of a script (or typed), with where it came from.
+struct Event {
+  std::u16string text;
+  std::string source;  // script name, or "terminal"
+  int line = 0;
+};
+
+class EventSource {
+ public:
+  virtual ~EventSource() = default;
+  virtual bool next(Event& e, const std::u16string& prompt) = 0;
+};
+
+// The lines of a script file; blank lines and lines starting with ";" are skipped.
+class ScriptSource : public EventSource {
+ public:
+  ScriptSource(std::string name, const std::string& text);
+  bool next(Event& e, const std::u16string& prompt) override;
+  std::string name() const { return m_name; }
+  int lastLine() const { return m_lastLine; }
+
+ private:
+  std::string m_name;
+  std::vector<std::pair<int, std::u16string>> m_lines;
+  size_t m_pos = 0;
+  int m_lastLine = 0;
+};
+
+// Lines a person types at the terminal (the transcript shows the prompt).
+class TerminalSource : public EventSource {
+ public:
+  bool next(Event& e, const std::u16string& prompt) override;
+};
+
+class Console {
+ public:
+  static Console& get();
+
+  void setSource(EventSource* source) { m_source = source; }
+  EventSource* source() const { return m_source; }
+  // Echoes the transcript to standard output as it grows.
+  void setEcho(bool echo) { m_echo = echo; }
+
+  // Takes the next event for an input request. With none left, the request is answered
+  // with Esc and the transcript says so; false then.
+  bool take(const std::u16string& prompt, Event& e);
+  // Stops the script: an event did not fit its request. Every later request is cancelled.
+  void stop(const Event& e, const std::u16string& prompt, const std::u16string& expected);
+  bool stopped() const { return m_stopped; }
+  void clearStop() { m_stopped = false; }
+  int failures() const { return m_failures; }
+  void countFailure() { ++m_failures; }
+
+  // The transcript: what acutPrintf writes, prompts and their answers.
+  void write(const std::u16string& text);
+  void answer(const std::u16string& text);
+  const std::u16string& transcript() const { return m_transcript; }
+  // Whether a line of the transcript equals `line` (or contains it, when `part`).
+  bool hasLine(const std::u16string& line, bool part) const;
+
+  // acedInitGet: flags and keywords for the next input request only.
+  void initGet(int flags, const std::u16string& keywords);
+  int flags() const { return m_flags; }
+  const std::vector<std::u16string>& keywords() const { return m_keywords; }
+  void resetInitGet();
+  // The keyword a typed text stands for (abbreviation or longer, any case), or empty.
+  std::u16string matchKeyword(const std::u16string& typed) const;
+  std::u16string lastInput;  // acedGetInput after RTKWORD
+
+ private:
+  EventSource* m_source = nullptr;
+  std::u16string m_transcript;
+  bool m_echo = false, m_stopped = false;
+  int m_failures = 0;
+  int m_flags = 0;
+  std::vector<std::u16string> m_keywords;
+};
+
+}  // namespace qd::ui

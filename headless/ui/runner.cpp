@@ -1,0 +1,234 @@
+#include "headless/ui/runner.h"
+
+#include "headless/ads/resbuf_util.h"
+#include "headless/commands/commands.h"
+#include "headless/lisp/lisp.h"
+#include "headless/modules/modules.h"
+#include "host/acedads.h"
+#include "host/adslib.h"
+#include "platform/codepage.h"
+
+namespace qd::ui {
+namespace {
+
+lisp::Interpreter& interpreter() {
+  static lisp::Interpreter lisp([](const std::u16string& name, const std::vector<lisp::Value>& args, int& status,
+                                   lisp::Value& result) {
+    auto& modules = qd::modules::Manager::get();
+    if (name == u"ARXLOAD" || name == u"ARXUNLOAD") {
+      if (args.empty() || args[0].kind != lisp::Value::Kind::Str) {
+        status = RTERROR;
+        return true;
+      }
+      std::u16string message;
+      const bool ok = name == u"ARXLOAD" ? modules.load(qd::text::toUtf8(args[0].text), message)
+                                         : modules.unload(args[0].text, false, message);
+      if (!ok) Console::get().write(message + u"\n");
+      result = ok ? args[0] : lisp::Value::nil();
+      status = RTNORM;
+      return true;
+    }
+    if (!modules.isDefined(name)) return false;
+    qd::ads::RbList in(lisp::toResbufList(args));
+    qd::ads::RbList out;
+    status = modules.invoke(name, in.get(), out);
+    result = out ? lisp::fromResbufChain(out.get()) : lisp::Value::nil();
+    return true;
+  });
+  return lisp;
+}
+
+std::vector<std::u16string> splitWords(const std::u16string& text) {
+  std::vector<std::u16string> out;
+  std::u16string w;
+  bool quoted = false;
+  for (char16_t c : text + u" ") {
+    if (c == u'"') {
+      quoted = !quoted;
+      continue;
+    }
+    if (!quoted && (c == u' ' || c == u'\t')) {
+      if (!w.empty()) out.push_back(w);
+      w.clear();
+    } else {
+      w += c;
+    }
+  }
+  return out;
+}
+
+void failed(const Event& e, const std::u16string& what) {
+  Console& c = Console::get();
+  c.write(u"; check failed at " + qd::text::fromUtf8(e.source) + u" line " + qd::text::fromUtf8(std::to_string(e.line)) +
+          u": " + what + u"\n");
+  c.countFailure();
+}
+
+bool evalText(const std::u16string& text, lisp::Value& value, std::u16string& error) {
+  std::vector<lisp::Value> exprs;
+  if (!lisp::read(text, exprs, error)) return false;
+  value = lisp::Value::nil();
+  for (const auto& x : exprs)
+    if (!interpreter().eval(x, value, error)) return false;
+  return true;
+}
+
+// "expect var NAME VALUE", "expect count N [type=T] [layer=L] [app=A]",
+// "expect line TEXT", "expect text TEXT", "expect lisp (EXPR) VALUE".
+void check(const Event& e) {
+  Console& c = Console::get();
+  const std::vector<std::u16string> w = splitWords(e.text);
+  const std::u16string kind = w.size() > 1 ? w[1] : u"";
+  auto rest = [&](size_t from) {
+    // The text after the first `from` words, as written.
+    size_t pos = 0;
+    for (size_t i = 0; i < from; ++i) {
+      pos = e.text.find_first_not_of(u" \t", pos);
+      pos = e.text.find_first_of(u" \t", pos);
+    }
+    pos = e.text.find_first_not_of(u" \t", pos == std::u16string::npos ? e.text.size() : pos);
+    std::u16string r = pos == std::u16string::npos ? u"" : e.text.substr(pos);
+    if (r.size() >= 2 && r.front() == u'"' && r.back() == u'"') r = r.substr(1, r.size() - 2);
+    return r;
+  };
+  if (kind == u"var" && w.size() >= 3) {
+    lisp::Value v, expected;
+    std::u16string error;
+    evalText(u"(getvar \"" + w[2] + u"\")", v, error);
+    const std::u16string want = rest(3), got = lisp::princText(v);
+    if (got != want) failed(e, u"variable " + w[2] + u" is " + lisp::print(v) + u", expected " + want);
+    return;
+  }
+  if (kind == u"count" && w.size() >= 3) {
+    qd::ads::RbList filter;
+    resbuf* tail = nullptr;
+    auto add = [&](resbuf* rb) {
+      if (tail) tail->rbnext = rb;
+      else filter.reset(rb);
+      tail = rb;
+      while (tail->rbnext) tail = tail->rbnext;
+    };
+    for (size_t i = 3; i < w.size(); ++i) {
+      const size_t eq = w[i].find(u'=');
+      const std::u16string key = w[i].substr(0, eq), value = eq == std::u16string::npos ? u"" : w[i].substr(eq + 1);
+      if (key == u"type") add(acutBuildList(RTDXF0, value.c_str(), 0));
+      else if (key == u"layer") add(acutBuildList(8, value.c_str(), 0));
+      else if (key == u"block") add(acutBuildList(2, value.c_str(), 0));
+      else if (key == u"app") add(acutBuildList(-3, 1001, value.c_str(), 0));
+      else return failed(e, u"unknown filter \"" + w[i] + u"\"");
+    }
+    ads_name ss;
+    int32_t n = 0;
+    if (acedSSGet(u"_X", nullptr, nullptr, filter.get(), ss) == RTNORM) {
+      acedSSLength(ss, &n);
+      acedSSFree(ss);
+    }
+    const int want = std::atoi(qd::text::toUtf8(w[2]).c_str());
+    if (n != want)
+      failed(e, u"found " + qd::text::fromUtf8(std::to_string(n)) + u" entities, expected " + w[2]);
+    return;
+  }
+  if ((kind == u"line" || kind == u"text") && w.size() >= 3) {
+    const std::u16string want = rest(2);
+    if (!c.hasLine(want, kind == u"text"))
+      failed(e, u"the transcript has no line " + std::u16string(kind == u"text" ? u"containing " : u"") + u"\"" +
+                    want + u"\"");
+    return;
+  }
+  if (kind == u"lisp") {
+    std::vector<lisp::Value> exprs;
+    std::u16string error;
+    const std::u16string body = rest(2);
+    if (!lisp::read(body, exprs, error) || exprs.size() != 2) return failed(e, u"expect lisp (EXPR) VALUE");
+    lisp::Value got;
+    if (!interpreter().eval(exprs[0], got, error)) return failed(e, error);
+    if (lisp::print(got) != lisp::print(exprs[1]))
+      failed(e, lisp::print(exprs[0]) + u" gave " + lisp::print(got) + u", expected " + lisp::print(exprs[1]));
+    return;
+  }
+  failed(e, u"unknown check \"" + e.text + u"\"");
+}
+
+// A host variable typed as a command asks for its new value.
+bool variableCommand(const std::u16string& name) {
+  resbuf rb{};
+  if (acedGetVar(name.c_str(), &rb) != RTNORM) return false;
+  const resbuf* at = &rb;
+  const std::u16string current = lisp::princText(lisp::fromResbuf(at));
+  if (rb.restype == RTSTR) acutDelString(rb.resval.rstring);
+  ACHAR answer[512];
+  const std::u16string prompt = u"Enter new value for " + qd::text::toUpper(name) + u" <" + current + u">: ";
+  if (acedGetString(1, prompt.c_str(), answer, 512) != RTNORM || !*answer) return true;
+  lisp::Value v;
+  std::u16string error;
+  std::vector<lisp::Value> parsed;
+  resbuf value{};
+  qd::ads::RbList owned;
+  if (lisp::read(answer, parsed, error) && parsed.size() == 1 && parsed[0].kind != lisp::Value::Kind::Sym) {
+    owned.reset(lisp::toResbuf(parsed[0]));
+  } else {
+    owned.reset(acutBuildList(RTSTR, answer, 0));
+  }
+  if (acedSetVar(name.c_str(), owned.get()) != RTNORM) Console::get().write(u"Invalid value.\n");
+  (void)value;
+  (void)v;
+  return true;
+}
+
+}  // namespace
+
+void runCommandLine(const Event& e) {
+  Console& c = Console::get();
+  const std::u16string text = e.text;
+  if (text.rfind(u"expect ", 0) == 0) {
+    check(e);
+    return;
+  }
+  if (!text.empty() && (text[0] == u'(' || text[0] == u'\'' || text[0] == u'!')) {
+    lisp::Value value;
+    std::u16string error;
+    if (!evalText(text[0] == u'!' ? text.substr(1) : text, value, error)) {
+      c.write(error + u"\n");
+      return;
+    }
+    c.write(lisp::print(value) + u"\n");
+    return;
+  }
+  const std::u16string name = text;
+  qd::ads::RbList result;
+  auto& modules = qd::modules::Manager::get();
+  std::u16string bare = name;
+  while (!bare.empty() && (bare[0] == u'_' || bare[0] == u'.')) bare.erase(0, 1);
+  if (qd::commands::findCommand(name)) {
+    qd::commands::run(name, nullptr);
+  } else if (const auto* cmd = modules.findCommand(name)) {
+    cmd->fn();
+  } else if (modules.isDefined(u"C:" + bare)) {
+    modules.invoke(u"C:" + bare, nullptr, result);
+  } else if (!variableCommand(bare)) {
+    c.write(u"Unknown command \"" + qd::text::toUpper(bare) + u"\".  Press F1 for help.\n");
+  }
+}
+
+int runSession(EventSource& source) {
+  Console& c = Console::get();
+  EventSource* outer = c.source();
+  c.setSource(&source);
+  c.clearStop();
+  const int before = c.failures();
+  for (;;) {
+    Event e;
+    c.write(u"Command: ");
+    if (!source.next(e, u"Command: ")) {
+      c.answer(u"");
+      break;
+    }
+    c.answer(e.text);
+    runCommandLine(e);
+    if (c.stopped()) break;
+  }
+  c.setSource(outer);
+  return c.failures() - before;
+}
+
+}  // namespace qd::ui

@@ -1,0 +1,134 @@
+// A small module for scenario tests of the host: it reports the messages it gets,
+// defines LISP functions per drawing, registers a command, asks for input, drags,
+// and calls functions through acedInvoke.
+#include <cstring>
+
+#include "host/aced.h"
+#include "host/acedads.h"
+#include "host/adslib.h"
+#include "host/dbents.h"
+#include "host/rxregsvc.h"
+
+namespace {
+
+enum Function { kAdd = 1, kAsk, kDrag, kInvoke, kCommand };
+
+void say(const ACHAR* text) { acutPrintf(u"qdsample: %ls\n", text); }
+
+int add() {
+  double sum = 0;
+  bool real = false;
+  for (const resbuf* rb = acedGetArgs(); rb; rb = rb->rbnext) {
+    if (rb->restype == RTSHORT) sum += rb->resval.rint;
+    else if (rb->restype == RTLONG) sum += rb->resval.rlong;
+    else if (rb->restype == RTREAL) sum += rb->resval.rreal, real = true;
+    else return RTERROR;
+  }
+  return real ? acedRetReal(sum) : acedRetInt(static_cast<int>(sum));
+}
+
+// Asks for a point, a keyword and a string, and draws a text there.
+int ask() {
+  ads_point p;
+  if (acedGetPoint(nullptr, u"\nText position: ", p) != RTNORM) return acedRetNil();
+  acedInitGet(RSG_NONULL, u"Left Center Right _Left Center Right");
+  ACHAR justify[32];
+  if (acedGetKword(u"\nJustification [Left/Center/Right]: ", justify, 32) != RTNORM) return acedRetNil();
+  ACHAR text[132];
+  if (acedGetString(1, u"\nText: ", text, 132) != RTNORM) return acedRetNil();
+  const double at[3] = {p[0], p[1], p[2]};
+  resbuf* list = acutBuildList(RTDXF0, u"TEXT", 8, u"QD_SAMPLE", 10, at, 11, at, 40, 2.5, 1, text, 72,
+                               std::u16string(justify) == u"Left" ? 0 : std::u16string(justify) == u"Center" ? 1 : 2, 0);
+  const int rc = acdbEntMake(list);
+  acutRelRb(list);
+  say(justify);
+  return rc == RTNORM ? acedRetStr(text) : acedRetNil();
+}
+
+// Drags a new circle; positions right of x = 100 end the drag.
+int dragCallback(ads_point pt, ads_matrix mt) {
+  if (pt[0] > 100) return RTCAN;
+  mt[0][3] = pt[0];
+  mt[1][3] = pt[1];
+  return RTNORM;
+}
+
+int drag() {
+  const double origin[3] = {0, 0, 0};
+  resbuf* list = acutBuildList(RTDXF0, u"CIRCLE", 10, origin, 40, 1.0, 0);
+  acdbEntMake(list);
+  acutRelRb(list);
+  ads_name last, ss;
+  acdbEntLast(last);
+  acedSSAdd(last, nullptr, ss);
+  ads_point p;
+  const int rc = acedDragGen(ss, u"\nPlace the circle: ", 0, dragCallback, p);
+  acedSSFree(ss);
+  return rc == RTNORM ? acedRetPoint(p) : acedRetNil();
+}
+
+int invokeMissing() {
+  resbuf* args = acutBuildList(RTSTR, u"no_such_function", RTSHORT, 1, 0);
+  resbuf* result = nullptr;
+  const int rc = acedInvoke(args, &result);
+  acutRelRb(args);
+  acutRelRb(result);
+  return acedRetInt(rc);
+}
+
+void sampleCommand() {
+  ads_point a, b;
+  if (acedGetPoint(nullptr, u"\nFirst point: ", a) != RTNORM) return;
+  if (acedGetPoint(a, u"\nSecond point: ", b) != RTNORM) return;
+  acedCommand(RTSTR, u"._-LAYER", RTSTR, u"_M", RTSTR, u"QD_LINES", RTSTR, u"", RTNONE);
+  resbuf* list = acutBuildList(RTDXF0, u"LINE", 10, a, 11, b, 0);
+  acdbEntMake(list);
+  acutRelRb(list);
+}
+
+void defineFunctions() {
+  acedDefun(u"qd_sample_add", kAdd);
+  acedDefun(u"qd_sample_ask", kAsk);
+  acedDefun(u"qd_sample_drag", kDrag);
+  acedDefun(u"qd_sample_invoke", kInvoke);
+  acedDefun(u"c:qdsampleline", kCommand);
+}
+
+int dispatch() {
+  switch (acedGetFunCode()) {
+    case kAdd: return add();
+    case kAsk: return ask();
+    case kDrag: return drag();
+    case kInvoke: return invokeMissing();
+    case kCommand: sampleCommand(); return acedRetVoid();
+  }
+  return RTERROR;
+}
+
+}  // namespace
+
+ACRX_ENTRY_POINT AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId) {
+  switch (msg) {
+    case AcRx::kInitAppMsg:
+      acrxUnlockApplication(appId);
+      acrxRegisterAppMDIAware(appId);
+      acedRegCmds->addCommand(u"QDSAMPLE", u"QDSAMPLEPT", u"QDSAMPLEPT", ACRX_CMD_MODAL, [] {
+        ads_point p;
+        if (acedGetPoint(nullptr, u"\nPoint: ", p) == RTNORM) acutPrintf(u"qdsample: point %g,%g\n", p[0], p[1]);
+      });
+      say(u"init");
+      break;
+    case AcRx::kLoadDwgMsg:
+      say(u"load drawing");
+      defineFunctions();
+      break;
+    case AcRx::kInvkSubrMsg: return dispatch() == RTNORM ? AcRx::kRetOK : AcRx::kRetError;
+    case AcRx::kUnloadDwgMsg: say(u"unload drawing"); break;
+    case AcRx::kUnloadAppMsg:
+      acedRegCmds->removeGroup(u"QDSAMPLE");
+      say(u"unload");
+      break;
+    default: break;
+  }
+  return AcRx::kRetOK;
+}
