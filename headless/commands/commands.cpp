@@ -140,16 +140,17 @@ const Command* findCommand(const std::u16string& typed) {
 
 namespace {
 // Runs the commands of one argument list, one after another.
-int runAll(const resbuf* list) {
+// `shown` says the first command's name is on the command line already.
+int runAll(const resbuf* list, bool shown) {
   AcDbDatabase* db = acdbCurDwg();
   if (!db || !list) return RTERROR;
   Args args(list);
   auto& console = qd::ui::Console::get();
-  while (!args.atEnd()) {
+  for (bool first = true; !args.atEnd(); first = false) {
     std::u16string name;
     if (!args.text(u"Command: ", name)) return RTCAN;
     if (name.empty()) continue;  // Enter between commands
-    if (db->impl()->varInt(u"CMDECHO", 1)) console.write(u"Command: " + name + u"\n");
+    if (!(first && shown) && db->impl()->varInt(u"CMDECHO", 1)) console.write(u"Command: " + name + u"\n");
     int rc = RTERROR;
     if (const Command* cmd = findCommand(name)) {
       rc = (*cmd)(db, args);
@@ -173,10 +174,10 @@ int runAll(const resbuf* list) {
 int run(const std::u16string& name, const resbuf* args) {
   qd::ads::RbList list(acutBuildList(RTSTR, name.c_str(), 0));
   list.get()->rbnext = qd::ads::copyList(args);
-  return runAll(list.get());
+  return runAll(list.get(), true);
 }
 
-int runCommands(const resbuf* list) { return runAll(list); }
+int runCommands(const resbuf* list) { return runAll(list, false); }
 
 }  // namespace qd::commands
 

@@ -37,7 +37,8 @@ using Command = std::function<int(AcDbDatabase* db, Args& args)>;
 // The host's commands by upper-case name without "_", "." or "-" prefixes, except
 // where the dash names another command ("-LAYER" is not "LAYER").
 const Command* findCommand(const std::u16string& typed);
-// Runs a command by name with the given arguments; RTNORM, RTCAN or RTERROR.
+// Runs a command typed at the command line, with the given arguments (then the
+// user's answers); RTNORM, RTCAN or RTERROR.
 int run(const std::u16string& name, const resbuf* args);
 // Runs the commands of an acedCommand argument list in turn.
 int runCommands(const resbuf* list);

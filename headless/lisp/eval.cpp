@@ -6,6 +6,8 @@
 #include "headless/lisp/lisp.h"
 #include "host/acedads.h"
 #include "host/adslib.h"
+#include "host/dbdatabase.h"
+#include "host/dbdict.h"
 #include "platform/codepage.h"
 
 namespace qd::lisp {
@@ -245,6 +247,35 @@ bool hostFunction(const std::u16string& name, const std::vector<Value>& a, Value
     r = acdbEntDel(n) == RTNORM ? a[0] : Value::nil();
     return true;
   }
+  if (name == u"TBLSEARCH") {
+    if (a.size() < 2 || a[0].kind != K::Str || a[1].kind != K::Str) return badArgType(error, a.empty() ? Value() : a[0]);
+    resbuf* list = acdbTblSearch(a[0].text.c_str(), a[1].text.c_str(), a.size() > 2 && !a[2].isNil());
+    qd::ads::RbList owned(list);
+    std::vector<Value> groups;
+    for (const resbuf* at = list; at;) groups.push_back(fromResbuf(at));
+    r = Value::ofList(std::move(groups));
+    return true;
+  }
+  if (name == u"NAMEDOBJDICT") {
+    AcDbDatabase* db = acdbCurDwg();
+    if (!db) return failWith(error, u"no drawing");
+    acdbGetAdsName(n, db->namedObjectsDictionaryId());
+    r = Value::ofName(K::Ename, n);
+    return true;
+  }
+  if (name == u"DICTSEARCH") {
+    AcDbObjectId dictId, entry;
+    if (a.size() < 2 || !toName(a[0], n) || a[1].kind != K::Str || acdbGetObjectId(dictId, n) != Acad::eOk)
+      return badArgType(error, a.empty() ? Value() : a[0]);
+    AcDbDictionary* dict = nullptr;
+    r = Value::nil();
+    if (acdbOpenObject(dict, dictId, AcDb::kForRead) != Acad::eOk) return true;
+    const bool found = dict->getAt(a[1].text.c_str(), entry) == Acad::eOk;
+    dict->close();
+    if (!found) return true;
+    acdbGetAdsName(m, entry);
+    return hostFunction(u"ENTGET", {Value::ofName(K::Ename, m)}, r, error, known);
+  }
   if (name == u"HANDENT") {
     if (a.empty() || a[0].kind != K::Str) return badArgType(error, a.empty() ? Value() : a[0]);
     r = acdbHandEnt(a[0].text.c_str(), n) == RTNORM ? Value::ofName(K::Ename, n) : Value::nil();
@@ -287,6 +318,15 @@ bool valueFunction(const std::u16string& name, const std::vector<Value>& a, Valu
   }
   if (name == u"NOT" || name == u"NULL") {
     r = !a.empty() && a[0].isNil() ? Value::t() : a.empty() ? Value::t() : Value::nil();
+    return true;
+  }
+  if (name == u"LOGAND" || name == u"LOGIOR") {
+    int64_t bits = name == u"LOGAND" ? -1 : 0;
+    for (const auto& v : a) {
+      if (v.kind != K::Int) return badArgType(error, v);
+      bits = name == u"LOGAND" ? (bits & v.integer) : (bits | v.integer);
+    }
+    r = Value::ofInt(a.empty() ? 0 : bits);
     return true;
   }
   if (name == u"LIST") {

@@ -55,7 +55,9 @@ bool Console::take(const std::u16string& prompt, Event& e) {
               qd::text::fromUtf8(std::to_string(script->lastLine()));
     answer(u"*Cancel*");
     write(u"; no event left for this prompt" + where + u": answered Esc\n");
+    // A script that ends in the middle of a command is incomplete.
     m_stopped = true;
+    ++m_failures;
     return false;
   }
   return true;
@@ -65,6 +67,7 @@ void Console::stop(const Event& e, const std::u16string& prompt, const std::u16s
   answer(e.text);
   std::u16string p = prompt;
   while (!p.empty() && (p.back() == u' ' || p.back() == u':')) p.pop_back();
+  while (!p.empty() && (p.front() == u'\n' || p.front() == u'\r' || p.front() == u' ')) p.erase(0, 1);
   write(u"; " + qd::text::fromUtf8(e.source) + u" line " + qd::text::fromUtf8(std::to_string(e.line)) +
         u": \"" + e.text + u"\" does not answer \"" + p + u"\", which expects " + expected +
         u"; the script stops\n");
