@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "headless/ads/resbuf_util.h"
 #include "host/dbents.h"
 #include "host/dbsymtb.h"
 
@@ -16,7 +17,7 @@ struct Session {
   std::vector<std::unique_ptr<AcDbEntity>> pendingEntities;  // its entities so far
   std::unique_ptr<AcDbEntity> pendingComplex;                // INSERT or POLYLINE awaiting SEQEND
   std::map<std::u16string, size_t> tableCursor;              // tblnext positions
-  std::map<std::u16string, resbuf*> lispSymbols;             // acedGetSym / acedPutSym
+  std::map<std::u16string, RbList> lispSymbols;              // acedGetSym / acedPutSym
   std::vector<std::string> supportPaths;                     // acedFindFile
   // Lets the user select objects (acedSSGet without a mode): fills the ids and returns
   // RTNORM, or RTCAN / RTERROR. Unset, interactive selection fails.

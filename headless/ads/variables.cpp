@@ -120,7 +120,7 @@ int acedGetSym(const ACHAR* sname, resbuf** value) {
   if (!sname || !value) return RTERROR;
   auto& syms = qd::ads::session().lispSymbols;
   auto it = syms.find(qd::text::toUpper(sname));
-  *value = it == syms.end() ? nullptr : qd::ads::copyList(it->second);
+  *value = it == syms.end() ? nullptr : qd::ads::copyList(it->second.get());
   return RTNORM;
 }
 
@@ -128,10 +128,9 @@ int acedPutSym(const ACHAR* sname, resbuf* value) {
   if (!sname || !*sname) return RTERROR;
   auto& syms = qd::ads::session().lispSymbols;
   const std::u16string key = qd::text::toUpper(sname);
-  if (auto it = syms.find(key); it != syms.end()) acutRelRb(it->second);
   // A nil value (RTNIL or none) unbinds the symbol.
   if (!value || value->restype == RTNIL) syms.erase(key);
-  else syms[key] = qd::ads::copyList(value);
+  else syms[key].reset(qd::ads::copyList(value));
   return RTNORM;
 }
 
