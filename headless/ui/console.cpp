@@ -48,7 +48,14 @@ Console& Console::get() {
 
 bool Console::take(const std::u16string& prompt, Event& e) {
   if (m_stopped) return false;
-  if (!m_source || !m_source->next(e, prompt)) {
+  bool got = m_source && m_source->next(e, prompt);
+  while (got && checkHook && e.text.rfind(u"expect ", 0) == 0) {
+    answer(e.text);
+    checkHook(e);
+    write(prompt);
+    got = m_source->next(e, prompt);
+  }
+  if (!got) {
     std::u16string where;
     if (auto* script = dynamic_cast<ScriptSource*>(m_source))
       where = u" after " + qd::text::fromUtf8(script->name()) + u" line " +

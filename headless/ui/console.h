@@ -51,6 +51,9 @@ class Console {
   // Echoes the transcript to standard output as it grows.
   void setEcho(bool echo) { m_echo = echo; }
 
+  // Script checks ("expect ...") may stand between any two events; they run as they
+  // are met.
+  std::function<void(const Event&)> checkHook;
   // Takes the next event for an input request. With none left, the request is answered
   // with Esc and the transcript says so; false then.
   bool take(const std::u16string& prompt, Event& e);

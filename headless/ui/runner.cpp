@@ -214,6 +214,7 @@ int runSession(EventSource& source) {
   Console& c = Console::get();
   EventSource* outer = c.source();
   c.setSource(&source);
+  c.checkHook = check;
   c.clearStop();
   const int before = c.failures();
   for (;;) {

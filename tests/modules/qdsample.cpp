@@ -3,15 +3,18 @@
 // and calls functions through acedInvoke.
 #include <cstring>
 
+#include <string>
+
 #include "host/aced.h"
 #include "host/acedads.h"
+#include "host/adsdlg.h"
 #include "host/adslib.h"
 #include "host/dbents.h"
 #include "host/rxregsvc.h"
 
 namespace {
 
-enum Function { kAdd = 1, kAsk, kDrag, kInvoke, kCommand };
+enum Function { kAdd = 1, kAsk, kDrag, kInvoke, kCommand, kDialog };
 
 void say(const ACHAR* text) { acutPrintf(u"qdsample: %ls\n", text); }
 
@@ -86,7 +89,71 @@ void sampleCommand() {
   acutRelRb(list);
 }
 
+// The dialog: OK needs a name; the image shows where the picked point was; the result
+// lists the values chosen.
+struct DialogState {
+  std::u16string result;
+};
+
+void onAccept(ads_callback_packet* p) {
+  ACHAR name[64];
+  ads_get_tile(p->dialog, u"name", name, 64);
+  if (!*name) {
+    ads_set_tile(p->dialog, u"error", u"A name is needed.");
+    return;
+  }
+  auto* state = static_cast<DialogState*>(p->client_data);
+  ACHAR bold[4], just[8], items[64];
+  ads_get_tile(p->dialog, u"bold", bold, 4);
+  ads_get_tile(p->dialog, u"just", just, 8);
+  ads_get_tile(p->dialog, u"items", items, 64);
+  state->result = std::u16string(name) + u"|" + bold + u"|" + just + u"|" + items;
+  ads_done_dialog(p->dialog, DLGOK);
+}
+
+void onPreview(ads_callback_packet* p) {
+  short w = 0, h = 0;
+  ads_dimensions_tile(p->dialog, u"preview", &w, &h);
+  ads_start_image(p->dialog, u"preview");
+  ads_fill_image(0, 0, w, h, -2);
+  ads_vector_image(static_cast<short>(p->x), 0, static_cast<short>(p->x), h, 1);
+  ads_end_image();
+  ACHAR text[32];
+  acutSPrintf(text, 32, u"%ld,%ld", p->x, p->y);
+  ads_set_tile(p->dialog, u"error", text);
+}
+
+int showDialog() {
+  const resbuf* args = acedGetArgs();
+  const ACHAR* which = args && args->restype == RTSTR ? args->resval.rstring : u"qdsample_dlg";
+  int id = -1;
+  if (ads_load_dialog(u"qdsample.dcl", &id) != RTNORM) {
+    say(u"cannot load qdsample.dcl");
+    return acedRetNil();
+  }
+  ads_hdlg dlg = nullptr;
+  if (ads_new_dialog(which, id, NULLCB, &dlg) != RTNORM || !dlg) {
+    say(u"no such dialog");
+    ads_unload_dialog(id);
+    return acedRetNil();
+  }
+  DialogState state;
+  ads_start_list(dlg, u"items", LIST_NEW, 0);
+  for (const ACHAR* item : {u"okno", u"dveře", u"stěna"}) ads_add_list(item);
+  ads_end_list();
+  ads_set_tile(dlg, u"name", u"Label 1");
+  ads_action_tile(dlg, u"accept", onAccept);
+  ads_client_data_tile(dlg, u"accept", &state);
+  ads_action_tile(dlg, u"preview", onPreview);
+  int status = 0;
+  ads_start_dialog(dlg, &status);
+  ads_unload_dialog(id);
+  if (status != DLGOK) return acedRetNil();
+  return acedRetStr(state.result.c_str());
+}
+
 void defineFunctions() {
+  acedDefun(u"qd_sample_dialog", kDialog);
   acedDefun(u"qd_sample_add", kAdd);
   acedDefun(u"qd_sample_ask", kAsk);
   acedDefun(u"qd_sample_drag", kDrag);
@@ -101,6 +168,7 @@ int dispatch() {
     case kDrag: return drag();
     case kInvoke: return invokeMissing();
     case kCommand: sampleCommand(); return acedRetVoid();
+    case kDialog: return showDialog();
   }
   return RTERROR;
 }

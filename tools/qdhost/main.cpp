@@ -16,6 +16,7 @@
 #include "headless/render/font.h"
 #include "headless/render/svg.h"
 #include "headless/ui/console.h"
+#include "headless/ui/dialogs.h"
 #include "headless/ui/picking.h"
 #include "headless/ui/runner.h"
 #include "host/dbdatabase.h"
@@ -38,6 +39,8 @@ void usage() {
       "  --svg OUT.svg       write its picture\n"
       "  --transcript FILE   write the command-line transcript\n"
       "  --quiet             do not echo the transcript\n"
+      "  --support DIR       another folder where files are searched for (repeatable)\n"
+      "  --dialogs DIR       write a picture (HTML) of every dialog shown into DIR\n"
       "Exit status: 0, 1 when a file could not be read or written, 4 when a script's\n"
       "check failed or a script stopped on an event that did not fit.\n",
       stderr);
@@ -45,7 +48,8 @@ void usage() {
 
 struct Options {
   std::string data = QD_DATA_DIR_DEFAULT, open, save, svg, transcript, moduleDir = QD_MODULE_DIR_DEFAULT;
-  std::vector<std::string> modules, scripts;
+  std::vector<std::string> modules, scripts, support;
+  std::string dialogs;
   bool noModules = false, interactive = false, quiet = false;
 };
 
@@ -67,6 +71,8 @@ bool parse(int argc, char** argv, Options& o) {
     else if (a == "--modules") ok = value(o.moduleDir);
     else if (a == "--module") ok = value(v), o.modules.push_back(v);
     else if (a == "--script") ok = value(v), o.scripts.push_back(v);
+    else if (a == "--support") ok = value(v), o.support.push_back(v);
+    else if (a == "--dialogs") ok = value(o.dialogs);
     else if (a == "--no-modules") o.noModules = true;
     else if (a == "--interactive") o.interactive = true;
     else if (a == "--quiet") o.quiet = true;
@@ -127,6 +133,8 @@ int main(int argc, char** argv) {
   qd::ads::printSink() = [&console](const std::u16string& s) { console.write(s); };
   qd::font::setFontFolder(o.data + "/fonts");
   qd::ads::session().supportPaths.push_back(o.data);
+  for (const auto& dir : o.support) qd::ads::session().supportPaths.push_back(dir);
+  qd::ui::setDialogPictureFolder(o.dialogs);
   qd::ui::installSelection();
 
   const std::string source = o.open.empty() ? o.data + "/template.dxf" : o.open;

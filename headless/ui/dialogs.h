@@ -1,0 +1,51 @@
+// The dialogs shown while a session runs: loaded DCL files, the stack of open dialogs,
+// the script events that drive them, and their pictures.
+#pragma once
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "headless/ui/dcl.h"
+#include "host/adsdlg.h"
+
+namespace qd::ui {
+
+struct ImageOp {
+  enum Kind { Vector, Fill, Slide } kind;
+  short x1, y1, x2, y2, color;
+  std::u16string slide;
+};
+
+// A tile of an open dialog.
+struct LiveTile {
+  const dcl::Tile* def = nullptr;
+  std::u16string value;
+  std::vector<std::u16string> list;
+  CLIENTFUNC action = nullptr;
+  void* clientData = nullptr;
+  bool enabled = true;
+  std::vector<ImageOp> image;
+  std::u16string cluster;  // the radio row or column a radio button belongs to
+};
+
+struct Dialog {
+  std::u16string name;
+  dcl::Tile root;
+  std::map<std::u16string, LiveTile> tiles;  // by key
+  CLIENTFUNC defaultAction = nullptr;
+  bool done = false;
+  int status = DLGCANCEL;
+  LiveTile* find(const std::u16string& key);
+};
+
+// The size in pixels of an image tile: character cells of 8 by 16 pixels; without a
+// height, the width times the aspect ratio.
+void imagePixels(const dcl::Tile& def, short& cx, short& cy);
+
+// Where pictures of dialogs go (none when empty): one HTML file per dialog shown.
+void setDialogPictureFolder(const std::string& dir);
+// The picture of a dialog with its current values.
+std::string dialogHtml(const Dialog& d);
+
+}  // namespace qd::ui
