@@ -417,6 +417,8 @@ const std::map<std::u16string, Command>& hostCommands() {
   static const std::map<std::u16string, Command> table = {
       {u"UNDO", undo},       {u"-LAYER", layer}, {u"VPLAYER", vplayer}, {u"UCS", ucs},   {u"ZOOM", zoom},
       {u"MOVE", move},       {u"MIRROR", mirror}, {u"-GROUP", group},   {u"QSAVE", qsave},
+      {u"-INSERT", insert},  {u"DDSTYLE", ddstyle}, {u"STYLE", ddstyle},     {u"DDLTYPE", ddltype},
+      {u"LINETYPE", ddltype},
   };
   return table;
 }

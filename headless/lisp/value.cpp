@@ -264,8 +264,10 @@ void appendTo(resbuf*& head, resbuf*& tail, resbuf* rb) {
   while (tail->rbnext) tail = tail->rbnext;
 }
 
-// An entity-list group: (code . value) or (code x y z).
-resbuf* groupToResbuf(const Value& v) {
+}  // namespace
+
+resbuf* toGroupResbuf(const Value& v) {
+  if (v.kind != Value::Kind::List || v.items.size() < 2 || v.items[0].kind != Value::Kind::Int) return toResbuf(v);
   const int code = static_cast<int>(v.items[0].integer);
   const Value rest = v.dotted ? v.items[1] : Value::ofList({v.items.begin() + 1, v.items.end()});
   resbuf* rb = acutNewRb(code);
@@ -292,6 +294,7 @@ resbuf* groupToResbuf(const Value& v) {
   return rb;
 }
 
+namespace {
 bool isGroup(const Value& v) {
   return v.kind == Value::Kind::List && v.items.size() >= 2 && v.items[0].kind == Value::Kind::Int &&
          (v.dotted || v.items.size() == 4) && v.items[0].integer > -6 && v.items[0].integer < 5000;
@@ -334,7 +337,7 @@ resbuf* toResbuf(const Value& v) {
         for (size_t i = 0; i < v.items.size(); ++i) rb->resval.rpoint[i] = v.items[i].number();
         return rb;
       }
-      if (isGroup(v)) return groupToResbuf(v);
+      if (isGroup(v)) return toGroupResbuf(v);
       resbuf *head = nullptr, *tail = nullptr;
       appendTo(head, tail, acutNewRb(RTLB));
       for (size_t i = 0; i < v.items.size(); ++i) {

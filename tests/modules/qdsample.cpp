@@ -14,7 +14,7 @@
 
 namespace {
 
-enum Function { kAdd = 1, kAsk, kDrag, kInvoke, kCommand, kDialog };
+enum Function { kAdd = 1, kAsk, kDrag, kInvoke, kCommand, kDialog, kLayerQuery };
 
 void say(const ACHAR* text) { acutPrintf(u"qdsample: %ls\n", text); }
 
@@ -152,7 +152,21 @@ int showDialog() {
   return acedRetStr(state.result.c_str());
 }
 
+// The current layer through the QDMATUCS library, loaded on demand and freed after use.
+int layerQuery() {
+  AcRxDynamicLinker* linker = acrxDynamicLinker();
+  ACHAR buffer[256] = {0};
+  const bool loaded = linker->isApplicationLoaded(u"QDMATUCS") || linker->loadModule(u"QDMATUCS", false);
+  if (loaded) {
+    auto fn = reinterpret_cast<void (*)(ACHAR*)>(linker->getSymbolAddress(u"QDMATUCS", u"MTABHLAD_qd_getvar_clayer"));
+    if (fn) fn(buffer);
+    linker->unloadModule(u"QDMATUCS");
+  }
+  return acedRetStr(buffer);
+}
+
 void defineFunctions() {
+  acedDefun(u"qd_sample_clayer", kLayerQuery);
   acedDefun(u"qd_sample_dialog", kDialog);
   acedDefun(u"qd_sample_add", kAdd);
   acedDefun(u"qd_sample_ask", kAsk);
@@ -169,6 +183,7 @@ int dispatch() {
     case kInvoke: return invokeMissing();
     case kCommand: sampleCommand(); return acedRetVoid();
     case kDialog: return showDialog();
+    case kLayerQuery: return layerQuery();
   }
   return RTERROR;
 }

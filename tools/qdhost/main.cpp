@@ -19,8 +19,10 @@
 #include "headless/ui/dialogs.h"
 #include "headless/ui/picking.h"
 #include "headless/ui/runner.h"
+#include "host/adslib.h"
 #include "host/dbdatabase.h"
 #include "platform/codepage.h"
+#include "siblings/siblings.h"
 
 namespace {
 
@@ -135,6 +137,15 @@ int main(int argc, char** argv) {
   qd::ads::session().supportPaths.push_back(o.data);
   for (const auto& dir : o.support) qd::ads::session().supportPaths.push_back(dir);
   qd::ui::setDialogPictureFolder(o.dialogs);
+  // The product's folders point into the data folder unless the environment says otherwise.
+  for (const char16_t* entry : {u"TVDAT", u"TVDWG", u"TORVEL_DIR", u"TVC"}) {
+    ACHAR value[1024];
+    if (acedGetEnv(entry, value, 1024) != RTNORM) {
+      const std::string dir = o.data + (std::u16string(entry) == u"TVDWG" ? "/dwg" : "");
+      acedSetEnv(entry, qd::text::fromUtf8(dir).c_str());
+    }
+  }
+  qd::siblings::install(o.data);
   qd::ui::installSelection();
 
   const std::string source = o.open.empty() ? o.data + "/template.dxf" : o.open;
