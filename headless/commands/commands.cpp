@@ -139,6 +139,35 @@ const Command* findCommand(const std::u16string& typed) {
 }
 
 namespace {
+// A typed name without its "_" and "." prefixes.
+std::u16string bareName(std::u16string name) {
+  while (!name.empty() && (name[0] == u'_' || name[0] == u'.')) name.erase(0, 1);
+  return name;
+}
+
+int setVariable(const std::u16string& name, short type, Args& args) {
+  std::u16string value;
+  if (!args.text(u"Enter new value for " + qd::text::toUpper(name) + u": ", value)) return RTCAN;
+  if (value.empty()) return RTNORM;
+  resbuf rb{};
+  rb.restype = type;
+  const std::string narrow = qd::text::toUtf8(value);
+  switch (type) {
+    case RTSHORT: rb.resval.rint = static_cast<short>(std::atoi(narrow.c_str())); break;
+    case RTLONG: rb.resval.rlong = std::atoi(narrow.c_str()); break;
+    case RTREAL: rb.resval.rreal = std::atof(narrow.c_str()); break;
+    case RTSTR: rb.resval.rstring = const_cast<ACHAR*>(value.c_str()); break;
+    default: {
+      ads_point p;
+      if (!qd::ui::parsePoint(value, p)) return RTERROR;
+      ads_point_set(p, rb.resval.rpoint);
+    }
+  }
+  if (acedSetVar(name.c_str(), &rb) == RTNORM) return RTNORM;
+  qd::ui::Console::get().write(u"Invalid value.\n");
+  return RTERROR;
+}
+
 // Runs the commands of one argument list, one after another.
 // `shown` says the first command's name is on the command line already.
 int runAll(const resbuf* list, bool shown) {
@@ -157,9 +186,13 @@ int runAll(const resbuf* list, bool shown) {
     } else if (const auto* reg = qd::modules::Manager::get().findCommand(name)) {
       reg->fn();
       rc = RTNORM;
-    } else if (qd::modules::Manager::get().isDefined(u"C:" + name)) {
+    } else if (qd::modules::Manager::get().isDefined(u"C:" + bareName(name))) {
       qd::ads::RbList result;
-      rc = qd::modules::Manager::get().invoke(u"C:" + name, nullptr, result);
+      rc = qd::modules::Manager::get().invoke(u"C:" + bareName(name), nullptr, result);
+    } else if (resbuf current{}; acedGetVar(bareName(name).c_str(), &current) == RTNORM) {
+      // A variable's name as a command sets it from the next answer.
+      if (current.restype == RTSTR) acutDelString(current.resval.rstring);
+      rc = setVariable(bareName(name), current.restype, args);
     } else {
       console.write(u"Unknown command \"" + name + u"\".  Press F1 for help.\n");
       return RTERROR;

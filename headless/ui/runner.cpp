@@ -149,32 +149,6 @@ void check(const Event& e) {
   failed(e, u"unknown check \"" + e.text + u"\"");
 }
 
-// A host variable typed as a command asks for its new value.
-bool variableCommand(const std::u16string& name) {
-  resbuf rb{};
-  if (acedGetVar(name.c_str(), &rb) != RTNORM) return false;
-  const resbuf* at = &rb;
-  const std::u16string current = lisp::princText(lisp::fromResbuf(at));
-  if (rb.restype == RTSTR) acutDelString(rb.resval.rstring);
-  ACHAR answer[512];
-  const std::u16string prompt = u"Enter new value for " + qd::text::toUpper(name) + u" <" + current + u">: ";
-  if (acedGetString(1, prompt.c_str(), answer, 512) != RTNORM || !*answer) return true;
-  lisp::Value v;
-  std::u16string error;
-  std::vector<lisp::Value> parsed;
-  resbuf value{};
-  qd::ads::RbList owned;
-  if (lisp::read(answer, parsed, error) && parsed.size() == 1 && parsed[0].kind != lisp::Value::Kind::Sym) {
-    owned.reset(lisp::toResbuf(parsed[0]));
-  } else {
-    owned.reset(acutBuildList(RTSTR, answer, 0));
-  }
-  if (acedSetVar(name.c_str(), owned.get()) != RTNORM) Console::get().write(u"Invalid value.\n");
-  (void)value;
-  (void)v;
-  return true;
-}
-
 }  // namespace
 
 void runCommandLine(const Event& e) {
@@ -194,20 +168,8 @@ void runCommandLine(const Event& e) {
     c.write(lisp::print(value) + u"\n");
     return;
   }
-  const std::u16string name = text;
-  qd::ads::RbList result;
-  auto& modules = qd::modules::Manager::get();
-  std::u16string bare = name;
-  while (!bare.empty() && (bare[0] == u'_' || bare[0] == u'.')) bare.erase(0, 1);
-  if (qd::commands::findCommand(name)) {
-    qd::commands::run(name, nullptr);
-  } else if (const auto* cmd = modules.findCommand(name)) {
-    cmd->fn();
-  } else if (modules.isDefined(u"C:" + bare)) {
-    modules.invoke(u"C:" + bare, nullptr, result);
-  } else if (!variableCommand(bare)) {
-    c.write(u"Unknown command \"" + qd::text::toUpper(bare) + u"\".  Press F1 for help.\n");
-  }
+  // Host commands, module commands, "C:" functions and variables, as the host finds them.
+  qd::commands::run(text, nullptr);
 }
 
 int runSession(EventSource& source) {

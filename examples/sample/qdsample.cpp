@@ -48,9 +48,9 @@ int ask() {
   return rc == RTNORM ? acedRetStr(text) : acedRetNil();
 }
 
-// Drags a new circle; positions right of x = 100 end the drag.
+// Drags a new circle; positions right of x = 10000 end the drag.
 int dragCallback(ads_point pt, ads_matrix mt) {
-  if (pt[0] > 100) return RTCAN;
+  if (pt[0] > 10000) return RTCAN;
   mt[0][3] = pt[0];
   mt[1][3] = pt[1];
   return RTNORM;
@@ -58,7 +58,7 @@ int dragCallback(ads_point pt, ads_matrix mt) {
 
 int drag() {
   const double origin[3] = {0, 0, 0};
-  resbuf* list = acutBuildList(RTDXF0, u"CIRCLE", 10, origin, 40, 1.0, 0);
+  resbuf* list = acutBuildList(RTDXF0, u"CIRCLE", 10, origin, 40, 250.0, 0);
   acdbEntMake(list);
   acutRelRb(list);
   ads_name last, ss;
