@@ -1,0 +1,222 @@
+// The interaction side of the host: LISP reading, printing and result buffers, keyword
+// matching, DCL definitions, and the sibling data files.
+#include <gtest/gtest.h>
+
+#include "headless/ads/resbuf_util.h"
+#include "headless/lisp/lisp.h"
+#include "headless/modules/modules.h"
+#include "headless/ui/console.h"
+#include "headless/ui/dcl.h"
+#include "host/acedads.h"
+#include "host/adslib.h"
+#include "siblings/siblings.h"
+
+namespace {
+
+using qd::lisp::Value;
+
+Value readOne(const std::u16string& text) {
+  std::vector<Value> out;
+  std::u16string error;
+  EXPECT_TRUE(qd::lisp::read(text, out, error)) << std::string(error.begin(), error.end());
+  return out.empty() ? Value() : out[0];
+}
+
+TEST(Lisp, ReadsAndPrintsAsTheHostDoes) {
+  EXPECT_EQ(qd::lisp::print(readOne(u"(1 2.5 \"a\\\"b\" nil T sym)")), u"(1 2.5 \"a\\\"b\" nil T SYM)");
+  EXPECT_EQ(qd::lisp::print(readOne(u"'(8 . \"0\")")), u"(QUOTE (8 . \"0\"))");
+  EXPECT_EQ(qd::lisp::print(readOne(u"100.0")), u"100.0");
+  EXPECT_EQ(qd::lisp::print(readOne(u"-3")), u"-3");
+  EXPECT_EQ(qd::lisp::print(readOne(u"1e3")), u"1000.0");
+  EXPECT_EQ(qd::lisp::print(readOne(u"( )")), u"nil");
+  EXPECT_EQ(qd::lisp::princText(readOne(u"\"Příliš\"")), u"Příliš");
+  // Symbols with digits and dashes stay symbols.
+  EXPECT_EQ(readOne(u"TV_UNITS_M-MM").kind, Value::Kind::Sym);
+  EXPECT_EQ(readOne(u"1+").kind, Value::Kind::Sym);
+}
+
+TEST(Lisp, MalformedInputIsRefusedWithAPosition) {
+  for (const char16_t* bad : {u"(1 2", u")", u"\"open", u"(1 . )", u"'"}) {
+    std::vector<Value> out;
+    std::u16string error;
+    EXPECT_FALSE(qd::lisp::read(bad, out, error)) << std::string(bad, bad + 3);
+    EXPECT_NE(error.find(u"; error:"), std::u16string::npos);
+  }
+}
+
+TEST(Lisp, ValuesBecomeResultBuffersAndBack) {
+  // A list of two or three numbers reaches a function as a point.
+  qd::ads::RbList p(qd::lisp::toResbuf(readOne(u"(1 2)")));
+  EXPECT_EQ(p.get()->restype, RTPOINT);
+  qd::ads::RbList p3(qd::lisp::toResbuf(readOne(u"(1 2 3.5)")));
+  EXPECT_EQ(p3.get()->restype, RT3DPOINT);
+  EXPECT_DOUBLE_EQ(p3.get()->resval.rpoint[2], 3.5);
+  // Big integers are longs; other lists keep their brackets; dotted pairs their dot.
+  qd::ads::RbList big(qd::lisp::toResbuf(Value::ofInt(100000)));
+  EXPECT_EQ(big.get()->restype, RTLONG);
+  qd::ads::RbList nested(qd::lisp::toResbuf(readOne(u"(\"a\" (1 \"b\"))")));
+  std::vector<int> types;
+  for (resbuf* rb = nested.get(); rb; rb = rb->rbnext) types.push_back(rb->restype);
+  EXPECT_EQ(types, (std::vector<int>{RTLB, RTSTR, RTLB, RTSHORT, RTSTR, RTLE, RTLE}));
+  EXPECT_EQ(qd::lisp::print(qd::lisp::fromResbufChain(nested.get())), u"(\"a\" (1 \"b\"))");
+  // Entity-list groups: (code . value) and (code x y z) by the code's kind.
+  qd::ads::RbList layer(qd::lisp::toGroupResbuf(readOne(u"(8 . \"WALLS\")")));
+  EXPECT_EQ(layer.get()->restype, 8);
+  EXPECT_EQ(std::u16string(layer.get()->resval.rstring), u"WALLS");
+  qd::ads::RbList at(qd::lisp::toGroupResbuf(readOne(u"(10 1 2)")));
+  EXPECT_EQ(at.get()->restype, 10);
+  EXPECT_DOUBLE_EQ(at.get()->resval.rpoint[1], 2.0);
+  EXPECT_EQ(qd::lisp::print(qd::lisp::fromResbufChain(at.get())), u"(10 1.0 2.0 0.0)");
+  qd::ads::RbList color(qd::lisp::toGroupResbuf(readOne(u"(62 . 3)")));
+  EXPECT_EQ(qd::lisp::print(qd::lisp::fromResbufChain(color.get())), u"(62 . 3)");
+}
+
+TEST(Lisp, EvaluatesArithmeticListsAndVariables) {
+  qd::lisp::Interpreter lisp(nullptr);
+  auto run = [&](const std::u16string& text) {
+    Value v;
+    std::u16string error;
+    if (!lisp.eval(readOne(text), v, error)) return error;
+    return qd::lisp::print(v);
+  };
+  EXPECT_EQ(run(u"(+ 1 2 3)"), u"6");
+  EXPECT_EQ(run(u"(/ 7 2)"), u"3");
+  EXPECT_EQ(run(u"(/ 7 2.0)"), u"3.5");
+  EXPECT_EQ(run(u"(/ 1 0)"), u"; error: divide by zero");
+  EXPECT_EQ(run(u"(+ 1 \"a\")"), u"; error: bad argument type: \"a\"");
+  EXPECT_EQ(run(u"(setq a 5 b (* a 2))"), u"10");
+  EXPECT_EQ(run(u"(list a b)"), u"(5 10)");
+  EXPECT_EQ(run(u"(cdr (assoc 8 '((0 . \"LINE\") (8 . \"0\"))))"), u"\"0\"");
+  EXPECT_EQ(run(u"(if (> a 3) \"big\" \"small\")"), u"\"big\"");
+  EXPECT_EQ(run(u"(strcat \"a\" \"ž\")"), u"\"až\"");
+  EXPECT_EQ(run(u"(cons 1 '(2 3))"), u"(1 2 3)");
+  EXPECT_EQ(run(u"(cons 1 2)"), u"(1 . 2)");
+  EXPECT_EQ(run(u"(nosuch 1)"), u"; error: no function definition: NOSUCH");
+  // Variables live with the host's LISP symbols.
+  resbuf* rb = nullptr;
+  acedGetSym(u"a", &rb);
+  qd::ads::RbList owned(rb);
+  ASSERT_NE(rb, nullptr);
+  EXPECT_EQ(rb->resval.rint, 5);
+  EXPECT_EQ(run(u"(setq a nil)"), u"nil");
+  EXPECT_EQ(run(u"a"), u"nil");
+}
+
+TEST(Keywords, AbbreviationsCaseAndGlobalNames) {
+  auto& c = qd::ui::Console::get();
+  c.initGet(0, u"Ano Ne LTyp Zpet,Z _Yes No Linetype Back");
+  EXPECT_EQ(c.matchKeyword(u"a"), u"Yes");
+  EXPECT_EQ(c.matchKeyword(u"ANO"), u"Yes");
+  EXPECT_EQ(c.matchKeyword(u"anop"), u"");
+  EXPECT_EQ(c.matchKeyword(u"l"), u"");  // "LTyp" needs "LT"
+  EXPECT_EQ(c.matchKeyword(u"lty"), u"Linetype");
+  EXPECT_EQ(c.matchKeyword(u"z"), u"Back");
+  EXPECT_EQ(c.matchKeyword(u"_no"), u"No");
+  EXPECT_EQ(c.matchKeyword(u"_Ne"), u"");  // a global name is asked for
+  c.initGet(0, u"left center");
+  EXPECT_EQ(c.matchKeyword(u"l"), u"");  // without capitals the whole word is typed
+  EXPECT_EQ(c.matchKeyword(u"LEFT"), u"left");
+  c.resetInitGet();
+}
+
+TEST(Dcl, PrototypesSubassembliesAndBaseDefinitions) {
+  qd::ui::dcl::File f;
+  std::u16string error;
+  ASSERT_TRUE(f.parse(uR"(
+    // comment
+    my_button : button { width = 12; fixed_width = true; }
+    buttons : row { : my_button { key = "a"; label = "A"; } : my_button { key = "b"; width = 20; } }
+    test : dialog { label = "Test"; /* block
+      comment */ buttons; : edit_box { key = "e"; value = "x\"y"; } ok_cancel_help_errtile; }
+  )",
+                      "test.dcl", "", error))
+      << std::string(error.begin(), error.end());
+  qd::ui::dcl::Tile t;
+  ASSERT_TRUE(f.resolve(u"test", t, error));
+  EXPECT_EQ(t.kind, u"dialog");
+  ASSERT_EQ(t.children.size(), 3u);
+  const auto& row = t.children[0];
+  EXPECT_EQ(row.kind, u"row");
+  EXPECT_EQ(row.children[0].attribute(u"width"), u"12");
+  EXPECT_EQ(row.children[1].attribute(u"width"), u"20");  // own attribute wins
+  EXPECT_EQ(row.children[1].attribute(u"fixed_width"), u"true");
+  EXPECT_EQ(t.children[1].attribute(u"value"), u"x\"y");
+  // The base definitions give OK, Cancel, Help and the error tile.
+  std::vector<std::u16string> keys;
+  std::function<void(const qd::ui::dcl::Tile&)> walk = [&](const qd::ui::dcl::Tile& x) {
+    if (!x.key().empty()) keys.push_back(x.key());
+    for (const auto& c : x.children) walk(c);
+  };
+  walk(t.children[2]);
+  EXPECT_EQ(keys, (std::vector<std::u16string>{u"accept", u"cancel", u"help", u"error"}));
+  EXPECT_FALSE(f.resolve(u"missing", t, error));
+}
+
+TEST(Dcl, MalformedFilesNameTheLine) {
+  const std::pair<const char16_t*, const char*> bad[] = {
+      {u"a : dialog { label = \"x\" }", "line 1"},         {u"a : dialog {\n\n : button { key = \"k\"; ", "line 3"},
+      {u"a dialog { }", "line 1"},                         {u"a : dialog { label = \"open\n\"; }", "line 1"},
+      {u"@include \"nowhere.dcl\"", "cannot include"}};
+  for (const auto& [text, where] : bad) {
+    qd::ui::dcl::File f;
+    std::u16string error;
+    EXPECT_FALSE(f.parse(text, "bad.dcl", "/nonexistent", error));
+    const std::string e(error.begin(), error.end());
+    EXPECT_NE(e.find(where), std::string::npos) << e;
+  }
+  // Unknown prototypes and definitions that refer to each other fail when resolved.
+  qd::ui::dcl::File f;
+  std::u16string error;
+  ASSERT_TRUE(f.parse(u"a : b { } b : a { } c : dialog { nosuch; }", "loop.dcl", "", error));
+  qd::ui::dcl::Tile t;
+  EXPECT_FALSE(f.resolve(u"a", t, error));
+  EXPECT_FALSE(f.resolve(u"c", t, error));
+  EXPECT_NE(error.find(u"nosuch"), std::u16string::npos);
+}
+
+TEST(Siblings, CatalogueAndProductTablesSkipBadLines) {
+  qd::siblings::Catalogue c;
+  std::vector<std::string> problems;
+  c.parse("# comment\nqdads02 1119 \"QDLBL \\\"popisy\\\"\\n\"\nqdads02 x \"bad\"\nqdads02 5\n"
+          "qdads01 57 \"Dotaz\"\nqdads01 99999 \"too big\"\n",
+          problems);
+  EXPECT_EQ(problems.size(), 3u);
+  ASSERT_NE(c.find(u"QDADS02", 1119), nullptr);
+  EXPECT_EQ(*c.find(u"qdads02", 1119), u"QDLBL \"popisy\"\n");
+  EXPECT_EQ(c.find(u"qdads02", 57), nullptr);
+  qd::siblings::Product p;
+  problems.clear();
+  p.parse("construction|SK0|Svislé\nfloor|_1|Přízemí|0|0\nfloor|_2|Patro|3000\nsuffix|C|1|Continuous\nwhat\n",
+          problems);
+  EXPECT_EQ(problems.size(), 2u);
+  EXPECT_EQ(p.constructions.at(u"SK0"), u"Svislé");
+  EXPECT_EQ(p.floors.count(u"_2"), 0u);
+  EXPECT_EQ(p.suffixes.at(u'C').color, 1);
+}
+
+TEST(Modules, CommandsAreFoundByGlobalAndLocalNames) {
+  auto& m = qd::modules::Manager::get();
+  ASSERT_EQ(m.addCommand(u"TESTGROUP", u"GLOBALCMD", u"LOKALNI", 0, [] {}), Acad::eOk);
+  EXPECT_EQ(m.addCommand(u"TESTGROUP", u"GLOBALCMD", u"X", 0, [] {}), Acad::eDuplicateKey);
+  EXPECT_NE(m.findCommand(u"globalcmd"), nullptr);
+  EXPECT_NE(m.findCommand(u"_GLOBALCMD"), nullptr);
+  EXPECT_NE(m.findCommand(u"lokalni"), nullptr);
+  EXPECT_EQ(m.findCommand(u"_LOKALNI"), nullptr);  // "_" asks for the global name
+  EXPECT_EQ(m.removeGroup(u"testgroup"), Acad::eOk);
+  EXPECT_EQ(m.findCommand(u"GLOBALCMD"), nullptr);
+  // Functions of the host: acedInvoke reaches them; unknown names fail.
+  m.defineHost(u"test_twice", [](const resbuf* args, qd::ads::RbList& result) {
+    if (!args || args->restype != RTSHORT) return RTERROR;
+    result.reset(acutBuildList(RTSHORT, args->resval.rint * 2, 0));
+    return RTNORM;
+  });
+  qd::ads::RbList call(acutBuildList(RTSTR, u"TEST_TWICE", RTSHORT, 21, 0));
+  resbuf* out = nullptr;
+  ASSERT_EQ(acedInvoke(call.get(), &out), RTNORM);
+  qd::ads::RbList owned(out);
+  EXPECT_EQ(out->resval.rint, 42);
+  qd::ads::RbList missing(acutBuildList(RTSTR, u"no_such_function", 0));
+  EXPECT_EQ(acedInvoke(missing.get(), &out), RTERROR);
+}
+
+}  // namespace
