@@ -13,6 +13,7 @@
 #include "headless/ui/input.h"
 #include "host/acedads.h"
 #include "host/adslib.h"
+#include "host/winhelp.h"
 #include "platform/codepage.h"
 
 namespace qd::ui {
@@ -276,6 +277,13 @@ int acedHelp(const ACHAR* file, const ACHAR* topic, int cmd) {
                        std::u16string(topic ? topic : u"") + u"\" command " +
                        qd::text::fromUtf8(std::to_string(cmd)) + u"\n");
   return RTNORM;
+}
+
+bool WinHelpW(void*, const ACHAR* file, unsigned int command, uintptr_t data) {
+  Console::get().write(u"[Help] " + std::u16string(file ? file : u"") + u" command " +
+                       qd::text::fromUtf8(std::to_string(command)) + u" context " +
+                       qd::text::fromUtf8(std::to_string(data)) + u"\n");
+  return file != nullptr;
 }
 
 int acedUsrBrk() { return Console::get().stopped() ? 1 : 0; }
