@@ -130,6 +130,11 @@ std::function<int(AcDbDatabase*)>& saveHook() {
   return hook;
 }
 
+std::function<int(const std::string&)>& openHook() {
+  static std::function<int(const std::string&)> hook;
+  return hook;
+}
+
 const Command* findCommand(const std::u16string& typed) {
   std::u16string name = qd::text::toUpper(typed);
   while (!name.empty() && (name[0] == u'_' || name[0] == u'.')) name.erase(0, 1);
@@ -176,6 +181,9 @@ int runAll(const resbuf* list, bool shown) {
   Args args(list);
   auto& console = qd::ui::Console::get();
   for (bool first = true; !args.atEnd(); first = false) {
+    // A command may have opened another drawing.
+    db = acdbCurDwg();
+    if (!db) return RTERROR;
     std::u16string name;
     if (!args.text(u"Command: ", name)) return RTCAN;
     if (name.empty()) continue;  // Enter between commands

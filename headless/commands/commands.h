@@ -43,7 +43,9 @@ int run(const std::u16string& name, const resbuf* args);
 // Runs the commands of an acedCommand argument list in turn.
 int runCommands(const resbuf* list);
 
-// Saving the drawing (QSAVE) is done by the runner, which knows the file.
+// Saving the drawing (QSAVE) and opening another (NEW, OPEN; an empty path starts from
+// the template) are done by the runner, which owns the drawing and knows its file.
 std::function<int(AcDbDatabase* db)>& saveHook();
+std::function<int(const std::string& path)>& openHook();
 
 }  // namespace qd::commands

@@ -411,6 +411,25 @@ int qsave(AcDbDatabase* db, Args&) {
   return hook ? hook(db) : RTERROR;
 }
 
+// ---- NEW and OPEN ----
+int newDrawing(AcDbDatabase*, Args&) {
+  auto& hook = openHook();
+  return hook ? hook("") : RTERROR;
+}
+
+int openDrawing(AcDbDatabase*, Args& args) {
+  std::u16string path;
+  if (!args.text(u"Enter name of drawing to open: ", path)) return RTCAN;
+  if (path.empty()) return RTNORM;
+  ACHAR found[1024];
+  if (acedFindFile(path.c_str(), found, 1024) != RTNORM) {
+    say(u"\"" + path + u"\": Can't find file.");
+    return RTERROR;
+  }
+  auto& hook = openHook();
+  return hook ? hook(qd::text::toUtf8(found)) : RTERROR;
+}
+
 }  // namespace
 
 const std::map<std::u16string, Command>& hostCommands() {
@@ -418,7 +437,7 @@ const std::map<std::u16string, Command>& hostCommands() {
       {u"UNDO", undo},       {u"-LAYER", layer}, {u"VPLAYER", vplayer}, {u"UCS", ucs},   {u"ZOOM", zoom},
       {u"MOVE", move},       {u"MIRROR", mirror}, {u"-GROUP", group},   {u"QSAVE", qsave},
       {u"-INSERT", insert},  {u"DDSTYLE", ddstyle}, {u"STYLE", ddstyle},     {u"DDLTYPE", ddltype},
-      {u"LINETYPE", ddltype},
+      {u"LINETYPE", ddltype}, {u"NEW", newDrawing}, {u"OPEN", openDrawing},
   };
   return table;
 }

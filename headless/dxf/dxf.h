@@ -16,4 +16,7 @@ Acad::ErrorStatus writeFile(AcDbDatabase* db, const std::string& path, std::u16s
 Acad::ErrorStatus read(AcDbDatabase* db, const std::string& text, std::u16string& error);
 Acad::ErrorStatus readFile(AcDbDatabase* db, const std::string& path, std::u16string& error);
 
+// Names the drawing after its file: DWGNAME and DWGPREFIX (with a closing slash).
+void nameDrawing(AcDbDatabase* db, const std::string& path);
+
 }  // namespace qd::dxf

@@ -1,6 +1,7 @@
 // The DXF reader: accepts the ASCII DXF of R12 to R2018 and builds the database.
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -654,7 +655,22 @@ Acad::ErrorStatus readFile(AcDbDatabase* db, const std::string& path, std::u16st
   }
   std::stringstream ss;
   ss << in.rdbuf();
-  return read(db, ss.str(), error);
+  const Acad::ErrorStatus es = read(db, ss.str(), error);
+  if (es == Acad::eOk) nameDrawing(db, path);
+  return es;
+}
+
+void nameDrawing(AcDbDatabase* db, const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path full = fs::absolute(path, ec);
+  auto* d = db->impl();
+  db::VarValue name, prefix;
+  name.type = prefix.type = RTSTR;
+  name.text = qd::text::fromUtf8(full.filename().string());
+  prefix.text = qd::text::fromUtf8(full.parent_path().string() + "/");
+  d->vars[u"DWGNAME"] = name;
+  d->vars[u"DWGPREFIX"] = prefix;
 }
 
 }  // namespace qd::dxf

@@ -345,6 +345,7 @@ Acad::ErrorStatus writeFile(AcDbDatabase* db, const std::string& path, std::u16s
     fs::remove(tmp, ec);
     return Acad::eFileAccessErr;
   }
+  nameDrawing(db, path);
   return Acad::eOk;
 }
 

@@ -28,6 +28,8 @@ Value variable(const std::u16string& name) {
   resbuf* rb = nullptr;
   acedGetSym(name.c_str(), &rb);
   qd::ads::RbList owned(rb);
+  // PAUSE holds the backslash that makes a command wait for the user.
+  if (!rb && name == u"PAUSE") return Value::ofStr(u"\\");
   return rb ? fromResbufChain(rb) : Value::nil();
 }
 
@@ -282,6 +284,12 @@ bool hostFunction(const std::u16string& name, const std::vector<Value>& a, Value
     std::vector<Value> groups;
     for (const resbuf* at = list; at;) groups.push_back(fromResbuf(at));
     r = Value::ofList(std::move(groups));
+    return true;
+  }
+  if (name == u"FINDFILE") {
+    if (a.empty() || a[0].kind != K::Str) return badArgType(error, a.empty() ? Value() : a[0]);
+    ACHAR found[1024];
+    r = acedFindFile(a[0].text.c_str(), found, 1024) == RTNORM ? Value::ofStr(found) : Value::nil();
     return true;
   }
   if (name == u"GETENV") {

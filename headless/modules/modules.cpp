@@ -128,6 +128,16 @@ void Manager::unloadAll() {
   while (!m_modules.empty()) unload(m_modules.back()->name, true, ignored);
 }
 
+void Manager::drawingClosing() {
+  for (const auto& m : m_modules) send(m.get(), AcRx::kUnloadDwgMsg);
+  for (auto it = m_functions.begin(); it != m_functions.end();)
+    it = it->second.module ? m_functions.erase(it) : std::next(it);
+}
+
+void Manager::drawingOpened() {
+  for (const auto& m : m_modules) send(m.get(), AcRx::kLoadDwgMsg);
+}
+
 void Manager::defineHost(const std::u16string& name, HostFunction fn) {
   m_functions[upper(name)] = Defined{nullptr, 0, std::move(fn)};
 }

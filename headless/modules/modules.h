@@ -36,6 +36,10 @@ class Manager {
   // Sends unload-drawing and unload; a locked module refuses unless `force`.
   bool unload(const std::u16string& name, bool force, std::u16string& message);
   void unloadAll();
+  // A drawing closes: modules get unload-drawing and their functions, which belong to
+  // the drawing, are undefined. A drawing opens: modules get load-drawing.
+  void drawingClosing();
+  void drawingOpened();
   void addModuleFolder(const std::string& dir) { m_folders.push_back(dir); }
   const std::vector<std::unique_ptr<Module>>& modules() const { return m_modules; }
   Module* find(const std::u16string& name) const;

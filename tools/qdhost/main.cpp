@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -106,6 +107,18 @@ bool writeText(const std::string& path, const std::string& text) {
   return !ec;
 }
 
+// Opens a drawing file, or a new drawing from the template when `path` is empty (from
+// the built-in defaults when there is no template either), and makes it the working one.
+bool openDrawing(const Options& o, const std::string& path, std::unique_ptr<AcDbDatabase>& out, std::u16string& error) {
+  const std::string source = path.empty() ? o.data + "/template.dxf" : path;
+  const bool fromDefaults = path.empty() && !std::ifstream(source);
+  auto db = std::make_unique<AcDbDatabase>(fromDefaults);
+  if (!fromDefaults && qd::dxf::readFile(db.get(), source, error) != Acad::eOk) return false;
+  out = std::move(db);
+  acdbHostApplicationServices()->setWorkingDatabase(out.get());
+  return true;
+}
+
 void loadModules(const Options& o) {
   auto& manager = qd::modules::Manager::get();
   manager.addModuleFolder(o.moduleDir);
@@ -148,23 +161,34 @@ int main(int argc, char** argv) {
   qd::siblings::install(o.data);
   qd::ui::installSelection();
 
-  const std::string source = o.open.empty() ? o.data + "/template.dxf" : o.open;
-  // A missing template starts the drawing from the built-in defaults.
-  const bool fromDefaults = o.open.empty() && !std::ifstream(source);
-  AcDbDatabase db(fromDefaults);
-  acdbHostApplicationServices()->setWorkingDatabase(&db);
+  std::unique_ptr<AcDbDatabase> drawing;
   std::u16string error;
-  if (!fromDefaults && qd::dxf::readFile(&db, source, error) != Acad::eOk) {
+  if (!openDrawing(o, o.open, drawing, error)) {
     std::fprintf(stderr, "qdhost: %s\n", qd::text::toUtf8(error).c_str());
     return 1;
   }
-  const std::string saveTo = o.save.empty() ? o.open : o.save;
-  qd::commands::saveHook() = [saveTo](AcDbDatabase* d) {
+  std::string saveTo = o.save.empty() ? o.open : o.save;
+  qd::commands::saveHook() = [&saveTo](AcDbDatabase* d) {
     std::u16string err;
     if (saveTo.empty() || qd::dxf::writeFile(d, saveTo, err) != Acad::eOk) {
       qd::ui::Console::get().write(u"The drawing could not be saved. " + err + u"\n");
       return RTERROR;
     }
+    return RTNORM;
+  };
+  // Another drawing replaces this one; the modules see it close and the new one open.
+  qd::commands::openHook() = [&](const std::string& path) {
+    std::unique_ptr<AcDbDatabase> next;
+    std::u16string err;
+    if (!openDrawing(o, path, next, err)) {
+      qd::ui::Console::get().write(err + u"\n");
+      return RTERROR;
+    }
+    qd::modules::Manager::get().drawingClosing();
+    drawing = std::move(next);
+    acdbHostApplicationServices()->setWorkingDatabase(drawing.get());
+    if (!path.empty() && o.save.empty()) saveTo = path;
+    qd::modules::Manager::get().drawingOpened();
     return RTNORM;
   };
 
@@ -187,6 +211,7 @@ int main(int argc, char** argv) {
   qd::modules::Manager::get().unloadAll();
 
   int status = failures ? 4 : 0;
+  AcDbDatabase& db = *drawing;
   if (!o.save.empty() && qd::dxf::writeFile(&db, o.save, error) != Acad::eOk) {
     std::fprintf(stderr, "qdhost: %s\n", qd::text::toUtf8(error).c_str());
     status = 1;
