@@ -142,6 +142,13 @@ int showDialog() {
   for (const ACHAR* item : {u"okno", u"dveře", u"stěna"}) ads_add_list(item);
   ads_end_list();
   ads_set_tile(dlg, u"name", u"Label 1");
+  // The preview starts with the bubble slide of the product's slide library.
+  short w = 0, h = 0;
+  ads_dimensions_tile(dlg, u"preview", &w, &h);
+  ads_start_image(dlg, u"preview");
+  ads_fill_image(0, 0, w, h, -2);
+  if (ads_slide_image(0, 0, w, h, u"qdlbl(bublbez)") != RTNORM) say(u"no slide");
+  ads_end_image();
   ads_action_tile(dlg, u"accept", onAccept);
   ads_client_data_tile(dlg, u"accept", &state);
   ads_action_tile(dlg, u"preview", onPreview);

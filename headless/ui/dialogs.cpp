@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "headless/render/slide.h"
 #include "headless/ui/console.h"
 #include "host/adslib.h"
 #include "platform/codepage.h"
@@ -224,6 +225,28 @@ LiveTile* Dialog::find(const std::u16string& key) {
 }
 
 void setDialogPictureFolder(const std::string& dir) { state().pictureDir = dir; }
+
+bool loadSlide(const std::u16string& name, qd::render::Slide& out) {
+  // "library(slide)" names a slide of a library; a bare name is a slide file.
+  std::u16string file = name, member;
+  if (const size_t open = name.find(u'('); open != std::u16string::npos && name.back() == u')') {
+    file = name.substr(0, open) + u".slb";
+    member = name.substr(open + 1, name.size() - open - 2);
+  } else if (file.find(u'.') == std::u16string::npos) {
+    file += u".sld";
+  }
+  ACHAR found[1024];
+  if (acedFindFile(file.c_str(), found, 1024) != RTNORM) {
+    const std::u16string inSlides = u"slides/" + file;
+    if (acedFindFile(inSlides.c_str(), found, 1024) != RTNORM) return false;
+  }
+  std::ifstream in(qd::text::toUtf8(found), std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  std::string error;
+  return member.empty() ? qd::render::readSlide(ss.str(), out, error)
+                        : qd::render::readLibrarySlide(ss.str(), qd::text::toUtf8(member), out, error);
+}
 
 void imagePixels(const dcl::Tile& def, short& cx, short& cy) {
   auto number = [&](const char16_t* name) { return std::atof(qd::text::toUtf8(def.attribute(name)).c_str()); };
@@ -471,9 +494,18 @@ int ads_fill_image(short x1, short y1, short x2, short y2, short color) {
   return RTNORM;
 }
 
-int ads_slide_image(short x1, short y1, short x2, short y2, const ACHAR* name) {
+int ads_slide_image(short x1, short y1, short width, short height, const ACHAR* name) {
   if (!state().image || !name) return RTERROR;
-  state().image->image.push_back({qd::ui::ImageOp::Slide, x1, y1, x2, y2, 0, name});
+  qd::render::Slide slide;
+  if (!qd::ui::loadSlide(name, slide)) return RTERROR;
+  // The slide is scaled into the box, keeping its proportions; image rows run downwards.
+  const double scale = std::min(static_cast<double>(width) / std::max(1, slide.width),
+                                static_cast<double>(height) / std::max(1, slide.height));
+  auto sx = [&](int x) { return static_cast<short>(x1 + x * scale); };
+  auto sy = [&](int y) { return static_cast<short>(y1 + height - y * scale); };
+  for (const auto& v : slide.vectors)
+    state().image->image.push_back({qd::ui::ImageOp::Vector, sx(v.x1), sy(v.y1), sx(v.x2), sy(v.y2),
+                                    static_cast<short>(v.color), u""});
   return RTNORM;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "headless/render/slide.h"
 #include "headless/ui/dcl.h"
 #include "host/adsdlg.h"
 
@@ -42,6 +43,10 @@ struct Dialog {
 // The size in pixels of an image tile: character cells of 8 by 16 pixels; without a
 // height, the width times the aspect ratio.
 void imagePixels(const dcl::Tile& def, short& cx, short& cy);
+
+// A slide by name: "library(slide)" from library.slb, else name.sld, searched on the
+// support path and its slides/ folder.
+bool loadSlide(const std::u16string& name, qd::render::Slide& out);
 
 // Where pictures of dialogs go (none when empty): one HTML file per dialog shown.
 void setDialogPictureFolder(const std::string& dir);

@@ -220,3 +220,47 @@ TEST(Modules, CommandsAreFoundByGlobalAndLocalNames) {
 }
 
 }  // namespace
+
+#include <fstream>
+#include <sstream>
+
+#include "headless/render/slide.h"
+
+namespace {
+
+std::string slideLibrary() {
+  std::ifstream in(std::string(QD_SOURCE_DIR) + "/data/slides/qdlbl.slb", std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+TEST(Slides, TheLabelKindsAreInTheLibrary) {
+  const std::string lib = slideLibrary();
+  for (const char* name : {"text", "textod", "textzd", "bublod", "bublbez", "bublna", "obdels", "obdelbez", "textna"}) {
+    qd::render::Slide s;
+    std::string error;
+    ASSERT_TRUE(qd::render::readLibrarySlide(lib, name, s, error)) << name << ": " << error;
+    EXPECT_EQ(s.width, 300);
+    EXPECT_GT(s.vectors.size(), 1u) << name;
+    for (const auto& v : s.vectors) EXPECT_TRUE(v.x1 >= 0 && v.x1 <= 300 && v.y2 >= 0 && v.y2 <= 200) << name;
+  }
+  qd::render::Slide s;
+  std::string error;
+  EXPECT_FALSE(qd::render::readLibrarySlide(lib, "nosuch", s, error));
+  EXPECT_NE(error.find("nosuch"), std::string::npos);
+}
+
+TEST(Slides, DamagedSlidesAreRefused) {
+  const std::string lib = slideLibrary();
+  qd::render::Slide s;
+  std::string error;
+  // Every cut of the library either reads a whole slide or says why not.
+  for (size_t cut = 0; cut < lib.size(); cut += 7) EXPECT_NO_FATAL_FAILURE(qd::render::readLibrarySlide(lib.substr(0, cut), "TEXTNA", s, error));
+  EXPECT_FALSE(qd::render::readLibrarySlide(lib.substr(0, lib.size() - 3), "TEXTNA", s, error));
+  EXPECT_FALSE(qd::render::readSlide("AutoCAD Slide\r\n\x1a", s, error));
+  std::string unknown = std::string("AutoCAD Slide\r\n\x1a\0\x56\x02", 19) + std::string(12, '\0') + "\x00\xF0";
+  EXPECT_FALSE(qd::render::readSlide(unknown, s, error));
+}
+
+}  // namespace
