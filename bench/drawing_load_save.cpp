@@ -38,7 +38,7 @@ void populate(AcDbDatabase* db, int count) {
   for (const char16_t* name : names) {
     auto* rec = new AcDbLayerTableRecord();
     rec->setName(name);
-    layers->add(rec);
+    if (layers->add(rec) == Acad::eOk) rec->close();
   }
   layers->close();
   AcDbBlockTableRecord* ms = nullptr;

@@ -127,6 +127,7 @@ void ensureLayer(AcDbDatabase* db, const Tags& data) {
     if (db->getLayerTable(table, AcDb::kForWrite) != Acad::eOk) continue;
     auto* rec = new AcDbLayerTableRecord();
     if (rec->setName(t.str.c_str()) != Acad::eOk || table->add(rec) != Acad::eOk) delete rec;
+    else rec->close();
     table->close();
   }
 }
@@ -145,6 +146,7 @@ int appendToSpace(AcDbDatabase* db, AcDbEntity* ent, AcDbObjectId space, AcDbObj
   AcDbBlockTableRecord* btr = nullptr;
   if (acdbOpenObject(btr, space, AcDb::kForWrite) != Acad::eOk) return RTERROR;
   const Acad::ErrorStatus es = btr->appendAcDbEntity(id, ent);
+  if (es == Acad::eOk) ent->close();
   btr->close();
   return es == Acad::eOk ? RTNORM : RTERROR;
 }
@@ -179,11 +181,13 @@ int acdbEntMakeX(const resbuf* list, ads_name result) {
       session.pendingEntities.clear();
       return RTERROR;
     }
-    AcDbBlockTableRecord* open = nullptr;
-    acdbOpenObject(open, btrId, AcDb::kForWrite);
-    for (auto& e : session.pendingEntities) open->appendAcDbEntity(e.release());
+    for (auto& e : session.pendingEntities) {
+      AcDbEntity* ent = e.release();
+      if (btr->appendAcDbEntity(ent) == Acad::eOk) ent->close();
+      else delete ent;
+    }
     session.pendingEntities.clear();
-    open->close();
+    btr->close();
     if (result) acdbGetAdsName(result, btrId);
     return RTNORM;
   }
@@ -467,6 +471,7 @@ int acdbRegApp(const ACHAR* appName) {
   Acad::ErrorStatus es = rec->setName(appName);
   if (es == Acad::eOk) es = table->add(rec);
   if (es != Acad::eOk) delete rec;
+  else rec->close();
   table->close();
   return es == Acad::eOk ? RTNORM : RTERROR;
 }

@@ -48,6 +48,7 @@ void copyRecords(AcDbDatabase* target, AcDbDatabase* source, AcDbObjectId AcDbDa
     if (!copy) continue;
     AcDbObjectAccess::writer(dstTable) = true;
     if (dstTable->add(copy) != Acad::eOk) delete copy;
+    else AcDbObjectAccess::writer(copy) = false;
     AcDbObjectAccess::writer(dstTable) = false;
   }
 }
@@ -65,7 +66,7 @@ void copyEntities(AcDbDatabase* target, AcDbDatabase* source, const AcDbBlockTab
         auto* sub = AcDbEntity::cast(s->peek(subId));
         if (!sub || AcDbSequenceEnd::cast(sub)) continue;
         if (auto* attr = AcDbAttribute::cast(sub); attr && AcDbBlockReference::cast(copy))
-          AcDbBlockReference::cast(copy)->appendAttribute(copyInto<AcDbAttribute>(target, source, attr));
+          AcDbBlockReference::cast(copy)->appendAttribute(copyInto<AcDbAttribute>(target, source, attr));  // not in a drawing yet
         else if (auto* vertex = AcDb2dVertex::cast(sub); vertex && AcDb2dPolyline::cast(copy))
           AcDb2dPolyline::cast(copy)->appendVertex(copyInto<AcDb2dVertex>(target, source, vertex));
       }

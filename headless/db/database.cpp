@@ -424,6 +424,7 @@ Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* obj)
   if (!obj) return Acad::eNullObjectPointer;
   if (!obj->isNewObject()) return Acad::eAlreadyInDb;
   id = m_impl->add(obj, AcDbObjectId());
+  AcDbObjectAccess::writer(obj) = true;  // open for write until the caller closes it
   return Acad::eOk;
 }
 
@@ -447,6 +448,7 @@ AcDbObjectId addRecord(AcDbDatabase::Impl* d, AcDbObjectId table, Record* rec) {
   AcDbObjectId id;
   t->add(id, rec);
   AcDbObjectAccess::writer(t) = false;
+  AcDbObjectAccess::writer(rec) = false;
   return id;
 }
 }  // namespace
@@ -469,6 +471,7 @@ void buildDefaultDrawing(AcDbDatabase* db) {
   auto* root = AcDbDictionary::cast(d->peek(d->namedDict));
   AcDbObjectAccess::writer(root) = true;
   root->setAt(u"ACAD_GROUP", groups, d->groupDict);
+  AcDbObjectAccess::writer(groups) = false;
   AcDbObjectAccess::writer(root) = false;
 
   for (const char16_t* name : {u"ByBlock", u"ByLayer", u"Continuous"}) {

@@ -74,8 +74,10 @@ Acad::ErrorStatus AcDbDictionary::setAt(const ACHAR* key, AcDbObject* obj, AcDbO
       AcDbObjectAccess::setErased(old, true);
     }
   }
-  if (obj->isNewObject()) id = d->add(obj, objectId());
-  else {
+  if (obj->isNewObject()) {
+    id = d->add(obj, objectId());
+    AcDbObjectAccess::writer(obj) = true;  // open for write until the caller closes it
+  } else {
     id = obj->objectId();
     obj->setOwnerId(objectId());
   }

@@ -586,6 +586,7 @@ Acad::ErrorStatus AcDbComplexEntity::appendSubEntity(AcDbEntity* sub, AcDbObject
   if (!sub->isNewObject()) return Acad::eAlreadyInDb;
   if (sub->layer()[0] == u'0' && sub->layer()[1] == 0) sub->setPropertiesFrom(this);
   id = d->add(sub, objectId());
+  AcDbObjectAccess::writer(sub) = true;  // open for write until the caller closes it
   m_subs.append(id);
   makeSequenceEnd();
   return Acad::eOk;

@@ -144,6 +144,8 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& id, AcDbSymbolTableRecord* 
   id = d->add(rec, objectId());
   m_records.push_back(id);
   m_byName[upper] = id;
+  // As in the host, the new record stays open for write until its caller closes it.
+  AcDbObjectAccess::writer(rec) = true;
   return Acad::eOk;
 }
 Acad::ErrorStatus AcDbSymbolTable::newIterator(AcDbSymbolTableIterator*& it, bool atBeginning, bool skipDeleted) const {
@@ -232,6 +234,7 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& id, AcDbE
     return Acad::eKeyNotFound;
   id = d->add(ent, objectId());
   m_entities.push_back(id);
+  AcDbObjectAccess::writer(ent) = true;  // open for write until the caller closes it
   return Acad::eOk;
 }
 Acad::ErrorStatus AcDbBlockTableRecord::newIterator(AcDbBlockTableRecordIterator*& it, bool atBeginning,

@@ -603,7 +603,9 @@ void completeDrawing(AcDbDatabase* db) {
   AcDbObjectId groups;
   if (root->getAt(u"ACAD_GROUP", groups) != Acad::eOk || !AcDbDictionary::cast(d->peek(groups))) {
     AcDbObjectAccess::writer(root) = true;
-    root->setAt(u"ACAD_GROUP", new AcDbDictionary(), groups);
+    auto* made = new AcDbDictionary();
+    root->setAt(u"ACAD_GROUP", made, groups);
+    AcDbObjectAccess::writer(made) = false;
     AcDbObjectAccess::writer(root) = false;
   }
   d->groupDict = groups;

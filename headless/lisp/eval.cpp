@@ -286,6 +286,50 @@ bool hostFunction(const std::u16string& name, const std::vector<Value>& a, Value
     r = Value::ofList(std::move(groups));
     return true;
   }
+  if (name == u"ENTSEL" || name == u"NENTSELP") {
+    const ACHAR* prompt = !a.empty() && a[0].kind == K::Str ? a[0].text.c_str() : nullptr;
+    const Value* given = nullptr;
+    for (const auto& v : a)
+      if (v.isPoint()) given = &v;
+    ads_point p = {0, 0, 0};
+    if (given)
+      for (size_t i = 0; i < given->items.size(); ++i) p[i] = given->items[i].number();
+    auto point = [](const ads_point q) {
+      return Value::ofList({Value::ofReal(q[0]), Value::ofReal(q[1]), Value::ofReal(q[2])});
+    };
+    if (name == u"ENTSEL") {
+      r = acedEntSel(prompt, n, p) == RTNORM ? Value::ofList({Value::ofName(K::Ename, n), point(p)}) : Value::nil();
+      return true;
+    }
+    ads_matrix xform;
+    resbuf* refs = nullptr;
+    if (acedNEntSelP(prompt, n, p, given ? 1 : 0, xform, &refs) != RTNORM) {
+      r = Value::nil();
+      return true;
+    }
+    qd::ads::RbList owned(refs);
+    std::vector<Value> items{Value::ofName(K::Ename, n), point(p)};
+    if (refs) {
+      std::vector<Value> rows, containers;
+      for (int row = 0; row < 4; ++row)
+        rows.push_back(Value::ofList({Value::ofReal(xform[0][row]), Value::ofReal(xform[1][row]),
+                                      Value::ofReal(xform[2][row]), Value::ofReal(row == 3 ? 1.0 : 0.0)}));
+      for (const resbuf* rb = refs; rb; rb = rb->rbnext) containers.push_back(Value::ofName(K::Ename, rb->resval.rlname));
+      items.push_back(Value::ofList(std::move(rows)));
+      items.push_back(Value::ofList(std::move(containers)));
+    }
+    r = Value::ofList(std::move(items));
+    return true;
+  }
+  if (name == u"OSNAP") {
+    if (a.size() < 2 || !a[0].isPoint() || a[1].kind != K::Str) return badArgType(error, a.empty() ? Value() : a[0]);
+    ads_point p = {0, 0, 0}, q;
+    for (size_t i = 0; i < a[0].items.size(); ++i) p[i] = a[0].items[i].number();
+    r = acedOsnap(p, a[1].text.c_str(), q) == RTNORM
+            ? Value::ofList({Value::ofReal(q[0]), Value::ofReal(q[1]), Value::ofReal(q[2])})
+            : Value::nil();
+    return true;
+  }
   if (name == u"FINDFILE") {
     if (a.empty() || a[0].kind != K::Str) return badArgType(error, a.empty() ? Value() : a[0]);
     ACHAR found[1024];

@@ -31,6 +31,7 @@ class Drawing : public ::testing::Test {
     EXPECT_EQ(acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
     AcDbObjectId id;
     EXPECT_EQ(ms->appendAcDbEntity(id, line), Acad::eOk);
+    line->close();
     ms->close();
     return id;
   }
@@ -41,6 +42,7 @@ class Drawing : public ::testing::Test {
     rec->setName(name);
     AcDbObjectId id;
     EXPECT_EQ(t->add(id, rec), Acad::eOk);
+    rec->close();
     t->close();
     return id;
   }
@@ -218,12 +220,19 @@ TEST_F(Drawing, PurgeKeepsEverythingStillReferenced) {
   auto* inner = new AcDbBlockTableRecord();
   inner->setName(u"INNER");
   AcDbObjectId outerId, innerId;
-  bt->add(outerId, outer);
-  bt->add(innerId, inner);
+  // Records added stay open for write until closed, as in the host.
+  ASSERT_EQ(bt->add(outerId, outer), Acad::eOk);
+  ASSERT_EQ(bt->add(innerId, inner), Acad::eOk);
   bt->close();
-  acdbOpenObject(outer, outerId, AcDb::kForWrite);
-  outer->appendAcDbEntity(new AcDbBlockReference(AcGePoint3d(), innerId));
-  outer->close();
+  inner->close();
+  auto* ref = new AcDbBlockReference(AcGePoint3d(), innerId);
+  ASSERT_EQ(outer->appendAcDbEntity(ref), Acad::eOk);
+  EXPECT_EQ(ref->setColorIndex(3), Acad::eOk);
+  EXPECT_EQ(ref->close(), Acad::eOk);
+  EXPECT_EQ(outer->close(), Acad::eOk);
+  AcDbBlockTableRecord* again = nullptr;
+  EXPECT_EQ(acdbOpenObject(again, outerId, AcDb::kForWrite), Acad::eOk);
+  again->close();
   AcDbObjectIdArray ids;
   ids.append(used);
   ids.append(unused);
@@ -316,6 +325,7 @@ TEST_F(Drawing, DxfRoundTripKeepsHandlesTablesAndData) {
   xr->setFromRbChain(*data.get());
   AcDbObjectId xrId;
   root->setAt(u"QDHK_HANDLE", xr, xrId);
+  xr->close();
   root->close();
   const std::string text = qd::dxf::write(db.get());
 
