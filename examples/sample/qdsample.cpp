@@ -11,6 +11,7 @@
 #include "host/adslib.h"
 #include "host/dbents.h"
 #include "host/rxregsvc.h"
+#include "host/winhelp.h"
 
 namespace {
 
@@ -111,6 +112,8 @@ void onAccept(ads_callback_packet* p) {
   ads_done_dialog(p->dialog, DLGOK);
 }
 
+void onHelp(ads_callback_packet*) { WinHelpW(nullptr, u"TORVEL.HLP", HELP_CONTEXT, 970); }
+
 void onPreview(ads_callback_packet* p) {
   short w = 0, h = 0;
   ads_dimensions_tile(p->dialog, u"preview", &w, &h);
@@ -152,6 +155,7 @@ int showDialog() {
   ads_action_tile(dlg, u"accept", onAccept);
   ads_client_data_tile(dlg, u"accept", &state);
   ads_action_tile(dlg, u"preview", onPreview);
+  ads_action_tile(dlg, u"help", onHelp);
   int status = 0;
   ads_start_dialog(dlg, &status);
   ads_unload_dialog(id);

@@ -264,3 +264,27 @@ TEST(Slides, DamagedSlidesAreRefused) {
 }
 
 }  // namespace
+
+#include "headless/render/svg.h"
+#include "headless/ui/picking.h"
+#include "host/acedads.h"
+
+namespace {
+
+TEST(Overlay, TemporaryVectorsShowDashedInThePictureUntilARedraw) {
+  AcDbDatabase db(true);
+  acdbHostApplicationServices()->setWorkingDatabase(&db);
+  const ads_point a = {0, 0, 0}, b = {10, 5, 0};
+  ASSERT_EQ(acedGrDraw(a, b, 1, 0), RTNORM);
+  qd::ads::RbList vecs(acutBuildList(RTSHORT, 3, RTPOINT, a, RTPOINT, b, 0));
+  ASSERT_EQ(acedGrVecs(vecs.get(), nullptr), RTNORM);
+  EXPECT_EQ(qd::ui::overlay().size(), 2u);
+  const std::string svg = qd::render::modelSpaceSvg(&db, qd::ui::overlay());
+  EXPECT_NE(svg.find("stroke-dasharray"), std::string::npos);
+  EXPECT_NE(svg.find("#FF0000"), std::string::npos);  // colour 1
+  acedRedraw(nullptr, 0);
+  EXPECT_TRUE(qd::ui::overlay().empty());
+  acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+}
+
+}  // namespace
