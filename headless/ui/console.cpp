@@ -8,6 +8,39 @@
 
 namespace qd::ui {
 
+std::vector<std::u16string> eventWords(const std::u16string& text) {
+  std::vector<std::u16string> out;
+  std::u16string w;
+  bool quoted = false;
+  for (char16_t c : text + u" ") {
+    if (c == u'"') {
+      quoted = !quoted;
+      continue;
+    }
+    if (!quoted && (c == u' ' || c == u'\t')) {
+      if (!w.empty()) out.push_back(w);
+      w.clear();
+    } else {
+      w += c;
+    }
+  }
+  return out;
+}
+
+std::u16string eventRest(const std::u16string& text, size_t n) {
+  size_t pos = 0;
+  for (size_t i = 0; i < n; ++i) {
+    pos = text.find_first_not_of(u" \t", pos);
+    if (pos == std::u16string::npos) return u"";
+    pos = text.find_first_of(u" \t", pos);
+    if (pos == std::u16string::npos) return u"";
+  }
+  pos = text.find_first_not_of(u" \t", pos);
+  std::u16string r = pos == std::u16string::npos ? u"" : text.substr(pos);
+  if (r.size() >= 2 && r.front() == u'"' && r.back() == u'"') r = r.substr(1, r.size() - 2);
+  return r;
+}
+
 ScriptSource::ScriptSource(std::string name, const std::string& text) : m_name(std::move(name)) {
   std::istringstream in(text);
   std::string line;

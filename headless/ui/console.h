@@ -15,6 +15,11 @@ struct Event {
   int line = 0;
 };
 
+// The words of an event ("set name \"Okno 1\"" gives set, name, Okno 1: quotes group
+// blanks), and the text after its first `n` words, unquoted.
+std::vector<std::u16string> eventWords(const std::u16string& text);
+std::u16string eventRest(const std::u16string& text, size_t n);
+
 class EventSource {
  public:
   virtual ~EventSource() = default;

@@ -94,44 +94,10 @@ void runAction(Dialog& d, LiveTile& t, int reason, long x = 0, long y = 0) {
   fn(&p);
 }
 
-std::vector<std::u16string> words(const std::u16string& text) {
-  std::vector<std::u16string> out;
-  std::u16string w;
-  bool quoted = false;
-  for (char16_t c : text + u" ") {
-    if (c == u'"') {
-      quoted = !quoted;
-      continue;
-    }
-    if (!quoted && (c == u' ' || c == u'\t')) {
-      if (!w.empty()) out.push_back(w);
-      w.clear();
-    } else {
-      w += c;
-    }
-  }
-  return out;
-}
-
-// The text after the first `n` words, unquoted.
-std::u16string after(const std::u16string& text, size_t n) {
-  size_t pos = 0;
-  for (size_t i = 0; i < n; ++i) {
-    pos = text.find_first_not_of(u" \t", pos);
-    if (pos == std::u16string::npos) return u"";
-    pos = text.find_first_of(u" \t", pos);
-    if (pos == std::u16string::npos) return u"";
-  }
-  pos = text.find_first_not_of(u" \t", pos);
-  std::u16string r = pos == std::u16string::npos ? u"" : text.substr(pos);
-  if (r.size() >= 2 && r.front() == u'"' && r.back() == u'"') r = r.substr(1, r.size() - 2);
-  return r;
-}
-
 // One script event for the dialog on top.
 void handle(Dialog& d, const Event& e, const std::u16string& prompt) {
   Console& c = Console::get();
-  const std::vector<std::u16string> w = words(e.text);
+  const std::vector<std::u16string> w = eventWords(e.text);
   const std::u16string verb = w.empty() ? u"" : w[0];
   auto tile = [&](const char16_t* operation) -> LiveTile* {
     LiveTile* t = w.size() > 1 ? d.find(w[1]) : nullptr;
@@ -160,7 +126,7 @@ void handle(Dialog& d, const Event& e, const std::u16string& prompt) {
   }
   if (verb == u"set" && w.size() >= 2) {
     if (LiveTile* t = tile(u"set")) {
-      setValue(d, *t, after(e.text, 2));
+      setValue(d, *t, eventRest(e.text, 2));
       runAction(d, *t, t->def->kind == u"edit_box" ? CBR_LOST_FOCUS : CBR_SELECT);
     }
     return;

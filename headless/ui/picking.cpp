@@ -17,21 +17,6 @@
 namespace qd::ui {
 namespace {
 
-// Words of an event: "window 0,0 10,10" gives {"window", "0,0", "10,10"}.
-std::vector<std::u16string> words(const std::u16string& text) {
-  std::vector<std::u16string> out;
-  std::u16string w;
-  for (char16_t c : text + u" ") {
-    if (c == u' ' || c == u'\t') {
-      if (!w.empty()) out.push_back(w);
-      w.clear();
-    } else {
-      w += c;
-    }
-  }
-  return out;
-}
-
 std::u16string lower(std::u16string s) {
   for (auto& c : s)
     if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
@@ -126,7 +111,7 @@ void installSelection() {
       Event e;
       c.write(u"Select objects: ");
       if (!c.take(u"Select objects: ", e)) return RTCAN;
-      const std::vector<std::u16string> w = words(e.text);
+      const std::vector<std::u16string> w = eventWords(e.text);
       const std::u16string verb = w.empty() ? u"" : lower(w[0]);
       if (e.text == u"<esc>") {
         c.answer(u"*Cancel*");
@@ -187,7 +172,7 @@ int acedEntSel(const ACHAR* str, ads_name entres, ads_point ptres) {
     ads_point at = {0, 0, 0};
     bool picked = false;
     const int rc = qd::ui::request(prompt, u"handle H, pick x,y or a point", false, [&](const std::u16string& t) {
-      picked = qd::ui::pickFromEvent(qd::ui::words(t), id, at);
+      picked = qd::ui::pickFromEvent(qd::ui::eventWords(t), id, at);
       return picked;
     });
     if (rc == RTNONE) return RTERROR;  // Enter picks nothing
@@ -376,7 +361,7 @@ int acedDragGen(const ads_name ss, const ACHAR* pmt, int, int (*scnf)(ads_point 
   if (!ss || !scnf || !p) return RTERROR;
   std::vector<std::u16string> path;
   const int rc = qd::ui::request(pmt ? pmt : u"", u"drag P1 P2 ... or a point", false, [&](const std::u16string& t) {
-    std::vector<std::u16string> w = qd::ui::words(t);
+    std::vector<std::u16string> w = qd::ui::eventWords(t);
     if (!w.empty() && qd::ui::lower(w[0]) == u"drag") w.erase(w.begin());
     ads_point q;
     for (const auto& s : w)

@@ -38,25 +38,6 @@ lisp::Interpreter& interpreter() {
   return lisp;
 }
 
-std::vector<std::u16string> splitWords(const std::u16string& text) {
-  std::vector<std::u16string> out;
-  std::u16string w;
-  bool quoted = false;
-  for (char16_t c : text + u" ") {
-    if (c == u'"') {
-      quoted = !quoted;
-      continue;
-    }
-    if (!quoted && (c == u' ' || c == u'\t')) {
-      if (!w.empty()) out.push_back(w);
-      w.clear();
-    } else {
-      w += c;
-    }
-  }
-  return out;
-}
-
 void failed(const Event& e, const std::u16string& what) {
   Console& c = Console::get();
   c.write(u"; check failed at " + qd::text::fromUtf8(e.source) + u" line " + qd::text::fromUtf8(std::to_string(e.line)) +
@@ -77,20 +58,9 @@ bool evalText(const std::u16string& text, lisp::Value& value, std::u16string& er
 // "expect line TEXT", "expect text TEXT", "expect lisp (EXPR) VALUE".
 void check(const Event& e) {
   Console& c = Console::get();
-  const std::vector<std::u16string> w = splitWords(e.text);
+  const std::vector<std::u16string> w = eventWords(e.text);
   const std::u16string kind = w.size() > 1 ? w[1] : u"";
-  auto rest = [&](size_t from) {
-    // The text after the first `from` words, as written.
-    size_t pos = 0;
-    for (size_t i = 0; i < from; ++i) {
-      pos = e.text.find_first_not_of(u" \t", pos);
-      pos = e.text.find_first_of(u" \t", pos);
-    }
-    pos = e.text.find_first_not_of(u" \t", pos == std::u16string::npos ? e.text.size() : pos);
-    std::u16string r = pos == std::u16string::npos ? u"" : e.text.substr(pos);
-    if (r.size() >= 2 && r.front() == u'"' && r.back() == u'"') r = r.substr(1, r.size() - 2);
-    return r;
-  };
+  auto rest = [&](size_t from) { return eventRest(e.text, from); };
   if (kind == u"var" && w.size() >= 3) {
     lisp::Value v, expected;
     std::u16string error;
