@@ -257,7 +257,13 @@ class AcDbBlockReference : public AcDbComplexEntity {
   friend class AcDbBlockReferenceAccess;
 };
 
-class AcDb2dVertex : public AcDbEntity {
+// The base of the vertices of polylines.
+class AcDbVertex : public AcDbEntity {
+ public:
+  ACRX_DECLARE_MEMBERS(AcDbVertex);
+};
+
+class AcDb2dVertex : public AcDbVertex {
  public:
   ACRX_DECLARE_MEMBERS(AcDb2dVertex);
   AcDb2dVertex() = default;

@@ -124,6 +124,9 @@ class AcDbBlockTableRecordIterator {
   void step(bool forward = true, bool skipDeleted = true);
   Acad::ErrorStatus getEntityId(AcDbObjectId& id) const;
   Acad::ErrorStatus getEntity(AcDbEntity*& ent, AcDb::OpenMode mode, bool openErased = false) const;
+  // Positions the iterator at the entity; eInvalidInput when it is not in the block,
+  // eWasErased when it is erased.
+  Acad::ErrorStatus seek(AcDbObjectId id);
 
  private:
   void skip(bool forward, bool skipDeleted);

@@ -1,4 +1,5 @@
 // Wild-card matching, number and angle formatting and parsing, printing.
+#include <cctype>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -332,7 +333,7 @@ std::u16string vformat(const ACHAR* format, va_list ap) {
       ++j;
     }
     std::string length;
-    while (j < fmt.size() && std::strchr("hlLqjzt", fmt[j])) length += fmt[j++];
+    while (j < fmt.size() && std::strchr("hlLjzt", fmt[j])) length += fmt[j++];
     if (j >= fmt.size()) break;
     const char conv = fmt[j];
     char buf[512];
@@ -374,6 +375,20 @@ std::u16string vformat(const ACHAR* format, va_list ap) {
         std::snprintf(buf, sizeof buf, "%p", va_arg(ap, void*));
         out += buf;
         break;
+      case 'q': {
+        // The host's real in the drawing's units: "%9.16q0" is right-aligned in 9
+        // places, in the current linear units and precision (the digit after q names
+        // the units; 0 is the current ones).
+        if (j + 1 < fmt.size() && std::isdigit(static_cast<unsigned char>(fmt[j + 1]))) ++j;
+        ACHAR text[128];
+        acdbRToS(va_arg(ap, double), -1, -1, text, 128);
+        const std::string t = qd::text::toUtf8(text);
+        const size_t dot = directive.find('.');
+        const int width = std::atoi(directive.substr(1, dot == std::string::npos ? std::string::npos : dot - 1).c_str());
+        if (static_cast<int>(t.size()) < width) out += std::string(static_cast<size_t>(width) - t.size(), ' ');
+        out += t;
+        break;
+      }
       default: out += directive + length + conv;
     }
     i = j;

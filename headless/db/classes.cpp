@@ -29,7 +29,8 @@ ACRX_DXF_DEFINE_MEMBERS(AcDbAttributeDefinition, AcDbText, 0, 0, 0, ATTDEF, Obje
 ACRX_DXF_DEFINE_MEMBERS(AcDbAttribute, AcDbText, 0, 0, 0, ATTRIB, ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbSequenceEnd, AcDbEntity, 0, 0, 0, SEQEND, ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbBlockReference, AcDbComplexEntity, 0, 0, 0, INSERT, ObjectDBX Classes)
-ACRX_DXF_DEFINE_MEMBERS(AcDb2dVertex, AcDbEntity, 0, 0, 0, VERTEX, ObjectDBX Classes)
+QD_DEFINE_ABSTRACT(AcDbVertex, AcDbEntity)
+ACRX_DXF_DEFINE_MEMBERS(AcDb2dVertex, AcDbVertex, 0, 0, 0, VERTEX, ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDb2dPolyline, AcDbComplexEntity, 0, 0, 0, POLYLINE, ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbPolyline, AcDbEntity, 0, 0, 0, LWPOLYLINE, ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbUnknownEntity, AcDbEntity, 0, 0, 0, , ObjectDBX Classes)
@@ -90,6 +91,7 @@ void registerBuiltinClasses() {
   AcDbAttribute::rxInit();
   AcDbSequenceEnd::rxInit();
   AcDbBlockReference::rxInit();
+  AcDbVertex::rxInit();
   AcDb2dVertex::rxInit();
   AcDb2dPolyline::rxInit();
   AcDbPolyline::rxInit();

@@ -349,6 +349,13 @@ void AcDbBlockTableRecordIterator::start(bool atBeginning, bool skipDeleted) {
   m_pos = atBeginning ? 0 : static_cast<long>(m_ids.size()) - 1;
   skip(atBeginning, skipDeleted);
 }
+Acad::ErrorStatus AcDbBlockTableRecordIterator::seek(AcDbObjectId id) {
+  auto it = std::find(m_ids.begin(), m_ids.end(), id);
+  if (it == m_ids.end()) return Acad::eInvalidInput;
+  if (id.isErased()) return Acad::eWasErased;
+  m_pos = static_cast<long>(it - m_ids.begin());
+  return Acad::eOk;
+}
 bool AcDbBlockTableRecordIterator::done() const { return m_pos < 0 || m_pos >= static_cast<long>(m_ids.size()); }
 void AcDbBlockTableRecordIterator::step(bool forward, bool skipDeleted) {
   if (done()) return;

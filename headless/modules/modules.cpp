@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "headless/db/database_impl.h"
 #include "host/acedads.h"
 #include "host/adslib.h"
 #include "platform/codepage.h"
@@ -16,6 +17,24 @@ std::u16string upper(const std::u16string& s) { return qd::text::toUpper(s); }
 
 std::u16string moduleName(const std::string& path) {
   return upper(qd::text::fromUtf8(std::filesystem::path(path).stem().string()));
+}
+}  // namespace
+
+namespace {
+// Whether the working drawing has live objects whose class the module defines.
+bool drawingHoldsObjectsOf(const Module* m) {
+  Dl_info moduleInfo{};
+  if (!dladdr(reinterpret_cast<void*>(m->entry), &moduleInfo)) return false;
+  AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+  if (!db) return false;
+  for (const auto& stub : db->impl()->stubs) {
+    if (!stub->object || stub->object->isErased()) continue;
+    // The object's virtual table lies in the library that defines its class.
+    void* vtable = *reinterpret_cast<void**>(stub->object);
+    Dl_info info{};
+    if (dladdr(vtable, &info) && info.dli_fbase == moduleInfo.dli_fbase) return true;
+  }
+  return false;
 }
 }  // namespace
 
@@ -97,7 +116,7 @@ bool Manager::load(const std::string& nameOrPath, std::u16string& message) {
     dlclose(handle);
     return false;
   }
-  send(raw, AcRx::kLoadDwgMsg);
+  if (m_drawingOpen) send(raw, AcRx::kLoadDwgMsg);
   return true;
 }
 
@@ -111,7 +130,12 @@ bool Manager::unload(const std::u16string& name, bool force, std::u16string& mes
     message = u"\"" + m->name + u"\" is locked and cannot be unloaded.";
     return false;
   }
-  send(m, AcRx::kUnloadDwgMsg);
+  // Objects of the module's classes need its code for as long as they exist.
+  if (!force && drawingHoldsObjectsOf(m)) {
+    message = u"\"" + m->name + u"\" cannot be unloaded: the drawing holds objects of its classes.";
+    return false;
+  }
+  if (m_drawingOpen) send(m, AcRx::kUnloadDwgMsg);
   send(m, AcRx::kUnloadAppMsg);
   // Whatever the module left defined goes with it.
   for (auto it = m_functions.begin(); it != m_functions.end();)
@@ -129,12 +153,15 @@ void Manager::unloadAll() {
 }
 
 void Manager::drawingClosing() {
+  if (!m_drawingOpen) return;
+  m_drawingOpen = false;
   for (const auto& m : m_modules) send(m.get(), AcRx::kUnloadDwgMsg);
   for (auto it = m_functions.begin(); it != m_functions.end();)
     it = it->second.module ? m_functions.erase(it) : std::next(it);
 }
 
 void Manager::drawingOpened() {
+  m_drawingOpen = true;
   for (const auto& m : m_modules) send(m.get(), AcRx::kLoadDwgMsg);
 }
 
@@ -181,7 +208,9 @@ int Manager::invoke(const std::u16string& name, const resbuf* args, qd::ads::RbL
     status = reg->second();
     m_current = outerModule;
   } else {
-    status = send(d.module, AcRx::kInvkSubrMsg) == AcRx::kRetOK ? RTNORM : RTERROR;
+    // The entry answers kRetOK or RSRSLT (1) for a result given, RSERR (3) for an error.
+    const int answer = send(d.module, AcRx::kInvkSubrMsg);
+    status = answer == AcRx::kRetOK || answer == RSRSLT ? RTNORM : RTERROR;
   }
   m_call = outer;
   // A function that returned nothing gives nil.

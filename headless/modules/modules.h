@@ -40,6 +40,7 @@ class Manager {
   // the drawing, are undefined. A drawing opens: modules get load-drawing.
   void drawingClosing();
   void drawingOpened();
+  bool drawingOpen() const { return m_drawingOpen; }
   void addModuleFolder(const std::string& dir) { m_folders.push_back(dir); }
   const std::vector<std::unique_ptr<Module>>& modules() const { return m_modules; }
   Module* find(const std::u16string& name) const;
@@ -93,6 +94,7 @@ class Manager {
   std::map<std::u16string, Defined> m_functions;  // upper-case names
   std::vector<Command> m_commands;
   Call* m_call = nullptr;
+  bool m_drawingOpen = true;
   Module* m_current = nullptr;
 };
 

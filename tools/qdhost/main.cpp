@@ -161,9 +161,15 @@ int main(int argc, char** argv) {
   qd::siblings::install(o.data);
   qd::ui::installSelection();
 
+  // As in the host, the modules start with a new drawing; a drawing to open is opened
+  // after them, so that the classes they define are known when it is read.
   std::unique_ptr<AcDbDatabase> drawing;
   std::u16string error;
-  if (!openDrawing(o, o.open, drawing, error)) {
+  if (!o.open.empty() && !std::ifstream(o.open)) {
+    std::fprintf(stderr, "qdhost: cannot open %s\n", o.open.c_str());
+    return 1;
+  }
+  if (!openDrawing(o, "", drawing, error)) {
     std::fprintf(stderr, "qdhost: %s\n", qd::text::toUtf8(error).c_str());
     return 1;
   }
@@ -193,6 +199,11 @@ int main(int argc, char** argv) {
   };
 
   loadModules(o);
+  if (!o.open.empty() && qd::commands::openHook()(o.open) != RTNORM) {
+    std::fprintf(stderr, "qdhost: cannot read %s:\n%s", o.open.c_str(), qd::text::toUtf8(console.transcript()).c_str());
+    qd::modules::Manager::get().unloadAll();
+    return 1;
+  }
   int failures = 0;
   for (const auto& path : o.scripts) {
     std::string text;
@@ -208,8 +219,8 @@ int main(int argc, char** argv) {
     qd::ui::TerminalSource terminal;
     qd::ui::runSession(terminal);
   }
-  qd::modules::Manager::get().unloadAll();
-
+  // The drawing is written and closed while the modules that define its classes are
+  // still loaded; then the modules are unloaded and the transcript written.
   int status = failures ? 4 : 0;
   AcDbDatabase& db = *drawing;
   if (!o.save.empty() && qd::dxf::writeFile(&db, o.save, error) != Acad::eOk) {
@@ -220,6 +231,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qdhost: cannot write %s\n", o.svg.c_str());
     status = 1;
   }
+  qd::modules::Manager::get().drawingClosing();
+  acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+  drawing.reset();
+  qd::modules::Manager::get().unloadAll();
   if (!o.transcript.empty() && !writeText(o.transcript, qd::text::toUtf8(console.transcript()))) {
     std::fprintf(stderr, "qdhost: cannot write %s\n", o.transcript.c_str());
     status = 1;
