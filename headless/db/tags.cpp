@@ -158,7 +158,8 @@ bool resbufToTag(const resbuf& rb, Tag& out) {
 // ---- TagFiler ----
 
 Acad::ErrorStatus TagFiler::readItem(resbuf* item) {
-  if (m_pos >= m_tags.size()) return m_status = Acad::eEndOfFile;
+  // The end of the groups is no error of the filer: its status stays as it was.
+  if (m_pos >= m_tags.size()) return Acad::eEndOfFile;
   const Tag& t = m_tags[m_pos++];
   tagToTransientResbuf(t, *item);
   if (t.kind == TagKind::String || t.kind == TagKind::Handle) {
