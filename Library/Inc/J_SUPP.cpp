@@ -108,6 +108,20 @@ int dictTextTo(short family, short function, short number, ACHAR* buffer, size_t
 
 const ACHAR* moduleText(short n) { return dictText(1, 2, static_cast<short>(1060 + n)); }
 
+namespace {
+void shortcut(const char16_t* function, short number, ACHAR* buffer, size_t size) {
+  ResbufList args(acutBuildList(RTSTR, function, RTSHORT, static_cast<int>(number), 0));
+  ResbufList result;
+  if (!buffer || size == 0 || acedInvoke(args.get(), result.out()) != RTNORM) return;
+  const resbuf* rb = result.get();
+  if (!rb || rb->restype == RTNIL || rb->restype == RTNONE) buffer[0] = 0;
+  else if (rb->restype == RTSTR && rb->resval.rstring) copy(rb->resval.rstring, buffer, size);
+}
+}  // namespace
+
+void qdads01Text(short number, ACHAR* buffer, size_t size) { shortcut(u"qdads01", number, buffer, size); }
+void qdads02Text(short number, ACHAR* buffer, size_t size) { shortcut(u"qdads02", number, buffer, size); }
+
 void setErrSource(const char* source, int line) {
   errorState().source = source;
   errorState().line = line;

@@ -16,6 +16,10 @@ const ACHAR* dictText(short family, short function, short number);
 int dictTextTo(short family, short function, short number, ACHAR* buffer, size_t size);
 // Text N of the label module: dictionary text 1060 + N of "qdads02".
 const ACHAR* moduleText(short n);
+// The table module's shortcuts to "qdads01" and "qdads02": no result empties the
+// buffer, a string fills it, anything else leaves it as it was; nothing is reported.
+void qdads01Text(short number, ACHAR* buffer, size_t size);
+void qdads02Text(short number, ACHAR* buffer, size_t size);
 
 // Error reports: the caller names its source and line (QD_ERR does), then Err formats
 // and prints "\n<LEVEL> on line <n> of '<source>'\n  '<message>'\n"; level 11 shows an

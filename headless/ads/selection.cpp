@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <unordered_set>
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/ads/session.h"
@@ -22,15 +23,28 @@ Session& session() {
 namespace {
 constexpr int64_t kSetMark = 0x5353;  // second word of a selection-set name
 
+// A set keeps its entities in order, with an index of its members so that adding,
+// testing and deleting one entity does not walk the set.
+struct Set {
+  std::vector<AcDbObjectId> ids;
+  std::unordered_set<const void*> members;
+  explicit Set(std::vector<AcDbObjectId> list = {}) : ids(std::move(list)) {
+    for (const auto& id : ids) members.insert(id.stub());
+  }
+  bool has(AcDbObjectId id) const { return members.count(id.stub()) != 0; }
+  void add(AcDbObjectId id) {
+    if (members.insert(id.stub()).second) ids.push_back(id);
+  }
+};
 struct SetTable {
-  std::map<int64_t, std::vector<AcDbObjectId>> sets;
+  std::map<int64_t, Set> sets;
   int64_t next = 1;
 };
 SetTable& sets() {
   static SetTable t;
   return t;
 }
-std::vector<AcDbObjectId>* findSet(const ads_name ss) {
+Set* findSet(const ads_name ss) {
   if (!ss || ss[1] != kSetMark) return nullptr;
   auto it = sets().sets.find(ss[0]);
   return it == sets().sets.end() ? nullptr : &it->second;
@@ -38,7 +52,7 @@ std::vector<AcDbObjectId>* findSet(const ads_name ss) {
 void newSet(std::vector<AcDbObjectId> ids, ads_name ss) {
   ss[0] = sets().next++;
   ss[1] = kSetMark;
-  sets().sets[ss[0]] = std::move(ids);
+  sets().sets[ss[0]] = Set(std::move(ids));
 }
 
 // ---- filters ----
@@ -264,12 +278,12 @@ int acedSSAdd(const ads_name ename, const ads_name sname, ads_name result) {
     auto* set = findSet(sname);
     if (!set) return RTERROR;
     if (!ename || ads_name_nil(ename)) {
-      newSet(*set, result);
+      newSet(set->ids, result);
       return RTNORM;
     }
     AcDbObjectId id;
     if (acdbGetObjectId(id, ename) != Acad::eOk || !id.isValid()) return RTERROR;
-    if (std::find(set->begin(), set->end(), id) == set->end()) set->push_back(id);
+    set->add(id);
     ads_name_set(sname, result);
     return RTNORM;
   }
@@ -286,23 +300,23 @@ int acedSSDel(const ads_name ename, const ads_name ss) {
   auto* set = findSet(ss);
   AcDbObjectId id;
   if (!set || acdbGetObjectId(id, ename) != Acad::eOk) return RTERROR;
-  auto it = std::find(set->begin(), set->end(), id);
-  if (it == set->end()) return RTERROR;
-  set->erase(it);
+  if (!set->has(id)) return RTERROR;
+  set->ids.erase(std::find(set->ids.begin(), set->ids.end(), id));
+  set->members.erase(id.stub());
   return RTNORM;
 }
 
 int acedSSName(const ads_name ss, int32_t i, ads_name entres) {
   auto* set = findSet(ss);
-  if (!set || i < 0 || static_cast<size_t>(i) >= set->size()) return RTERROR;
-  acdbGetAdsName(entres, (*set)[static_cast<size_t>(i)]);
+  if (!set || i < 0 || static_cast<size_t>(i) >= set->ids.size()) return RTERROR;
+  acdbGetAdsName(entres, set->ids[static_cast<size_t>(i)]);
   return RTNORM;
 }
 
 int acedSSLength(const ads_name ss, int32_t* len) {
   auto* set = findSet(ss);
   if (!set || !len) return RTERROR;
-  *len = static_cast<int32_t>(set->size());
+  *len = static_cast<int32_t>(set->ids.size());
   return RTNORM;
 }
 
@@ -316,5 +330,5 @@ int acedSSMemb(const ads_name ename, const ads_name ss) {
   auto* set = findSet(ss);
   AcDbObjectId id;
   if (!set || acdbGetObjectId(id, ename) != Acad::eOk) return RTERROR;
-  return std::find(set->begin(), set->end(), id) != set->end() ? RTNORM : RTERROR;
+  return set->has(id) ? RTNORM : RTERROR;
 }

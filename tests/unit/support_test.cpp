@@ -92,6 +92,14 @@ TEST_F(Support, DictionaryTextsRotateThroughThreeBuffers) {
   printed.clear();
   EXPECT_EQ(std::u16string(dictText(1, 2, 30000)), u"_?_");  // a number without text
   EXPECT_NE(printed.find(u"Error in result of invoking dictionary function!"), std::u16string::npos);
+  // The table module's shortcuts report nothing.
+  ACHAR shortcut[64] = u"unchanged";
+  printed.clear();
+  qdads02Text(30000, shortcut, 64);
+  EXPECT_EQ(std::u16string(shortcut), u"");
+  qdads01Text(57, shortcut, 64);
+  EXPECT_EQ(std::u16string(shortcut), u"Dotaz");
+  EXPECT_EQ(printed, u"");
   ACHAR buffer[8];
   EXPECT_EQ(dictTextTo(4, 1, 1, buffer, 8), RTERROR);
   EXPECT_EQ(std::u16string(buffer), u"_?_");
