@@ -44,6 +44,8 @@ class PurgeList {
   const std::string& defaultPath() const { return m_defaultPath; }
   const std::string& userPath() const { return m_userPath; }
 
+  // The list will not be saved.
+  void forgetUserFile() { m_userPath.clear(); }
   // Reads the file's text; `byteChars` for the user file, else the ANSI code page.
   void parse(const std::string& bytes, bool byteChars);
   // The text save writes.

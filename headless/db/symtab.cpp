@@ -54,7 +54,7 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const ACHAR* name) {
       auto& byName = AcDbSymbolTableAccess::byName(table);
       const std::u16string upper = qd::text::toUpper(n);
       auto it = byName.find(upper);
-      if (it != byName.end() && it->second != objectId()) return Acad::eDuplicateRecordName;
+      if (it != byName.end() && it->second != objectId() && !it->second.isErased()) return Acad::eDuplicateRecordName;
       byName.erase(qd::text::toUpper(m_name));
       byName[upper] = objectId();
     }
@@ -91,8 +91,9 @@ Acad::ErrorStatus AcDbSymbolTable::getAt(const ACHAR* name, AcDbObjectId& id, bo
   id.setNull();
   if (!name) return Acad::eInvalidInput;
   const std::u16string upper = qd::text::toUpper(name);
+  // An erased record keeps its name in the index until another record takes it.
   auto it = m_byName.find(upper);
-  if (it != m_byName.end()) {
+  if (it != m_byName.end() && !it->second.isErased()) {
     id = it->second;
     return Acad::eOk;
   }
@@ -140,7 +141,8 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& id, AcDbSymbolTableRecord* 
     upper = qd::text::toUpper(full);
     rec->setName(full.c_str());
   }
-  if (m_byName.count(upper)) return Acad::eDuplicateRecordName;
+  if (auto taken = m_byName.find(upper); taken != m_byName.end() && !taken->second.isErased())
+    return Acad::eDuplicateRecordName;
   id = d->add(rec, objectId());
   m_records.push_back(id);
   m_byName[upper] = id;

@@ -336,6 +336,12 @@ bool hostFunction(const std::u16string& name, const std::vector<Value>& a, Value
     r = acedFindFile(a[0].text.c_str(), found, 1024) == RTNORM ? Value::ofStr(found) : Value::nil();
     return true;
   }
+  if (name == u"SETENV") {
+    if (a.size() < 2 || a[0].kind != K::Str || a[1].kind != K::Str) return badArgType(error, a.empty() ? Value() : a[0]);
+    acedSetEnv(a[0].text.c_str(), a[1].text.c_str());
+    r = a[1];
+    return true;
+  }
   if (name == u"GETENV") {
     if (a.empty() || a[0].kind != K::Str) return badArgType(error, a.empty() ? Value() : a[0]);
     ACHAR value[1024];

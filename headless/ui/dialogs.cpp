@@ -192,6 +192,28 @@ LiveTile* Dialog::find(const std::u16string& key) {
 
 void setDialogPictureFolder(const std::string& dir) { state().pictureDir = dir; }
 
+bool checkDialog(const std::u16string& kind, const std::u16string& key, const std::u16string& expected,
+                 std::u16string& message) {
+  if (state().stack.empty()) {
+    message = u"no dialog is shown";
+    return false;
+  }
+  Dialog& d = *state().stack.back();
+  LiveTile* t = d.find(key);
+  if (!t) {
+    message = u"dialog \"" + d.name + u"\" has no tile \"" + key + u"\"";
+    return false;
+  }
+  std::u16string actual = t->value;
+  if (kind == u"list") {
+    actual.clear();
+    for (size_t i = 0; i < t->list.size(); ++i) actual += (i ? u"|" : u"") + t->list[i];
+  }
+  if (actual == expected) return true;
+  message = u"tile \"" + key + u"\" of dialog \"" + d.name + u"\" holds \"" + actual + u"\", expected \"" + expected + u"\"";
+  return false;
+}
+
 bool loadSlide(const std::u16string& name, qd::render::Slide& out) {
   // "library(slide)" names a slide of a library; a bare name is a slide file.
   std::u16string file = name, member;

@@ -48,6 +48,11 @@ void imagePixels(const dcl::Tile& def, short& cx, short& cy);
 // support path and its slides/ folder.
 bool loadSlide(const std::u16string& name, qd::render::Slide& out);
 
+// Checks of the dialog on top: "tile KEY VALUE" and "list KEY item|item|..." compare a
+// tile's value or list lines. False with a message when it differs or nothing is shown.
+bool checkDialog(const std::u16string& kind, const std::u16string& key, const std::u16string& expected,
+                 std::u16string& message);
+
 // Where pictures of dialogs go (none when empty): one HTML file per dialog shown.
 void setDialogPictureFolder(const std::string& dir);
 // The picture of a dialog with its current values.

@@ -4,6 +4,7 @@
 #include "headless/commands/commands.h"
 #include "headless/lisp/lisp.h"
 #include "headless/modules/modules.h"
+#include "headless/ui/dialogs.h"
 #include "host/acedads.h"
 #include "host/adslib.h"
 #include "platform/codepage.h"
@@ -114,6 +115,11 @@ void check(const Event& e) {
     if (!interpreter().eval(exprs[0], got, error)) return failed(e, error);
     if (lisp::print(got) != lisp::print(exprs[1]))
       failed(e, lisp::print(exprs[0]) + u" gave " + lisp::print(got) + u", expected " + lisp::print(exprs[1]));
+    return;
+  }
+  if ((kind == u"tile" || kind == u"list") && w.size() >= 3) {
+    std::u16string message;
+    if (!checkDialog(kind, w[2], rest(3), message)) failed(e, message);
     return;
   }
   failed(e, u"unknown check \"" + e.text + u"\"");

@@ -44,6 +44,7 @@ void usage() {
       "  --quiet             do not echo the transcript\n"
       "  --support DIR       another folder where files are searched for (repeatable)\n"
       "  --dialogs DIR       write a picture (HTML) of every dialog shown into DIR\n"
+      "  --env NAME=VALUE    set a host environment entry (TVDAT, TVDWG, TORVEL_DIR, TVC ...)\n"
       "Exit status: 0, 1 when a file could not be read or written, 4 when a script's\n"
       "check failed or a script stopped on an event that did not fit.\n",
       stderr);
@@ -51,7 +52,7 @@ void usage() {
 
 struct Options {
   std::string data = QD_DATA_DIR_DEFAULT, open, save, svg, transcript, moduleDir = QD_MODULE_DIR_DEFAULT;
-  std::vector<std::string> modules, scripts, support;
+  std::vector<std::string> modules, scripts, support, env;
   std::string dialogs;
   bool noModules = false, interactive = false, quiet = false;
 };
@@ -76,6 +77,7 @@ bool parse(int argc, char** argv, Options& o) {
     else if (a == "--script") ok = value(v), o.scripts.push_back(v);
     else if (a == "--support") ok = value(v), o.support.push_back(v);
     else if (a == "--dialogs") ok = value(o.dialogs);
+    else if (a == "--env") ok = value(v) && v.find('=') != std::string::npos, o.env.push_back(v);
     else if (a == "--no-modules") o.noModules = true;
     else if (a == "--interactive") o.interactive = true;
     else if (a == "--quiet") o.quiet = true;
@@ -150,6 +152,10 @@ int main(int argc, char** argv) {
   qd::ads::session().supportPaths.push_back(o.data);
   for (const auto& dir : o.support) qd::ads::session().supportPaths.push_back(dir);
   qd::ui::setDialogPictureFolder(o.dialogs);
+  for (const auto& entry : o.env) {
+    const size_t eq = entry.find('=');
+    acedSetEnv(qd::text::fromUtf8(entry.substr(0, eq)).c_str(), qd::text::fromUtf8(entry.substr(eq + 1)).c_str());
+  }
   // The product's folders point into the data folder unless the environment says otherwise.
   for (const char16_t* entry : {u"TVDAT", u"TVDWG", u"TORVEL_DIR", u"TVC"}) {
     ACHAR value[1024];

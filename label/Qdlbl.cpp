@@ -1,0 +1,78 @@
+// Qdlbl: the annotation module. Its entry registers the commands and LISP functions of
+// the module: the purge command "QDPURGE" (group "COM") and "C:QDPURGE001".
+#include <cstring>
+
+#include "host/aced.h"
+#include "host/acedads.h"
+#include "host/adslib.h"
+#include "host/rxregsvc.h"
+#include "purge/PurgeCommand.h"
+
+namespace {
+
+struct LispFunction {
+  const ACHAR* name;
+  int (*function)();
+};
+
+// The index of an entry is its function code for the host.
+const LispFunction kFunctions[] = {
+    {u"C:QDPURGE001", qd::purge::purgeCommand},
+};
+
+void purgeCommandFromStack() { qd::purge::purgeCommand(); }
+
+AcEdCommandStack* commandStack() { return AcEdCommandStack::cast(acrxSysRegistry()->at(u"ACAD_REGISTERED_COMMANDS")); }
+
+void initialise() {
+  resbuf platform{};
+  bool dos = false;
+  if (acedGetVar(u"PLATFORM", &platform) == RTNORM && platform.restype == RTSTR) {
+    dos = std::u16string(platform.resval.rstring) == u"386 DOS Extender";
+    acutDelString(platform.resval.rstring);
+  }
+  if (AcEdCommandStack* stack = commandStack())
+    stack->addCommand(u"COM", u"QDPURGE", dos ? u"LEćTI" : u"LEŠTI", ACRX_CMD_MODAL, purgeCommandFromStack);
+}
+
+void unload() {
+  if (AcEdCommandStack* stack = commandStack()) stack->removeGroup(u"COM");
+}
+
+int defineFunctions() {
+  for (size_t code = 0; code < std::size(kFunctions); ++code)
+    if (acedDefun(kFunctions[code].name, static_cast<int>(code)) != RTNORM) return RTERROR;
+  return RTNORM;
+}
+
+void undefineFunctions() {
+  for (size_t code = 0; code < std::size(kFunctions); ++code) acedUndef(kFunctions[code].name, static_cast<int>(code));
+}
+
+int dispatch() {
+  acedRetVoid();  // the LISP caller gets nil whatever the function does
+  const int code = acedGetFunCode();
+  if (code < 0 || static_cast<size_t>(code) >= std::size(kFunctions)) return RTERROR;
+  return kFunctions[code].function() == RTNORM ? RSRSLT : RSERR;
+}
+
+}  // namespace
+
+ACRX_ENTRY_POINT AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId) {
+  switch (msg) {
+    case AcRx::kInitAppMsg:
+      acrxUnlockApplication(appId);
+      if (auto* linker = AcRxDynamicLinker::cast(acrxSysRegistry()->at(u"DynamicLinker"))) {
+        (void)linker;
+        acrxRegisterAppMDIAware(appId);
+      }
+      initialise();
+      break;
+    case AcRx::kUnloadAppMsg: unload(); break;
+    case AcRx::kLoadDwgMsg: defineFunctions(); break;
+    case AcRx::kUnloadDwgMsg: undefineFunctions(); break;
+    case AcRx::kInvkSubrMsg: return static_cast<AcRx::AppRetCode>(dispatch());
+    default: break;
+  }
+  return AcRx::kRetOK;
+}
