@@ -135,10 +135,12 @@ void collect(ads_hdlg dlg) {
   progress(dlg, 10);
   db->purge(ids);
   progress(dlg, 90);
+  std::vector<PurgeItem> found;
   for (const auto& id : ids) {
     std::optional<std::u16string> name = recordName(id, r.kind);
-    if (name && !r.list->isProtected(r.kind, *name)) r.eraseList.insert(PurgeItem{name, id, 0});
+    if (name && !r.list->isProtected(r.kind, *name)) found.push_back(PurgeItem{name, id, 0});
   }
+  r.eraseList.insertAll(std::move(found));
   progress(dlg, 100);
 }
 

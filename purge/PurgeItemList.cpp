@@ -13,6 +13,18 @@ void PurgeItemList::insert(PurgeItem item) {
   m_items.insert(at, std::move(item));
 }
 
+void PurgeItemList::insertAll(std::vector<PurgeItem> items) {
+  // Among equal names a later insertion goes first, so equal names end up reversed.
+  std::reverse(items.begin(), items.end());
+  std::stable_sort(items.begin(), items.end(), before);
+  std::vector<PurgeItem> merged;
+  merged.reserve(items.size() + m_items.size());
+  std::merge(std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()),
+             std::make_move_iterator(m_items.begin()), std::make_move_iterator(m_items.end()),
+             std::back_inserter(merged), before);
+  m_items = std::move(merged);
+}
+
 PurgeItem PurgeItemList::take(size_t index) {
   PurgeItem item = std::move(m_items.at(index));
   m_items.erase(m_items.begin() + static_cast<long>(index));

@@ -22,6 +22,8 @@ struct PurgeItem {
 class PurgeItemList {
  public:
   void insert(PurgeItem item);
+  // Inserts many at once: sorted, then merged, as the single insertions would place them.
+  void insertAll(std::vector<PurgeItem> items);
   PurgeItem take(size_t index);
   // Moves the items that satisfy `pick` into `to`, setting their flag to `flag`.
   void moveTo(PurgeItemList& to, const std::function<bool(const PurgeItem&)>& pick, int32_t flag);
