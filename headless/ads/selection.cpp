@@ -306,6 +306,13 @@ int acedSSDel(const ads_name ename, const ads_name ss) {
   return RTNORM;
 }
 
+namespace qd::ads {
+std::vector<AcDbObjectId> idsOfSet(const ads_name ss) {
+  const Set* set = findSet(ss);
+  return set ? set->ids : std::vector<AcDbObjectId>();
+}
+}  // namespace qd::ads
+
 int acedSSName(const ads_name ss, int32_t i, ads_name entres) {
   auto* set = findSet(ss);
   if (!set || i < 0 || static_cast<size_t>(i) >= set->ids.size()) return RTERROR;

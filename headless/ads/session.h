@@ -25,6 +25,9 @@ struct Session {
 };
 Session& session();
 
+// The entities of a selection set, in order (none for an unknown set).
+std::vector<AcDbObjectId> idsOfSet(const ads_name ss);
+
 // Where acutPrintf writes (the command line's transcript; standard output by default).
 std::function<void(const std::u16string&)>& printSink();
 

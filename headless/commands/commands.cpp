@@ -3,6 +3,7 @@
 #include <cstdarg>
 
 #include "headless/ads/resbuf_util.h"
+#include "headless/ads/session.h"
 #include "headless/commands/host_commands.h"
 #include "headless/db/database_impl.h"
 #include "headless/modules/modules.h"
@@ -91,13 +92,7 @@ bool Args::real(const std::u16string& prompt, double& out) {
 
 bool Args::objects(std::vector<AcDbObjectId>& out) {
   auto addSet = [&](const ads_name ss) {
-    int32_t n = 0;
-    acedSSLength(ss, &n);
-    for (int32_t i = 0; i < n; ++i) {
-      ads_name en;
-      AcDbObjectId id;
-      if (acedSSName(ss, i, en) == RTNORM && acdbGetObjectId(id, en) == Acad::eOk) out.push_back(id);
-    }
+    for (const auto& id : qd::ads::idsOfSet(ss)) out.push_back(id);
   };
   while (const resbuf* rb = peek()) {
     if (isPause(rb)) break;

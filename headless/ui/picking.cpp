@@ -125,13 +125,7 @@ void installSelection() {
       auto fromSet = [&](const ACHAR* m, const double* a, const double* b) {
         ads_name ss;
         if (acedSSGet(m, a, b, nullptr, ss) != RTNORM) return;
-        int32_t n = 0;
-        acedSSLength(ss, &n);
-        for (int32_t i = 0; i < n; ++i) {
-          ads_name en;
-          AcDbObjectId id;
-          if (acedSSName(ss, i, en) == RTNORM && acdbGetObjectId(id, en) == Acad::eOk) found.push_back(id);
-        }
+        for (const auto& id : qd::ads::idsOfSet(ss)) found.push_back(id);
         acedSSFree(ss);
       };
       ads_point a, b;
