@@ -1,0 +1,242 @@
+// The label settings record: the 648-byte blocks, the built-in defaults, the user and
+// default settings files, and the scale conversion.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "headless/ads/session.h"
+#include "host/acedads.h"
+#include "host/adslib.h"
+#include "host/dbdatabase.h"
+#include "label/settings/var_set.h"
+#include "platform/codepage.h"
+
+namespace {
+
+using qd::label::kind_settings;
+using qd::label::var_set;
+
+std::u16string text(const char16_t* field) { return field; }
+
+class Settings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() /
+          (std::string("qd_settings_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    acedSetEnv(u"TVDAT", qd::text::fromUtf8(dir.string()).c_str());
+    db = std::make_unique<AcDbDatabase>(true);
+    acdbHostApplicationServices()->setWorkingDatabase(db.get());
+    printed.clear();
+    qd::ads::printSink() = [this](const std::u16string& s) { printed += s; };
+  }
+  void TearDown() override {
+    qd::ads::printSink() = [](const std::u16string&) {};
+    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+    std::filesystem::remove_all(dir);
+  }
+  std::string user() const { return (dir / "QDLBL_U.SET").string(); }
+  std::string read(const std::string& path) const {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  void write(const std::string& path, const std::string& bytes) const { std::ofstream(path, std::ios::binary) << bytes; }
+  std::filesystem::path dir;
+  std::unique_ptr<AcDbDatabase> db;
+  std::u16string printed;
+};
+
+TEST_F(Settings, DefaultsFollowKindsAndVariants) {
+  var_set v(var_set::Construction::Light);
+  EXPECT_EQ(v.current_kind, 9);
+  v.set_defaults();
+  EXPECT_EQ(text(v.current_variant), u"typ1");
+  EXPECT_EQ(v.library_kind_mask, 65535);
+  EXPECT_EQ(text(v.table[0][5].heighttext_sc), u"2.4");
+  EXPECT_EQ(text(v.table[1][5].heighttext_sc), u"2.5");
+  EXPECT_EQ(text(v.table[1][8].text_pos), u"TL");
+  EXPECT_EQ(text(v.table[0][8].text_pos), u"BL");
+  EXPECT_EQ(v.table[1][7].color_text, 3);
+  EXPECT_EQ(v.table[0][7].color_text, 256);
+  EXPECT_EQ(text(v.table[2][6].where), u"atch_cor");
+  EXPECT_EQ(text(v.table[0][6].where), u"atch_ce");
+  EXPECT_EQ(text(v.table[0][5].where), u"");  // only kind 6 has it
+  EXPECT_EQ(text(v.table[1][2].lenght_text_line), u"lenght_text");
+  EXPECT_EQ(text(v.table[0][3].number_row), u"row1");
+  EXPECT_EQ(text(v.table[0][5].number_row), u"row2");
+  EXPECT_EQ(text(v.table[1][8].number_row), u"row1");
+  EXPECT_EQ(text(v.table[2][4].number_row), u"row2");
+  EXPECT_EQ(text(v.table[1][4].height_bubble), u"dmt_crc");
+  EXPECT_EQ(v.table[0][1].mark_snapped, 2);
+  EXPECT_EQ(v.table[0][1].mark_free, 3);
+  EXPECT_EQ(v.table[0][6].mark_plain, 6);
+  EXPECT_EQ(v.table[0][0].mark_plain, 0);  // kind 0 has no marks
+  EXPECT_EQ(v.table[0][0].color_ref_line, 0);
+  EXPECT_EQ(text(v.table[0][0].ltype), u"");
+  EXPECT_EQ(text(v.table[0][1].ltype), u"CONTINUOUS");
+  EXPECT_EQ(text(v.table[2][7].edt_wdth_mk_sc), u"18");
+}
+
+TEST_F(Settings, UserFileRoundTripsAndForcesStyleAndLinetype) {
+  var_set v(var_set::Construction::Light);
+  v.set_defaults();
+  v.library_kind_mask = 256;
+  std::memcpy(v.table[2][3].text_style, u"ARIAL", 12);
+  v.current_kind = 8;
+  ASSERT_EQ(v.save_all(), 1);
+  const std::string bytes = read(user());
+  ASSERT_EQ(bytes.size(), qd::label::kUserFileSize);
+  EXPECT_EQ(bytes.substr(0, 27), "QDLBL DEF File TORVEL 13.4 ");
+  var_set back(var_set::Construction::Light);
+  ASSERT_EQ(back.open(), 1);
+  EXPECT_EQ(back.library_kind_mask, 256);
+  EXPECT_EQ(back.current_kind, 8);
+  EXPECT_EQ(text(back.table[2][3].text_style), u"STANDARD");
+  EXPECT_EQ(text(back.table[0][2].ltype), u"CONTINUOUS");
+  EXPECT_EQ(text(back.table[0][5].heighttext_sc), u"2.4");
+  // A different header is loaded all the same; a bad kind becomes 0 with one message.
+  std::string changed = bytes;
+  changed.replace(0, 5, "XXXXX");
+  changed[73] = 12;
+  write(user(), changed);
+  var_set odd(var_set::Construction::Light);
+  ASSERT_EQ(odd.open(), 1);
+  EXPECT_EQ(odd.current_kind, 0);
+  EXPECT_EQ(printed, u"\n !!! Bad index array void var_set::open(), VAR_SET");
+}
+
+TEST_F(Settings, SaveCurrentChangesOnlyItsBlock) {
+  var_set v(var_set::Construction::Light);
+  v.set_defaults();
+  ASSERT_EQ(v.save_all(), 1);
+  const std::string before = read(user());
+  std::memcpy(v.table[1][4].heighttext_sc, u"9.9", 8);
+  std::memcpy(v.table[0][0].heighttext_sc, u"7.7", 8);  // not saved
+  v.current_kind = 3;                                   // not saved
+  ASSERT_EQ(v.save_current(1, 4), 1);
+  const std::string after = read(user());
+  ASSERT_EQ(after.size(), before.size());
+  const size_t first = 77 + (1 * 9 + 4) * 648, last = 77 + (1 * 9 + 5) * 648 - 1;
+  for (size_t i = 0; i < after.size(); ++i)
+    if (after[i] != before[i]) {
+      EXPECT_TRUE(i >= first && i <= last) << "byte " << i;
+    }
+  EXPECT_NE(after.substr(first, 648), before.substr(first, 648));
+}
+
+TEST_F(Settings, SaveCurrentWithoutAUserFileWritesTheWholeRecord) {
+  var_set v(var_set::Construction::Light);
+  v.set_defaults();
+  EXPECT_EQ(v.save_current(0, 0), 0);
+  EXPECT_EQ(read(user()), v.userFileImage());
+}
+
+TEST_F(Settings, DefaultFileIsLegacyEightBitText) {
+  std::string b(77 + 27 * 360, '\0');
+  std::memcpy(b.data(), "QDLBL DEF File TORVEL 13.4 ", 27);
+  std::memcpy(b.data() + 27, "typ2", 4);
+  std::memcpy(b.data() + 37, "45", 2);
+  b[57] = '1';
+  std::memcpy(b.data() + 73, "7", 1);
+  std::memcpy(b.data() + 75, "65", 2);
+  // Block [1][2]: height "3.5", style "\x8Aikm\xE9" (ANSI 1250), colour 5.
+  const size_t block = 77 + (1 * 9 + 2) * 360;
+  std::memcpy(b.data() + block + 14, "3.5", 3);
+  std::memcpy(b.data() + block + 34, "\x8Aikm\xE9", 5);
+  const int32_t five = 5;
+  std::memcpy(b.data() + block + 100, &five, 4);
+  std::memcpy(b.data() + block + 242, "lenght_text", 11);
+  write((dir / "QDLBL.SET").string(), b);
+  var_set v(var_set::Construction::Light);
+  ASSERT_EQ(v.open(), 1);
+  EXPECT_EQ(text(v.current_variant), u"typ2");
+  EXPECT_EQ(text(v.angle_edit), u"45");
+  EXPECT_EQ(text(v.x_insert), u"1");
+  EXPECT_EQ(v.current_kind, 7);
+  EXPECT_EQ(v.library_kind_mask, 65);
+  EXPECT_EQ(text(v.table[1][2].heighttext_sc), u"3.5");
+  EXPECT_EQ(v.table[1][2].color_text, 5);
+  EXPECT_EQ(text(v.table[1][2].lenght_text_line), u"lenght_text");
+  EXPECT_EQ(text(v.table[1][2].text_style), u"STANDARD");  // forced after any load
+}
+
+TEST_F(Settings, ShortFilesKeepWhatTheyDoNotHold) {
+  var_set full(var_set::Construction::Light);
+  full.set_defaults();
+  std::string image = full.userFileImage();
+  std::memcpy(image.data() + 27, "typ3", 4);
+  write(user(), image.substr(0, 77 + 648 + 100));  // the first block and part of the second
+  var_set v(var_set::Construction::Light);
+  v.set_defaults();
+  std::memcpy(v.table[0][1].heighttext_sc, u"8.8", 8);
+  ASSERT_EQ(v.open(), 1);
+  EXPECT_EQ(text(v.current_variant), u"typ3");
+  EXPECT_EQ(text(v.table[0][1].heighttext_sc), u"8.8");  // cut short: kept
+  // Neither file: the defaults, and 0.
+  std::filesystem::remove(user());
+  var_set none(var_set::Construction::Light);
+  EXPECT_EQ(none.open(), 0);
+  EXPECT_EQ(none.library_kind_mask, 65535);
+}
+
+TEST_F(Settings, ScaleToDrawingAndConstruction) {
+  resbuf prec{};
+  prec.restype = RTSHORT;
+  prec.resval.rint = 2;
+  acedSetVar(u"LUPREC", &prec);
+  qd::ads::session().lispSymbols.erase(u"TV_UNITS_M-MM");
+  resbuf scale{};
+  scale.restype = RTSHORT;
+  scale.resval.rint = 100;
+  acedPutSym(u"tvmer", &scale);
+  var_set v;
+  EXPECT_EQ(v.unit_factor, 1000);
+  EXPECT_EQ(text(v.scale), u"1:100");
+  char16_t size[16] = u"2.5";
+  EXPECT_EQ(text(v.scale_to_drawing(size, 16)), u"0.25");
+  resbuf t{};
+  t.restype = RTT;
+  acedPutSym(u"TV_UNITS_M-MM", &t);
+  var_set mm;
+  EXPECT_EQ(mm.unit_factor, 1);
+  char16_t size2[16] = u"2.5";
+  EXPECT_EQ(text(mm.scale_to_drawing(size2, 16)), u"250.00");
+  acedPutSym(u"TV_UNITS_M-MM", nullptr);
+  acedPutSym(u"tvmer", nullptr);
+  // Assignment copies the dialog options and blocks, not the unit factor and scale.
+  var_set light(var_set::Construction::Light);
+  light.set_defaults();
+  light.current_kind = 4;
+  mm = light;
+  EXPECT_EQ(mm.current_kind, 4);
+  EXPECT_EQ(mm.unit_factor, 1);
+  EXPECT_EQ(text(mm.scale), u"1:100");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Settings, TheShippedDefaultFileHoldsTheBuiltInDefaults) {
+  std::filesystem::copy_file(std::string(QD_SOURCE_DIR) + "/data/QDLBL.SET", dir / "QDLBL.SET");
+  var_set opened(var_set::Construction::Light);
+  ASSERT_EQ(opened.open(), 1);
+  // Read as it stands (open also sets every block's style and linetype).
+  var_set shipped(var_set::Construction::Light);
+  shipped.readDefaultFile(read((dir / "QDLBL.SET").string()));
+  var_set builtIn(var_set::Construction::Light);
+  builtIn.set_defaults();
+  EXPECT_EQ(std::memcmp(shipped.table, builtIn.table, sizeof builtIn.table), 0);
+  EXPECT_EQ(text(shipped.current_variant), text(builtIn.current_variant));
+  EXPECT_EQ(text(shipped.color), u"1");
+  // The legacy slot holds two digits: 65535 is written as its first two.
+  EXPECT_EQ(shipped.library_kind_mask, 65);
+}
+
+}  // namespace
