@@ -6,6 +6,7 @@
 #include "host/acedads.h"
 #include "host/adslib.h"
 #include "host/rxregsvc.h"
+#include "label/DESC_PAR.h"
 #include "purge/PurgeCommand.h"
 
 namespace {
@@ -25,6 +26,8 @@ void purgeCommandFromStack() { qd::purge::purgeCommand(); }
 AcEdCommandStack* commandStack() { return AcEdCommandStack::cast(acrxSysRegistry()->at(u"ACAD_REGISTERED_COMMANDS")); }
 
 void initialise() {
+  DESC_PAR::rxInit();
+  acrxBuildClassHierarchy();
   resbuf platform{};
   bool dos = false;
   if (acedGetVar(u"PLATFORM", &platform) == RTNORM && platform.restype == RTSTR) {
@@ -36,6 +39,7 @@ void initialise() {
 }
 
 void unload() {
+  DESC_PAR::rxUninit();
   if (AcEdCommandStack* stack = commandStack()) stack->removeGroup(u"COM");
 }
 

@@ -240,3 +240,59 @@ TEST_F(Settings, TheShippedDefaultFileHoldsTheBuiltInDefaults) {
 }
 
 }  // namespace
+
+#include "headless/db/database_impl.h"
+#include "headless/db/tags.h"
+#include "headless/dxf/dxf.h"
+#include "label/DESC_PAR.h"
+
+namespace {
+
+TEST_F(Settings, DescParFilesEveryFieldAndRowListThroughDxf) {
+  DESC_PAR::rxInit();
+  acrxBuildClassHierarchy();
+  auto* d = new DESC_PAR();
+  d->settings().set_defaults();
+  d->settings().current_kind = 8;
+  d->settings().library_kind_mask = 65535;
+  std::memcpy(d->settings().angle_edit, u"12.5", 10);
+  std::memcpy(d->settings().table[2][8].heighttext_sc, u"3.75", 10);
+  d->settings().table[1][6].color_mark = -7;
+  d->rows(0, 0) = {std::u16string(u"Řádek 1"), std::nullopt, std::u16string(u"Třetí")};
+  d->rows(2, 8) = {std::nullopt};
+  // In the block "TVHK_DEF_BE", never inserted.
+  AcDbBlockTable* blocks = nullptr;
+  db->getBlockTable(blocks, AcDb::kForWrite);
+  auto* def = new AcDbBlockTableRecord();
+  def->setName(u"TVHK_DEF_BE");
+  ASSERT_EQ(blocks->add(def), Acad::eOk);
+  blocks->close();
+  ASSERT_EQ(def->appendAcDbEntity(d), Acad::eOk);
+  d->close();
+  def->close();
+  const std::string dxf = qd::dxf::write(db.get());
+  EXPECT_NE(dxf.find("_T(\"TEXT_PAR\")"), std::string::npos);
+  AcDbDatabase copy(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&copy, dxf, error), Acad::eOk);
+  auto* c = copy.impl();
+  auto* block = AcDbBlockTableRecord::cast(c->peek(c->recordId(c->blockTable, u"TVHK_DEF_BE")));
+  ASSERT_NE(block, nullptr);
+  ASSERT_EQ(block->entityIds().size(), 1u);
+  auto* back = DESC_PAR::cast(c->peek(block->entityIds()[0]));
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->settings().current_kind, 8);
+  EXPECT_EQ(back->settings().library_kind_mask, -1);  // 16 bits, sign-extended: every kind bit
+  EXPECT_EQ(text(back->settings().angle_edit), u"12.5");
+  EXPECT_EQ(text(back->settings().table[2][8].heighttext_sc), u"3.75");
+  EXPECT_EQ(back->settings().table[1][6].color_mark, -7);
+  EXPECT_EQ(std::memcmp(back->settings().table[0], d->settings().table[0], sizeof(kind_settings) * 9), 0);
+  ASSERT_EQ(back->rows(0, 0).size(), 3u);
+  EXPECT_EQ(*back->rows(0, 0)[0], u"Řádek 1");
+  EXPECT_EQ(*back->rows(0, 0)[1], u"");  // a node without text comes back empty
+  ASSERT_EQ(back->rows(2, 8).size(), 1u);
+  EXPECT_EQ(*back->rows(2, 8)[0], u"");
+  EXPECT_EQ(back->rows(1, 1).size(), 1u);
+}
+
+}  // namespace
