@@ -296,3 +296,72 @@ TEST_F(Settings, DescParFilesEveryFieldAndRowListThroughDxf) {
 }
 
 }  // namespace
+
+#include "label/library/LabelLibrary.h"
+
+namespace {
+
+using qd::label::LabelLibrary;
+using qd::label::Rows;
+
+TEST(LibraryBytes, BlockOfARowAndAnEmptyRow) {
+  const std::string entry = qd::label::entryBytes(u"N", 3, Rows{std::u16string(u"A"), std::nullopt});
+  // name "N", kind 3, block length 6, block 02 41 00 | 01 00 | 00
+  EXPECT_EQ(entry, std::string("\x02N\x00\x03\x06\x00\x00\x00\x02\x41\x00\x01\x00\x00", 14));
+}
+
+TEST_F(Settings, LibraryAppendsReadsReplacesAndDeletes) {
+  LabelLibrary lib((dir / "QDLBL.LIB").string());
+  EXPECT_TRUE(lib.readIndex().empty());  // a missing file is an empty library
+  ASSERT_TRUE(lib.append(u"Dveře", Rows{std::u16string(u"D01"), std::u16string(u"800/1970")}, 1));
+  ASSERT_TRUE(lib.append(u"okno", Rows{std::u16string(u"O1")}, 0));
+  ASSERT_TRUE(lib.append(u"Ω", Rows{std::u16string(u"ωmega")}, 8));  // beyond code page 1250
+  const std::string bytes = read((dir / "QDLBL.LIB").string());
+  EXPECT_EQ(bytes.substr(0, 109), qd::label::libraryHeader());
+  auto index = lib.readIndex();
+  ASSERT_EQ(index.size(), 3u);
+  EXPECT_EQ(index[0].name, u"Dveře");
+  EXPECT_EQ(index[0].position, 109u);
+  EXPECT_EQ(index[2].kind, 8);
+  Rows rows;
+  ASSERT_TRUE(lib.readRows(u"Ω", rows));
+  EXPECT_EQ(*rows[0], u"ωmega");
+  EXPECT_FALSE(lib.readRows(u"OKNO", rows));  // names compare exactly
+  EXPECT_EQ(lib.readNames(u"<nový popis>"), (std::vector<std::u16string>{u"<nový popis>", u"Dveře", u"okno", u"Ω"}));
+  // Replacing keeps the order and the replaced entry's place; nothing is left behind.
+  const Rows replacement{std::u16string(u"O2"), std::nullopt, std::u16string(u"O3")};
+  ASSERT_TRUE(lib.rewrite(u"okno", &replacement));
+  EXPECT_FALSE(std::filesystem::exists(dir / "qdlbl.tmp"));
+  index = lib.readIndex();
+  ASSERT_EQ(index.size(), 3u);
+  EXPECT_EQ(index[1].name, u"okno");
+  ASSERT_TRUE(lib.readRows(u"okno", rows));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(*rows[1], u"");
+  ASSERT_TRUE(lib.rewrite(u"Dveře", nullptr));
+  index = lib.readIndex();
+  ASSERT_EQ(index.size(), 2u);
+  EXPECT_EQ(index[0].name, u"okno");
+  // Sorted and filtered by kind; an empty listing has one empty item.
+  const auto listing = LabelLibrary::sortedList(index, 1 << 0 | 1 << 8);
+  EXPECT_EQ(listing.names, (std::vector<std::u16string>{u"okno", u"Ω"}));
+  EXPECT_EQ(listing.entries, (std::vector<size_t>{0, 1}));
+  EXPECT_EQ(LabelLibrary::sortedList(index, 1 << 4).names, (std::vector<std::u16string>{u""}));
+}
+
+TEST(LibraryBytes, ATruncatedEntryEndsTheWalk) {
+  std::string bytes = qd::label::libraryHeader() + qd::label::entryBytes(u"A", 0, Rows{std::u16string(u"1")}) +
+                      qd::label::entryBytes(u"B", 1, Rows{std::u16string(u"22"), std::u16string(u"333")});
+  const auto whole = qd::label::indexOf(bytes);
+  ASSERT_EQ(whole.size(), 2u);
+  for (size_t cut = 109; cut < bytes.size(); ++cut) {
+    const auto index = qd::label::indexOf(bytes.substr(0, cut));
+    EXPECT_LE(index.size(), 1u);
+    for (const auto& e : index) EXPECT_EQ(e.name, u"A");
+  }
+  // A block length past the end of the file ends the walk too.
+  bytes[109 + 3 + 1 + 3] = '\x7F';  // the high byte of A's block length
+  EXPECT_TRUE(qd::label::indexOf(bytes).empty());
+}
+
+}  // namespace

@@ -1,0 +1,199 @@
+#include "label/library/LabelLibrary.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "Library/Inc/M_SUPP.h"
+#include "Library/Inc/holders.h"
+#include "host/acedads.h"
+#include "host/adslib.h"
+
+namespace qd::label {
+namespace {
+
+constexpr size_t kHeaderSize = 109;
+
+bool readU32(std::istream& in, uint32_t& v) {
+  unsigned char b[4];
+  if (!in.read(reinterpret_cast<char*>(b), 4)) return false;
+  v = b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+  return true;
+}
+
+std::string u32(uint32_t v) {
+  return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF), static_cast<char>((v >> 16) & 0xFF),
+          static_cast<char>((v >> 24) & 0xFF)};
+}
+
+// The entry's name, kind and block at `position`; false when it is cut short.
+bool entryAt(const std::string& bytes, uint64_t position, std::u16string& name, int& kind, uint64_t& blockStart,
+             uint32_t& blockLength) {
+  std::istringstream in(bytes);
+  in.seekg(static_cast<std::streamoff>(position));
+  std::optional<std::u16string> text;
+  if (!qd::support::readLpString(in, text)) return false;
+  const int k = in.get();
+  if (k == std::char_traits<char>::eof() || !readU32(in, blockLength)) return false;
+  blockStart = static_cast<uint64_t>(in.tellg());
+  if (blockStart + blockLength > bytes.size()) return false;
+  name = text.value_or(u"");
+  kind = k;
+  return true;
+}
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out.flush());
+}
+
+}  // namespace
+
+std::string libraryHeader() {
+  std::string h = "QDLBL";
+  h += std::string("\x01\x00\xFF\xFF", 4);
+  h += std::string(100, '\0');
+  return h;
+}
+
+std::vector<LibraryEntry> indexOf(const std::string& bytes) {
+  std::vector<LibraryEntry> index;
+  uint64_t position = kHeaderSize;
+  while (position < bytes.size()) {
+    LibraryEntry e;
+    uint64_t blockStart = 0;
+    uint32_t length = 0;
+    if (!entryAt(bytes, position, e.name, e.kind, blockStart, length)) break;
+    e.position = position;
+    index.push_back(std::move(e));
+    position = blockStart + length;
+  }
+  return index;
+}
+
+Rows rowsAt(const std::string& bytes, uint64_t position) {
+  Rows rows;
+  std::u16string name;
+  int kind = 0;
+  uint64_t blockStart = 0;
+  uint32_t length = 0;
+  if (!entryAt(bytes, position, name, kind, blockStart, length)) return rows;
+  std::istringstream in(bytes.substr(blockStart, length));
+  for (;;) {
+    std::optional<std::u16string> row;
+    if (!qd::support::readLpString(in, row) || !row) break;  // the end marker or the end
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::string entryBytes(const std::u16string& name, int kind, const Rows& rows) {
+  std::ostringstream block;
+  for (const auto& row : rows) qd::support::writeLpString(block, row ? *row : std::u16string());
+  qd::support::writeLpString(block, std::nullopt);  // the end marker
+  std::ostringstream entry;
+  qd::support::writeLpString(entry, name);
+  entry.put(static_cast<char>(kind));
+  const std::string b = block.str();
+  entry << u32(static_cast<uint32_t>(b.size())) << b;
+  return entry.str();
+}
+
+std::string LabelLibrary::read() const {
+  std::ifstream in(m_path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::vector<LibraryEntry> LabelLibrary::readIndex() const { return indexOf(read()); }
+
+std::vector<std::u16string> LabelLibrary::readNames(const std::u16string& firstItem) const {
+  std::vector<std::u16string> names{firstItem};
+  for (auto& e : readIndex()) names.push_back(std::move(e.name));
+  return names;
+}
+
+bool LabelLibrary::readRows(const std::u16string& name, Rows& rows) const {
+  const std::string bytes = read();
+  for (const auto& e : indexOf(bytes))
+    if (e.name == name) {
+      rows = rowsAt(bytes, e.position);
+      return true;
+    }
+  return false;
+}
+
+bool LabelLibrary::append(const std::u16string& name, const Rows& rows, int kind) {
+  std::ofstream out(m_path, std::ios::binary | std::ios::app);
+  if (!out) return false;
+  out.seekp(0, std::ios::end);
+  if (out.tellp() == 0) out << libraryHeader();
+  out << entryBytes(name, kind, rows);
+  return static_cast<bool>(out.flush());
+}
+
+bool LabelLibrary::rewrite(const std::u16string& name, const Rows* replacement) {
+  const std::string bytes = read();
+  std::string fresh = libraryHeader();
+  for (const auto& e : indexOf(bytes)) {
+    if (e.name == name) {
+      if (replacement) fresh += entryBytes(e.name, e.kind, *replacement);
+      continue;
+    }
+    std::u16string n;
+    int kind = 0;
+    uint64_t blockStart = 0;
+    uint32_t length = 0;
+    entryAt(bytes, e.position, n, kind, blockStart, length);
+    fresh += bytes.substr(e.position, blockStart + length - e.position);
+  }
+  const std::filesystem::path tmp = std::filesystem::path(m_path).parent_path() / "qdlbl.tmp";
+  if (!writeFile(tmp.string(), fresh)) return false;
+  std::error_code ec;
+  std::filesystem::rename(tmp, m_path, ec);
+  return !ec;
+}
+
+LabelLibrary::Listing LabelLibrary::sortedList(const std::vector<LibraryEntry>& index, int kindMask) {
+  Listing out;
+  std::vector<size_t> shown;
+  for (size_t i = 0; i < index.size(); ++i)
+    if (index[i].kind >= 0 && index[i].kind < 31 && (kindMask >> index[i].kind & 1)) shown.push_back(i);
+  // The host sorts the names; each sorted name is matched back to its entry.
+  qd::support::ResbufList args(acutBuildList(RTSTR, u"acad_strlsort", RTLB, 0));
+  resbuf* tail = args.get()->rbnext;
+  for (size_t i : shown) {
+    tail->rbnext = acutBuildList(RTSTR, index[i].name.c_str(), 0);
+    tail = tail->rbnext;
+  }
+  tail->rbnext = acutNewRb(RTLE);
+  qd::support::ResbufList sorted;
+  std::vector<std::u16string> names;
+  if (acedInvoke(args.get(), sorted.out()) == RTNORM) {
+    for (const resbuf* rb = sorted.get(); rb; rb = rb->rbnext)
+      if (rb->restype == RTSTR && rb->resval.rstring) names.emplace_back(rb->resval.rstring);
+  }
+  if (names.size() != shown.size()) {
+    names.clear();
+    for (size_t i : shown) names.push_back(index[i].name);
+    std::stable_sort(names.begin(), names.end());
+  }
+  // Equal names map back to their entries in file order.
+  std::multimap<std::u16string, size_t> byName;
+  for (size_t i : shown) byName.emplace(index[i].name, i);
+  for (const auto& n : names) {
+    auto it = byName.find(n);
+    if (it == byName.end()) continue;
+    out.names.push_back(n);
+    out.entries.push_back(it->second);
+    byName.erase(it);
+  }
+  if (out.names.empty()) out.names.emplace_back();
+  return out;
+}
+
+}  // namespace qd::label
