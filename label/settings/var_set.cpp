@@ -9,6 +9,9 @@
 #include "Library/Inc/holders.h"
 #include "host/acedads.h"
 #include "host/adslib.h"
+#include "host/dbdatabase.h"
+#include "host/dbents.h"
+#include "host/dbsymtb.h"
 #include "platform/codepage.h"
 
 namespace qd::label {
@@ -86,6 +89,7 @@ var_set::var_set(Construction how) {
   acedGetSym(u"TV_UNITS_M-MM", &units);
   qd::support::ResbufList ownedUnits(units);
   unit_factor = units && units->restype != RTNIL ? 1 : 1000;
+  ensure_base_blocks();
   resbuf* scaleValue = nullptr;
   const bool known = acedGetSym(u"tvmer", &scaleValue) == RTNORM;
   qd::support::ResbufList ownedScale(scaleValue);
@@ -95,6 +99,52 @@ var_set::var_set(Construction how) {
   else if (scaleValue->restype == RTLONG) std::snprintf(buf, sizeof buf, "1:%d", scaleValue->resval.rlong);
   else if (scaleValue->restype == RTREAL) std::snprintf(buf, sizeof buf, "1:%g", scaleValue->resval.rreal);
   setText(scale, qd::text::fromUtf8(buf));
+}
+
+bool var_set::ensure_base_blocks() {
+  AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+  if (!db) return false;
+  const std::u16string prototype = unit_factor == 1 ? u"QDBED-MM" : u"QDBED-M";
+  AcDbBlockTable* blocks = nullptr;
+  if (db->getBlockTable(blocks, AcDb::kForRead) != Acad::eOk) return false;
+  bool complete = true;
+  for (const std::u16string& name : {prototype, std::u16string(u"QDB"), std::u16string(u"QDK"), std::u16string(u"QDL"),
+                                     std::u16string(u"QDS1"), std::u16string(u"QDS2")})
+    complete = complete && blocks->has(name.c_str());
+  AcDbObjectId old;
+  blocks->getAt(prototype.c_str(), old);
+  blocks->close();
+  if (complete) return true;
+  // A prototype definition of an incomplete set goes, with its references in model space.
+  if (!old.isNull()) {
+    qd::support::Opened<AcDbBlockTableRecord> model(db->modelSpaceId(), AcDb::kForRead);
+    std::vector<AcDbObjectId> references;
+    if (model)
+      for (const auto& id : model->entityIds()) {
+        qd::support::Opened<AcDbBlockReference> ref(id, AcDb::kForRead);
+        if (ref && ref->blockTableRecord() == old) references.push_back(id);
+      }
+    model.close();
+    for (const auto& id : references) {
+      qd::support::Opened<AcDbEntity> ref(id, AcDb::kForWrite);
+      if (ref) ref->erase();
+    }
+    qd::support::Opened<AcDbObject> definition(old, AcDb::kForWrite);
+    if (definition) definition->erase();
+  }
+  ACHAR folder[1024] = {0};
+  acedGetEnv(u"TVDWG", folder, 1024);
+  const std::u16string file = prototype + u".DWG";
+  const std::u16string path = std::u16string(folder) + u"/" + file;
+  ACHAR found[1024];
+  if (acedFindFile(path.c_str(), found, 1024) != RTNORM &&
+      acedFindFile((std::u16string(folder) + u"/" + prototype + u".dxf").c_str(), found, 1024) != RTNORM) {
+    acedAlert((u"Cannot find file \"" + file + u"\"").c_str());
+    current_kind = 255;
+    return false;
+  }
+  acedCommand(RTSTR, u"._-INSERT", RTSTR, path.c_str(), RTSTR, u"0,0,0", RTSTR, u"", RTSTR, u"", RTSTR, u"", RTNONE);
+  return true;
 }
 
 var_set& var_set::operator=(const var_set& o) {

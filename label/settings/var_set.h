@@ -30,7 +30,8 @@ struct var_set {
   int32_t library_kind_mask = 0;
   kind_settings table[kVariants][kKinds] = {};
 
-  // Full: unit factor and scale from the LISP variables "TV_UNITS_M-MM" and "tvmer".
+  // Full: unit factor and scale from the LISP variables "TV_UNITS_M-MM" and "tvmer", and
+  // the base block definitions of the labels made present in the drawing.
   // Light (scratch copies, the settings entity): everything empty, current_kind 9.
   explicit var_set(Construction how = Construction::Full);
   var_set(const var_set&) = delete;
@@ -47,6 +48,12 @@ struct var_set {
   int save_current(int variant, int kind);
   // A size on the sheet as drawing units, written back into `size` (capacity `units`).
   char16_t* scale_to_drawing(char16_t* size, size_t units) const;
+
+  // The labels' block definitions (the prototype and the marks QDB, QDK, QDL, QDS1,
+  // QDS2), inserted from the prototype drawing in "TVDWG" when one is missing. False
+  // (after the alert) when the prototype drawing cannot be found; current_kind is then
+  // 255 so that the command ends.
+  bool ensure_base_blocks();
 
   // The user file's bytes, and reading them (slots past the end keep their values).
   std::string userFileImage() const;

@@ -365,3 +365,45 @@ TEST(LibraryBytes, ATruncatedEntryEndsTheWalk) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Settings, FullConstructionBringsTheBaseBlocks) {
+  auto count = [this](const char16_t* name) {
+    return db->impl()->recordId(db->impl()->blockTable, name).isNull() ? 0 : 1;
+  };
+  resbuf t{};
+  t.restype = RTT;
+  acedPutSym(u"TV_UNITS_M-MM", &t);
+  acedSetEnv(u"TVDWG", qd::text::fromUtf8(std::string(QD_SOURCE_DIR) + "/data/dwg").c_str());
+  var_set first;
+  EXPECT_EQ(first.unit_factor, 1);
+  EXPECT_EQ(first.current_kind, 9);
+  for (const char16_t* name : {u"QDBED-MM", u"QDB", u"QDK", u"QDL", u"QDS1", u"QDS2"}) EXPECT_EQ(count(name), 1);
+  const size_t entities = AcDbBlockTableRecord::cast(db->impl()->peek(db->modelSpaceId()))->entityIds().size();
+  var_set second;  // complete: nothing more happens
+  EXPECT_EQ(AcDbBlockTableRecord::cast(db->impl()->peek(db->modelSpaceId()))->entityIds().size(), entities);
+  // Without the metre prototype's folder: the alert, and kind 255.
+  acedPutSym(u"TV_UNITS_M-MM", nullptr);
+  acedSetEnv(u"TVDWG", u"/nonexistent");
+  var_set metre;
+  EXPECT_EQ(metre.unit_factor, 1000);
+  EXPECT_EQ(metre.current_kind, 255);
+  EXPECT_EQ(count(u"QDBED-M"), 0);
+}
+
+TEST_F(Settings, KindMasksSurviveTheUserFile) {
+  var_set v(var_set::Construction::Light);
+  v.set_defaults();
+  ASSERT_EQ(v.save_all(), 1);
+  var_set back(var_set::Construction::Light);
+  ASSERT_EQ(back.open(), 1);
+  EXPECT_EQ(back.library_kind_mask, 65535);
+  // A longer file than the layout: what follows is ignored.
+  write(user(), read(user()) + std::string(100, 'x'));
+  var_set longer(var_set::Construction::Light);
+  ASSERT_EQ(longer.open(), 1);
+  EXPECT_EQ(std::memcmp(longer.table, back.table, sizeof back.table), 0);
+}
+
+}  // namespace
