@@ -17,7 +17,7 @@ struct Directive {
   int longs = 0;
   bool half = false;
   // The printf directive for numbers, with `length` and `conversion` appended.
-  std::string spec(const char* length, char conversion) const {
+  std::string printfDirective(const char* length, char conversion) const {
     std::string s = "%" + flags;
     if (width >= 0) s += std::to_string(width);
     if (precision >= 0) s += "." + std::to_string(precision);
@@ -72,9 +72,9 @@ bool vformat(std::u16string& out, const char16_t* format, va_list ap) {
       case u'%': out += u'%'; break;
       case u'd':
       case u'i':
-        if (d.longs >= 2) std::snprintf(buf, sizeof buf, d.spec("ll", 'd').c_str(), va_arg(args, long long));
-        else if (d.longs == 1) std::snprintf(buf, sizeof buf, d.spec("l", 'd').c_str(), va_arg(args, long));
-        else std::snprintf(buf, sizeof buf, d.spec("", 'd').c_str(), d.half ? static_cast<short>(va_arg(args, int)) : va_arg(args, int));
+        if (d.longs >= 2) std::snprintf(buf, sizeof buf, d.printfDirective("ll", 'd').c_str(), va_arg(args, long long));
+        else if (d.longs == 1) std::snprintf(buf, sizeof buf, d.printfDirective("l", 'd').c_str(), va_arg(args, long));
+        else std::snprintf(buf, sizeof buf, d.printfDirective("", 'd').c_str(), d.half ? static_cast<short>(va_arg(args, int)) : va_arg(args, int));
         appendAscii(out, buf);
         break;
       case u'u':
@@ -82,9 +82,9 @@ bool vformat(std::u16string& out, const char16_t* format, va_list ap) {
       case u'X':
       case u'o': {
         const char c = static_cast<char>(*f);
-        if (d.longs >= 2) std::snprintf(buf, sizeof buf, d.spec("ll", c).c_str(), va_arg(args, unsigned long long));
-        else if (d.longs == 1) std::snprintf(buf, sizeof buf, d.spec("l", c).c_str(), va_arg(args, unsigned long));
-        else std::snprintf(buf, sizeof buf, d.spec("", c).c_str(), va_arg(args, unsigned));
+        if (d.longs >= 2) std::snprintf(buf, sizeof buf, d.printfDirective("ll", c).c_str(), va_arg(args, unsigned long long));
+        else if (d.longs == 1) std::snprintf(buf, sizeof buf, d.printfDirective("l", c).c_str(), va_arg(args, unsigned long));
+        else std::snprintf(buf, sizeof buf, d.printfDirective("", c).c_str(), va_arg(args, unsigned));
         appendAscii(out, buf);
         break;
       }
@@ -93,7 +93,7 @@ bool vformat(std::u16string& out, const char16_t* format, va_list ap) {
       case u'E':
       case u'g':
       case u'G':
-        std::snprintf(buf, sizeof buf, d.spec("", static_cast<char>(*f)).c_str(), va_arg(args, double));
+        std::snprintf(buf, sizeof buf, d.printfDirective("", static_cast<char>(*f)).c_str(), va_arg(args, double));
         appendAscii(out, buf);
         break;
       case u'c': out += static_cast<char16_t>(va_arg(args, int)); break;
