@@ -66,6 +66,21 @@ void collect(Dialog& d, const dcl::Tile& t, const std::u16string& cluster) {
   for (const auto& c : t.children) collect(d, c, inner);
 }
 
+// A radio row or column and its buttons agree from the start: the cluster's own value
+// selects its button, else a button marked "1" gives the cluster its key.
+void settleClusters(Dialog& d) {
+  for (auto& [key, t] : d.tiles) {
+    if (!isCluster(t.def->kind)) continue;
+    if (!t.value.empty()) {
+      for (auto& [k, button] : d.tiles)
+        if (button.cluster == key) button.value = k == t.value ? u"1" : u"0";
+      continue;
+    }
+    for (auto& [k, button] : d.tiles)
+      if (button.cluster == key && button.value == u"1") t.value = k;
+  }
+}
+
 void setValue(Dialog& d, LiveTile& t, const std::u16string& value) {
   t.value = value;
   // A radio button set on turns the others of its row or column off.
@@ -296,6 +311,7 @@ int ads_new_positioned_dialog(const ACHAR* dlgname, int dcl_id, CLIENTFUNC def_c
   }
   d->defaultAction = def_callback;
   qd::ui::collect(*d, d->root, u"");
+  qd::ui::settleClusters(*d);
   *hdlg = d.get();
   state().stack.push_back(std::move(d));
   return RTNORM;
