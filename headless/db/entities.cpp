@@ -384,10 +384,18 @@ Acad::ErrorStatus AcDbText::transformBy(const AcGeMatrix3d& m) {
   m_alignment.transformBy(m);
   m_height *= scale;
   AcGeVector3d newDir = m.applyTo(xdir);
-  const AcGeVector3d newNormal = transformNormal(m, m_normal);
-  if (m.det3() < 0) {
-    // Mirrored: keep the text readable, as the host does with MIRRTEXT 0.
+  // A text stays in its plane and is read from the same side, also when mirrored.
+  const AcGeVector3d newNormal = m.applyTo(m_normal).normal();
+  // Mirrored so that it would read backwards: turned round and kept readable, as the
+  // host does with MIRRTEXT 0. A mirror that leaves the direction readable (a
+  // horizontal mirror line) only moves the text.
+  const AcGeVector3d flat = qd::db::ecsToWcs(newNormal).inverse().applyTo(newDir);
+  const double newAngle = std::atan2(flat.y, flat.x);
+  const bool backwards = m.det3() < 0 && (newAngle > M_PI / 2 + 1e-9 || newAngle < -M_PI / 2 + 1e-9);
+  if (backwards) {
     newDir = -newDir;
+    // The mirrored start point is now where the text ends.
+    if (m_hmode == AcDb::kTextLeft && m_vmode == AcDb::kTextBase) m_alignment = m_position;
     if (m_hmode == AcDb::kTextLeft) m_hmode = AcDb::kTextRight;
     else if (m_hmode == AcDb::kTextRight) m_hmode = AcDb::kTextLeft;
     else if (m_hmode == AcDb::kTextAlign || m_hmode == AcDb::kTextFit) std::swap(m_position, m_alignment);
@@ -397,7 +405,7 @@ Acad::ErrorStatus AcDbText::transformBy(const AcGeMatrix3d& m) {
   const AcGeVector3d local = inv.applyTo(newDir);
   m_rotation = std::atan2(local.y, local.x);
   if (m_rotation < 0) m_rotation += 2 * M_PI;
-  if (m.det3() < 0 && !isDefaultAlignment()) adjustAlignment();
+  if (backwards && !isDefaultAlignment()) adjustAlignment();
   return Acad::eOk;
 }
 
