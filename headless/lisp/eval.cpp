@@ -439,8 +439,20 @@ bool valueFunction(const std::u16string& name, const std::vector<Value>& a, Valu
     }
     return true;
   }
-  if (name == u"CAR" || name == u"CDR" || name == u"CADR" || name == u"CADDR" || name == u"LENGTH" ||
-      name == u"LAST") {
+  // CADR, CDDR, CADDDR ...: the car and cdr steps read from the right.
+  if (name.size() >= 4 && name.size() <= 6 && name.front() == u'C' && name.back() == u'R' && name != u"CAR" &&
+      name != u"CDR" && name.find_first_not_of(u"AD", 1) == name.size() - 1) {
+    if (a.empty()) return tooFew(error);
+    Value v = a[0];
+    for (size_t i = name.size() - 2; i >= 1; --i) {
+      Value next;
+      if (!valueFunction(name[i] == u'A' ? u"CAR" : u"CDR", {v}, next, error, known)) return false;
+      v = std::move(next);
+    }
+    r = std::move(v);
+    return true;
+  }
+  if (name == u"CAR" || name == u"CDR" || name == u"LENGTH" || name == u"LAST") {
     if (a.empty()) return tooFew(error);
     const Value& l = a[0];
     if (l.isNil()) {
@@ -451,15 +463,12 @@ bool valueFunction(const std::u16string& name, const std::vector<Value>& a, Valu
     if (name == u"LENGTH") r = Value::ofInt(static_cast<int64_t>(l.items.size()));
     else if (name == u"CAR") r = l.items[0];
     else if (name == u"LAST") r = l.items.back();
-    else if (name == u"CDR") {
+    else {
       if (l.dotted && l.items.size() == 2) r = l.items[1];
       else {
         r = Value::ofList({l.items.begin() + 1, l.items.end()});
         r.dotted = l.dotted;
       }
-    } else {
-      const size_t i = name == u"CADR" ? 1 : 2;
-      r = i < l.items.size() ? l.items[i] : Value::nil();
     }
     return true;
   }
