@@ -6,7 +6,8 @@ import sys
 
 import ezdxf
 
-doc = ezdxf.new("R2018", setup=False)
+# The DXF version may be given as the second argument (R2000 to R2018).
+doc = ezdxf.new(sys.argv[2] if len(sys.argv) > 2 else "R2018", setup=False)
 doc.header["$INSUNITS"] = 4
 msp = doc.modelspace()
 for name, color in (("QD_STENY", 1), ("QD_DVERE", 3), ("QD_POPIS", 7), ("QD_OSY", 5)):

@@ -1,6 +1,7 @@
 """Independent check of a drawing qdhost read and wrote again: ezdxf audits the written
 file clean, and its entities (types, handles, layers), layers, block attributes, texts
 and extended data are those of the original. Arguments: ORIGINAL WRITTEN."""
+import re
 import sys
 from collections import Counter
 
@@ -9,6 +10,12 @@ import ezdxf
 
 def fail(message):
     sys.exit("round trip: " + message)
+
+
+def plain(tags):
+    """Tag values with the "\\U+XXXX" escapes of older files decoded, as CAD programs read them."""
+    decode = lambda v: re.sub(r"\\U\+([0-9A-Fa-f]{4})", lambda m: chr(int(m.group(1), 16)), v) if isinstance(v, str) else v
+    return [(t.code, decode(t.value)) for t in tags]
 
 
 original = ezdxf.readfile(sys.argv[1])
@@ -33,7 +40,7 @@ if layers(original) != layers(written):
     fail(f"layers differ: {layers(original)} / {layers(written)}")
 for a, b in zip(original.modelspace(), written.modelspace()):
     for app in ("QD_APP",):
-        if a.has_xdata(app) != b.has_xdata(app) or (a.has_xdata(app) and list(a.get_xdata(app)) != list(b.get_xdata(app))):
+        if a.has_xdata(app) != b.has_xdata(app) or (a.has_xdata(app) and plain(a.get_xdata(app)) != plain(b.get_xdata(app))):
             fail(f"extended data of {a.dxf.handle} differs")
     if a.dxftype() == "INSERT":
         attribs = lambda r: [(t.dxf.tag, t.dxf.text) for t in r.attribs]
