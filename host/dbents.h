@@ -81,6 +81,36 @@ class AcDbCircle : public AcDbEntity {
   double m_thickness = 0;
 };
 
+class AcDbArc : public AcDbEntity {
+ public:
+  ACRX_DECLARE_MEMBERS(AcDbArc);
+  AcDbArc() = default;
+  // Angles in radians, counter-clockwise from the X axis of the arc's plane.
+  AcDbArc(const AcGePoint3d& center, double radius, double startAngle, double endAngle)
+      : m_center(center), m_radius(radius), m_start(startAngle), m_end(endAngle) {}
+  AcGePoint3d center() const { return m_center; }
+  Acad::ErrorStatus setCenter(const AcGePoint3d& c);
+  double radius() const { return m_radius; }
+  Acad::ErrorStatus setRadius(double r);
+  double startAngle() const { return m_start; }
+  Acad::ErrorStatus setStartAngle(double a);
+  double endAngle() const { return m_end; }
+  Acad::ErrorStatus setEndAngle(double a);
+  AcGeVector3d normal() const { return m_normal; }
+  Acad::ErrorStatus setNormal(const AcGeVector3d& n);
+  bool worldDraw(AcGiWorldDraw* mode) override;
+  Acad::ErrorStatus getGeomExtents(AcDbExtents& e) const override;
+  Acad::ErrorStatus transformBy(const AcGeMatrix3d& m) override;
+  Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
+  Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
+  QD_DWG_FILING_VIA_DXF;
+
+ private:
+  AcGePoint3d m_center;
+  AcGeVector3d m_normal = AcGeVector3d::kZAxis;
+  double m_radius = 0, m_start = 0, m_end = 0, m_thickness = 0;
+};
+
 class AcDbText : public AcDbEntity {
  public:
   ACRX_DECLARE_MEMBERS(AcDbText);

@@ -23,6 +23,7 @@ ACRX_DXF_DEFINE_MEMBERS(AcDbObject, AcRxObject, 0, 0, 0, , ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbEntity, AcDbObject, 0, 0, 0, , ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbPoint, AcDbEntity, 0, 0, 0, POINT, ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbLine, AcDbEntity, 0, 0, 0, LINE, ObjectDBX Classes)
+ACRX_DXF_DEFINE_MEMBERS(AcDbArc, AcDbEntity, 0, 0, 0, ARC, ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbCircle, AcDbEntity, 0, 0, 0, CIRCLE, ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbText, AcDbEntity, 0, 0, 0, TEXT, ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbAttributeDefinition, AcDbText, 0, 0, 0, ATTDEF, ObjectDBX Classes)
@@ -85,6 +86,7 @@ void registerBuiltinClasses() {
   AcDbComplexEntity::rxInit();
   AcDbPoint::rxInit();
   AcDbLine::rxInit();
+  AcDbArc::rxInit();
   AcDbCircle::rxInit();
   AcDbText::rxInit();
   AcDbAttributeDefinition::rxInit();

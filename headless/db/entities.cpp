@@ -227,6 +227,96 @@ Acad::ErrorStatus AcDbCircle::dxfInFields(AcDbDxfFiler* f) {
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbCircle)
 
+// ---- ARC ----
+Acad::ErrorStatus AcDbArc::setCenter(const AcGePoint3d& c) {
+  m_center = c;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbArc::setRadius(double r) {
+  if (!(r > 0)) return Acad::eInvalidInput;
+  m_radius = r;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbArc::setStartAngle(double a) {
+  m_start = a;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbArc::setEndAngle(double a) {
+  m_end = a;
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbArc::setNormal(const AcGeVector3d& n) {
+  if (n.isZeroLength()) return Acad::eInvalidInput;
+  m_normal = n.normal();
+  return Acad::eOk;
+}
+namespace {
+// The counter-clockwise sweep from the start angle to the end angle, in (0, 2 pi].
+double sweepOf(double start, double end) {
+  double s = std::fmod(end - start, 2 * M_PI);
+  if (s <= 0) s += 2 * M_PI;
+  return s;
+}
+}  // namespace
+bool AcDbArc::worldDraw(AcGiWorldDraw* mode) {
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
+  const AcGeVector3d start = ecs.applyTo(AcGeVector3d(std::cos(m_start), std::sin(m_start), 0));
+  return mode->geometry().circularArc(m_center, m_radius, m_normal, start, sweepOf(m_start, m_end));
+}
+Acad::ErrorStatus AcDbArc::getGeomExtents(AcDbExtents& e) const {
+  return qd::db::extentsFromDrawing(const_cast<AcDbArc*>(this), e);
+}
+Acad::ErrorStatus AcDbArc::transformBy(const AcGeMatrix3d& m) {
+  // The ends move with the matrix; the angles are taken again in the new plane.
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
+  AcGePoint3d a = m_center + ecs.applyTo(AcGeVector3d(std::cos(m_start), std::sin(m_start), 0)) * m_radius;
+  AcGePoint3d b = m_center + ecs.applyTo(AcGeVector3d(std::cos(m_end), std::sin(m_end), 0)) * m_radius;
+  m_center.transformBy(m);
+  a.transformBy(m);
+  b.transformBy(m);
+  m_radius *= m.scale();
+  m_normal = transformNormal(m, m_normal);
+  const AcGeMatrix3d inv = qd::db::ecsToWcs(m_normal).inverse();
+  const AcGeVector3d la = inv.applyTo(a - m_center), lb = inv.applyTo(b - m_center);
+  m_start = std::atan2(la.y, la.x);
+  m_end = std::atan2(lb.y, lb.x);
+  return Acad::eOk;
+}
+Acad::ErrorStatus AcDbArc::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbEntity::dxfOutFields(f);
+  f->writeString(100, u"AcDbCircle");
+  writeThickness(f, m_thickness);
+  f->writePoint3d(10, isDefaultNormal(m_normal) ? m_center : qd::db::ecsToWcs(m_normal).inverse() * m_center);
+  f->writeDouble(40, m_radius);
+  writeNormal(f, m_normal);
+  f->writeString(100, u"AcDbArc");
+  auto degrees = [](double a) {
+    double d = a * 180.0 / M_PI;
+    if (d < 0) d += 360.0;
+    return d;
+  };
+  f->writeDouble(50, degrees(m_start));
+  f->writeDouble(51, degrees(m_end));
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDbArc::dxfInFields(AcDbDxfFiler* f) {
+  if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  AcGePoint3d ocsCenter;
+  readGroups(f, [&](const resbuf& rb) {
+    switch (rb.restype) {
+      case 10: ocsCenter = toPoint(rb); break;
+      case 40: m_radius = rb.resval.rreal; break;
+      case 39: m_thickness = rb.resval.rreal; break;
+      case 50: m_start = rb.resval.rreal * M_PI / 180.0; break;
+      case 51: m_end = rb.resval.rreal * M_PI / 180.0; break;
+      case 210: m_normal = toVector(rb).normal(); break;
+    }
+  });
+  m_center = isDefaultNormal(m_normal) ? ocsCenter : qd::db::ecsToWcs(m_normal) * ocsCenter;
+  return f->filerStatus();
+}
+QD_DEFINE_DWG_VIA_DXF(AcDbArc)
+
 // ---- TEXT ----
 AcDbText::AcDbText(const AcGePoint3d& position, const ACHAR* text, AcDbObjectId style, double height,
                    double rotation)

@@ -3,6 +3,7 @@
 // and DXF round trips.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -441,6 +442,48 @@ TEST(Dxf, ReadsR12WithoutHandlesOrBlockRecords) {
     EXPECT_TRUE(handles.insert(out.substr(start, out.find('\n', start) - start)).second);
   }
   EXPECT_GT(handles.size(), 10u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Drawing, ArcsKeepTheirAnglesThroughEntityListsDxfAndMirrors) {
+  const double c[3] = {10, 0, 0};
+  ASSERT_EQ(acdbEntMake(qd::ads::RbList(acutBuildList(RTDXF0, u"ARC", 10, c, 40, 5.0, 50, 0.0, 51, 90.0, 0)).get()),
+            RTNORM);
+  ads_name last;
+  acdbEntLast(last);
+  AcDbObjectId id;
+  acdbGetObjectId(id, last);
+  AcDbArc* arc = nullptr;
+  ASSERT_EQ(acdbOpenObject(arc, id, AcDb::kForRead), Acad::eOk);
+  EXPECT_NEAR(arc->endAngle(), M_PI / 2, 1e-12);
+  AcDbExtents ext;
+  ASSERT_EQ(arc->getGeomExtents(ext), Acad::eOk);
+  EXPECT_NEAR(ext.maxPoint().x, 15, 1e-9);  // a quarter: from (15,0) to (10,5)
+  EXPECT_NEAR(ext.maxPoint().y, 5, 1e-9);
+  EXPECT_NEAR(ext.minPoint().y, 0, 1e-9);
+  arc->close();
+  // Through DXF.
+  AcDbDatabase copy(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&copy, qd::dxf::write(db.get()), error), Acad::eOk);
+  AcDbObjectId again;
+  ASSERT_EQ(copy.getAcDbObjectId(again, false, id.handle()), Acad::eOk);
+  ASSERT_EQ(acdbOpenObject(arc, again, AcDb::kForRead), Acad::eOk);
+  EXPECT_NEAR(arc->startAngle(), 0, 1e-12);
+  EXPECT_NEAR(arc->endAngle(), M_PI / 2, 1e-12);
+  arc->close();
+  // Mirrored across the X axis the arc runs from -90 to 0 degrees in its flipped plane,
+  // and still covers the mirrored quarter.
+  ASSERT_EQ(acdbOpenObject(arc, id, AcDb::kForWrite), Acad::eOk);
+  arc->transformBy(AcGeMatrix3d::mirroring2d({0, 0, 0}, {1, 0, 0}));
+  ASSERT_EQ(arc->getGeomExtents(ext), Acad::eOk);
+  EXPECT_NEAR(ext.minPoint().y, -5, 1e-9);
+  EXPECT_NEAR(ext.maxPoint().y, 0, 1e-9);
+  EXPECT_NEAR(ext.maxPoint().x, 15, 1e-9);
+  arc->close();
 }
 
 }  // namespace
