@@ -290,13 +290,10 @@ Acad::ErrorStatus AcDbArc::dxfOutFields(AcDbDxfFiler* f) const {
   f->writeDouble(40, m_radius);
   writeNormal(f, m_normal);
   f->writeString(100, u"AcDbArc");
-  auto degrees = [](double a) {
-    double d = a * 180.0 / M_PI;
-    if (d < 0) d += 360.0;
-    return d;
-  };
-  f->writeDouble(50, degrees(m_start));
-  f->writeDouble(51, degrees(m_end));
+  // Angles in radians, as in entity lists; a DXF file holds them in degrees.
+  auto positive = [](double a) { return a < 0 ? a + 2 * M_PI : a; };
+  f->writeDouble(50, positive(m_start));
+  f->writeDouble(51, positive(m_end));
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbArc::dxfInFields(AcDbDxfFiler* f) {
@@ -307,8 +304,8 @@ Acad::ErrorStatus AcDbArc::dxfInFields(AcDbDxfFiler* f) {
       case 10: ocsCenter = toPoint(rb); break;
       case 40: m_radius = rb.resval.rreal; break;
       case 39: m_thickness = rb.resval.rreal; break;
-      case 50: m_start = rb.resval.rreal * M_PI / 180.0; break;
-      case 51: m_end = rb.resval.rreal * M_PI / 180.0; break;
+      case 50: m_start = rb.resval.rreal; break;
+      case 51: m_end = rb.resval.rreal; break;
       case 210: m_normal = toVector(rb).normal(); break;
     }
   });
@@ -836,7 +833,7 @@ Acad::ErrorStatus AcDbBlockReference::dxfOutFields(AcDbDxfFiler* f) const {
   if (all || m_scale.x != 1) f->writeDouble(41, m_scale.x);
   if (all || m_scale.y != 1) f->writeDouble(42, m_scale.y);
   if (all || m_scale.z != 1) f->writeDouble(43, m_scale.z);
-  if (all || m_rotation != 0) f->writeDouble(50, m_rotation * 180.0 / M_PI);
+  if (all || m_rotation != 0) f->writeDouble(50, m_rotation);
   writeNormal(f, m_normal);
   return f->filerStatus();
 }
@@ -857,7 +854,7 @@ Acad::ErrorStatus AcDbBlockReference::dxfInFields(AcDbDxfFiler* f) {
       case 41: m_scale.x = rb.resval.rreal; break;
       case 42: m_scale.y = rb.resval.rreal; break;
       case 43: m_scale.z = rb.resval.rreal; break;
-      case 50: m_rotation = rb.resval.rreal * M_PI / 180.0; break;
+      case 50: m_rotation = rb.resval.rreal; break;
       case 210: m_normal = toVector(rb).normal(); break;
     }
   });

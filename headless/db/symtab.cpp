@@ -507,7 +507,7 @@ Acad::ErrorStatus AcDbTextStyleTableRecord::dxfOutFields(AcDbDxfFiler* f) const 
   writeNameAndFlags(f);
   f->writeDouble(40, m_size);
   f->writeDouble(41, m_xScale);
-  f->writeDouble(50, m_oblique * 180.0 / M_PI);
+  f->writeDouble(50, m_oblique);
   f->writeInt16(71, m_generation);
   f->writeDouble(42, m_priorSize);
   f->writeString(3, m_file.c_str());
@@ -521,7 +521,7 @@ Acad::ErrorStatus AcDbTextStyleTableRecord::dxfInFields(AcDbDxfFiler* f) {
     switch (rb.restype) {
       case 40: m_size = rb.resval.rreal; break;
       case 41: m_xScale = rb.resval.rreal; break;
-      case 50: m_oblique = rb.resval.rreal * M_PI / 180.0; break;
+      case 50: m_oblique = rb.resval.rreal; break;
       case 71: m_generation = rb.resval.rint; break;
       case 42: m_priorSize = rb.resval.rreal; break;
       case 3: m_file = rb.resval.rstring; break;

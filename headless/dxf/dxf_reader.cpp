@@ -308,6 +308,10 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjec
   }
   const AcDbObjectId owner = c.owner.isNull() ? defaultOwner : c.owner;
   const AcDbObjectId id = m_d->add(obj, owner, c.handle);
+  // Angles (groups 50 to 58) are degrees in the file and radians for the objects.
+  if (!AcDbUnknownEntity::cast(obj))
+    for (Tag& t : tags)
+      if (t.kind == TagKind::Real && t.code >= 50 && t.code <= 58) t.real = t.real * M_PI / 180.0;
   std::string stream;
   if (!AcDbUnknownEntity::cast(obj) && takeDwgStream(tags, stream)) {
     db::MemoryDwgFiler f(m_db, std::move(stream));

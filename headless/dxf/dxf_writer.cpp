@@ -1,5 +1,6 @@
 // The DXF writer: header, classes, tables, blocks, entities and objects.
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -143,7 +144,14 @@ void writeObject(Out& out, const AcDbObject* o, int handleCode = 5) {
   writeHead(out, o, dxfName(o), handleCode);
   db::TagFiler f(o->database());
   o->dxfOutFields(&f);
-  for (const Tag& t : f.tags()) out.tag(t);
+  // Objects file angles (groups 50 to 58) in radians, as entity lists hold them; the
+  // file holds degrees. Entities kept as their groups are written as they were read.
+  const bool known = !AcDbUnknownEntity::cast(o);
+  for (Tag t : f.tags()) {
+    if (known && t.kind == TagKind::Real && t.code >= 50 && t.code <= 58)
+      t.real = std::round(t.real * 180.0 / M_PI * 1e12) / 1e12;
+    out.tag(t);
+  }
   if (filesOnlyBinary(o, f.tags())) {
     db::MemoryDwgFiler dwg(o->database());
     o->dwgOutFields(&dwg);

@@ -450,7 +450,8 @@ namespace {
 
 TEST_F(Drawing, ArcsKeepTheirAnglesThroughEntityListsDxfAndMirrors) {
   const double c[3] = {10, 0, 0};
-  ASSERT_EQ(acdbEntMake(qd::ads::RbList(acutBuildList(RTDXF0, u"ARC", 10, c, 40, 5.0, 50, 0.0, 51, 90.0, 0)).get()),
+  // Entity lists hold angles in radians.
+  ASSERT_EQ(acdbEntMake(qd::ads::RbList(acutBuildList(RTDXF0, u"ARC", 10, c, 40, 5.0, 50, 0.0, 51, M_PI / 2, 0)).get()),
             RTNORM);
   ads_name last;
   acdbEntLast(last);
@@ -465,10 +466,12 @@ TEST_F(Drawing, ArcsKeepTheirAnglesThroughEntityListsDxfAndMirrors) {
   EXPECT_NEAR(ext.maxPoint().y, 5, 1e-9);
   EXPECT_NEAR(ext.minPoint().y, 0, 1e-9);
   arc->close();
-  // Through DXF.
+  // Through DXF, where the angles are degrees.
+  const std::string dxf = qd::dxf::write(db.get());
+  EXPECT_NE(dxf.find("AcDbArc\n 50\n0.0\n 51\n90.0\n"), std::string::npos);
   AcDbDatabase copy(false);
   std::u16string error;
-  ASSERT_EQ(qd::dxf::read(&copy, qd::dxf::write(db.get()), error), Acad::eOk);
+  ASSERT_EQ(qd::dxf::read(&copy, dxf, error), Acad::eOk);
   AcDbObjectId again;
   ASSERT_EQ(copy.getAcDbObjectId(again, false, id.handle()), Acad::eOk);
   ASSERT_EQ(acdbOpenObject(arc, again, AcDb::kForRead), Acad::eOk);
