@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Library/Inc/J_SUPP.h"
 #include "Library/Inc/M_SUPP.h"
 #include "Library/Inc/holders.h"
 #include "arrow/Hxarrow.h"
@@ -25,11 +26,7 @@ enum Function { kMyArrow = 0, kSsgetA = 1 };
 
 AcGePoint3d toWorld(const ads_point p) {
   ads_point w;
-  resbuf ucs{}, wcs{};
-  ucs.restype = wcs.restype = RTSHORT;
-  ucs.resval.rint = 1;
-  wcs.resval.rint = 0;
-  acedTrans(p, &ucs, &wcs, 0, w);
+  qd::support::toUcsOrWcs(p, 0, w);
   return {w[X], w[Y], w[Z]};
 }
 

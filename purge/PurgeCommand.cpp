@@ -52,11 +52,6 @@ std::u16string tileText(ads_hdlg dlg, const char16_t* key, int size) {
   return buffer;
 }
 
-std::u16string upper(std::u16string s) {
-  for (auto& c : s) c = qd::text::toUpper(c);
-  return s;
-}
-
 void help(unsigned context) {
   ACHAR dir[1024];
   if (acedGetEnv(u"TORVEL_DIR", dir, 1024) != RTNORM) return;
@@ -209,7 +204,7 @@ void reviewHandler(ads_callback_packet* p) {
     ads_done_dialog(p->dialog, 1);
     return;
   }
-  const std::u16string mask = upper(tileText(p->dialog, u"mask_edit", 31));
+  const std::u16string mask = qd::text::toUpper(tileText(p->dialog, u"mask_edit", 31));
   ads_set_tile(p->dialog, u"mask_edit", mask.c_str());
   if (mask != r.maskBuffer) applyMask(p->dialog, mask);
   if (key == u"add_mask") {
@@ -263,7 +258,7 @@ void confirmHandler(ads_callback_packet* p) {
 
 void maskInputHandler(ads_callback_packet* p) {
   if (keyOf(p) != u"ok") return;
-  run().pendingMask = upper(tileText(p->dialog, u"edit", 31));
+  run().pendingMask = qd::text::toUpper(tileText(p->dialog, u"edit", 31));
   ads_done_dialog(p->dialog, 1);
 }
 
