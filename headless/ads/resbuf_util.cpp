@@ -13,6 +13,14 @@ RbList::~RbList() { acutRelRb(m_rb); }
 void RbList::reset(resbuf* rb) {
   acutRelRb(m_rb);
   m_rb = rb;
+  m_tail = nullptr;
+}
+
+void RbList::add(resbuf* rb) {
+  if (!rb) return;
+  if (!m_rb) m_rb = rb;
+  else last(m_tail ? m_tail : m_rb)->rbnext = rb;
+  m_tail = last(rb);
 }
 
 bool holdsString(int t) {

@@ -22,14 +22,18 @@ class RbList {
   resbuf* get() const { return m_rb; }
   resbuf* release() {
     resbuf* r = m_rb;
-    m_rb = nullptr;
+    m_rb = m_tail = nullptr;
     return r;
   }
   void reset(resbuf* rb = nullptr);
+  // Links `rb` (a single buffer or a chain) after the last buffer. The end is
+  // remembered, so building a list of n groups costs n steps, not n squared.
+  void add(resbuf* rb);
   explicit operator bool() const { return m_rb != nullptr; }
 
  private:
   resbuf* m_rb = nullptr;
+  resbuf* m_tail = nullptr;  // a known buffer near the end; null when unknown
 };
 
 // Whether the value of a result buffer of this type is a string (or binary chunk).

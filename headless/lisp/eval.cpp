@@ -248,25 +248,18 @@ bool hostFunction(const std::u16string& name, const std::vector<Value>& a, Value
     if (a.empty() || a[0].kind != K::List) return badArgType(error, a.empty() ? Value() : a[0]);
     // The groups in order; (-3 ("APP" groups...)) becomes the extended-data groups.
     qd::ads::RbList list;
-    resbuf* tail = nullptr;
-    auto add = [&](resbuf* rb) {
-      if (tail) tail->rbnext = rb;
-      else list.reset(rb);
-      tail = rb;
-      while (tail->rbnext) tail = tail->rbnext;
-    };
     for (const Value& g : a[0].items) {
       if (g.kind == K::List && !g.items.empty() && g.items[0].kind == K::Int && g.items[0].integer == -3) {
-        add(acutNewRb(-3));
+        list.add(acutNewRb(-3));
         for (size_t i = 1; i < g.items.size(); ++i) {
           const Value& app = g.items[i];
           if (app.kind != K::List || app.items.empty() || app.items[0].kind != K::Str) return badArgType(error, app);
-          add(acutBuildList(1001, app.items[0].text.c_str(), 0));
-          for (size_t j = 1; j < app.items.size(); ++j) add(toGroupResbuf(app.items[j]));
+          list.add(acutBuildList(1001, app.items[0].text.c_str(), 0));
+          for (size_t j = 1; j < app.items.size(); ++j) list.add(toGroupResbuf(app.items[j]));
         }
         continue;
       }
-      add(toGroupResbuf(g));
+      list.add(toGroupResbuf(g));
     }
     const int rc = name == u"ENTMAKE" ? acdbEntMake(list.get()) : acdbEntMod(list.get());
     r = rc == RTNORM ? a[0] : Value::nil();

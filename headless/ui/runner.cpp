@@ -72,20 +72,13 @@ void check(const Event& e) {
   }
   if (kind == u"count" && w.size() >= 3) {
     qd::ads::RbList filter;
-    resbuf* tail = nullptr;
-    auto add = [&](resbuf* rb) {
-      if (tail) tail->rbnext = rb;
-      else filter.reset(rb);
-      tail = rb;
-      while (tail->rbnext) tail = tail->rbnext;
-    };
     for (size_t i = 3; i < w.size(); ++i) {
       const size_t eq = w[i].find(u'=');
       const std::u16string key = w[i].substr(0, eq), value = eq == std::u16string::npos ? u"" : w[i].substr(eq + 1);
-      if (key == u"type") add(acutBuildList(RTDXF0, value.c_str(), 0));
-      else if (key == u"layer") add(acutBuildList(8, value.c_str(), 0));
-      else if (key == u"block") add(acutBuildList(2, value.c_str(), 0));
-      else if (key == u"app") add(acutBuildList(-3, 1001, value.c_str(), 0));
+      if (key == u"type") filter.add(acutBuildList(RTDXF0, value.c_str(), 0));
+      else if (key == u"layer") filter.add(acutBuildList(8, value.c_str(), 0));
+      else if (key == u"block") filter.add(acutBuildList(2, value.c_str(), 0));
+      else if (key == u"app") filter.add(acutBuildList(-3, 1001, value.c_str(), 0));
       else return failed(e, u"unknown filter \"" + w[i] + u"\"");
     }
     ads_name ss;

@@ -176,6 +176,26 @@ TEST(WildCards, FollowTheHostsRules) {
   for (const auto& c : cases) EXPECT_EQ(acutWcMatch(c.s, c.p) == RTNORM, c.match) << "pattern";
 }
 
+TEST(ResultBuffers, ListsGrowAtTheEndThroughChainsNullsMovesAndResets) {
+  auto types = [](const resbuf* rb) {
+    std::vector<int> out;
+    for (; rb; rb = rb->rbnext) out.push_back(rb->restype);
+    return out;
+  };
+  qd::ads::RbList list;
+  list.add(nullptr);
+  EXPECT_FALSE(list);
+  list.add(acutBuildList(8, u"A", 62, 1, 0));
+  list.add(acutNewRb(-3));
+  list.add(nullptr);
+  qd::ads::RbList moved(std::move(list));
+  moved.add(acutBuildList(1001, u"APP", 1000, u"x", 0));
+  EXPECT_EQ(types(moved.get()), (std::vector<int>{8, 62, -3, 1001, 1000}));
+  moved.reset(acutNewRb(RTDXF0));
+  moved.add(acutNewRb(10));
+  EXPECT_EQ(types(moved.get()), (std::vector<int>{RTDXF0, 10}));
+}
+
 TEST_F(Drawing, SelectionFiltersByTypeLayerAndApplication) {
   addLayer(u"WALLS");
   acdbRegApp(u"QD_APP");
