@@ -331,7 +331,7 @@ void mainHandler(ads_callback_packet* p) {
 int purgeCommand() {
   Run& r = run();
   {
-    qd::support::ResbufList args(acutBuildList(RTSTR, moduleText(67), RTSTR, u"", RTSHORT, 1, 0));
+    qd::support::ResbufList args(acutBuildList(RTSTR, u"QD101M", RTSTR, moduleText(67), RTSTR, u"", RTSHORT, 1, 0));
     qd::support::ResbufList result;
     acedInvoke(args.get(), result.out());
   }

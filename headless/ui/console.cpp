@@ -94,7 +94,7 @@ bool Console::take(const std::u16string& prompt, Event& e) {
       where = u" after " + qd::text::fromUtf8(script->name()) + u" line " +
               qd::text::fromUtf8(std::to_string(script->lastLine()));
     answer(u"*Cancel*");
-    write(u"; no event left for this prompt" + where + u": answered Esc\n");
+    note(u"; no event left for this prompt" + where + u": answered Esc\n");
     // A script that ends in the middle of a command is incomplete.
     m_stopped = true;
     ++m_failures;
@@ -108,15 +108,16 @@ void Console::stop(const Event& e, const std::u16string& prompt, const std::u16s
   std::u16string p = prompt;
   while (!p.empty() && (p.back() == u' ' || p.back() == u':')) p.pop_back();
   while (!p.empty() && (p.front() == u'\n' || p.front() == u'\r' || p.front() == u' ')) p.erase(0, 1);
-  write(u"; " + qd::text::fromUtf8(e.source) + u" line " + qd::text::fromUtf8(std::to_string(e.line)) +
-        u": \"" + e.text + u"\" does not answer \"" + p + u"\", which expects " + expected +
-        u"; the script stops\n");
+  note(u"; " + qd::text::fromUtf8(e.source) + u" line " + qd::text::fromUtf8(std::to_string(e.line)) +
+       u": \"" + e.text + u"\" does not answer \"" + p + u"\", which expects " + expected +
+       u"; the script stops\n");
   m_stopped = true;
   ++m_failures;
 }
 
 void Console::write(const std::u16string& text) {
   m_transcript += text;
+  m_printed += text;
   if (m_echo) {
     std::fputs(qd::text::toUtf8(text).c_str(), stdout);
     std::fflush(stdout);
@@ -125,20 +126,56 @@ void Console::write(const std::u16string& text) {
 
 void Console::answer(const std::u16string& text) {
   m_transcript += text + u"\n";
+  // The answer ends the prompt's line; what was typed is not the system's output.
+  m_printed += u"\n";
   // A person at the terminal has typed the answer already.
   if (m_echo && !dynamic_cast<TerminalSource*>(m_source)) std::fputs(qd::text::toUtf8(text + u"\n").c_str(), stdout);
 }
 
-bool Console::hasLine(const std::u16string& line, bool part) const {
+void Console::note(const std::u16string& text) {
+  m_transcript += text;
+  if (m_echo) {
+    std::fputs(qd::text::toUtf8(text).c_str(), stdout);
+    std::fflush(stdout);
+  }
+}
+
+namespace {
+// Calls `visit` with each line of `text` until it returns true.
+template <class Visit>
+bool anyLine(const std::u16string& text, Visit visit) {
   size_t start = 0;
-  while (start <= m_transcript.size()) {
-    size_t end = m_transcript.find(u'\n', start);
-    if (end == std::u16string::npos) end = m_transcript.size();
-    const std::u16string_view l(m_transcript.data() + start, end - start);
-    if (part ? l.find(line) != std::u16string_view::npos : l == line) return true;
+  while (start <= text.size()) {
+    size_t end = text.find(u'\n', start);
+    if (end == std::u16string::npos) end = text.size();
+    if (visit(std::u16string_view(text.data() + start, end - start))) return true;
     start = end + 1;
   }
   return false;
+}
+}  // namespace
+
+bool Console::hasLine(const std::u16string& line) const {
+  return anyLine(m_transcript, [&](std::u16string_view l) { return l == line; });
+}
+
+bool Console::printedContains(const std::u16string& part) const {
+  return anyLine(m_printed, [&](std::u16string_view l) { return l.find(part) != std::u16string_view::npos; });
+}
+
+std::vector<std::u16string> Console::lastPrintedLines(size_t n) const {
+  std::vector<std::u16string> lines;
+  size_t end = m_printed.size();
+  while (lines.size() < n && end > 0) {
+    const size_t start = m_printed.rfind(u'\n', end - 1);
+    const size_t from = start == std::u16string::npos ? 0 : start + 1;
+    std::u16string line = m_printed.substr(from, end - from);
+    // Bare command prompts tell nothing about what was seen.
+    if (!line.empty() && line != u"Command: ") lines.insert(lines.begin(), std::move(line));
+    if (start == std::u16string::npos) break;
+    end = start;
+  }
+  return lines;
 }
 
 void Console::initGet(int flags, const std::u16string& keywords) {

@@ -72,9 +72,18 @@ class Console {
   // The transcript: what acutPrintf writes, prompts and their answers.
   void write(const std::u16string& text);
   void answer(const std::u16string& text);
+  // A line of the runner's own (a failed check, a stopped script): in the transcript,
+  // never taken for something the system printed.
+  void note(const std::u16string& text);
   const std::u16string& transcript() const { return m_transcript; }
-  // Whether a line of the transcript equals `line` (or contains it, when `part`).
-  bool hasLine(const std::u16string& line, bool part) const;
+  // Whether a line of the transcript equals `line`, prompts and answers together.
+  bool hasLine(const std::u16string& line) const;
+  // Whether a line of what the system printed (prompts and messages, without the echo of
+  // answers and script lines) contains `part`.
+  bool printedContains(const std::u16string& part) const;
+  // The last `n` lines the system printed (bare command prompts left out), for a failed
+  // check to show what it saw.
+  std::vector<std::u16string> lastPrintedLines(size_t n) const;
 
   // acedInitGet: flags and keywords for the next input request only.
   void initGet(int flags, const std::u16string& keywords);
@@ -88,6 +97,7 @@ class Console {
  private:
   EventSource* m_source = nullptr;
   std::u16string m_transcript;
+  std::u16string m_printed;  // the transcript without answers and notes
   bool m_echo = false, m_stopped = false;
   int m_failures = 0;
   int m_flags = 0;

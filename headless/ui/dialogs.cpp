@@ -37,7 +37,7 @@ Dialog* live(ads_hdlg h) {
 
 void report(const Dialog* d, const std::u16string& key, const char16_t* operation) {
   Console& c = Console::get();
-  c.write(u"; dialog \"" + (d ? d->name : u"?") + u"\" has no tile \"" + key + u"\" (" + operation + u")\n");
+  c.note(u"; dialog \"" + (d ? d->name : u"?") + u"\" has no tile \"" + key + u"\" (" + operation + u")\n");
   c.countFailure();
 }
 
@@ -123,7 +123,7 @@ void handle(Dialog& d, const Event& e, const std::u16string& prompt) {
     }
     if (!t->enabled) {
       c.answer(e.text);
-      c.write(u"; tile \"" + w[1] + u"\" of dialog \"" + d.name + u"\" is disabled\n");
+      c.note(u"; tile \"" + w[1] + u"\" of dialog \"" + d.name + u"\" is disabled\n");
       c.countFailure();
       return nullptr;
     }
@@ -133,8 +133,8 @@ void handle(Dialog& d, const Event& e, const std::u16string& prompt) {
   if (verb == u"dialog") {
     c.answer(e.text);
     if (w.size() < 2 || w[1] != d.name) {
-      c.write(u"; " + qd::text::fromUtf8(e.source) + u" line " + qd::text::fromUtf8(std::to_string(e.line)) +
-              u": expected dialog \"" + (w.size() > 1 ? w[1] : u"") + u"\", but \"" + d.name + u"\" is shown\n");
+      c.note(u"; " + qd::text::fromUtf8(e.source) + u" line " + qd::text::fromUtf8(std::to_string(e.line)) +
+             u": expected dialog \"" + (w.size() > 1 ? w[1] : u"") + u"\", but \"" + d.name + u"\" is shown\n");
       c.countFailure();
     }
     return;

@@ -41,8 +41,8 @@ lisp::Interpreter& interpreter() {
 
 void failed(const Event& e, const std::u16string& what) {
   Console& c = Console::get();
-  c.write(u"; check failed at " + qd::text::fromUtf8(e.source) + u" line " + qd::text::fromUtf8(std::to_string(e.line)) +
-          u": " + what + u"\n");
+  c.note(u"; check failed at " + qd::text::fromUtf8(e.source) + u" line " + qd::text::fromUtf8(std::to_string(e.line)) +
+         u": " + what + u"\n");
   c.countFailure();
 }
 
@@ -94,9 +94,13 @@ void check(const Event& e) {
   }
   if ((kind == u"line" || kind == u"text") && w.size() >= 3) {
     const std::u16string want = rest(2);
-    if (!c.hasLine(want, kind == u"text"))
-      failed(e, u"the transcript has no line " + std::u16string(kind == u"text" ? u"containing " : u"") + u"\"" +
-                    want + u"\"");
+    const bool found = kind == u"text" ? c.printedContains(want) : c.hasLine(want);
+    if (!found) {
+      std::u16string seen;
+      for (const auto& l : c.lastPrintedLines(5)) seen += u"\n;   | " + l;
+      failed(e, (kind == u"text" ? u"nothing printed contains \"" : u"the transcript has no line \"") + want +
+                    u"\"; the last lines printed:" + seen);
+    }
     return;
   }
   if (kind == u"lisp") {
