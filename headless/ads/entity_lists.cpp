@@ -256,6 +256,7 @@ int acdbEntMod(const resbuf* list) {
   if (AcDbEntity::cast(obj)) ensureLayer(obj->database(), s.data);
   TagFiler f(obj->database(), s.data);
   Acad::ErrorStatus es = obj->dxfInFields(&f);
+  if (auto* e = AcDbEntity::cast(obj); e && es == Acad::eOk) qd::db::useRecordSpellings(e);
   if (es == Acad::eOk && s.xdata) es = obj->setXData(s.xdata);
   obj->close();
   return es == Acad::eOk ? RTNORM : RTERROR;

@@ -151,4 +151,9 @@ void registerBuiltinClasses();
 // Session-wide state held by the headless host: environment entries and LISP symbols.
 std::map<std::u16string, std::u16string>& environment();
 
+// An entity names its layer, linetype and text style by the records' own spelling, as
+// the host's entities hold ids, not the spelling they were given ("WALLS" for "Walls").
+// Names with no record are left as they are.
+void useRecordSpellings(AcDbEntity* e);
+
 }  // namespace qd::db

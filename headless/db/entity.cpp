@@ -63,6 +63,18 @@ Acad::ErrorStatus AcDbEntity::setLinetype(const ACHAR* name, bool) {
   return Acad::eOk;
 }
 
+void qd::db::useRecordSpellings(AcDbEntity* e) {
+  auto* d = implOf(e->database());
+  if (!d) return;
+  const std::u16string layer = e->layer(), linetype = e->linetype();
+  e->setLayer(layer.c_str());
+  e->setLinetype(linetype.c_str());
+  if (auto* text = AcDbText::cast(e)) {
+    const AcDbObjectId style = d->recordId(d->textStyleTable, text->textStyleName());
+    if (!style.isNull()) text->setTextStyle(style);
+  }
+}
+
 Acad::ErrorStatus AcDbEntity::setLinetypeScale(double s, bool) {
   if (!(s > 0)) return Acad::eInvalidInput;
   m_ltScale = s;

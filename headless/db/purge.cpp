@@ -24,12 +24,24 @@ void noteXData(const AcDbObject* o, References& r) {
     if (rb->restype == 1001 && rb->resval.rstring) r.apps.insert(qd::text::toUpper(rb->resval.rstring));
 }
 
+// Whether an object, or what owns it (the block definition of an entity, the entity of
+// an attribute or vertex), is erased: erased owners hold no references.
+bool erasedWithOwners(AcDbDatabase::Impl* d, const AcDbObject* o) {
+  // Ownership chains are short (block, entity, attribute); the bound guards a cycle.
+  for (int depth = 0; o && depth < 8; ++depth) {
+    if (o->isErased()) return true;
+    if (!AcDbEntity::cast(o)) return false;
+    o = d->peek(o->ownerId());
+  }
+  return false;
+}
+
 // One walk over every live object gathers all references.
 References gather(AcDbDatabase::Impl* d) {
   References r;
   for (const auto& stub : d->stubs) {
     AcDbObject* o = stub->object;
-    if (!o || o->isErased()) continue;
+    if (!o || erasedWithOwners(d, o)) continue;
     noteXData(o, r);
     if (auto* e = AcDbEntity::cast(o)) {
       noteEntity(e, r);

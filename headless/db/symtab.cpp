@@ -226,15 +226,13 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& id, AcDbE
   auto* d = implOf(database());
   if (!d) return Acad::eMustFirstAddBlockToDb;
   // An entity refers to its layer and linetype by name; unknown names are refused.
-  if (d->recordId(d->layerTable, ent->layer()).isNull()) {
-    if (std::u16string_view(ent->layer()) != u"0") return Acad::eKeyNotFound;
-  } else {
-    ent->setLayer(ent->layer());
-  }
+  if (d->recordId(d->layerTable, ent->layer()).isNull() && std::u16string_view(ent->layer()) != u"0")
+    return Acad::eKeyNotFound;
   const std::u16string lt = qd::text::toUpper(ent->linetype());
   if (lt != u"BYLAYER" && lt != u"BYBLOCK" && d->recordId(d->linetypeTable, ent->linetype()).isNull())
     return Acad::eKeyNotFound;
   id = d->add(ent, objectId());
+  qd::db::useRecordSpellings(ent);
   m_entities.push_back(id);
   AcDbObjectAccess::writer(ent) = true;  // open for write until the caller closes it
   return Acad::eOk;

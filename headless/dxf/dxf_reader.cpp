@@ -390,6 +390,7 @@ void Reader::place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id,
     return;
   }
   if (!btr) return;
+  if (auto* e = AcDbEntity::cast(obj)) qd::db::useRecordSpellings(e);
   AcDbObjectAccess::setOwnerRaw(obj, btr->objectId());
   AcDbBlockAccess::entities(btr).push_back(id);
   m_complex = AcDbComplexEntity::cast(obj);
