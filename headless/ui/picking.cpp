@@ -243,50 +243,85 @@ int acedNEntSelP(const ACHAR* str, ads_name entres, ads_point ptres, int pickfla
   return RTNORM;
 }
 
+namespace {
+
+// The snap mode a mode word of acedOsnap names ("end", "_mid", "nearest" ...).
+bool osnapModeOf(const std::u16string& word, AcDb::OsnapMode& mode) {
+  static const std::pair<const char16_t*, AcDb::OsnapMode> modes[] = {
+      {u"end", AcDb::kOsModeEnd},  {u"mid", AcDb::kOsModeMid},  {u"cen", AcDb::kOsModeCen},
+      {u"nod", AcDb::kOsModeNode}, {u"qua", AcDb::kOsModeQuad}, {u"ins", AcDb::kOsModeIns},
+      {u"per", AcDb::kOsModePerp}, {u"tan", AcDb::kOsModeTan},  {u"nea", AcDb::kOsModeNear}};
+  for (const auto& [prefix, m] : modes)
+    if (word.rfind(prefix, 0) == 0) return mode = m, true;
+  return false;
+}
+
+// The snap points of an entity: its own, when it gives them; otherwise those of the
+// strokes it draws (ends, midpoints and the nearest point).
+AcGePoint3dArray snapPointsOf(AcDbObjectId id, AcDb::OsnapMode mode, const AcGePoint3d& pick) {
+  AcGePoint3dArray points;
+  AcDbEntity* e = nullptr;
+  if (acdbOpenObject(e, id, AcDb::kForRead) != Acad::eOk) return points;
+  AcDbIntArray geomIds;
+  const Acad::ErrorStatus es = e->getOsnapPoints(mode, 0, pick, pick, AcGeMatrix3d(), points, geomIds);
+  if (es == Acad::eNotApplicable) {
+    const auto strokes = qd::render::strokesOf(e);
+    if (mode == AcDb::kOsModeNear) {
+      AcGePoint3d nearest;
+      if (std::isfinite(qd::render::distanceTo(strokes, pick, &nearest))) points.append(nearest);
+    } else if (mode == AcDb::kOsModeEnd) {
+      for (const auto& stroke : strokes)
+        if (!stroke.empty()) points.append(stroke.front()), points.append(stroke.back());
+    } else if (mode == AcDb::kOsModeMid) {
+      for (const auto& stroke : strokes)
+        for (size_t i = 0; i + 1 < stroke.size(); ++i) points.append(stroke[i] + (stroke[i + 1] - stroke[i]) * 0.5);
+    }
+  } else if (es != Acad::eOk) {
+    points.setLogicalLength(0);
+  }
+  e->close();
+  return points;
+}
+
+}  // namespace
+
 int acedOsnap(const ads_point pt, const ACHAR* mode, ads_point result) {
   AcDbDatabase* db = acdbCurDwg();
   if (!db || !pt || !mode || !result) return RTERROR;
-  std::u16string m = qd::ui::lower(mode);
-  while (!m.empty() && m[0] == u'_') m.erase(0, 1);
+  const std::u16string modes = qd::ui::lower(mode);
   const AcGePoint3d p = qd::ui::toWorld(pt);
-  AcDbObjectId id = qd::ui::pickAt(db, p);
-  if (m.rfind(u"non", 0) == 0 || m.rfind(u"off", 0) == 0) {
-    ads_point_set(pt, result);
-    return RTNORM;
-  }
-  if (id.isNull()) return RTERROR;
-  auto* e = AcDbEntity::cast(db->impl()->peek(id));
-  const auto strokes = qd::render::strokesOf(e);
   AcGePoint3d best;
   double bestDistance = std::numeric_limits<double>::infinity();
-  auto consider = [&](const AcGePoint3d& q) {
-    const double dist = std::hypot(q.x - p.x, q.y - p.y);
-    if (dist < bestDistance) bestDistance = dist, best = q;
-  };
-  if (m.rfind(u"nea", 0) == 0) {
-    qd::render::distanceTo(strokes, p, &best);
-    bestDistance = 0;
-  } else if (m.rfind(u"end", 0) == 0) {
-    for (const auto& s : strokes)
-      if (!s.empty()) consider(s.front()), consider(s.back());
-  } else if (m.rfind(u"mid", 0) == 0) {
-    for (const auto& s : strokes)
-      for (size_t i = 0; i + 1 < s.size(); ++i) consider(s[i] + (s[i + 1] - s[i]) * 0.5);
-  } else if (m.rfind(u"cen", 0) == 0) {
-    auto* circle = AcDbCircle::cast(e);
-    if (!circle) return RTERROR;
-    consider(circle->center());
-  } else {
-    return RTERROR;
+  // "end,mid": the nearest point of every mode named.
+  size_t from = 0;
+  while (from <= modes.size()) {
+    size_t to = modes.find(u',', from);
+    if (to == std::u16string::npos) to = modes.size();
+    std::u16string word = modes.substr(from, to - from);
+    from = to + 1;
+    while (!word.empty() && (word[0] == u'_' || word[0] == u' ')) word.erase(0, 1);
+    if (word.rfind(u"non", 0) == 0 || word.rfind(u"off", 0) == 0) {
+      ads_point_set(pt, result);
+      return RTNORM;
+    }
+    AcDb::OsnapMode m;
+    if (!osnapModeOf(word, m)) return RTERROR;
+    const AcDbObjectId id = qd::ui::pickAt(db, p);
+    if (id.isNull()) continue;
+    const AcGePoint3dArray points = snapPointsOf(id, m, p);
+    for (const auto& q : points) {
+      const double dist = std::hypot(q.x - p.x, q.y - p.y);
+      if (dist < bestDistance) bestDistance = dist, best = q;
+    }
   }
   if (!std::isfinite(bestDistance)) return RTERROR;
-  resbuf from{}, to{};
-  from.restype = RTSHORT;
-  from.resval.rint = 0;
-  to.restype = RTSHORT;
-  to.resval.rint = 1;
+  resbuf fromSys{}, toSys{};
+  fromSys.restype = RTSHORT;
+  fromSys.resval.rint = 0;
+  toSys.restype = RTSHORT;
+  toSys.resval.rint = 1;
   const ads_point w = {best.x, best.y, best.z};
-  return acedTrans(w, &from, &to, 0, result);
+  return acedTrans(w, &fromSys, &toSys, 0, result);
 }
 
 int acedGrDraw(const ads_point from, const ads_point to, int color, int) {
