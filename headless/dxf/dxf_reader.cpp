@@ -252,9 +252,17 @@ Common splitCommon(Tags& tags, bool dimstyle) {
   Common c;
   Tags rest;
   size_t i = 0;
+  // The shared groups stand before the first subclass marker; after it, 102 and 330
+  // groups are the object's own data (an xrecord's brackets and pointers).
+  bool header = true;
   for (; i < tags.size(); ++i) {
     Tag& t = tags[i];
     if (t.code >= 1000) break;
+    if (t.code == 100) header = false;
+    if (!header) {
+      rest.push_back(std::move(t));
+      continue;
+    }
     if ((t.code == 5 && !dimstyle) || (t.code == 105 && dimstyle)) {
       c.handle = AcDbHandle(t.str.c_str());
       continue;

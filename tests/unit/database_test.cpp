@@ -378,6 +378,45 @@ TEST_F(Drawing, DxfRoundTripKeepsHandlesTablesAndData) {
   EXPECT_EQ(qd::dxf::write(&copy), text);  // a second save writes the same file
 }
 
+TEST_F(Drawing, XrecordDataKeepsEveryGroupThroughDxf) {
+  // A part record as other programs write it: a 102 bracket around soft pointers.
+  const AcDbObjectId line = addLine({0, 0, 0}, {1, 0, 0}, u"0");
+  ads_name member;
+  acdbGetAdsName(member, line);
+  qd::ads::RbList data(acutBuildList(102, u"{TORVEL_PART", 330, member, 102, u"}", 1, u"after", 0));
+  AcDbDictionary* root = nullptr;
+  db->getNamedObjectsDictionary(root, AcDb::kForWrite);
+  auto* xr = new AcDbXrecord();
+  ASSERT_EQ(xr->setFromRbChain(*data.get()), Acad::eOk);
+  AcDbObjectId xrId;
+  root->setAt(u"PART", xr, xrId);
+  xr->close();
+  root->close();
+  const std::string text = qd::dxf::write(db.get());
+
+  AcDbDatabase copy(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&copy, text, error), Acad::eOk);
+  AcDbDictionary* root2 = nullptr;
+  copy.getNamedObjectsDictionary(root2, AcDb::kForRead);
+  AcDbXrecord* xr2 = nullptr;
+  ASSERT_EQ(root2->getAt(u"PART", xr2, AcDb::kForRead), Acad::eOk);
+  root2->close();
+  resbuf* chain = nullptr;
+  xr2->rbChain(&chain);
+  xr2->close();
+  qd::ads::RbList back(chain);
+  std::vector<int> codes;
+  std::vector<std::u16string> texts;
+  for (const resbuf* rb = chain; rb; rb = rb->rbnext) {
+    codes.push_back(rb->restype);
+    if (rb->restype == 102 || rb->restype == 1) texts.emplace_back(rb->resval.rstring);
+  }
+  EXPECT_EQ(codes, (std::vector<int>{102, 330, 102, 1}));
+  EXPECT_EQ(texts, (std::vector<std::u16string>{u"{TORVEL_PART", u"}", u"after"}));
+  EXPECT_EQ(qd::dxf::write(&copy), text);
+}
+
 TEST(Dxf, MalformedInputNamesTheLine) {
   const char* bad[] = {"0\nSECTION\n2\nENTITIES\nabc\nLINE\n", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nxyz\n0\nENDSEC\n",
                        "0\nSECTION\n2\n", "", "999\n",
