@@ -358,7 +358,13 @@ int purgeCommand() {
   ads_unload_dialog(r.dcl);
   r.dcl = -1;
   r.keepList.clear();
-  r.list.reset();  // saves the user file
+  // Saved here rather than by the list's destruction, so that a failure is told: the
+  // masks of this run would otherwise be lost without a word.
+  std::string error;
+  if (!r.list->save(error))
+    acedAlert((u"The purge list was not saved: " + qd::text::fromUtf8(error)).c_str());
+  r.list->forgetUserFile();
+  r.list.reset();
   return RTNORM;
 }
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 namespace qd::purge {
 namespace {
@@ -100,13 +101,10 @@ bool matchMask(const std::u16string& name, const std::u16string& mask) {
 }
 
 PurgeList::PurgeList(std::string defaultPath, std::string userPath) : m_userPath(std::move(userPath)) {
+  // Purge lists are a few kilobytes; anything far larger is not one.
   auto readAll = [](const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::stringstream ss;
-    ss << in.rdbuf();
-    out = ss.str();
-    return true;
+    std::string error;
+    return qd::files::readFile(path, out, error, size_t{16} << 20);
   };
   std::string bytes;
   if (readAll(m_userPath, bytes)) {
@@ -117,7 +115,10 @@ PurgeList::PurgeList(std::string defaultPath, std::string userPath) : m_userPath
   if (readAll(m_defaultPath, bytes)) parse(bytes, false);
 }
 
-PurgeList::~PurgeList() { save(); }
+PurgeList::~PurgeList() {
+  std::string error;
+  save(error);
+}
 
 void PurgeList::parse(const std::string& bytes, bool byteChars) {
   auto decode = [byteChars](const std::string& token) {
@@ -172,26 +173,9 @@ std::string PurgeList::text() const {
   return out;
 }
 
-bool PurgeList::save() const {
-  namespace fs = std::filesystem;
-  if (m_userPath.empty()) return false;
-  const std::string tmp = m_userPath + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    const std::string t = text();
-    out.write(t.data(), static_cast<std::streamsize>(t.size()));
-    out.flush();
-    if (!out) {
-      std::error_code ec;
-      fs::remove(tmp, ec);
-      return false;
-    }
-  }
-  std::error_code ec;
-  fs::rename(tmp, m_userPath, ec);
-  if (ec) fs::remove(tmp, ec);
-  return !ec;
+bool PurgeList::save(std::string& error) const {
+  if (m_userPath.empty()) return true;
+  return qd::files::replaceFile(m_userPath, text(), error);
 }
 
 bool PurgeList::isProtected(int kind, const std::u16string& name) const {

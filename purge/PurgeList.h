@@ -26,14 +26,15 @@ class PurgeList {
   // Reads the user file; when it cannot be opened, the default file (in the ANSI code
   // page) instead. Missing or bad files leave the lists empty or partly read.
   PurgeList(std::string defaultPath, std::string userPath);
-  // Saves.
+  // Saves, unless the list was saved or its user file forgotten before; the command
+  // saves first to report a failure.
   ~PurgeList();
   PurgeList(const PurgeList&) = delete;
   PurgeList& operator=(const PurgeList&) = delete;
 
-  // Writes the user file (one byte a character), through a temporary file renamed into
-  // place so that an interrupted save leaves the old file whole.
-  bool save() const;
+  // Writes the user file (one byte a character), durably replacing the old one, so that
+  // a failed save leaves it whole; on failure `error` says why.
+  bool save(std::string& error) const;
   bool isProtected(int kind, const std::u16string& name) const;
   void addMask(const std::u16string& mask, int32_t locked, int kind);
   bool removeMaskAt(size_t index, int kind);

@@ -10,6 +10,7 @@
 #include "headless/db/tags.h"
 #include "headless/dxf/dxf.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 namespace qd::dxf {
 namespace {
@@ -663,14 +664,12 @@ Acad::ErrorStatus read(AcDbDatabase* db, const std::string& text, std::u16string
 }
 
 Acad::ErrorStatus readFile(AcDbDatabase* db, const std::string& path, std::u16string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = u"Cannot open file \"" + qd::text::fromUtf8(path) + u"\"";
+  std::string bytes, why;
+  if (!qd::files::readFile(path, bytes, why)) {
+    error = u"Cannot open file \"" + qd::text::fromUtf8(path) + u"\": " + qd::text::fromUtf8(why);
     return Acad::eFileNotFound;
   }
-  std::stringstream ss;
-  ss << in.rdbuf();
-  const Acad::ErrorStatus es = read(db, ss.str(), error);
+  const Acad::ErrorStatus es = read(db, bytes, error);
   if (es == Acad::eOk) nameDrawing(db, path);
   return es;
 }

@@ -11,6 +11,7 @@
 #include "headless/db/tags.h"
 #include "headless/dxf/dxf.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 namespace qd::dxf {
 namespace {
@@ -328,29 +329,9 @@ std::string write(AcDbDatabase* db) {
 }
 
 Acad::ErrorStatus writeFile(AcDbDatabase* db, const std::string& path, std::u16string& error) {
-  namespace fs = std::filesystem;
-  const std::string data = write(db);
-  const std::string tmp = path + ".tmp";
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    if (!f) {
-      error = u"Cannot write file \"" + qd::text::fromUtf8(path) + u"\"";
-      return Acad::eFileAccessErr;
-    }
-    f.write(data.data(), static_cast<std::streamsize>(data.size()));
-    f.flush();
-    if (!f) {
-      error = u"Cannot write file \"" + qd::text::fromUtf8(path) + u"\"";
-      std::error_code ec;
-      fs::remove(tmp, ec);
-      return Acad::eFileAccessErr;
-    }
-  }
-  std::error_code ec;
-  fs::rename(tmp, path, ec);
-  if (ec) {
-    error = u"Cannot replace file \"" + qd::text::fromUtf8(path) + u"\"";
-    fs::remove(tmp, ec);
+  std::string why;
+  if (!qd::files::replaceFile(path, write(db), why)) {
+    error = qd::text::fromUtf8(why);
     return Acad::eFileAccessErr;
   }
   nameDrawing(db, path);

@@ -1,10 +1,11 @@
 #include "headless/ui/dcl.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 namespace qd::ui::dcl {
 namespace {
@@ -38,9 +39,24 @@ bool isNameChar(char16_t c) {
          c == u'.' || c > 127;
 }
 
+// A file's identity, so that an include cycle is found whatever path names the file.
+struct FileId {
+  unsigned long long device = 0, inode = 0;
+  bool operator<(const FileId& o) const { return device != o.device ? device < o.device : inode < o.inode; }
+};
+
+bool fileIdOf(const std::string& path, FileId& id) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  id = {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
+  return true;
+}
+
 class Parser {
  public:
-  Parser(const std::u16string& text, std::string name) : m_t(text), m_name(std::move(name)) {}
+  // `including`: the files of the include chain that led here.
+  Parser(std::u16string text, std::string name, std::vector<FileId> including = {})
+      : m_t(std::move(text)), m_name(std::move(name)), m_including(std::move(including)) {}
 
   bool fail(const std::string& what, std::u16string& error) {
     error = qd::text::fromUtf8("DCL error in " + m_name + " line " + std::to_string(m_line) + ": " + what);
@@ -104,7 +120,8 @@ class Parser {
   }
 
   // The body between braces: attributes and children.
-  bool body(Definition& d, std::u16string& error) {
+  bool body(Definition& d, std::u16string& error, int depth = 0) {
+    if (depth > kMaxNesting) return fail("tiles nested deeper than " + std::to_string(kMaxNesting), error);
     while (!eat(u'}')) {
       skip();
       if (m_p >= m_t.size()) return fail("\"}\" missing", error);
@@ -114,7 +131,7 @@ class Parser {
         child.prototype = ident();
         if (child.prototype.empty()) return fail("tile type expected after \":\"", error);
         if (eat(u'{')) {
-          if (!body(child, error)) return false;
+          if (!body(child, error, depth + 1)) return false;
         } else if (!eat(u';')) {
           return fail("\"{\" expected", error);
         }
@@ -151,12 +168,7 @@ class Parser {
         if (ident() != u"include") return fail("@include expected", error);
         std::u16string file;
         if (!string(file, error)) return false;
-        std::ifstream in(std::filesystem::path(includeDir) / qd::text::toUtf8(file), std::ios::binary);
-        if (!in) return fail("cannot include \"" + qd::text::toUtf8(file) + "\"", error);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        Parser inner(qd::text::fromUtf8(ss.str()), qd::text::toUtf8(file));
-        if (!inner.file(defs, includeDir, error)) return false;
+        if (!include(qd::text::toUtf8(file), defs, includeDir, error)) return false;
         continue;
       }
       Definition d;
@@ -173,13 +185,35 @@ class Parser {
   }
 
  private:
-  const std::u16string& m_t;
+  bool include(const std::string& file, std::map<std::u16string, Definition>& defs, const std::string& includeDir,
+               std::u16string& error) {
+    const std::string path = (std::filesystem::path(includeDir) / file).string();
+    FileId id;
+    if (!fileIdOf(path, id)) return fail("cannot include \"" + file + "\"", error);
+    for (const FileId& open : m_including)
+      if (!(open < id) && !(id < open)) return fail("\"" + file + "\" includes itself", error);
+    if (m_including.size() >= static_cast<size_t>(kMaxIncludeDepth))
+      return fail("includes nested deeper than " + std::to_string(kMaxIncludeDepth), error);
+    std::string bytes, why;
+    if (!qd::files::readFile(path, bytes, why, kFileLimit)) return fail("cannot include: " + why, error);
+    std::vector<FileId> chain = m_including;
+    chain.push_back(id);
+    Parser inner(decodeText(bytes), file, std::move(chain));
+    return inner.file(defs, includeDir, error);
+  }
+
+  std::u16string m_t;
   std::string m_name;
+  std::vector<FileId> m_including;
   size_t m_p = 0;
   int m_line = 1;
 };
 
 }  // namespace
+
+std::u16string decodeText(const std::string& bytes) {
+  return qd::text::isValidUtf8(bytes) ? qd::text::fromUtf8(bytes) : qd::text::fromCodePage(bytes, qd::text::ansiCodePage());
+}
 
 bool isPrimitive(const std::u16string& kind) {
   for (const char16_t* p : kPrimitives)
@@ -200,7 +234,10 @@ const File& baseDefinitions() {
 bool File::parse(const std::u16string& text, const std::string& name, const std::string& includeDir,
                  std::u16string& error) {
   std::map<std::u16string, Definition> defs;
-  Parser p(text, name);
+  std::vector<FileId> chain;
+  if (FileId id; !includeDir.empty() && fileIdOf((std::filesystem::path(includeDir) / name).string(), id))
+    chain.push_back(id);
+  Parser p(text, name, std::move(chain));
   if (!p.file(defs, includeDir, error)) return false;
   for (auto& [k, v] : defs) m_defs[k] = std::move(v);
   return true;

@@ -8,6 +8,12 @@
 
 namespace qd::ui::dcl {
 
+// Far more than any dialog file: larger files, deeper tiles and longer include chains
+// are refused with a message.
+constexpr size_t kFileLimit = size_t{4} << 20;
+constexpr int kMaxNesting = 200;
+constexpr int kMaxIncludeDepth = 32;
+
 // A definition as written: "name : prototype { attribute = value; children }".
 struct Definition {
   std::u16string name;       // empty for an inline child ": button { ... }"
@@ -32,8 +38,9 @@ struct Tile {
 
 class File {
  public:
-  // Parses DCL text; `includeDir` is where "@include" files are looked for. On failure
-  // `error` names the file, the line and the problem.
+  // Parses DCL text; `includeDir` is where "@include" files are looked for. A file that
+  // includes itself, directly or through others, is refused. On failure `error` names
+  // the file, the line and the problem.
   bool parse(const std::u16string& text, const std::string& name, const std::string& includeDir,
              std::u16string& error);
   bool has(const std::u16string& name) const { return m_defs.count(name) != 0; }
@@ -45,6 +52,9 @@ class File {
   bool resolveDef(const Definition& d, Tile& out, int depth, std::u16string& error) const;
   std::map<std::u16string, Definition> m_defs;
 };
+
+// A DCL file's text: UTF-8, or the ANSI code page when it is not valid UTF-8.
+std::u16string decodeText(const std::string& bytes);
 
 // The definitions every DCL file may use (ok_cancel, errtile, spacers ...).
 const File& baseDefinitions();

@@ -9,6 +9,7 @@
 #include "headless/ui/console.h"
 #include "host/adslib.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 namespace qd::ui {
 namespace {
@@ -195,7 +196,11 @@ void writePicture(const Dialog& d) {
   std::error_code ec;
   std::filesystem::create_directories(s.pictureDir, ec);
   const std::string file = s.pictureDir + "/" + std::to_string(++s.pictureCount) + "-" + qd::text::toUtf8(d.name) + ".html";
-  std::ofstream(file, std::ios::binary) << dialogHtml(d);
+  std::string error;
+  if (!qd::files::replaceFile(file, dialogHtml(d), error)) {
+    Console::get().note(u"; " + qd::text::fromUtf8(error) + u"\n");
+    Console::get().countFailure();
+  }
 }
 
 }  // namespace
@@ -229,6 +234,9 @@ bool checkDialog(const std::u16string& kind, const std::u16string& key, const st
   return false;
 }
 
+// Slide libraries hold a few hundred small slides.
+constexpr size_t kSlideLimit = size_t{16} << 20;
+
 bool loadSlide(const std::u16string& name, qd::render::Slide& out) {
   // "library(slide)" names a slide of a library; a bare name is a slide file.
   std::u16string file = name, member;
@@ -243,12 +251,10 @@ bool loadSlide(const std::u16string& name, qd::render::Slide& out) {
     const std::u16string inSlides = u"slides/" + file;
     if (acedFindFile(inSlides.c_str(), found, 1024) != RTNORM) return false;
   }
-  std::ifstream in(qd::text::toUtf8(found), std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  std::string error;
-  return member.empty() ? qd::render::readSlide(ss.str(), out, error)
-                        : qd::render::readLibrarySlide(ss.str(), qd::text::toUtf8(member), out, error);
+  std::string bytes, error;
+  if (!qd::files::readFile(qd::text::toUtf8(found), bytes, error, kSlideLimit)) return false;
+  return member.empty() ? qd::render::readSlide(bytes, out, error)
+                        : qd::render::readLibrarySlide(bytes, qd::text::toUtf8(member), out, error);
 }
 
 void imagePixels(const dcl::Tile& def, short& cx, short& cy) {
@@ -277,12 +283,12 @@ int ads_load_dialog(const ACHAR* dclfile, int* dcl_id) {
     if (acedFindFile(withExt.c_str(), found, 1024) != RTNORM) return RTERROR;
   }
   const std::string path = qd::text::toUtf8(found);
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  std::string bytes = ss.str();
-  // DCL files are UTF-8, or the ANSI code page when they are not valid UTF-8.
-  std::u16string text = qd::text::isValidUtf8(bytes) ? qd::text::fromUtf8(bytes) : qd::text::fromCodePage(bytes, qd::text::ansiCodePage());
+  std::string bytes, why;
+  if (!qd::files::readFile(path, bytes, why, qd::ui::dcl::kFileLimit)) {
+    Console::get().write(qd::text::fromUtf8(why) + u"\n");
+    return RTERROR;
+  }
+  const std::u16string text = qd::ui::dcl::decodeText(bytes);
   qd::ui::dcl::File file;
   std::u16string error;
   if (!file.parse(text, std::filesystem::path(path).filename().string(), std::filesystem::path(path).parent_path().string(),

@@ -10,6 +10,8 @@
 #include "Library/Inc/holders.h"
 #include "host/acedads.h"
 #include "host/adslib.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
 
 namespace qd::label {
 namespace {
@@ -28,26 +30,43 @@ std::string u32(uint32_t v) {
           static_cast<char>((v >> 24) & 0xFF)};
 }
 
-// The entry's name, kind and block at `position`; false when it is cut short.
+// The entry's name, kind and block at `position`; false when it is cut short. Only the
+// entry's head is looked at, so walking the index costs one pass over the file.
 bool entryAt(const std::string& bytes, uint64_t position, std::u16string& name, int& kind, uint64_t& blockStart,
              uint32_t& blockLength) {
-  std::istringstream in(bytes);
-  in.seekg(static_cast<std::streamoff>(position));
+  if (position >= bytes.size()) return false;
+  // A name takes at most 256 bytes, then the kind byte and the block length.
+  constexpr size_t kLongestHead = 256 + 1 + 4;
+  std::istringstream in(bytes.substr(static_cast<size_t>(position), kLongestHead));
   std::optional<std::u16string> text;
   if (!qd::support::readLpString(in, text)) return false;
   const int k = in.get();
   if (k == std::char_traits<char>::eof() || !readU32(in, blockLength)) return false;
-  blockStart = static_cast<uint64_t>(in.tellg());
+  blockStart = position + static_cast<uint64_t>(in.tellg());
   if (blockStart + blockLength > bytes.size()) return false;
   name = text.value_or(u"");
   kind = k;
   return true;
 }
 
+// The whole entry at `position` as it stands in the file.
+std::string entryRaw(const std::string& bytes, uint64_t position) {
+  std::u16string name;
+  int kind = 0;
+  uint64_t blockStart = 0;
+  uint32_t length = 0;
+  if (!entryAt(bytes, position, name, kind, blockStart, length)) return {};
+  return bytes.substr(static_cast<size_t>(position), static_cast<size_t>(blockStart + length - position));
+}
+
+// Library files hold label rows; anything far larger is not one.
+constexpr size_t kLibraryFileLimit = size_t{64} << 20;
+
 bool writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out.flush());
+  std::string error;
+  if (qd::files::replaceFile(path, bytes, error)) return true;
+  acutPrintf(u"\n%ls\n", qd::text::fromUtf8(error).c_str());
+  return false;
 }
 
 }  // namespace
@@ -103,10 +122,10 @@ std::string entryBytes(const std::u16string& name, int kind, const Rows& rows) {
 }
 
 std::string LabelLibrary::read() const {
-  std::ifstream in(m_path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  std::string bytes, error;
+  if (!qd::files::readFile(m_path, bytes, error, kLibraryFileLimit) && std::filesystem::exists(m_path))
+    acutPrintf(u"\n%ls\n", qd::text::fromUtf8(error).c_str());
+  return bytes;
 }
 
 std::vector<LibraryEntry> LabelLibrary::readIndex() const { return indexOf(read()); }
@@ -127,35 +146,24 @@ bool LabelLibrary::readRows(const std::u16string& name, Rows& rows) const {
   return false;
 }
 
+// Appending is a complete rewrite of the readable entries and the new one, so that a
+// torn earlier write can neither hide the new entry nor be mistaken for one.
 bool LabelLibrary::append(const std::u16string& name, const Rows& rows, int kind) {
-  std::ofstream out(m_path, std::ios::binary | std::ios::app);
-  if (!out) return false;
-  out.seekp(0, std::ios::end);
-  if (out.tellp() == 0) out << libraryHeader();
-  out << entryBytes(name, kind, rows);
-  return static_cast<bool>(out.flush());
+  const std::string bytes = read();
+  std::string fresh = libraryHeader();
+  for (const auto& e : indexOf(bytes)) fresh += entryRaw(bytes, e.position);
+  fresh += entryBytes(name, kind, rows);
+  return writeFile(m_path, fresh);
 }
 
 bool LabelLibrary::rewrite(const std::u16string& name, const Rows* replacement) {
   const std::string bytes = read();
   std::string fresh = libraryHeader();
   for (const auto& e : indexOf(bytes)) {
-    if (e.name == name) {
-      if (replacement) fresh += entryBytes(e.name, e.kind, *replacement);
-      continue;
-    }
-    std::u16string n;
-    int kind = 0;
-    uint64_t blockStart = 0;
-    uint32_t length = 0;
-    entryAt(bytes, e.position, n, kind, blockStart, length);
-    fresh += bytes.substr(e.position, blockStart + length - e.position);
+    if (e.name != name) fresh += entryRaw(bytes, e.position);
+    else if (replacement) fresh += entryBytes(e.name, e.kind, *replacement);
   }
-  const std::filesystem::path tmp = std::filesystem::path(m_path).parent_path() / "qdlbl.tmp";
-  if (!writeFile(tmp.string(), fresh)) return false;
-  std::error_code ec;
-  std::filesystem::rename(tmp, m_path, ec);
-  return !ec;
+  return writeFile(m_path, fresh);
 }
 
 LabelLibrary::Listing LabelLibrary::sortedList(const std::vector<LibraryEntry>& index, int kindMask) {

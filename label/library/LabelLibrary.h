@@ -32,10 +32,13 @@ class LabelLibrary {
   // The names in file order after one extra first item.
   std::vector<std::u16string> readNames(const std::u16string& firstItem) const;
   bool readRows(const std::u16string& name, Rows& rows) const;
+  // Adds an entry after the readable ones. Like a rewrite, the new library is written
+  // completely beside the old one before it replaces it; a failure is reported and
+  // leaves the old library as it was.
   bool append(const std::u16string& name, const Rows& rows, int kind);
   // Writes the library again without the entry `name`, or with `replacement` as its
-  // rows. The new library is written completely (to "qdlbl.tmp" beside it) before it
-  // replaces the old one, so an interrupted rewrite loses nothing.
+  // rows. The new library is written completely beside the old one and flushed before
+  // it replaces it, so an interrupted rewrite loses nothing.
   bool rewrite(const std::u16string& name, const Rows* replacement);
 
   // The names of the entries whose kind bit is in `kindMask`, sorted with the host's

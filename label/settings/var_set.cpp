@@ -13,6 +13,7 @@
 #include "host/dbents.h"
 #include "host/dbsymtb.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 namespace qd::label {
 namespace {
@@ -53,28 +54,20 @@ bool environmentFolder(std::u16string& folder) {
 
 std::string pathIn(const std::u16string& folder, const char* file) { return qd::text::toUtf8(folder) + "/" + file; }
 
+// Settings files are a few kilobytes; anything far larger is not one.
+constexpr size_t kSettingsFileLimit = 1 << 20;
+
 bool readFile(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::stringstream ss;
-  ss << in.rdbuf();
-  bytes = ss.str();
-  return true;
+  std::string error;
+  return qd::files::readFile(path, bytes, error, kSettingsFileLimit);
 }
 
-// Written to a temporary file and renamed into place, so the old file survives a failure.
+// Replaced durably, so the old file survives a failure; the failure is reported.
 bool writeFile(const std::string& path, const std::string& bytes) {
-  const std::string tmp = path + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) return false;
-  }
-  std::error_code ec;
-  std::filesystem::rename(tmp, path, ec);
-  if (ec) std::filesystem::remove(tmp, ec);
-  return !ec;
+  std::string error;
+  if (qd::files::replaceFile(path, bytes, error)) return true;
+  acutPrintf(u"\n%ls\n", qd::text::fromUtf8(error).c_str());
+  return false;
 }
 
 uint16_t readU16(const std::string& b, size_t pos) {

@@ -23,6 +23,7 @@
 #include "host/adslib.h"
 #include "host/dbdatabase.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "siblings/siblings.h"
 
 namespace {
@@ -87,26 +88,19 @@ bool parse(int argc, char** argv, Options& o) {
   return true;
 }
 
-bool readText(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::stringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return true;
+// Session scripts are typed by people; anything far larger is not one.
+constexpr size_t kScriptLimit = size_t{64} << 20;
+
+bool readText(const std::string& path, std::string& out, std::string& error) {
+  return qd::files::readFile(path, out, error, kScriptLimit);
 }
 
+// The picture and the transcript replace their old files only when written whole.
 bool writeText(const std::string& path, const std::string& text) {
-  // Through a temporary file, so that an interrupted write leaves the old file whole.
-  const std::string tmp = path + ".tmp";
-  {
-    std::ofstream f(tmp, std::ios::binary);
-    f << text;
-    if (!f) return false;
-  }
-  std::error_code ec;
-  std::filesystem::rename(tmp, path, ec);
-  return !ec;
+  std::string error;
+  if (qd::files::replaceFile(path, text, error)) return true;
+  std::fprintf(stderr, "qdhost: %s\n", error.c_str());
+  return false;
 }
 
 // Opens a drawing file, or a new drawing from the template when `path` is empty (from
@@ -212,9 +206,9 @@ int main(int argc, char** argv) {
   }
   int failures = 0;
   for (const auto& path : o.scripts) {
-    std::string text;
-    if (!readText(path, text)) {
-      std::fprintf(stderr, "qdhost: cannot read script %s\n", path.c_str());
+    std::string text, why;
+    if (!readText(path, text, why)) {
+      std::fprintf(stderr, "qdhost: cannot read script: %s\n", why.c_str());
       qd::modules::Manager::get().unloadAll();
       return 1;
     }
@@ -233,18 +227,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qdhost: %s\n", qd::text::toUtf8(error).c_str());
     status = 1;
   }
-  if (!o.svg.empty() && !writeText(o.svg, qd::render::modelSpaceSvg(&db, qd::ui::overlay()))) {
-    std::fprintf(stderr, "qdhost: cannot write %s\n", o.svg.c_str());
-    status = 1;
-  }
+  if (!o.svg.empty() && !writeText(o.svg, qd::render::modelSpaceSvg(&db, qd::ui::overlay()))) status = 1;
   qd::modules::Manager::get().drawingClosing();
   acdbHostApplicationServices()->setWorkingDatabase(nullptr);
   drawing.reset();
   qd::modules::Manager::get().unloadAll();
-  if (!o.transcript.empty() && !writeText(o.transcript, qd::text::toUtf8(console.transcript()))) {
-    std::fprintf(stderr, "qdhost: cannot write %s\n", o.transcript.c_str());
-    status = 1;
-  }
+  if (!o.transcript.empty() && !writeText(o.transcript, qd::text::toUtf8(console.transcript()))) status = 1;
   if (failures) std::fprintf(stderr, "qdhost: %d check(s) failed\n", failures);
   return status;
 }

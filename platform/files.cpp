@@ -1,0 +1,149 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+namespace qd::files {
+namespace {
+
+testing::Fault g_fault = testing::Fault::None;
+
+std::string reason(int err) { return std::strerror(err); }
+
+// Closes a descriptor on every path; `release` hands it back for a checked close.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : m_fd(fd) {}
+  ~Descriptor() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return m_fd; }
+  int release() {
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+  }
+
+ private:
+  int m_fd;
+};
+
+bool writeAll(int fd, std::string_view bytes, int& err) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+std::string folderOf(const std::string& path) {
+  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  return parent.empty() ? "." : parent.string();
+}
+
+}  // namespace
+
+void testing::failNextReplacement(Fault step) { g_fault = step; }
+
+bool readFile(const std::string& path, std::string& bytes, std::string& error, size_t limit) {
+  bytes.clear();
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    error = "cannot open \"" + path + "\": " + reason(errno);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    error = "\"" + path + "\" is a folder, not a file";
+    return false;
+  }
+  if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (static_cast<unsigned long long>(st.st_size) > limit) {
+      error = "\"" + path + "\" is larger than " + std::to_string(limit) + " bytes";
+      return false;
+    }
+    bytes.reserve(static_cast<size_t>(st.st_size));
+  }
+  // Read in chunks up to one byte past the limit, so that a device or pipe without end
+  // is refused instead of filling the memory.
+  std::vector<char> chunk(1 << 16);
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), chunk.data(), chunk.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error = "cannot read \"" + path + "\": " + reason(errno);
+      return false;
+    }
+    if (n == 0) return true;
+    if (bytes.size() + static_cast<size_t>(n) > limit) {
+      error = "\"" + path + "\" is larger than " + std::to_string(limit) + " bytes";
+      bytes.clear();
+      return false;
+    }
+    bytes.append(chunk.data(), static_cast<size_t>(n));
+  }
+}
+
+bool replaceFile(const std::string& path, std::string_view bytes, std::string& error) {
+  // An injected fault is used up by the replacement it hits.
+  const testing::Fault fault = g_fault;
+  g_fault = testing::Fault::None;
+  auto failed = [&](const std::string& what, int err) {
+    error = "cannot write \"" + path + "\": " + what + (err ? ": " + reason(err) : "");
+    return false;
+  };
+  // The file's permission bits are kept; a file nobody may write is not replaced.
+  mode_t mode = 0666;
+  bool existed = false;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return failed("it is a folder", 0);
+    if ((st.st_mode & 0222) == 0) return failed("the file is read-only", 0);
+    mode = st.st_mode & 07777;
+    existed = true;
+  }
+  std::string tmp = path + ".XXXXXX";
+  Descriptor fd(fault == testing::Fault::Create ? (errno = EACCES, -1) : ::mkstemp(tmp.data()));
+  if (fd.get() < 0) return failed("cannot create a temporary file beside it", errno);
+  auto discard = [&](const std::string& what, int err) {
+    ::unlink(tmp.c_str());
+    return failed(what, err);
+  };
+  if (!existed) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode &= ~mask;
+  }
+  if (::fchmod(fd.get(), mode) != 0) return discard("cannot set its permissions", errno);
+  int err = 0;
+  if (fault == testing::Fault::Write) err = ENOSPC;
+  else writeAll(fd.get(), bytes, err);
+  if (err) return discard("the write failed", err);
+  if (fault == testing::Fault::Sync || ::fsync(fd.get()) != 0)
+    return discard("the data could not be flushed to disk", fault == testing::Fault::Sync ? EIO : errno);
+  const int raw = fd.release();
+  if (::close(raw) != 0 || fault == testing::Fault::Close)
+    return discard("closing the file failed", fault == testing::Fault::Close ? EIO : errno);
+  if (fault == testing::Fault::Rename || ::rename(tmp.c_str(), path.c_str()) != 0)
+    return discard("the new file could not be moved into place", fault == testing::Fault::Rename ? EACCES : errno);
+  // The rename itself is durable only once the folder is flushed.
+  Descriptor dir(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() < 0 || ::fsync(dir.get()) != 0)
+    return failed("the file was replaced, but its folder could not be flushed to disk", errno);
+  return true;
+}
+
+}  // namespace qd::files

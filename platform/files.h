@@ -1,0 +1,32 @@
+// Whole-file reading with a size limit, and durable replacement of a file: the two ways
+// the system touches files it reads in full or rewrites (drawings, settings, lists,
+// dialogs, pictures, transcripts).
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace qd::files {
+
+// Larger than any drawing, list or dialog file the system reads whole.
+constexpr size_t kDefaultReadLimit = size_t{1} << 30;
+
+// Reads the whole file into `bytes`. Fails with a message in `error` when it cannot be
+// opened or read, or when it holds more than `limit` bytes (an endless device as well).
+bool readFile(const std::string& path, std::string& bytes, std::string& error, size_t limit = kDefaultReadLimit);
+
+// Replaces the file at `path` with `bytes` so that the old content survives any failure:
+// a temporary file in the same folder is written, flushed to disk and closed, each step
+// checked, then renamed over the old file and the folder flushed. A replaced file keeps
+// its permission bits; a read-only file is not replaced. On failure the temporary file
+// is removed, `error` says what failed, and the old file is as it was.
+bool replaceFile(const std::string& path, std::string_view bytes, std::string& error);
+
+// For tests: makes the next replacement fail at one step as a full disk or a refusing
+// folder would.
+namespace testing {
+enum class Fault { None, Create, Write, Sync, Close, Rename };
+void failNextReplacement(Fault step);
+}  // namespace testing
+
+}  // namespace qd::files

@@ -1,0 +1,149 @@
+// Whole-file reading with its limit, and durable replacement under injected faults: each
+// failure is reported and leaves the old file whole. Also the writers built on them.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "host/acedads.h"
+#include "host/adslib.h"
+#include "label/library/LabelLibrary.h"
+#include "label/settings/var_set.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+#include "purge/PurgeList.h"
+
+namespace {
+
+using qd::files::testing::Fault;
+
+class FileFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() /
+          ("qd_files_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override {
+    qd::files::testing::failNextReplacement(Fault::None);
+    std::filesystem::remove_all(dir);
+  }
+  std::string path(const char* name) const { return (dir / name).string(); }
+  void put(const char* name, const std::string& text) const { std::ofstream(path(name), std::ios::binary) << text; }
+  std::string get(const char* name) const {
+    std::ifstream in(path(name), std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  size_t filesInDir() const {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
+    return n;
+  }
+  std::filesystem::path dir;
+};
+
+TEST_F(FileFaults, ReadingRefusesLargeAndEndlessFilesAndNamesTheProblem) {
+  put("a.txt", std::string(100, 'x'));
+  std::string bytes, error;
+  ASSERT_TRUE(qd::files::readFile(path("a.txt"), bytes, error, 100));
+  EXPECT_EQ(bytes.size(), 100u);
+  EXPECT_FALSE(qd::files::readFile(path("a.txt"), bytes, error, 99));
+  EXPECT_NE(error.find("larger than 99 bytes"), std::string::npos);
+  EXPECT_FALSE(qd::files::readFile("/dev/zero", bytes, error, 1 << 20));
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_FALSE(qd::files::readFile(path("missing"), bytes, error));
+  EXPECT_NE(error.find("cannot open"), std::string::npos);
+  EXPECT_FALSE(qd::files::readFile(dir.string(), bytes, error));
+}
+
+TEST_F(FileFaults, EveryFailedStepLeavesTheOldFileAndNoTemporaryFile) {
+  for (Fault step : {Fault::Create, Fault::Write, Fault::Sync, Fault::Close, Fault::Rename}) {
+    put("f.dat", "old");
+    qd::files::testing::failNextReplacement(step);
+    std::string error;
+    EXPECT_FALSE(qd::files::replaceFile(path("f.dat"), "new content", error)) << static_cast<int>(step);
+    EXPECT_NE(error.find("cannot write"), std::string::npos);
+    EXPECT_EQ(get("f.dat"), "old");
+    EXPECT_EQ(filesInDir(), 1u);
+  }
+  // The fault is used up: the next replacement succeeds.
+  std::string error;
+  ASSERT_TRUE(qd::files::replaceFile(path("f.dat"), "new content", error));
+  EXPECT_EQ(get("f.dat"), "new content");
+}
+
+TEST_F(FileFaults, AReplacedFileKeepsItsModeAndAReadOnlyOneIsNotReplaced) {
+  put("m.dat", "old");
+  ::chmod(path("m.dat").c_str(), 0640);
+  std::string error;
+  ASSERT_TRUE(qd::files::replaceFile(path("m.dat"), "new", error));
+  struct stat st {};
+  ::stat(path("m.dat").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  ::chmod(path("m.dat").c_str(), 0444);
+  EXPECT_FALSE(qd::files::replaceFile(path("m.dat"), "newer", error));
+  EXPECT_NE(error.find("read-only"), std::string::npos);
+  EXPECT_EQ(get("m.dat"), "new");
+  // A new file gets the usual mode, not the temporary file's private one.
+  ASSERT_TRUE(qd::files::replaceFile(path("fresh.dat"), "x", error));
+  ::stat(path("fresh.dat").c_str(), &st);
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask);
+  EXPECT_FALSE(qd::files::replaceFile(path("no/such/folder/x.dat"), "x", error));
+}
+
+TEST_F(FileFaults, APurgeListThatCannotBeSavedSaysSo) {
+  put("QDPURGE_U.DAT", "[LAYER]\r\nA* 0\r\n");
+  qd::purge::PurgeList list("", path("QDPURGE_U.DAT"));
+  list.addMask(u"B*", 0, 2);
+  qd::files::testing::failNextReplacement(Fault::Rename);
+  std::string error;
+  EXPECT_FALSE(list.save(error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(get("QDPURGE_U.DAT"), "[LAYER]\r\nA* 0\r\n");
+  qd::purge::PurgeList nowhere("", (dir / "missing" / "QDPURGE_U.DAT").string());
+  EXPECT_FALSE(nowhere.save(error));
+  nowhere.forgetUserFile();
+}
+
+TEST_F(FileFaults, ARefusedSettingsSaveIsReportedAndTheOldFileStays) {
+  acedSetEnv(u"TVDAT", qd::text::fromUtf8(dir.string()).c_str());
+  qd::label::var_set v(qd::label::var_set::Construction::Light);
+  ASSERT_EQ(v.save_all(), 1);
+  const std::string before = get("QDLBL_U.SET");
+  ASSERT_FALSE(before.empty());
+  std::memcpy(v.table[0][0].heighttext_sc, u"9.9", 8);
+  qd::files::testing::failNextReplacement(Fault::Rename);
+  EXPECT_EQ(v.save_all(), 0);
+  qd::files::testing::failNextReplacement(Fault::Sync);
+  EXPECT_EQ(v.save_current(0, 0), 0);
+  EXPECT_EQ(get("QDLBL_U.SET"), before);
+}
+
+TEST_F(FileFaults, LibraryAppendsSurviveATornEntryAndAFailedWrite) {
+  using qd::label::Rows;
+  qd::label::LabelLibrary lib(path("QDLBL.LIB"));
+  ASSERT_TRUE(lib.append(u"A", Rows{std::u16string(u"1")}, 0));
+  // A write torn in the middle of an entry leaves a tail the index walk cannot read.
+  const std::string torn = qd::label::entryBytes(u"TORN", 1, Rows{std::u16string(u"22")});
+  std::ofstream(path("QDLBL.LIB"), std::ios::binary | std::ios::app) << torn.substr(0, torn.size() - 3);
+  ASSERT_TRUE(lib.append(u"B", Rows{std::u16string(u"2")}, 1));
+  auto index = lib.readIndex();
+  ASSERT_EQ(index.size(), 2u);
+  EXPECT_EQ(index[1].name, u"B");
+  const std::string before = get("QDLBL.LIB");
+  qd::files::testing::failNextReplacement(Fault::Write);
+  EXPECT_FALSE(lib.append(u"C", Rows{std::u16string(u"3")}, 2));
+  qd::files::testing::failNextReplacement(Fault::Rename);
+  EXPECT_FALSE(lib.rewrite(u"A", nullptr));
+  EXPECT_EQ(get("QDLBL.LIB"), before);
+}
+
+}  // namespace
