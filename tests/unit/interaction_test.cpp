@@ -2,6 +2,10 @@
 // matching, DCL definitions, and the sibling data files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+
 #include "headless/ads/resbuf_util.h"
 #include "headless/lisp/lisp.h"
 #include "headless/modules/modules.h"
@@ -172,6 +176,45 @@ TEST(Dcl, MalformedFilesNameTheLine) {
   EXPECT_FALSE(f.resolve(u"a", t, error));
   EXPECT_FALSE(f.resolve(u"c", t, error));
   EXPECT_NE(error.find(u"nosuch"), std::u16string::npos);
+}
+
+TEST(Dcl, IncludesAreReadSafelyAndCyclesAndDepthAreRefused) {
+  const auto dir = std::filesystem::temp_directory_path() / "qd_dcl_includes";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  auto put = [&](const char* name, const std::string& text) { std::ofstream(dir / name, std::ios::binary) << text; };
+  put("base.dcl", "shared : button { key = \"k\"; label = \"Přidat\"; }\n");
+  put("self.dcl", "@include \"self.dcl\"\n");
+  put("a.dcl", "@include \"b.dcl\"\n");
+  put("b.dcl", "@include \"a.dcl\"\n");
+  std::filesystem::create_symlink("/dev/zero", dir / "endless.dcl");
+  auto parse = [&](const std::u16string& text, const char* name, std::string& error) {
+    qd::ui::dcl::File f;
+    std::u16string e;
+    const bool ok = f.parse(text, name, dir.string(), e);
+    error.assign(e.begin(), e.end());
+    return ok;
+  };
+  std::string error;
+  // The included file's definitions outlive its parser.
+  qd::ui::dcl::File f;
+  std::u16string e;
+  ASSERT_TRUE(f.parse(u"@include \"base.dcl\" d : dialog { shared; }", "main.dcl", dir.string(), e));
+  qd::ui::dcl::Tile t;
+  ASSERT_TRUE(f.resolve(u"d", t, e));
+  EXPECT_EQ(t.children.at(0).attribute(u"label"), u"Přidat");
+  EXPECT_FALSE(parse(u"@include \"self.dcl\"", "main.dcl", error));
+  EXPECT_NE(error.find("includes itself"), std::string::npos) << error;
+  EXPECT_FALSE(parse(u"@include \"a.dcl\"", "main.dcl", error));
+  EXPECT_NE(error.find("includes itself"), std::string::npos) << error;
+  EXPECT_FALSE(parse(u"@include \"endless.dcl\"", "main.dcl", error));
+  EXPECT_NE(error.find("larger than"), std::string::npos) << error;
+  // Tiles nested thousands deep are refused, not followed down the stack.
+  std::u16string deep = u"d : dialog {";
+  for (int i = 0; i < 5000; ++i) deep += u" : row {";
+  EXPECT_FALSE(parse(deep, "deep.dcl", error));
+  EXPECT_NE(error.find("nested deeper"), std::string::npos) << error;
+  std::filesystem::remove_all(dir);
 }
 
 TEST(Siblings, CatalogueAndProductTablesSkipBadLines) {
