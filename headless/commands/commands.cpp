@@ -37,7 +37,8 @@ bool Args::text(const std::u16string& prompt, std::u16string& out) {
       case RTLONG: out = qd::text::fromUtf8(std::to_string(rb->resval.rlong)); return true;
       case RTREAL: {
         ACHAR buf[64];
-        acdbRToS(rb->resval.rreal, 2, 8, buf, 64);
+        // A number with no text (infinite, not a number) cannot be sent.
+        if (acdbRToS(rb->resval.rreal, 2, 8, buf, 64) != RTNORM) return !(m_cancelled = true);
         out = buf;
         return true;
       }

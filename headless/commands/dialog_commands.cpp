@@ -31,8 +31,7 @@ void fillList(ads_hdlg dlg, const char16_t* key, const std::vector<std::u16strin
 
 std::u16string number(double v) {
   ACHAR buf[64];
-  acdbRToS(v, 2, 4, buf, 64);
-  return buf;
+  return acdbRToS(v, 2, 4, buf, 64) == RTNORM ? std::u16string(buf) : std::u16string();
 }
 
 size_t indexOf(const std::vector<std::u16string>& names, const std::u16string& name) {

@@ -53,9 +53,10 @@ bool numeric(const std::u16string& name, const std::vector<Value>& a, Value& r, 
   if (name == u"+" || name == u"*") {
     double d = name == u"+" ? 0 : 1;
     int64_t n = name == u"+" ? 0 : 1;
+    // Each step wraps to 32 bits, as the host's integers do.
     for (const auto& v : a) {
-      if (name == u"+") d += v.number(), n += v.integer;
-      else d *= v.number(), n *= v.integer;
+      if (name == u"+") d += v.number(), n = wrapInt(n + v.integer);
+      else d *= v.number(), n = wrapInt(n * v.integer);
     }
     r = real ? Value::ofReal(d) : Value::ofInt(n);
     return true;
@@ -71,7 +72,7 @@ bool numeric(const std::u16string& name, const std::vector<Value>& a, Value& r, 
     }
     double d = a[0].number();
     int64_t n = a[0].integer;
-    for (size_t i = 1; i < a.size(); ++i) d -= a[i].number(), n -= a[i].integer;
+    for (size_t i = 1; i < a.size(); ++i) d -= a[i].number(), n = wrapInt(n - a[i].integer);
     r = real ? Value::ofReal(d) : Value::ofInt(n);
     return true;
   }
@@ -81,7 +82,7 @@ bool numeric(const std::u16string& name, const std::vector<Value>& a, Value& r, 
   for (size_t i = 1; i < a.size(); ++i) {
     if (a[i].number() == 0) return failWith(error, u"divide by zero");
     d /= a[i].number();
-    if (!real) n /= a[i].integer;
+    if (!real) n = wrapInt(n / a[i].integer);
   }
   r = real ? Value::ofReal(d) : Value::ofInt(n);
   return true;
@@ -379,9 +380,12 @@ bool hostFunction(const std::u16string& name, const std::vector<Value>& a, Value
   }
   if (name == u"RTOS") {
     if (a.empty() || !a[0].isNumber()) return badArgType(error, a.empty() ? Value() : a[0]);
+    for (size_t i = 1; i < a.size() && i < 3; ++i)
+      if (a[i].kind != K::Int) return badArgType(error, a[i]);
     ACHAR buf[64];
-    acdbRToS(a[0].number(), a.size() > 1 ? static_cast<int>(a[1].integer) : -1,
-             a.size() > 2 ? static_cast<int>(a[2].integer) : -1, buf, 64);
+    if (acdbRToS(a[0].number(), a.size() > 1 ? static_cast<int>(a[1].integer) : -1,
+                 a.size() > 2 ? static_cast<int>(a[2].integer) : -1, buf, 64) != RTNORM)
+      return failWith(error, u"bad argument value");
     r = Value::ofStr(buf);
     return true;
   }
@@ -520,6 +524,17 @@ bool valueFunction(const std::u16string& name, const std::vector<Value>& a, Valu
 
 bool Interpreter::apply(const std::u16string& name, const std::vector<Value>& args, Value& result,
                         std::u16string& error) {
+  if (!call(name, args, result, error)) return false;
+  // Lists grow only through calls; one nested too deeply is refused where it is made.
+  if (result.depth > kMaxDepth) {
+    result = Value::nil();
+    return failWith(error, u"lists nested too deeply");
+  }
+  return true;
+}
+
+bool Interpreter::call(const std::u16string& name, const std::vector<Value>& args, Value& result,
+                       std::u16string& error) {
   bool known = false;
   if (valueFunction(name, args, result, error, known) || known) return known && error.empty();
   if (hostFunction(name, args, result, error, known) || known) return known && error.empty();

@@ -12,6 +12,13 @@
 
 namespace qd::lisp {
 
+// Lists nested deeper than this are refused when read, converted or made, well before
+// the recursion of reading, printing and evaluating could exhaust the stack.
+constexpr int kMaxDepth = 256;
+
+// The host's LISP integers are 32-bit and wrap on overflow.
+int32_t wrapInt(int64_t n);
+
 struct Value {
   enum class Kind { Nil, T, Int, Real, Str, Sym, List, Ename, PickSet };
   Kind kind = Kind::Nil;
@@ -21,6 +28,7 @@ struct Value {
   std::vector<Value> items;   // List
   bool dotted = false;        // (a . b): the last item is the cdr
   int64_t name[2] = {0, 0};   // Ename, PickSet
+  int depth = 0;              // how deep lists nest in this value: 0 for an atom
 
   static Value nil() { return {}; }
   static Value t();
@@ -53,6 +61,9 @@ resbuf* toGroupResbuf(const Value& v);
 // Reads one value from a chain and advances it; a whole chain of several values is a list.
 Value fromResbuf(const resbuf*& rb);
 Value fromResbufChain(const resbuf* rb);
+// As above; fails with a message when the chain nests lists deeper than kMaxDepth or
+// does not close them.
+bool fromResbufChain(const resbuf* rb, Value& out, std::u16string& error);
 
 // Evaluates expressions. Variables live with the host's LISP symbols (acedGetSym and
 // acedPutSym see them); functions not built in are called through `external`.
@@ -68,6 +79,7 @@ class Interpreter {
 
  private:
   bool apply(const std::u16string& name, const std::vector<Value>& args, Value& result, std::u16string& error);
+  bool call(const std::u16string& name, const std::vector<Value>& args, Value& result, std::u16string& error);
   External m_external;
 };
 

@@ -1,4 +1,7 @@
 // LISP values: reading, printing, and the result-buffer form.
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 
@@ -15,10 +18,12 @@ Value Value::t() {
   v.kind = Kind::T;
   return v;
 }
+int32_t wrapInt(int64_t n) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(n))); }
+
 Value Value::ofInt(int64_t n) {
   Value v;
   v.kind = Kind::Int;
-  v.integer = n;
+  v.integer = wrapInt(n);
   return v;
 }
 Value Value::ofReal(double d) {
@@ -42,6 +47,7 @@ Value Value::ofSym(std::u16string s) {
 Value Value::ofList(std::vector<Value> items) {
   Value v;
   v.kind = items.empty() ? Kind::Nil : Kind::List;
+  for (const auto& i : items) v.depth = std::max(v.depth, i.depth + 1);
   v.items = std::move(items);
   return v;
 }
@@ -93,10 +99,23 @@ class Reader {
     error = qd::text::fromUtf8(std::string("; error: ") + what + " at character " + std::to_string(m_pos + 1));
     return false;
   }
+  // Counts the nesting of lists and quotes while one is read.
+  struct Nesting {
+    explicit Nesting(int& depth) : m_depth(++depth) {}
+    ~Nesting() { --m_depth; }
+    int& m_depth;
+  };
   bool one(Value& v, std::u16string& error) {
     skipBlank();
     if (m_pos >= m_text.size()) return fail(error, "malformed list on input");
     const char16_t c = m_text[m_pos];
+    if (c != u'\'' && c != u'(') {
+      if (c == u')') return fail(error, "extra right paren on input");
+      if (c == u'"') return string(v, error);
+      return atom(v);
+    }
+    const Nesting nesting(m_depth);
+    if (m_depth > kMaxDepth) return fail(error, "lists nested too deeply on input");
     if (c == u'\'') {
       ++m_pos;
       Value quoted;
@@ -104,10 +123,7 @@ class Reader {
       v = Value::ofList({Value::ofSym(u"QUOTE"), std::move(quoted)});
       return true;
     }
-    if (c == u'(') return list(v, error);
-    if (c == u')') return fail(error, "extra right paren on input");
-    if (c == u'"') return string(v, error);
-    return atom(v);
+    return list(v, error);
   }
   bool list(Value& v, std::u16string& error) {
     ++m_pos;
@@ -168,8 +184,11 @@ class Reader {
     const std::u16string token(m_text.substr(start, m_pos - start));
     const std::string narrow = qd::text::toUtf8(token);
     char* end = nullptr;
+    errno = 0;
     const long long n = std::strtoll(narrow.c_str(), &end, 10);
-    if (!narrow.empty() && *end == 0 && narrow.find_first_not_of("+-0123456789") == std::string::npos) {
+    // An integer beyond the host's 32 bits is read as a real, as the host reads it.
+    if (!narrow.empty() && *end == 0 && narrow.find_first_not_of("+-0123456789") == std::string::npos &&
+        errno == 0 && n >= INT32_MIN && n <= INT32_MAX) {
       v = Value::ofInt(n);
       return true;
     }
@@ -186,6 +205,7 @@ class Reader {
 
   std::u16string_view m_text;
   size_t m_pos = 0;
+  int m_depth = 0;
 };
 
 std::u16string realText(double d) {
@@ -268,6 +288,9 @@ void appendTo(resbuf*& head, resbuf*& tail, resbuf* rb) {
 
 resbuf* toGroupResbuf(const Value& v) {
   if (v.kind != Value::Kind::List || v.items.size() < 2 || v.items[0].kind != Value::Kind::Int) return toResbuf(v);
+  // Codes from 5000 up are the result types of buffers, not groups: such a pair is an
+  // ordinary list, which no entity list accepts.
+  if (v.items[0].integer <= -6 || v.items[0].integer >= 5000) return toResbuf(v);
   const int code = static_cast<int>(v.items[0].integer);
   const Value rest = v.dotted ? v.items[1] : Value::ofList({v.items.begin() + 1, v.items.end()});
   resbuf* rb = acutNewRb(code);
@@ -357,6 +380,19 @@ resbuf* toResbufList(const std::vector<Value>& args) {
   return head;
 }
 
+namespace {
+// How deep a chain nests its lists, found without recursion; -1 when a list is left open
+// or closed twice.
+int chainDepth(const resbuf* rb) {
+  int depth = 0, deepest = 0;
+  for (; rb; rb = rb->rbnext) {
+    if (rb->restype == RTLB) deepest = std::max(deepest, ++depth);
+    else if (rb->restype == RTLE && --depth < 0) return -1;
+  }
+  return depth == 0 ? deepest : -1;
+}
+}  // namespace
+
 Value fromResbuf(const resbuf*& rb) {
   if (!rb) return Value::nil();
   const resbuf* at = rb;
@@ -426,7 +462,19 @@ Value fromResbuf(const resbuf*& rb) {
   return Value::nil();
 }
 
+bool fromResbufChain(const resbuf* rb, Value& out, std::u16string& error) {
+  const int depth = chainDepth(rb);
+  if (depth < 0 || depth > kMaxDepth) {
+    error = depth < 0 ? u"; error: malformed list in a result" : u"; error: lists nested too deeply in a result";
+    return false;
+  }
+  out = fromResbufChain(rb);
+  return true;
+}
+
 Value fromResbufChain(const resbuf* rb) {
+  // Deeper chains than values may hold are not followed down the stack.
+  if (chainDepth(rb) > kMaxDepth) return Value::nil();
   const resbuf* at = rb;
   Value first = fromResbuf(at);
   if (!at) return first;

@@ -33,7 +33,12 @@ lisp::Interpreter& interpreter() {
     qd::ads::RbList in(lisp::toResbufList(args));
     qd::ads::RbList out;
     status = modules.invoke(name, in.get(), out);
-    result = out ? lisp::fromResbufChain(out.get()) : lisp::Value::nil();
+    result = lisp::Value::nil();
+    std::u16string error;
+    if (out && !lisp::fromResbufChain(out.get(), result, error)) {
+      Console::get().write(error + u"\n");
+      status = RTERROR;
+    }
     return true;
   });
   return lisp;

@@ -339,7 +339,8 @@ char16_t* var_set::scale_to_drawing(char16_t* size, size_t units) const {
   const double factor = colon == std::u16string::npos ? 1.0 : std::atof(qd::text::toUtf8(s.substr(colon + 2)).c_str());
   value *= factor;
   ACHAR text[64];
-  acdbRToS(value, -1, -1, text, 64);
+  // A size that cannot be written as a number is left as it was.
+  if (acdbRToS(value, -1, -1, text, 64) != RTNORM) return size;
   const size_t n = std::min(std::char_traits<char16_t>::length(text), units - 1);
   std::copy(text, text + n, size);
   size[n] = 0;

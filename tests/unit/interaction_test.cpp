@@ -48,6 +48,62 @@ TEST(Lisp, MalformedInputIsRefusedWithAPosition) {
   }
 }
 
+TEST(Lisp, IntegersAreThirtyTwoBitsAndWrapAsTheHostsDo) {
+  qd::lisp::Interpreter lisp(nullptr);
+  auto run = [&](const std::u16string& text) {
+    Value v;
+    std::u16string error;
+    if (!lisp.eval(readOne(text), v, error)) return error;
+    return qd::lisp::print(v);
+  };
+  EXPECT_EQ(run(u"(+ 2147483647 1)"), u"-2147483648");
+  EXPECT_EQ(run(u"(- -2147483648 1)"), u"2147483647");
+  EXPECT_EQ(run(u"(- -2147483648)"), u"-2147483648");
+  EXPECT_EQ(run(u"(* 2147483647 2147483647 2147483647)"), u"2147483647");
+  EXPECT_EQ(run(u"(/ -2147483648 -1)"), u"-2147483648");
+  EXPECT_EQ(run(u"(/ 5 0 1)"), u"; error: divide by zero");
+  // Beyond 32 bits a number is read as a real.
+  EXPECT_EQ(run(u"9223372036854775807"), u"9.22337e+18");
+  EXPECT_EQ(run(u"(+ 9223372036854775807 1)"), u"9.22337e+18");
+  // A conversion the host refuses is an error, never a text of whatever memory held.
+  EXPECT_EQ(run(u"(rtos 1.0 2 9)"), u"; error: bad argument value");
+  EXPECT_EQ(run(u"(rtos 1.0 99 2)"), u"; error: bad argument value");
+  EXPECT_EQ(run(u"(rtos 1.0 2 -5)"), u"; error: bad argument value");
+  EXPECT_EQ(run(u"(rtos 1.5 2 2)"), u"\"1.50\"");
+}
+
+TEST(Lisp, DeepNestingIsRefusedWhereverItArises) {
+  auto deep = [](const char16_t* open, const char16_t* close, int n) {
+    std::u16string s;
+    for (int i = 0; i < n; ++i) s += open;
+    for (int i = 0; i < n && *close; ++i) s += close;
+    return s;
+  };
+  for (const std::u16string& text : {deep(u"(", u")", 10000), deep(u"'", u"", 10000) + u"x", deep(u"(", u"", 10000),
+                                     deep(u"'(", u")", 10000)}) {
+    std::vector<Value> out;
+    std::u16string error;
+    EXPECT_FALSE(qd::lisp::read(text, out, error));
+    EXPECT_NE(error.find(u"; error:"), std::u16string::npos);
+  }
+  std::vector<Value> out;
+  std::u16string error;
+  EXPECT_TRUE(qd::lisp::read(deep(u"(", u")", 200), out, error));
+  // Lists made by repeated calls stop growing at the same depth.
+  qd::lisp::Interpreter lisp(nullptr);
+  Value v;
+  EXPECT_FALSE(lisp.eval(readOne(u"(progn (setq deep nil) (while T (setq deep (list deep))))"), v, error));
+  EXPECT_EQ(error, u"; error: lists nested too deeply");
+  // Result buffers nested 2,000 deep, or left open, are refused whole.
+  qd::ads::RbList chain;
+  for (int i = 0; i < 2000; ++i) chain.add(acutNewRb(RTLB));
+  for (int i = 0; i < 2000; ++i) chain.add(acutNewRb(RTLE));
+  EXPECT_FALSE(qd::lisp::fromResbufChain(chain.get(), v, error));
+  EXPECT_TRUE(qd::lisp::fromResbufChain(chain.get()).isNil());
+  qd::ads::RbList open(acutBuildList(RTLB, RTSHORT, 1, 0));
+  EXPECT_FALSE(qd::lisp::fromResbufChain(open.get(), v, error));
+}
+
 TEST(Lisp, ValuesBecomeResultBuffersAndBack) {
   // A list of two or three numbers reaches a function as a point.
   qd::ads::RbList p(qd::lisp::toResbuf(readOne(u"(1 2)")));
