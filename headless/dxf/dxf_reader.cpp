@@ -9,6 +9,7 @@
 #include "headless/db/database_impl.h"
 #include "headless/db/tags.h"
 #include "headless/dxf/dxf.h"
+#include "host/adslib.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 
@@ -24,6 +25,9 @@ struct RawGroup {
   std::string value;
   size_t line;  // of the code
 };
+
+// Far above any drawing's handles, far below where they would run out.
+constexpr uint64_t kHandleSeedLimit = uint64_t{1} << 56;
 
 struct Failure {
   size_t line;
@@ -73,6 +77,7 @@ class Reader {
  public:
   Reader(AcDbDatabase* db, std::vector<RawGroup> groups) : m_db(db), m_d(db->impl()), m_g(std::move(groups)) {}
   void run();
+  void checkStructure() const;
 
  private:
   const RawGroup& at(size_t i) const { return m_g[i]; }
@@ -101,6 +106,7 @@ class Reader {
   uint64_t m_handseed = 0;
   AcDbComplexEntity* m_complex = nullptr;
   std::map<std::u16string, AcDbObjectId> m_tables;
+  size_t m_objectLine = 1;  // where the object being read starts
 };
 
 std::u16string Reader::decode(const std::string& raw) const {
@@ -157,6 +163,7 @@ AcDbObjectId Reader::idOfHandle(const std::u16string& hex) {
 
 Tags Reader::objectTags(size_t& i) {
   Tags tags;
+  m_objectLine = i > 0 ? m_g[i - 1].line : 1;
   while (i < m_g.size() && m_g[i].code != 0) {
     const RawGroup& g = m_g[i++];
     Tag t;
@@ -185,10 +192,14 @@ Tags Reader::objectTags(size_t& i) {
       case TagKind::Bool: t.integer = integer(g); break;
       case TagKind::Id: t.id = idOfHandle(qd::text::fromUtf8(trim(g.value))); break;
       case TagKind::Binary: {
+        // Pairs of hexadecimal digits; anything else is damage, not data.
         const std::string v = trim(g.value);
-        for (size_t k = 0; k + 1 < v.size(); k += 2) {
+        if (v.size() % 2) throw Failure{g.line + 1, "binary data with an odd number of digits"};
+        for (size_t k = 0; k < v.size(); k += 2) {
           unsigned b = 0;
-          std::from_chars(v.data() + k, v.data() + k + 2, b, 16);
+          const auto r = std::from_chars(v.data() + k, v.data() + k + 2, b, 16);
+          if (r.ec != std::errc() || r.ptr != v.data() + k + 2)
+            throw Failure{g.line + 1, "binary data holds \"" + v.substr(k, 2) + "\", which is not hexadecimal"};
           t.bytes += static_cast<char>(b);
         }
         break;
@@ -315,6 +326,12 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjec
     u->setOriginalDxfName(type.c_str());
     obj = u;
   }
+  if (c.handle.value() >= kHandleSeedLimit) {
+    delete obj;
+    ACHAR hex[17];
+    c.handle.getIntoAsciiBuffer(hex);
+    throw Failure{m_objectLine, "handle " + qd::text::toUtf8(hex) + " is beyond any drawing's handles"};
+  }
   const AcDbObjectId owner = c.owner.isNull() ? defaultOwner : c.owner;
   const AcDbObjectId id = m_d->add(obj, owner, c.handle);
   // Angles (groups 50 to 58) are degrees in the file and radians for the objects.
@@ -322,13 +339,18 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjec
     for (Tag& t : tags)
       if (t.kind == TagKind::Real && t.code >= 50 && t.code <= 58) t.real = t.real * M_PI / 180.0;
   std::string stream;
+  Acad::ErrorStatus es;
   if (!AcDbUnknownEntity::cast(obj) && takeDwgStream(tags, stream)) {
     db::MemoryDwgFiler f(m_db, std::move(stream));
-    obj->dwgInFields(&f);
+    es = obj->dwgInFields(&f);
   } else {
     db::TagFiler f(m_db, tags);
-    obj->dxfInFields(&f);
+    es = obj->dxfInFields(&f);
   }
+  // An object its class cannot read is damage; keeping it with made-up fields would
+  // write that damage back as if it were data.
+  if (es != Acad::eOk)
+    throw Failure{m_objectLine, qd::text::toUtf8(type) + " cannot be read: " + qd::text::toUtf8(acadErrorStatusText(es))};
   AcDbObjectAccess::setExtDict(obj, c.extDict);
   for (const auto& r : c.reactors) AcDbObjectAccess::reactors(obj).append(r);
   for (const auto& t : c.xdata) AcDbObjectAccess::xdata(obj) = qd::ads::append(AcDbObjectAccess::xdata(obj), db::tagToResbuf(t));
@@ -526,10 +548,59 @@ void Reader::finish() {
   m_d->viewTable = tableId(u"VIEW");
 }
 
+// A file cut short or spliced shows as a section, table or block that does not close,
+// or as a missing EOF: refused with the line, never read as a smaller drawing.
+void Reader::checkStructure() const {
+  if (m_g.empty()) throw Failure{1, "the file holds no groups"};
+  std::string section, table, block;
+  size_t opened = 0;
+  auto open = [&](std::string& what, const std::string& name, const char* kind, size_t line) {
+    if (!what.empty())
+      throw Failure{line, std::string(kind) + " " + what + " from line " + std::to_string(opened) + " is not closed"};
+    what = name;
+    opened = line;
+  };
+  for (size_t i = 0; i < m_g.size(); ++i) {
+    if (m_g[i].code != 0) continue;
+    const std::string v = trim(m_g[i].value);
+    const size_t line = m_g[i].line;
+    const std::string name = i + 1 < m_g.size() && m_g[i + 1].code == 2 ? trim(m_g[i + 1].value) : "";
+    if (v == "SECTION") {
+      if (name.empty()) throw Failure{line, "SECTION without a name"};
+      open(section, name, "section", line);
+    } else if (v == "ENDSEC") {
+      if (section.empty()) throw Failure{line, "ENDSEC outside a section"};
+      if (!table.empty() || !block.empty())
+        throw Failure{line, (table.empty() ? "block " + block : "table " + table) + " from line " +
+                                std::to_string(opened) + " is not closed before ENDSEC"};
+      section.clear();
+    } else if (v == "TABLE" && section == "TABLES") {
+      open(table, name.empty() ? "?" : name, "table", line);
+    } else if (v == "ENDTAB" && section == "TABLES") {
+      if (table.empty()) throw Failure{line, "ENDTAB outside a table"};
+      table.clear();
+    } else if (v == "BLOCK" && section == "BLOCKS") {
+      open(block, "BLOCK", "block", line);
+    } else if (v == "ENDBLK" && section == "BLOCKS") {
+      if (block.empty()) throw Failure{line, "ENDBLK outside a block"};
+      block.clear();
+    } else if (v == "EOF") {
+      if (!section.empty())
+        throw Failure{line, "section " + section + " from line " + std::to_string(opened) + " is not closed before EOF"};
+      return;
+    }
+  }
+  const size_t last = m_g.back().line + 1;
+  if (!section.empty())
+    throw Failure{last, "the file ends inside section " + section + " from line " + std::to_string(opened)};
+  throw Failure{last, "the file ends before its EOF"};
+}
+
 void Reader::run() {
   size_t i = 0;
   // Tables come first so that blocks and entities find their records.
   std::vector<std::pair<std::string, size_t>> sections;
+  checkStructure();
   while (i < m_g.size()) {
     if (isZero(i, "SECTION") && i + 1 < m_g.size() && m_g[i + 1].code == 2) {
       sections.emplace_back(trim(m_g[i + 1].value), i + 2);
@@ -539,7 +610,7 @@ void Reader::run() {
     if (isZero(i, "EOF")) break;
     ++i;
   }
-  if (sections.empty()) throw Failure{m_g.empty() ? 1 : m_g.front().line, "no SECTION found"};
+  if (sections.empty()) throw Failure{m_g.front().line, "no SECTION found"};
   auto run = [&](const char* name, auto&& fn) {
     for (auto& [n, start] : sections)
       if (n == name) {
@@ -570,8 +641,14 @@ void Reader::run() {
   run("BLOCKS", [&](size_t& p) { readBlocks(p); });
   run("ENTITIES", [&](size_t& p) { readEntities(p, m_d->modelSpace); });
   run("OBJECTS", [&](size_t& p) { readObjects(p); });
-  // The seed never goes below a handle in use, so a stale one cannot bring a handle back.
-  if (m_handseed > m_d->nextHandle) m_d->nextHandle = m_handseed;
+  // The seed never goes below a handle in use, so a stale one cannot bring a handle back;
+  // one that leaves no handles to give would make new objects wrap round onto old ones.
+  if (m_handseed >= kHandleSeedLimit) {
+    acutPrintf(u"\n$HANDSEED %llX leaves no handles for new objects; the next free handle is used.\n",
+               static_cast<unsigned long long>(m_handseed));
+  } else if (m_handseed > m_d->nextHandle) {
+    m_d->nextHandle = m_handseed;
+  }
 }
 
 // Adds what a drawing needs but the file did not have (older versions).
