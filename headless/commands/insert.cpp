@@ -137,6 +137,14 @@ bool importDrawing(AcDbDatabase* db, const std::string& path, const std::u16stri
   auto* s = source.impl();
   auto* ms = AcDbBlockTableRecord::cast(s->peek(s->modelSpace));
   if (!ms) return false;
+  // A drawing that inserts a block of its own name would become a block inserting itself.
+  if (const AcDbObjectId same = s->recordId(s->blockTable, name); !same.isNull())
+    for (const auto& id : ms->entityIds())
+      if (auto* ref = AcDbBlockReference::cast(s->peek(id));
+          ref && !ref->isErased() && qd::db::insertsItself(s, same, ref->blockTableRecord())) {
+        say(u"Block " + name + u" references itself.");
+        return false;
+      }
   // Every named block definition of the file comes along, used or not; definitions the
   // drawing has already are kept as they are.
   auto* blocks = AcDbSymbolTable::cast(s->peek(s->blockTable));

@@ -151,6 +151,18 @@ void registerBuiltinClasses();
 // Session-wide state held by the headless host: environment entries and LISP symbols.
 std::map<std::u16string, std::u16string>& environment();
 
+// How deep block references may nest when drawn, measured, copied or exploded: far
+// beyond real drawings, far short of the stack's end. A drawing whose blocks insert
+// themselves stops there instead of recursing without end.
+constexpr size_t kMaxBlockNesting = 64;
+
+// Whether inserting `inserted` into the block `into` would make a block insert itself,
+// directly or through the blocks it inserts.
+bool insertsItself(AcDbDatabase::Impl* d, AcDbObjectId into, AcDbObjectId inserted);
+
+// Block definitions that insert themselves, by name, for a report.
+std::vector<std::u16string> selfInsertingBlocks(AcDbDatabase::Impl* d);
+
 // An entity names its layer, linetype and text style by the records' own spelling, as
 // the host's entities hold ids, not the spelling they were given ("WALLS" for "Walls").
 // Names with no record are left as they are.

@@ -771,7 +771,7 @@ bool AcDbBlockReference::worldDraw(AcGiWorldDraw* mode) {
   auto* d = implOf(m_block.database());
   auto* btr = d ? AcDbBlockTableRecord::cast(d->peek(m_block)) : nullptr;
   if (!btr) return true;
-  mode->geometry().pushModelTransform(blockTransform());
+  if (mode->geometry().pushModelTransform(blockTransform())) return true;
   for (const AcDbObjectId& id : btr->entityIds()) {
     auto* ent = AcDbEntity::cast(d->peek(id));
     if (ent && !ent->isErased() && !AcDbAttributeDefinition::cast(ent)) mode->geometry().draw(ent);

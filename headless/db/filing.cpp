@@ -99,6 +99,8 @@ class ExtentsCollector : public AcGiGeometry, public AcGiWorldDraw, public AcGiS
   }
   bool draw(AcDbEntity* ent) override { return ent->worldDraw(this); }
   bool pushModelTransform(const AcGeMatrix3d& m) override {
+    // Deeper nesting is refused (true: not pushed), so a block that inserts itself stops.
+    if (stack.size() > kMaxBlockNesting) return true;
     stack.push_back(stack.back() * m);
     return false;
   }

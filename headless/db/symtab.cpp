@@ -1,5 +1,6 @@
 // Symbol tables and records.
 #include <algorithm>
+#include <set>
 
 #include "headless/db/database_impl.h"
 #include "headless/db/filing.h"
@@ -228,6 +229,8 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& id, AcDbE
   // An entity refers to its layer and linetype by name; unknown names are refused.
   if (d->recordId(d->layerTable, ent->layer()).isNull() && std::u16string_view(ent->layer()) != u"0")
     return Acad::eKeyNotFound;
+  if (auto* ref = AcDbBlockReference::cast(ent); ref && qd::db::insertsItself(d, objectId(), ref->blockTableRecord()))
+    return Acad::eSelfReference;
   const std::u16string lt = qd::text::toUpper(ent->linetype());
   if (lt != u"BYLAYER" && lt != u"BYBLOCK" && d->recordId(d->linetypeTable, ent->linetype()).isNull())
     return Acad::eKeyNotFound;
@@ -682,3 +685,51 @@ Acad::ErrorStatus AcDbViewTableRecord::dxfInFields(AcDbDxfFiler* f) {
   return f->filerStatus();
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbViewTableRecord)
+
+// ---- blocks inserting themselves ----
+
+namespace {
+// The blocks the definition `btr` inserts directly.
+void insertedBy(AcDbDatabase::Impl* d, const AcDbBlockTableRecord* btr, std::vector<AcDbObjectId>& out) {
+  for (const AcDbObjectId& id : btr->entityIds()) {
+    auto* ref = AcDbBlockReference::cast(d->peek(id));
+    if (ref && !ref->isErased() && !ref->blockTableRecord().isNull()) out.push_back(ref->blockTableRecord());
+  }
+}
+}  // namespace
+
+bool qd::db::insertsItself(AcDbDatabase::Impl* d, AcDbObjectId into, AcDbObjectId inserted) {
+  if (into.isNull() || inserted.isNull()) return false;
+  auto* target = AcDbBlockTableRecord::cast(d->peek(into));
+  // A space is inserted nowhere, so nothing put in it can lead back to it.
+  if (!target || target->isLayout()) return false;
+  // Every block reachable from `inserted`, each walked once, without recursion.
+  std::set<AcDbStub*> seen;
+  std::vector<AcDbObjectId> pending{inserted};
+  while (!pending.empty()) {
+    const AcDbObjectId id = pending.back();
+    pending.pop_back();
+    if (id == into) return true;
+    if (!seen.insert(id.stub()).second) continue;
+    if (auto* btr = AcDbBlockTableRecord::cast(d->peek(id))) insertedBy(d, btr, pending);
+  }
+  return false;
+}
+
+std::vector<std::u16string> qd::db::selfInsertingBlocks(AcDbDatabase::Impl* d) {
+  std::vector<std::u16string> names;
+  auto* table = AcDbBlockTable::cast(d->peek(d->blockTable));
+  if (!table) return names;
+  for (const AcDbObjectId& id : AcDbSymbolTableAccess::records(table)) {
+    auto* btr = AcDbBlockTableRecord::cast(d->peek(id));
+    if (!btr || btr->isErased() || btr->isLayout()) continue;
+    std::vector<AcDbObjectId> inner;
+    insertedBy(d, btr, inner);
+    for (const AcDbObjectId& first : inner)
+      if (insertsItself(d, id, first)) {
+        names.emplace_back(btr->nameConst());
+        break;
+      }
+  }
+  return names;
+}

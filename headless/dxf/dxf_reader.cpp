@@ -730,6 +730,9 @@ Acad::ErrorStatus read(AcDbDatabase* db, const std::string& text, std::u16string
     r.run();
     d->readingFile = false;
     completeDrawing(db);
+    // Such a drawing stays usable (drawing and measuring stop at a depth), but says so.
+    for (const auto& name : db::selfInsertingBlocks(d))
+      acutPrintf(u"\nBlock %ls references itself.\n", name.c_str());
   } catch (const Failure& f) {
     error = qd::text::fromUtf8("DXF error on line " + std::to_string(f.line) + ": " + f.message);
     d->readingFile = false;

@@ -52,6 +52,8 @@ bool StrokeCollector::text(const AcGePoint3d& pos, const AcGeVector3d& n, const 
 }
 
 bool StrokeCollector::pushModelTransform(const AcGeMatrix3d& m) {
+  // Deeper nesting is refused (true: not pushed), so a block that inserts itself stops.
+  if (m_stack.size() > qd::db::kMaxBlockNesting) return true;
   m_stack.push_back(m_stack.back() * m);
   return false;
 }

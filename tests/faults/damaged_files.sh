@@ -2,7 +2,7 @@
 # Damaged drawings are refused with the line, never opened as a smaller drawing:
 # copies of the example cut short at twenty places, an arrow without its subclass
 # marker, binary data that is not hexadecimal. A handle seed that leaves no handles is
-# mended with a warning. Arguments: QDHOST HXANCHOR EXAMPLE ARROWS_SCRIPT WORK
+# mended with a warning; a drawing that would insert itself is refused. Arguments: QDHOST HXANCHOR EXAMPLE ARROWS_SCRIPT WORK
 set -u
 qdhost=$1 hxanchor=$2 example=$3 arrows=$4 work=$5
 rm -rf "$work"
@@ -61,6 +61,16 @@ grep -q 'leaves no handles' "$work/seed.txt" || { echo "no warning about the spe
 dups=$(awk 'prev == "  5" { print } { prev = $0 }' "$work/seed_out.dxf" | sort | uniq -d | wc -l)
 if [ "$dups" -ne 0 ]; then
   echo "the saved drawing holds $dups duplicate handles"
+  status=1
+fi
+# A drawing inserted as a block of the name of a block its model space inserts would
+# insert itself: refused with the host's message.
+cp "$example" "$work/DVERE_800.dxf"
+printf '(command "._-INSERT" "%s" "0,0" "" "" "")\nexpect text Block DVERE_800 references itself.\nexpect lisp (tblsearch "BLOCK" "DVERE_800") nil\n' \
+  "$work/DVERE_800.dxf" > "$work/self_insert.scr"
+if ! "$qdhost" --quiet --no-modules --script "$work/self_insert.scr" --transcript "$work/self_insert.txt"; then
+  echo "a drawing inserting itself was not refused as it should be:"
+  cat "$work/self_insert.txt"
   status=1
 fi
 exit $status

@@ -13,6 +13,7 @@
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
 #include "headless/dxf/dxf.h"
+#include "headless/render/svg.h"
 #include "host/adslib.h"
 
 namespace {
@@ -415,6 +416,57 @@ TEST_F(Drawing, XrecordDataKeepsEveryGroupThroughDxf) {
   EXPECT_EQ(codes, (std::vector<int>{102, 330, 102, 1}));
   EXPECT_EQ(texts, (std::vector<std::u16string>{u"{TORVEL_PART", u"}", u"after"}));
   EXPECT_EQ(qd::dxf::write(&copy), text);
+}
+
+TEST_F(Drawing, ABlockCannotInsertItselfAndADrawingWhoseBlocksDoStaysUsable) {
+  auto addBlock = [&](const ACHAR* name) {
+    AcDbBlockTable* table = nullptr;
+    db->getBlockTable(table, AcDb::kForWrite);
+    auto* btr = new AcDbBlockTableRecord();
+    btr->setName(name);
+    AcDbObjectId id;
+    EXPECT_EQ(table->add(id, btr), Acad::eOk);
+    btr->close();
+    table->close();
+    return id;
+  };
+  auto insertInto = [&](AcDbObjectId into, AcDbObjectId block) {
+    AcDbBlockTableRecord* btr = nullptr;
+    EXPECT_EQ(acdbOpenObject(btr, into, AcDb::kForWrite), Acad::eOk);
+    auto* ref = new AcDbBlockReference(AcGePoint3d(1, 0, 0), block);
+    const Acad::ErrorStatus es = btr->appendAcDbEntity(ref);
+    if (es == Acad::eOk) ref->close();
+    else delete ref;
+    btr->close();
+    return es;
+  };
+  const AcDbObjectId a = addBlock(u"A"), b = addBlock(u"B"), c = addBlock(u"C");
+  EXPECT_EQ(insertInto(a, a), Acad::eSelfReference);
+  EXPECT_EQ(insertInto(a, b), Acad::eOk);
+  EXPECT_EQ(insertInto(b, c), Acad::eOk);
+  EXPECT_EQ(insertInto(c, a), Acad::eSelfReference);  // through B and C
+  EXPECT_EQ(insertInto(db->modelSpaceId(), a), Acad::eOk);
+  EXPECT_EQ(insertInto(c, b), Acad::eSelfReference);
+  EXPECT_TRUE(qd::db::selfInsertingBlocks(db->impl()).empty());
+
+  // A file may hold such a cycle: it is read, reported, measured and drawn to a depth.
+  const std::string good = qd::dxf::write(db.get());
+  std::string text = good;
+  // Block C is defined last; its name is the last "C" before the entities.
+  const size_t blockC = text.rfind("\n  2\nC\n", text.find("\nENTITIES\n"));
+  ASSERT_NE(blockC, std::string::npos);
+  const size_t end = text.rfind("  0\n", text.find("\nENDBLK\n", blockC));
+  text.insert(end, "  0\nINSERT\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockReference\n  2\nA\n 10\n0.0\n 20\n0.0\n 30\n0.0\n");
+  AcDbDatabase copy(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&copy, text, error), Acad::eOk) << std::string(error.begin(), error.end());
+  EXPECT_EQ(qd::db::selfInsertingBlocks(copy.impl()), (std::vector<std::u16string>{u"A", u"B", u"C"}));
+  auto* ms = AcDbBlockTableRecord::cast(copy.impl()->peek(copy.impl()->modelSpace));
+  auto* ref = AcDbBlockReference::cast(copy.impl()->peek(ms->entityIds().at(0)));
+  ASSERT_NE(ref, nullptr);
+  AcDbExtents extents;
+  ref->getGeomExtents(extents);
+  EXPECT_FALSE(qd::render::modelSpaceSvg(&copy, {}).empty());
 }
 
 TEST(Dxf, MalformedInputNamesTheLine) {
