@@ -1,15 +1,31 @@
 // Feeds arbitrary bytes to the DXF reader: it must refuse bad input with a message,
-// never crash, and leave a drawing that can still be written.
+// never crash, and leave a drawing that can still be written. The module classes are
+// registered, so damaged label settings (DESC_PAR) and arrows (HXARROW) are read
+// through their own filing.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "arrow/Hxarrow.h"
+#include "headless/db/database_impl.h"
 #include "headless/dxf/dxf.h"
+#include "headless/render/svg.h"
+#include "label/DESC_PAR.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const bool registered = [] {
+    qd::db::registerBuiltinClasses();
+    DESC_PAR::rxInit();
+    Hxarrow::rxInit();
+    acrxBuildClassHierarchy();
+    return true;
+  }();
+  (void)registered;
   AcDbDatabase db(false);
   std::u16string error;
   const std::string text(reinterpret_cast<const char*>(data), size);
-  if (qd::dxf::read(&db, text, error) == Acad::eOk) (void)qd::dxf::write(&db);
+  if (qd::dxf::read(&db, text, error) != Acad::eOk) return 0;
+  (void)qd::dxf::write(&db);
+  (void)qd::render::modelSpaceSvg(&db);
   return 0;
 }

@@ -159,6 +159,14 @@ int acdbEntMakeX(const resbuf* list, ads_name result) {
   SplitList s = splitList(list);
   if (!s.ok || s.type.empty()) return RTERROR;
   auto& session = qd::ads::session();
+  // What was begun for another drawing (since closed, or not the working one) is dropped:
+  // its entities name that drawing's records.
+  if (session.pendingDrawing != db->impl()->serial) {
+    session.pendingEntities.clear();
+    session.pendingBlock.reset();
+    session.pendingComplex.reset();
+    session.pendingDrawing = db->impl()->serial;
+  }
 
   // A block definition: BLOCK opens it, entities go into it, ENDBLK adds it.
   if (s.type == u"BLOCK") {

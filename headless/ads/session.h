@@ -13,6 +13,8 @@
 namespace qd::ads {
 
 struct Session {
+  // Entities made by entmake but not yet in a drawing, and the drawing they are for.
+  uint64_t pendingDrawing = 0;                               // its serial number
   std::unique_ptr<AcDbBlockTableRecord> pendingBlock;       // entmake of a block definition
   std::vector<std::unique_ptr<AcDbEntity>> pendingEntities;  // its entities so far
   std::unique_ptr<AcDbEntity> pendingComplex;                // INSERT or POLYLINE awaiting SEQEND

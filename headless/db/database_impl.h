@@ -89,6 +89,13 @@ struct UndoRecord {
 
 struct AcDbDatabase::Impl {
   AcDbDatabase* self = nullptr;
+  // Unique among every drawing of the session, even one at a freed one's address, so that
+  // state kept for a drawing can tell it is not the drawing it was kept for.
+  const uint64_t serial = nextSerial();
+  static uint64_t nextSerial() {
+    static uint64_t n = 0;
+    return ++n;
+  }
   std::vector<std::unique_ptr<AcDbStub>> stubs;
   std::unordered_map<uint64_t, AcDbStub*> byHandle;
   uint64_t nextHandle = 1;

@@ -127,6 +127,8 @@ resbuf* tagToResbuf(const Tag& t) {
 bool resbufToTag(const resbuf& rb, Tag& out) {
   const int code = rb.restype;
   out = Tag{};
+  // Result types (RTSHORT, RTSTR ...) are no groups: their value is not where a group's is.
+  if (code <= -6 || code >= 5000) return false;
   out.code = code;
   out.kind = tagKindOf(code);
   switch (out.kind) {

@@ -302,12 +302,19 @@ Common splitCommon(Tags& tags, bool dimstyle) {
 }
 
 // The binary stream stored for a class without DXF filing of its own, if the groups hold one.
-bool takeDwgStream(const Tags& tags, std::string& stream) {
+bool takeDwgStream(const Tags& tags, std::string& stream, size_t line) {
   size_t i = 0;
   while (i < tags.size() && !(tags[i].code == 100 && tags[i].str == db::kDwgStreamMarker)) ++i;
   if (i == tags.size()) return false;
-  for (++i; i < tags.size(); ++i)
+  int64_t length = -1;
+  for (++i; i < tags.size(); ++i) {
     if (tags[i].code == 310) stream += tags[i].bytes;
+    else if (tags[i].code == 90 && length < 0) length = tags[i].integer;
+  }
+  // The stream's stated length tells a lost or added chunk.
+  if (length >= 0 && static_cast<uint64_t>(length) != stream.size())
+    throw Failure{line, "binary fields of " + std::to_string(stream.size()) + " bytes where " + std::to_string(length) +
+                            " were written"};
   return true;
 }
 
@@ -340,9 +347,11 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjec
       if (t.kind == TagKind::Real && t.code >= 50 && t.code <= 58) t.real = t.real * M_PI / 180.0;
   std::string stream;
   Acad::ErrorStatus es;
-  if (!AcDbUnknownEntity::cast(obj) && takeDwgStream(tags, stream)) {
+  if (!AcDbUnknownEntity::cast(obj) && takeDwgStream(tags, stream, m_objectLine)) {
     db::MemoryDwgFiler f(m_db, std::move(stream));
     es = obj->dwgInFields(&f);
+    // The stream was written by the class itself: bytes it does not read back are damage.
+    if (es == Acad::eOk && !f.atEnd()) es = Acad::eDwgObjectImproperlyRead;
   } else {
     db::TagFiler f(m_db, tags);
     es = obj->dxfInFields(&f);

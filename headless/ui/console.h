@@ -76,6 +76,11 @@ class Console {
   // never taken for something the system printed.
   void note(const std::u16string& text);
   const std::u16string& transcript() const { return m_transcript; }
+  // Starts an empty transcript, for runs that must not keep what came before.
+  void clearTranscript() {
+    m_transcript.clear();
+    m_printed.clear();
+  }
   // Whether a line of the transcript equals `line`, prompts and answers together.
   bool hasLine(const std::u16string& line) const;
   // Whether a line of what the system printed (prompts and messages, without the echo of

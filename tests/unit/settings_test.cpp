@@ -293,6 +293,20 @@ TEST_F(Settings, DescParFilesEveryFieldAndRowListThroughDxf) {
   ASSERT_EQ(back->rows(2, 8).size(), 1u);
   EXPECT_EQ(*back->rows(2, 8)[0], u"");
   EXPECT_EQ(back->rows(1, 1).size(), 1u);
+  // A damaged stream is refused, never loaded with made-up fields and written back: a
+  // chunk lost, a chunk added, the stream cut short with its length to match.
+  const size_t chunk = dxf.find("\n310\n");
+  ASSERT_NE(chunk, std::string::npos);
+  const size_t chunkEnd = dxf.find('\n', dxf.find('\n', chunk + 5) + 1);
+  const std::string pair = dxf.substr(chunk, chunkEnd - chunk);
+  std::string lost = dxf, added = dxf;
+  lost.erase(chunk, pair.size());
+  added.insert(chunk, pair);
+  for (const std::string* damaged : {&lost, &added}) {
+    AcDbDatabase bad(false);
+    EXPECT_NE(qd::dxf::read(&bad, *damaged, error), Acad::eOk);
+    EXPECT_NE(error.find(u"line"), std::u16string::npos);
+  }
 }
 
 }  // namespace
