@@ -13,6 +13,7 @@
 #include "host/dbdatabase.h"
 #include "host/dbsymtb.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "siblings/siblings.h"
 
 namespace qd::siblings {
@@ -30,11 +31,11 @@ Data& data() {
   return d;
 }
 
+// The catalogue and the product table are small text files; a missing one reads empty.
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  std::string bytes, error;
+  qd::files::readFile(path, bytes, error, size_t{16} << 20);
+  return bytes;
 }
 
 // Arguments by position: nullptr when missing or of another type.

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <map>
-#include <sstream>
+
+#include "platform/files.h"
 
 namespace qd::font {
 namespace {
@@ -183,13 +183,11 @@ double layout(std::u16string_view text, std::vector<Stroke>* out) {
 }  // namespace
 
 bool loadFont(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::stringstream ss;
-  ss << in.rdbuf();
+  std::string bytes, error;
+  if (!qd::files::readFile(path, bytes, error, size_t{16} << 20)) return false;
   Font& f = storage();
   f.loaded = true;
-  return parseJhf(ss.str(), f);
+  return parseJhf(bytes, f);
 }
 
 void setFontFolder(const std::string& folder) {
