@@ -375,6 +375,22 @@ class AcDbPolyline : public AcDbEntity {
 
 // An entity of a class the host does not know, kept as its DXF groups so that it
 // is written back unchanged.
+// An object of a class the drawing's reader does not model (LAYOUT, MATERIAL, VISUALSTYLE
+// ...): its groups are kept as they were read and written back in its place.
+class AcDbUnknownObject : public AcDbObject {
+ public:
+  ACRX_DECLARE_MEMBERS(AcDbUnknownObject);
+  const ACHAR* originalDxfName() const { return m_dxfName.c_str(); }
+  void setOriginalDxfName(const ACHAR* name) { m_dxfName = name; }
+  Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
+  Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
+  QD_DWG_FILING_VIA_DXF;
+
+ private:
+  std::u16string m_dxfName;
+  std::string m_groups;  // the object's own groups, filed in binary
+};
+
 class AcDbUnknownEntity : public AcDbEntity {
  public:
   ACRX_DECLARE_MEMBERS(AcDbUnknownEntity);

@@ -34,6 +34,7 @@ namespace qd::ads {
 // The DXF name an object is filed under.
 std::u16string dxfNameOf(const AcDbObject* obj) {
   if (auto* u = AcDbUnknownEntity::cast(obj)) return u->originalDxfName();
+  if (auto* u = AcDbUnknownObject::cast(obj)) return u->originalDxfName();
   return obj->isA()->dxfName();
 }
 

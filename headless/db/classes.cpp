@@ -35,6 +35,7 @@ ACRX_DXF_DEFINE_MEMBERS(AcDb2dVertex, AcDbVertex, 0, 0, 0, VERTEX, ObjectDBX Cla
 ACRX_DXF_DEFINE_MEMBERS(AcDb2dPolyline, AcDbComplexEntity, 0, 0, 0, POLYLINE, ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbPolyline, AcDbEntity, 0, 0, 0, LWPOLYLINE, ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbUnknownEntity, AcDbEntity, 0, 0, 0, , ObjectDBX Classes)
+ACRX_DXF_DEFINE_MEMBERS(AcDbUnknownObject, AcDbObject, 0, 0, 0, , ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbBlockTable, AcDbSymbolTable, 0, 0, 0, , ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbLayerTable, AcDbSymbolTable, 0, 0, 0, , ObjectDBX Classes)
 ACRX_DXF_DEFINE_MEMBERS(AcDbLinetypeTable, AcDbSymbolTable, 0, 0, 0, , ObjectDBX Classes)
@@ -98,6 +99,7 @@ void registerBuiltinClasses() {
   AcDb2dPolyline::rxInit();
   AcDbPolyline::rxInit();
   AcDbUnknownEntity::rxInit();
+  AcDbUnknownObject::rxInit();
   AcDbSymbolTable::rxInit();
   AcDbSymbolTableRecord::rxInit();
   AcDbBlockTable::rxInit();

@@ -58,6 +58,16 @@ VarValue vPoint(double a, double b, double c, short type = RT3DPOINT) {
 }
 }  // namespace
 
+bool holdsGroupKind(short type, TagKind kind) {
+  switch (type) {
+    case RTSTR: return kind == TagKind::String || kind == TagKind::Handle;
+    case RTREAL: return kind == TagKind::Real;
+    case RTPOINT:
+    case RT3DPOINT: return kind == TagKind::Point;
+    default: return kind == TagKind::Int16 || kind == TagKind::Int32 || kind == TagKind::Int64 || kind == TagKind::Bool;
+  }
+}
+
 void setDefaultVariables(AcDbDatabase::Impl* d) {
   auto& v = d->vars;
   v[u"ACADVER"] = vText(u"AC1032");

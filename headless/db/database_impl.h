@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "headless/db/tags.h"
 #include "host/dbdatabase.h"
 
 class AcDbStub {
@@ -106,6 +107,10 @@ struct AcDbDatabase::Impl {
   AcDbObjectId blockTable, layerTable, linetypeTable, textStyleTable, dimStyleTable, regAppTable,
       ucsTable, viewportTable, viewTable, namedDict, groupDict, modelSpace, paperSpace;
   std::map<std::u16string, qd::db::VarValue> vars;  // upper-case names
+  // The header variables of the file read, with their groups, in the file's order, and
+  // its classes: written back, so that nothing the drawing does not model is lost.
+  std::vector<std::pair<std::u16string, std::vector<qd::db::Tag>>> fileHeader;
+  std::vector<std::vector<qd::db::Tag>> fileClasses;
   std::u16string lastError;
   std::u16string fileName;
 
@@ -169,6 +174,10 @@ bool insertsItself(AcDbDatabase::Impl* d, AcDbObjectId into, AcDbObjectId insert
 
 // Block definitions that insert themselves, by name, for a report.
 std::vector<std::u16string> selfInsertingBlocks(AcDbDatabase::Impl* d);
+
+// Whether a variable of result type `type` can hold a group of kind `kind` (CECOLOR is a
+// text to the drawing and a colour number in a file: such a one stays as the file had it).
+bool holdsGroupKind(short type, TagKind kind);
 
 // An entity names its layer, linetype and text style by the records' own spelling, as
 // the host's entities hold ids, not the spelling they were given ("WALLS" for "Walls").

@@ -1125,6 +1125,30 @@ Acad::ErrorStatus AcDbUnknownEntity::dxfInFields(AcDbDxfFiler* f) {
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbUnknownEntity)
 
+Acad::ErrorStatus AcDbUnknownObject::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbObject::dxfOutFields(f);
+  auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
+  if (!tf || m_groups.empty()) return f->filerStatus();
+  qd::db::MemoryDwgFiler in(f->database(), m_groups);
+  qd::db::Tags tags;
+  qd::db::readTagsBinary(&in, tags);
+  for (auto& t : tags) tf->tags().push_back(std::move(t));
+  return f->filerStatus();
+}
+Acad::ErrorStatus AcDbUnknownObject::dxfInFields(AcDbDxfFiler* f) {
+  if (Acad::ErrorStatus es = AcDbObject::dxfInFields(f); es != Acad::eOk) return es;
+  m_groups.clear();
+  auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
+  if (!tf) return f->filerStatus();
+  const qd::db::Tags rest(tf->tags().begin() + static_cast<long>(tf->position()), tf->tags().end());
+  qd::db::MemoryDwgFiler out(f->database());
+  qd::db::writeTagsBinary(&out, rest);
+  m_groups = out.bytes();
+  tf->seek(tf->tags().size());
+  return f->filerStatus();
+}
+QD_DEFINE_DWG_VIA_DXF(AcDbUnknownObject)
+
 void AcDbComplexAccess::adopt(AcDbComplexEntity* c) {
   auto* d = implOf(c->database());
   std::vector<AcDbEntity*> pending;

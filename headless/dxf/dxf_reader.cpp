@@ -86,7 +86,9 @@ class Reader {
   double number(const RawGroup& g) const;
   int64_t integer(const RawGroup& g) const;
   // The groups of one object from position i up to the next group 0, typed.
-  Tags objectTags(size_t& i);
+  // The groups from `i` to the next 0 group (or, for a header variable, 9 group).
+  Tags objectTags(size_t& i, bool headerVariable = false);
+  void readClasses(size_t& i);
   AcDbObjectId idOfHandle(const std::u16string& hex);
 
   void readHeader(size_t& i);
@@ -161,10 +163,10 @@ AcDbObjectId Reader::idOfHandle(const std::u16string& hex) {
   return id;
 }
 
-Tags Reader::objectTags(size_t& i) {
+Tags Reader::objectTags(size_t& i, bool headerVariable) {
   Tags tags;
   m_objectLine = i > 0 ? m_g[i - 1].line : 1;
-  while (i < m_g.size() && m_g[i].code != 0) {
+  while (i < m_g.size() && m_g[i].code != 0 && !(headerVariable && m_g[i].code == 9)) {
     const RawGroup& g = m_g[i++];
     Tag t;
     t.code = g.code;
@@ -210,6 +212,18 @@ Tags Reader::objectTags(size_t& i) {
   return tags;
 }
 
+// The classes of the file, kept for those the drawing does not define itself.
+void Reader::readClasses(size_t& i) {
+  while (i < m_g.size() && !isZero(i, "ENDSEC")) {
+    if (!isZero(i, "CLASS")) {
+      ++i;
+      continue;
+    }
+    ++i;
+    m_d->fileClasses.push_back(objectTags(i));
+  }
+}
+
 void Reader::readHeader(size_t& i) {
   while (i < m_g.size() && !isZero(i, "ENDSEC")) {
     if (m_g[i].code != 9) {
@@ -232,20 +246,21 @@ void Reader::readHeader(size_t& i) {
       m_handseed = AcDbHandle(qd::text::fromUtf8(trim(v.value)).c_str()).value();
     } else if (name.size() > 1) {
       const std::u16string var = qd::text::fromUtf8(name.substr(1));
-      if (const db::VarValue* cur = m_d->var(var)) {
+      size_t j = i;
+      Tags t = objectTags(j, true);
+      // Every variable is kept in the file's order; those the drawing models take the
+      // value it holds when written.
+      m_d->fileHeader.emplace_back(qd::text::toUpper(var), t);
+      if (const db::VarValue* cur = m_d->var(var); cur && !t.empty() && db::holdsGroupKind(cur->type, t[0].kind)) {
         db::VarValue nv = *cur;
-        size_t j = i;
-        Tags t = objectTags(j);
-        if (!t.empty()) {
-          switch (cur->type) {
-            case RTSTR: nv.text = t[0].str; break;
-            case RTREAL: nv.real = t[0].kind == TagKind::Real ? t[0].real : static_cast<double>(t[0].integer); break;
-            case RTPOINT:
-            case RT3DPOINT: nv.point = t[0].pt; break;
-            default: nv.integer = static_cast<int32_t>(t[0].integer); break;
-          }
-          m_d->vars[qd::text::toUpper(var)] = nv;
+        switch (cur->type) {
+          case RTSTR: nv.text = t[0].str; break;
+          case RTREAL: nv.real = t[0].kind == TagKind::Real ? t[0].real : static_cast<double>(t[0].integer); break;
+          case RTPOINT:
+          case RT3DPOINT: nv.point = t[0].pt; break;
+          default: nv.integer = static_cast<int32_t>(t[0].integer); break;
         }
+        m_d->vars[qd::text::toUpper(var)] = nv;
       }
     }
     while (i < m_g.size() && m_g[i].code != 9 && m_g[i].code != 0) ++i;
@@ -324,14 +339,19 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjec
   AcRxClass* cls = acrxFindClassByDxfName(type.c_str());
   AcDbObject* obj = cls ? AcDbObject::cast(cls->create()) : nullptr;
   if (!obj) {
-    // Entities of unknown classes are kept as their groups; unknown objects are dropped.
+    // Objects of unknown classes are kept as their groups, entities and others alike.
     bool entity = false;
     for (const auto& t : tags)
       if (t.code == 100 && t.str == u"AcDbEntity") entity = true;
-    if (!entity) return nullptr;
-    auto* u = new AcDbUnknownEntity();
-    u->setOriginalDxfName(type.c_str());
-    obj = u;
+    if (entity) {
+      auto* u = new AcDbUnknownEntity();
+      u->setOriginalDxfName(type.c_str());
+      obj = u;
+    } else {
+      auto* u = new AcDbUnknownObject();
+      u->setOriginalDxfName(type.c_str());
+      obj = u;
+    }
   }
   if (c.handle.value() >= kHandleSeedLimit) {
     delete obj;
@@ -342,12 +362,13 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjec
   const AcDbObjectId owner = c.owner.isNull() ? defaultOwner : c.owner;
   const AcDbObjectId id = m_d->add(obj, owner, c.handle);
   // Angles (groups 50 to 58) are degrees in the file and radians for the objects.
-  if (!AcDbUnknownEntity::cast(obj))
+  const bool kept = AcDbUnknownEntity::cast(obj) || AcDbUnknownObject::cast(obj);
+  if (!kept)
     for (Tag& t : tags)
       if (t.kind == TagKind::Real && t.code >= 50 && t.code <= 58) t.real = t.real * M_PI / 180.0;
   std::string stream;
   Acad::ErrorStatus es;
-  if (!AcDbUnknownEntity::cast(obj) && takeDwgStream(tags, stream, m_objectLine)) {
+  if (!kept && takeDwgStream(tags, stream, m_objectLine)) {
     db::MemoryDwgFiler f(m_db, std::move(stream));
     es = obj->dwgInFields(&f);
     // The stream was written by the class itself: bytes it does not read back are damage.
@@ -499,7 +520,8 @@ void Reader::readBlocks(size_t& i) {
     }
     if (block.isNull()) continue;
     auto* btr = AcDbBlockTableRecord::cast(m_d->peek(block));
-    if (!btr || btr->isLayout()) continue;  // space contents come from ENTITIES
+    // The two current spaces' contents come from ENTITIES; other layouts keep theirs here.
+    if (!btr || block == m_d->modelSpace || block == m_d->paperSpace) continue;
     Tags copy = tags;
     AcDbObjectId id;
     if (AcDbObject* obj = makeObject(type, copy, block, &id)) place(type, obj, id, tags, btr);
@@ -628,6 +650,7 @@ void Reader::run() {
       }
   };
   run("HEADER", [&](size_t& p) { readHeader(p); });
+  run("CLASSES", [&](size_t& p) { readClasses(p); });
   run("TABLES", [&](size_t& p) { readTables(p); });
   finish();
   m_d->blockTable = m_tables.count(u"BLOCK_RECORD") ? m_tables[u"BLOCK_RECORD"] : AcDbObjectId();

@@ -1,4 +1,5 @@
 // The DXF writer: header, classes, tables, blocks, entities and objects.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -98,6 +99,7 @@ class Out {
 
 std::u16string dxfName(const AcDbObject* o) {
   if (auto* u = AcDbUnknownEntity::cast(o)) return u->originalDxfName();
+  if (auto* u = AcDbUnknownObject::cast(o)) return u->originalDxfName();
   return o->isA()->dxfName();
 }
 
@@ -134,7 +136,7 @@ bool isBuiltin(const AcRxClass* cls) { return std::u16string_view(cls->appName()
 // A class that files itself only through the binary filer writes no DXF groups of its
 // own; its binary stream is stored instead, so that its data survives a save and an open.
 bool filesOnlyBinary(const AcDbObject* o, const db::Tags& own) {
-  if (isBuiltin(o->isA()) || AcDbUnknownEntity::cast(o)) return false;
+  if (isBuiltin(o->isA())) return false;
   db::TagFiler base(o->database());
   if (auto* e = AcDbEntity::cast(o)) e->AcDbEntity::dxfOutFields(&base);
   else o->AcDbObject::dxfOutFields(&base);
@@ -147,7 +149,7 @@ void writeObject(Out& out, const AcDbObject* o, int handleCode = 5) {
   o->dxfOutFields(&f);
   // Objects file angles (groups 50 to 58) in radians, as entity lists hold them; the
   // file holds degrees. Entities kept as their groups are written as they were read.
-  const bool known = !AcDbUnknownEntity::cast(o);
+  const bool known = !AcDbUnknownEntity::cast(o) && !AcDbUnknownObject::cast(o);
   for (Tag t : f.tags()) {
     if (known && t.kind == TagKind::Real && t.code >= 50 && t.code <= 58)
       t.real = std::round(t.real * 180.0 / M_PI * 1e12) / 1e12;
@@ -192,17 +194,31 @@ void writeHeader(Out& out, AcDbDatabase::Impl* d) {
                              {u"LIMCHECK", 70}, {u"TEXTSIZE", 40}, {u"LTSCALE", 40},   {u"ANGBASE", 50},
                              {u"ANGDIR", 70},   {u"LIMMIN", 10},   {u"LIMMAX", 10},    {u"UCSORG", 10},
                              {u"UCSXDIR", 10},  {u"UCSYDIR", 10},  {u"REGENMODE", 70}, {u"CELTSCALE", 40}};
+  auto writeValue = [&](const std::u16string& name, int code, const db::VarValue& value) {
+    out.str(9, u"$" + name);
+    switch (value.type) {
+      case RTSTR: out.str(code, value.text); break;
+      case RTREAL: out.put(code, real(value.real)); break;
+      case RTPOINT: out.point(code, value.point, 2); break;
+      case RT3DPOINT: out.point(code, value.point); break;
+      default: out.integer(code, value.integer); break;
+    }
+  };
+  // The file's variables in its order: the ones the drawing holds with their value now,
+  // the others as they were read; then the drawing's own that the file did not have.
+  std::set<std::u16string> written{u"ACADVER", u"DWGCODEPAGE", u"HANDSEED"};
+  for (const auto& [name, tags] : d->fileHeader) {
+    if (!written.insert(name).second || tags.empty()) continue;
+    if (const db::VarValue* value = d->var(name); value && db::holdsGroupKind(value->type, tags.front().kind)) {
+      writeValue(name, tags.front().code, *value);
+      continue;
+    }
+    out.str(9, u"$" + name);
+    for (const Tag& t : tags) out.tag(t);
+  }
   for (const Var& v : vars) {
     const db::VarValue* value = d->var(v.name);
-    if (!value) continue;
-    out.str(9, std::u16string(u"$") + v.name);
-    switch (value->type) {
-      case RTSTR: out.str(v.code, value->text); break;
-      case RTREAL: out.put(v.code, real(value->real)); break;
-      case RTPOINT: out.point(v.code, value->point, 2); break;
-      case RT3DPOINT: out.point(v.code, value->point); break;
-      default: out.integer(v.code, value->integer); break;
-    }
+    if (value && written.insert(v.name).second) writeValue(v.name, v.code, *value);
   }
   out.str(0, u"ENDSEC");
 }
@@ -222,6 +238,16 @@ void writeClasses(Out& out, AcDbDatabase::Impl* d) {
     out.integer(91, count);
     out.integer(280, 0);
     out.integer(281, cls->isDerivedFrom(AcDbEntity::desc()) ? 1 : 0);
+  }
+  // The file's classes that the drawing does not define itself, as they were read.
+  for (const auto& tags : d->fileClasses) {
+    const auto name = std::find_if(tags.begin(), tags.end(), [](const Tag& t) { return t.code == 1; });
+    const bool ours = name != tags.end() && std::any_of(used.begin(), used.end(), [&](const auto& u) {
+      return name->str == u.first->dxfName();
+    });
+    if (ours) continue;
+    out.str(0, u"CLASS");
+    for (const Tag& t : tags) out.tag(t);
   }
   out.str(0, u"ENDSEC");
 }
@@ -269,7 +295,8 @@ void writeBlocks(Out& out, AcDbDatabase::Impl* d) {
     out.str(3, btr->nameConst());
     out.str(1, btr->pathName());
     if (btr->comments()[0]) out.str(4, btr->comments());
-    if (!btr->isLayout())
+    // The two current spaces' entities go into ENTITIES; other layouts keep theirs here.
+    if (id != d->modelSpace && id != d->paperSpace)
       for (const auto& e : btr->entityIds()) writeEntity(out, d, e);
     out.str(0, u"ENDBLK");
     out.handle(5, btr->endHandle());
