@@ -1,0 +1,68 @@
+"""Drawings written by ezdxf in several versions come back from qdhost with every object,
+layout, header variable and class they held, compared by handle.
+Arguments: QDHOST WORKDIR"""
+import subprocess
+import sys
+
+import ezdxf
+
+qdhost, work = sys.argv[1], sys.argv[2]
+failures = []
+
+
+def make(version, path):
+    doc = ezdxf.new(version)
+    msp = doc.modelspace()
+    msp.add_line((0, 0), (10, 0), dxfattribs={"layer": "WALLS"})
+    msp.add_circle((5, 5), 2)
+    second = doc.layouts.new("Sheet 2")
+    second.add_line((0, 0), (100, 50))
+    second.add_text("Title", dxfattribs={"height": 5})
+    doc.layouts.get("Layout1").add_circle((20, 20), 4)
+    doc.header["$EXTMAX"] = (120.0, 80.0, 0.0)
+    doc.header["$DIMSCALE"] = 2.5
+    doc.header["$PDMODE"] = 3
+    doc.saveas(path)
+
+
+def contents(doc):
+    objects = {e.dxf.handle: e.dxftype() for e in doc.objects}
+    layouts = {
+        layout.name: sorted(e.dxf.handle for e in layout) for layout in doc.layouts
+    }
+    header = {name: doc.header[name] for name in doc.header.varnames()}
+    classes = sorted(c.dxf.name for c in doc.classes)
+    return objects, layouts, header, classes
+
+
+for version in ["R2000", "R2004", "R2007", "R2010", "R2013", "R2018"]:
+    src, out = f"{work}/lossless_{version}.dxf", f"{work}/lossless_{version}_out.dxf"
+    make(version, src)
+    subprocess.run([qdhost, "--quiet", "--no-modules", "--open", src, "--save", out], check=True)
+    written = ezdxf.readfile(out)
+    auditor = written.audit()
+    if auditor.has_errors:
+        failures.append(f"{version}: ezdxf's audit of the saved drawing: {[str(e.message) for e in auditor.errors][:5]}")
+    before, after = contents(ezdxf.readfile(src)), contents(written)
+    objects, layouts, header, classes = before
+    objects2, layouts2, header2, classes2 = after
+    lost = {h: t for h, t in objects.items() if objects2.get(h) != t}
+    if lost:
+        failures.append(f"{version}: objects lost or changed: {sorted(lost.items())[:10]}")
+    if layouts != layouts2:
+        failures.append(f"{version}: layouts differ: {layouts} against {layouts2}")
+    # Variables the host writes in its own version: the version and code page it writes.
+    ignored = {"$ACADVER", "$DWGCODEPAGE", "$HANDSEED", "$ACADMAINTVER"}
+    missing = sorted(set(header) - set(header2) - ignored)
+    if missing:
+        failures.append(f"{version}: header variables lost: {missing[:20]} ({len(missing)})")
+    changed = sorted(n for n in header if n in header2 and n not in ignored and header[n] != header2[n])
+    if changed:
+        failures.append(f"{version}: header variables changed: {[(n, header[n], header2[n]) for n in changed[:10]]}")
+    if sorted(set(classes) - set(classes2)):
+        failures.append(f"{version}: classes lost: {sorted(set(classes) - set(classes2))}")
+
+if failures:
+    print("\n".join(failures))
+    sys.exit(1)
+print("every object, layout, header variable and class kept in 6 versions")
