@@ -2,6 +2,7 @@
 #include <set>
 
 #include "headless/db/database_impl.h"
+#include "headless/db/tags.h"
 #include "host/adslib.h"
 #include "platform/codepage.h"
 
@@ -10,7 +11,29 @@ namespace {
 struct References {
   std::set<std::u16string> layers, linetypes, styles, dimstyles, apps;
   std::set<AcDbStub*> blocks;
+  std::set<AcDbStub*> pointedTo;  // records named by a pointer group of any object
+  std::set<std::u16string> blockNames;  // blocks named by a dimension
 };
+
+// What the groups of an object name: records by pointer (a dimension style's arrow
+// blocks and linetypes, a linetype's text style, a layout's block), and, for the entities
+// kept as their groups, records by name (an MTEXT's text style, a dimension's style and
+// block, a leader's style).
+void noteGroups(AcDbDatabase::Impl* d, const AcDbObject* o, References& r) {
+  qd::db::TagFiler f(d->self);
+  o->dxfOutFields(&f);
+  std::u16string type;
+  if (auto* u = AcDbUnknownEntity::cast(o)) type = qd::text::toUpper(u->originalDxfName());
+  const bool dimensioned = type == u"DIMENSION" || type == u"LEADER" || type == u"TOLERANCE" || type == u"ARC_DIMENSION" ||
+                           type == u"LARGE_RADIAL_DIMENSION" || type == u"MULTILEADER";
+  for (const qd::db::Tag& t : f.tags()) {
+    if (t.kind == qd::db::TagKind::Id && t.id.stub() && !t.id.isNull()) r.pointedTo.insert(t.id.stub());
+    if (type.empty() || t.kind != qd::db::TagKind::String) continue;
+    if (t.code == 7) r.styles.insert(qd::text::toUpper(t.str));
+    else if (t.code == 3 && dimensioned) r.dimstyles.insert(qd::text::toUpper(t.str));
+    else if (t.code == 2 && type == u"DIMENSION") r.blockNames.insert(qd::text::toUpper(t.str));
+  }
+}
 
 void noteEntity(const AcDbEntity* e, References& r) {
   r.layers.insert(qd::text::toUpper(e->layer()));
@@ -43,6 +66,7 @@ References gather(AcDbDatabase::Impl* d) {
     AcDbObject* o = stub->object;
     if (!o || erasedWithOwners(d, o)) continue;
     noteXData(o, r);
+    noteGroups(d, o, r);
     if (auto* e = AcDbEntity::cast(o)) {
       noteEntity(e, r);
     } else if (auto* layer = AcDbLayerTableRecord::cast(o)) {
@@ -75,7 +99,9 @@ bool referenced(AcDbDatabase::Impl* d, const References& r, AcDbObjectId id) {
   if (AcDbTextStyleTableRecord::cast(rec)) return r.styles.count(n) != 0;
   if (AcDbDimStyleTableRecord::cast(rec)) return r.dimstyles.count(n) != 0;
   if (AcDbRegAppTableRecord::cast(rec)) return r.apps.count(n) != 0;
-  if (auto* btr = AcDbBlockTableRecord::cast(rec)) return btr->isLayout() || r.blocks.count(id.stub()) != 0;
+  if (r.pointedTo.count(id.stub())) return true;
+  if (auto* btr = AcDbBlockTableRecord::cast(rec))
+    return btr->isLayout() || r.blocks.count(id.stub()) != 0 || r.blockNames.count(n) != 0;
   return true;  // coordinate systems, viewports and views stay
 }
 

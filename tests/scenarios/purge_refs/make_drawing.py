@@ -1,0 +1,27 @@
+"""Writes a drawing whose records are used only in ways a purge must see: a text style by
+an MTEXT, dimension styles by a DIMENSION and a LEADER, a dimension's block, a layer and
+a linetype only in a second layout. One record of each kind is unused.
+Argument: the DXF file to write."""
+import sys
+
+import ezdxf
+
+doc = ezdxf.new("R2018")
+doc.styles.new("MT_STYLE", dxfattribs={"font": "arial.ttf"})
+doc.styles.new("UNUSED_STYLE")
+doc.dimstyles.new("DIM_STYLE")
+doc.dimstyles.new("LEADER_STYLE")
+doc.dimstyles.new("UNUSED_DIM")
+doc.layers.add("SHEET_LAYER")
+doc.layers.add("UNUSED_LAYER")
+doc.linetypes.add("SHEET_LT", pattern=[0.5, 0.25, -0.25])
+doc.linetypes.add("UNUSED_LT", pattern=[0.5, 0.25, -0.25])
+doc.blocks.new("UNUSED_BLOCK")
+msp = doc.modelspace()
+msp.add_mtext("Poznámka", dxfattribs={"style": "MT_STYLE"})
+dim = msp.add_linear_dim(base=(0, 5), p1=(0, 0), p2=(10, 0), dimstyle="DIM_STYLE")
+dim.render()
+msp.add_leader([(0, 0), (5, 5)], dimstyle="LEADER_STYLE")
+sheet = doc.layouts.new("Sheet 2")
+sheet.add_line((0, 0), (10, 10), dxfattribs={"layer": "SHEET_LAYER", "linetype": "SHEET_LT"})
+doc.saveas(sys.argv[1])
