@@ -1,6 +1,12 @@
 #include "platform/codepage.h"
 
+#include <iconv.h>
+
 #include <array>
+#include <bit>
+#include <cerrno>
+#include <map>
+#include <memory>
 #include <unordered_map>
 
 namespace qd::text {
@@ -79,11 +85,82 @@ char32_t decodeUtf8(std::string_view bytes, size_t& i) {
   return cp;
 }
 
+// The Windows code pages a drawing can name beyond the two built in, by their iconv names.
+const char* iconvName(int codePage) {
+  switch (codePage) {
+    case 874: return "CP874";
+    case 932: return "CP932";
+    case 936: return "CP936";
+    case 949: return "CP949";
+    case 950: return "CP950";
+    case 1251: return "CP1251";
+    case 1253: return "CP1253";
+    case 1254: return "CP1254";
+    case 1255: return "CP1255";
+    case 1256: return "CP1256";
+    case 1257: return "CP1257";
+    case 1258: return "CP1258";
+  }
+  return nullptr;
+}
+
+// Text in memory is handed to iconv as it lies, UTF-16 in the machine's byte order.
+static_assert(std::endian::native == std::endian::little, "UTF-16LE is the machine's order");
+
+// One converter each way per code page, opened on first use.
+struct Converter {
+  iconv_t cd = reinterpret_cast<iconv_t>(-1);
+  ~Converter() {
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  }
+};
+iconv_t converter(int codePage, bool toUnicode) {
+  thread_local std::map<std::pair<int, bool>, std::unique_ptr<Converter>> open;
+  auto& c = open[{codePage, toUnicode}];
+  if (!c) {
+    c = std::make_unique<Converter>();
+    const char* name = iconvName(codePage);
+    if (name) c->cd = toUnicode ? iconv_open("UTF-16LE", name) : iconv_open(name, "UTF-16LE");
+  }
+  return c->cd;
+}
+bool usable(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }
+
+// Converts with iconv; a sequence it cannot convert becomes `bad` in the output and is
+// stepped over (`step` bytes of the input).
+std::string convert(iconv_t cd, std::string_view in, const std::string& bad, size_t step) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  std::string out;
+  std::array<char, 4096> buf;
+  char* src = const_cast<char*>(in.data());
+  size_t left = in.size();
+  while (left > 0) {
+    char* dst = buf.data();
+    size_t room = buf.size();
+    const size_t r = iconv(cd, &src, &left, &dst, &room);
+    out.append(buf.data(), static_cast<size_t>(dst - buf.data()));
+    if (r != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG) continue;
+    // An invalid or incomplete sequence.
+    out += bad;
+    const size_t skip = std::min(step, left);
+    src += skip;
+    left -= skip;
+  }
+  char* dst = buf.data();
+  size_t room = buf.size();
+  iconv(cd, nullptr, nullptr, &dst, &room);
+  out.append(buf.data(), static_cast<size_t>(dst - buf.data()));
+  return out;
+}
+
 }  // namespace
 
 int ansiCodePage() { return g_ansi; }
 
-bool isSupportedCodePage(int codePage) { return highHalf(codePage) != nullptr; }
+bool isSupportedCodePage(int codePage) {
+  return highHalf(codePage) != nullptr || (iconvName(codePage) && usable(converter(codePage, true)));
+}
 
 bool setAnsiCodePage(int codePage) {
   if (!isSupportedCodePage(codePage)) return false;
@@ -93,6 +170,10 @@ bool setAnsiCodePage(int codePage) {
 
 std::string toCodePage(std::u16string_view text, int codePage, char replacement) {
   if (!isSupportedCodePage(codePage)) codePage = 1250;
+  if (!highHalf(codePage)) {
+    const std::string utf16(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    return convert(converter(codePage, false), utf16, std::string(1, replacement), 2);
+  }
   const auto& reverse = reverseTable(codePage);
   std::string out;
   out.reserve(text.size());
@@ -108,6 +189,13 @@ std::string toCodePage(std::u16string_view text, int codePage, char replacement)
 }
 
 std::u16string fromCodePage(std::string_view bytes, int codePage) {
+  if (!highHalf(codePage) && isSupportedCodePage(codePage)) {
+    const std::string utf16 = convert(converter(codePage, true), bytes, std::string("\xFD\xFF", 2), 1);
+    std::u16string out(utf16.size() / 2, u'\0');
+    for (size_t i = 0; i < out.size(); ++i)
+      out[i] = static_cast<char16_t>(static_cast<unsigned char>(utf16[2 * i]) | static_cast<unsigned char>(utf16[2 * i + 1]) << 8);
+    return out;
+  }
   const char16_t* high = highHalf(codePage);
   if (!high) high = kCp1250High;
   std::u16string out;

@@ -9,7 +9,9 @@ namespace qd::text {
 
 // The ANSI code page of the process; 1250 unless set otherwise.
 int ansiCodePage();
-// Accepts 1250 and 1252; returns false (and changes nothing) for others.
+// Accepts the Windows code pages a drawing can name: 874, 932, 936, 949, 950 and 1250 to
+// 1258 (1250 and 1252 built in, the others through the C library's iconv); returns false
+// (and changes nothing) for others.
 bool setAnsiCodePage(int codePage);
 bool isSupportedCodePage(int codePage);
 

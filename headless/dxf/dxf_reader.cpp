@@ -642,6 +642,16 @@ void Reader::run() {
     ++i;
   }
   if (sections.empty()) throw Failure{m_g.front().line, "no SECTION found"};
+  // Objects that come without a handle get theirs above every handle of the file, so
+  // that none takes a handle an object later in the file has (and extended data names).
+  for (size_t k = 0; k < m_g.size(); ++k) {
+    const RawGroup& g = m_g[k];
+    // A header variable's value ($HANDSEED) is no object's handle.
+    if ((g.code == 5 || g.code == 105) && !(k > 0 && m_g[k - 1].code == 9)) {
+      const uint64_t h = AcDbHandle(qd::text::fromUtf8(trim(g.value)).c_str()).value();
+      if (h < kHandleSeedLimit && h >= m_d->nextHandle) m_d->nextHandle = h + 1;
+    }
+  }
   auto run = [&](const char* name, auto&& fn) {
     for (auto& [n, start] : sections)
       if (n == name) {

@@ -15,6 +15,7 @@
 #include "headless/dxf/dxf.h"
 #include "headless/render/svg.h"
 #include "host/adslib.h"
+#include "platform/codepage.h"
 
 namespace {
 
@@ -467,6 +468,59 @@ TEST_F(Drawing, ABlockCannotInsertItselfAndADrawingWhoseBlocksDoStaysUsable) {
   AcDbExtents extents;
   ref->getGeomExtents(extents);
   EXPECT_FALSE(qd::render::modelSpaceSvg(&copy, {}).empty());
+}
+
+TEST(CodePages, EveryPageADrawingCanNameConvertsBothWays) {
+  using qd::text::fromCodePage;
+  using qd::text::toCodePage;
+  EXPECT_EQ(fromCodePage("P\xF8\xEDli\x9A", 1250), u"Příliš");
+  EXPECT_EQ(fromCodePage("\xCF\xF0\xE8", 1251), u"При");
+  EXPECT_EQ(toCodePage(u"При", 1251), "\xCF\xF0\xE8");
+  EXPECT_EQ(fromCodePage("\xE1\xE5", 1253), u"αε");
+  EXPECT_EQ(fromCodePage("\x93\xFA\x96\x7B", 932), u"日本");
+  EXPECT_EQ(toCodePage(u"日本", 932), "\x93\xFA\x96\x7B");
+  // What a page cannot hold becomes the replacement; a byte it does not define, U+FFFD.
+  EXPECT_EQ(toCodePage(u"aШb", 1253), "a?b");
+  EXPECT_EQ(fromCodePage("a\x81", 932), u"a\uFFFD");
+  for (int page : {874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258})
+    EXPECT_TRUE(qd::text::isSupportedCodePage(page)) << page;
+  EXPECT_FALSE(qd::text::isSupportedCodePage(437));
+  // A drawing of code page 1251 reads as 1251.
+  const char* dxf =
+      "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$DWGCODEPAGE\n3\nANSI_1251\n0\nENDSEC\n"
+      "0\nSECTION\n2\nENTITIES\n0\nTEXT\n8\n0\n10\n0.0\n20\n0.0\n30\n0.0\n40\n2.5\n1\n\xCF\xF0\xE8\n0\nENDSEC\n0\nEOF\n";
+  AcDbDatabase db(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&db, dxf, error), Acad::eOk) << std::string(error.begin(), error.end());
+  auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.impl()->modelSpace));
+  auto* text = AcDbText::cast(db.impl()->peek(ms->entityIds().at(0)));
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::u16string(text->textStringConst()), u"При");
+}
+
+TEST(Dxf, ObjectsWithoutHandlesTakeNoneTheFileGivesLater) {
+  // The layer comes without a handle before the lines that have theirs; extended data
+  // names the second line by handle.
+  const char* dxf =
+      "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$HANDSEED\n5\n10\n0\nENDSEC\n"
+      "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n1\n0\nLAYER\n2\nWALLS\n70\n0\n62\n1\n6\nCONTINUOUS\n0\nENDTAB\n"
+      "0\nTABLE\n2\nAPPID\n70\n1\n0\nAPPID\n5\n30\n2\nQD\n70\n0\n0\nENDTAB\n0\nENDSEC\n"
+      "0\nSECTION\n2\nENTITIES\n0\nLINE\n5\n40\n8\nWALLS\n10\n0.0\n20\n0.0\n30\n0.0\n11\n1.0\n21\n0.0\n31\n0.0\n"
+      "1001\nQD\n1005\n41\n0\nLINE\n5\n41\n8\nWALLS\n10\n0.0\n20\n0.0\n30\n0.0\n11\n2.0\n21\n0.0\n31\n0.0\n"
+      "0\nENDSEC\n0\nEOF\n";
+  AcDbDatabase db(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&db, dxf, error), Acad::eOk) << std::string(error.begin(), error.end());
+  auto* d = db.impl();
+  const AcDbObjectId layer = d->recordId(d->layerTable, u"WALLS");
+  ASSERT_FALSE(layer.isNull());
+  EXPECT_GT(layer.handle().value(), 0x41u);
+  AcDbObjectId second;
+  ASSERT_EQ(db.getAcDbObjectId(second, false, AcDbHandle(u"41")), Acad::eOk);
+  auto* line = AcDbLine::cast(d->peek(second));
+  ASSERT_NE(line, nullptr);
+  EXPECT_DOUBLE_EQ(line->endPoint().x, 2.0);
+  EXPECT_GT(db.handseed().value(), layer.handle().value());
 }
 
 TEST(Dxf, MalformedInputNamesTheLine) {
