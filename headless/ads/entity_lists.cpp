@@ -1,5 +1,7 @@
 // Entity lists: entget, entmake, entmod, entdel, walking, handles, tables.
+#include <algorithm>
 #include <map>
+#include <set>
 #include <unordered_set>
 
 #include "headless/ads/resbuf_util.h"
@@ -143,6 +145,42 @@ bool referencesExist(AcDbDatabase* db, const AcDbEntity* ent) {
   return true;
 }
 
+// The entity's groups with those of an entmod list put in: a group the entity has once
+// takes the new value in its place, a repeated one (vertices) is replaced as a run, a new
+// common property joins the entity's common groups. Everything the list leaves out
+// stays as it is, as the host's entmod leaves it.
+Tags mergeGroups(Tags current, const Tags& given) {
+  auto count = [](const Tags& tags, int code) {
+    return std::count_if(tags.begin(), tags.end(), [code](const Tag& t) { return t.code == code; });
+  };
+  std::set<int> done;
+  for (const Tag& g : given) {
+    // Subclass markers are the list's structure, not values to set.
+    if (g.code == 100 || !done.insert(g.code).second) continue;
+    Tags run;
+    for (const Tag& t : given)
+      if (t.code == g.code) run.push_back(t);
+    const auto first = std::find_if(current.begin(), current.end(), [&](const Tag& t) { return t.code == g.code; });
+    if (first != current.end() && count(current, g.code) == 1 && run.size() == 1) {
+      *first = run.front();
+      continue;
+    }
+    size_t at = first == current.end() ? current.size() : static_cast<size_t>(first - current.begin());
+    if (first == current.end()) {
+      // A common property the entity did not file goes after its common subclass marker.
+      const bool common = g.code == 8 || g.code == 6 || g.code == 62 || g.code == 370 || g.code == 48 || g.code == 60;
+      const auto marker = std::find_if(current.begin(), current.end(),
+                                       [](const Tag& t) { return t.code == 100 && t.str == u"AcDbEntity"; });
+      if (common && marker != current.end()) at = static_cast<size_t>(marker - current.begin()) + 1;
+    }
+    current.erase(std::remove_if(current.begin(), current.end(), [&](const Tag& t) { return t.code == g.code; }),
+                  current.end());
+    at = std::min(at, current.size());
+    current.insert(current.begin() + static_cast<long>(at), run.begin(), run.end());
+  }
+  return current;
+}
+
 int appendToSpace(AcDbDatabase* db, AcDbEntity* ent, AcDbObjectId space, AcDbObjectId& id) {
   AcDbBlockTableRecord* btr = nullptr;
   if (acdbOpenObject(btr, space, AcDb::kForWrite) != Acad::eOk) return RTERROR;
@@ -263,7 +301,7 @@ int acdbEntMod(const resbuf* list) {
     return RTERROR;
   }
   if (AcDbEntity::cast(obj)) ensureLayer(obj->database(), s.data);
-  TagFiler f(obj->database(), s.data);
+  TagFiler f(obj->database(), mergeGroups(qd::ads::objectTags(obj), s.data));
   Acad::ErrorStatus es = obj->dxfInFields(&f);
   if (auto* e = AcDbEntity::cast(obj); e && es == Acad::eOk) qd::db::useRecordSpellings(e);
   if (es == Acad::eOk && s.xdata) es = obj->setXData(s.xdata);
