@@ -61,6 +61,26 @@ bool stringMatches(const std::u16string& value, const std::u16string& pattern) {
   return acutWcMatch(text::toUpper(value).c_str(), text::toUpper(pattern).c_str()) == RTNORM;
 }
 
+// The name of the layout whose block is `block`: "Model" for model space, else the name
+// its LAYOUT object gives (kept as its groups), else the block's own.
+std::u16string layoutNameOf(AcDbDatabase::Impl* d, AcDbObjectId block) {
+  if (block == d->modelSpace) return u"Model";
+  for (const auto& s : d->stubs) {
+    auto* layout = AcDbUnknownObject::cast(s->object);
+    if (!layout || s->object->isErased() || std::u16string_view(layout->originalDxfName()) != u"LAYOUT") continue;
+    const db::Tags tags = objectTags(layout);
+    std::u16string name;
+    bool ours = false;
+    for (const auto& t : tags) {
+      if (t.code == 1) name = t.str;
+      if (t.kind == db::TagKind::Id && t.id == block) ours = true;
+    }
+    if (ours) return name;
+  }
+  auto* btr = AcDbBlockTableRecord::cast(d->peek(block));
+  return btr ? std::u16string(btr->nameConst()) : u"";
+}
+
 bool compareTag(const db::Tag& v, const db::Tag& f, const std::u16string& op) {
   if (op == u"*") return true;
   double a = 0, b = 0;
@@ -71,6 +91,20 @@ bool compareTag(const db::Tag& v, const db::Tag& f, const std::u16string& op) {
       return op == u"!=" || op == u"/=" || op == u"<>" ? !m : m;
     }
     case db::TagKind::Point: {
+      // ">,>,*": one test a coordinate; a single operator tests the whole point.
+      if (op.find(u',') != std::u16string::npos) {
+        const double have[3] = {v.pt.x, v.pt.y, v.pt.z}, want[3] = {f.pt.x, f.pt.y, f.pt.z};
+        size_t from = 0;
+        for (int k = 0; k < 3 && from <= op.size(); ++k) {
+          size_t to = op.find(u',', from);
+          if (to == std::u16string::npos) to = op.size();
+          const std::u16string part = op.substr(from, to - from);
+          from = to + 1;
+          const db::Tag mine = db::Tag::makeReal(v.code, have[k]), wanted = db::Tag::makeReal(f.code, want[k]);
+          if (!compareTag(mine, wanted, part.empty() ? u"=" : part)) return false;
+        }
+        return true;
+      }
       const bool eq = v.pt.isEqualTo(f.pt);
       return op == u"!=" || op == u"/=" || op == u"<>" ? !eq : eq;
     }
@@ -100,6 +134,14 @@ struct Candidate {
       type.code = 0;
       type.str = dxfNameOf(obj);
       tags.insert(tags.begin(), type);
+      // The space an entity is in: 67 and the layout's name, 410, as the host lists them.
+      if (auto* e = AcDbEntity::cast(obj); e && e->database()) {
+        auto* d = e->database()->impl();
+        const bool paper = e->ownerId() != d->modelSpace;
+        if (std::none_of(tags.begin(), tags.end(), [](const db::Tag& t) { return t.code == 67; }))
+          tags.push_back(db::Tag::makeInt(67, paper ? 1 : 0));
+        tags.push_back(db::Tag::makeString(410, layoutNameOf(d, e->ownerId())));
+      }
       haveTags = true;
     }
     return tags;
@@ -149,9 +191,10 @@ bool evaluate(Candidate& c, const resbuf*& rb, const std::u16string& group) {
     bool value;
     if (item->restype == -4) {
       const std::u16string op = text::toUpper(item->resval.rstring ? item->resval.rstring : u"");
-      if (!op.empty() && op[0] == u'<' && op.size() > 2) {
+      // Only the four logical names group; "<,<,*" and ">=" are comparisons.
+      if (op == u"<AND" || op == u"<OR" || op == u"<XOR" || op == u"<NOT") {
         value = evaluate(c, rb, op);
-      } else if (!op.empty() && op.back() == u'>' && op.size() > 2) {
+      } else if (op == u"AND>" || op == u"OR>" || op == u"XOR>" || op == u"NOT>") {
         break;
       } else {
         pendingOp = op;

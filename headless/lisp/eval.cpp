@@ -182,7 +182,19 @@ bool hostFunction(const std::u16string& name, const std::vector<Value>& a, Value
     if (i < a.size() && a[i].kind == K::List) {
       resbuf *head = nullptr, *tail = nullptr;
       for (const auto& g : a[i].items) {
-        resbuf* rb = toGroupResbuf(g);
+        // (-3 ("APP1") ("APP2" ...)): the applications whose extended data is required.
+        resbuf* rb = nullptr;
+        if (g.kind == K::List && !g.items.empty() && g.items[0].kind == K::Int && g.items[0].integer == -3) {
+          qd::ads::RbList apps(acutNewRb(-3));
+          for (size_t k = 1; k < g.items.size(); ++k) {
+            const Value& app = g.items[k];
+            const Value& nameOf = app.kind == K::List && !app.items.empty() ? app.items[0] : app;
+            if (nameOf.kind == K::Str) apps.add(acutBuildList(1001, nameOf.text.c_str(), 0));
+          }
+          rb = apps.release();
+        } else {
+          rb = toGroupResbuf(g);
+        }
         if (tail) tail->rbnext = rb;
         else head = rb;
         tail = rb;
