@@ -1095,56 +1095,58 @@ Acad::ErrorStatus AcDbPolyline::dxfInFields(AcDbDxfFiler* f) {
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbPolyline)
 
-// ---- entities of unknown classes ----
-Acad::ErrorStatus AcDbUnknownEntity::dxfOutFields(AcDbDxfFiler* f) const {
-  AcDbEntity::dxfOutFields(f);
+// ---- objects and entities of unknown classes ----
+namespace {
+// Adds the kept groups to what a tag filer collects.
+void writeKeptGroups(AcDbDxfFiler* f, const std::string& kept) {
   auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
-  if (!tf || m_groups.empty()) return f->filerStatus();
-  qd::db::MemoryDwgFiler in(f->database(), m_groups);
+  if (!tf || kept.empty()) return;
+  qd::db::MemoryDwgFiler in(f->database(), kept);
   qd::db::Tags tags;
   qd::db::readTagsBinary(&in, tags);
   for (auto& t : tags) tf->tags().push_back(std::move(t));
+}
+// Keeps every group a tag filer has left, less those `drop` names, and uses them up.
+template <class Drop>
+std::string keepRemainingGroups(AcDbDxfFiler* f, Drop drop) {
+  auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
+  if (!tf) return {};
+  qd::db::Tags rest(tf->tags().begin() + static_cast<long>(tf->position()), tf->tags().end());
+  rest.erase(std::remove_if(rest.begin(), rest.end(), drop), rest.end());
+  qd::db::MemoryDwgFiler out(f->database());
+  qd::db::writeTagsBinary(&out, rest);
+  tf->seek(tf->tags().size());
+  return out.bytes();
+}
+}  // namespace
+
+Acad::ErrorStatus AcDbUnknownEntity::dxfOutFields(AcDbDxfFiler* f) const {
+  AcDbEntity::dxfOutFields(f);
+  writeKeptGroups(f, m_groups);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbUnknownEntity::dxfInFields(AcDbDxfFiler* f) {
   if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
-  m_groups.clear();
   auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
-  if (!tf) return f->filerStatus();
-  qd::db::Tags rest(tf->tags().begin() + static_cast<long>(tf->position()), tf->tags().end());
   // Without subclass markers the entity's common groups were read already.
-  const bool markers = std::any_of(rest.begin(), rest.end(), [](const qd::db::Tag& t) { return t.code == 100; });
-  if (!markers) rest.erase(std::remove_if(rest.begin(), rest.end(), [](const qd::db::Tag& t) {
-    return t.code == 8 || t.code == 6 || t.code == 62 || t.code == 370 || t.code == 48 || t.code == 60 || t.code == 67;
-  }), rest.end());
-  qd::db::MemoryDwgFiler out(f->database());
-  qd::db::writeTagsBinary(&out, rest);
-  m_groups = out.bytes();
-  tf->seek(tf->tags().size());
+  const bool markers = tf && std::any_of(tf->tags().begin() + static_cast<long>(tf->position()), tf->tags().end(),
+                                         [](const qd::db::Tag& t) { return t.code == 100; });
+  m_groups = keepRemainingGroups(f, [markers](const qd::db::Tag& t) {
+    return !markers && (t.code == 8 || t.code == 6 || t.code == 62 || t.code == 370 || t.code == 48 || t.code == 60 ||
+                        t.code == 67);
+  });
   return f->filerStatus();
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbUnknownEntity)
 
 Acad::ErrorStatus AcDbUnknownObject::dxfOutFields(AcDbDxfFiler* f) const {
   AcDbObject::dxfOutFields(f);
-  auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
-  if (!tf || m_groups.empty()) return f->filerStatus();
-  qd::db::MemoryDwgFiler in(f->database(), m_groups);
-  qd::db::Tags tags;
-  qd::db::readTagsBinary(&in, tags);
-  for (auto& t : tags) tf->tags().push_back(std::move(t));
+  writeKeptGroups(f, m_groups);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbUnknownObject::dxfInFields(AcDbDxfFiler* f) {
   if (Acad::ErrorStatus es = AcDbObject::dxfInFields(f); es != Acad::eOk) return es;
-  m_groups.clear();
-  auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
-  if (!tf) return f->filerStatus();
-  const qd::db::Tags rest(tf->tags().begin() + static_cast<long>(tf->position()), tf->tags().end());
-  qd::db::MemoryDwgFiler out(f->database());
-  qd::db::writeTagsBinary(&out, rest);
-  m_groups = out.bytes();
-  tf->seek(tf->tags().size());
+  m_groups = keepRemainingGroups(f, [](const qd::db::Tag&) { return false; });
   return f->filerStatus();
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbUnknownObject)

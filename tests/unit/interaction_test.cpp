@@ -48,14 +48,17 @@ TEST(Lisp, MalformedInputIsRefusedWithAPosition) {
   }
 }
 
+// What the command line shows for an expression: its value, or the error message.
+std::u16string evalPrinted(qd::lisp::Interpreter& lisp, const std::u16string& text) {
+  Value v;
+  std::u16string error;
+  if (!lisp.eval(readOne(text), v, error)) return error;
+  return qd::lisp::print(v);
+}
+
 TEST(Lisp, IntegersAreThirtyTwoBitsAndWrapAsTheHostsDo) {
   qd::lisp::Interpreter lisp(nullptr);
-  auto run = [&](const std::u16string& text) {
-    Value v;
-    std::u16string error;
-    if (!lisp.eval(readOne(text), v, error)) return error;
-    return qd::lisp::print(v);
-  };
+  auto run = [&](const std::u16string& text) { return evalPrinted(lisp, text); };
   EXPECT_EQ(run(u"(+ 2147483647 1)"), u"-2147483648");
   EXPECT_EQ(run(u"(- -2147483648 1)"), u"2147483647");
   EXPECT_EQ(run(u"(- -2147483648)"), u"-2147483648");
@@ -133,12 +136,7 @@ TEST(Lisp, ValuesBecomeResultBuffersAndBack) {
 
 TEST(Lisp, EvaluatesArithmeticListsAndVariables) {
   qd::lisp::Interpreter lisp(nullptr);
-  auto run = [&](const std::u16string& text) {
-    Value v;
-    std::u16string error;
-    if (!lisp.eval(readOne(text), v, error)) return error;
-    return qd::lisp::print(v);
-  };
+  auto run = [&](const std::u16string& text) { return evalPrinted(lisp, text); };
   EXPECT_EQ(run(u"(+ 1 2 3)"), u"6");
   EXPECT_EQ(run(u"(/ 7 2)"), u"3");
   EXPECT_EQ(run(u"(/ 7 2.0)"), u"3.5");
