@@ -97,7 +97,10 @@ class Reader {
   void place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id, const Tags& tags, AcDbBlockTableRecord* btr);
   void readEntities(size_t& i, AcDbObjectId space);
   void readObjects(size_t& i);
-  AcDbObject* makeObject(const std::u16string& type, Tags& tags, AcDbObjectId defaultOwner, AcDbObjectId* made);
+  // `entity`: read where only entities stand (blocks, entities), so an unknown type is an
+  // entity even without subclass markers (R12).
+  AcDbObject* makeObject(const std::u16string& type, Tags& tags, AcDbObjectId defaultOwner, AcDbObjectId* made,
+                         bool entity = false);
   void finish();
 
   AcDbDatabase* m_db;
@@ -333,14 +336,14 @@ bool takeDwgStream(const Tags& tags, std::string& stream, size_t line) {
   return true;
 }
 
-AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjectId defaultOwner, AcDbObjectId* made) {
+AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjectId defaultOwner, AcDbObjectId* made,
+                               bool entity) {
   const bool dimstyle = type == u"DIMSTYLE";
   Common c = splitCommon(tags, dimstyle);
   AcRxClass* cls = acrxFindClassByDxfName(type.c_str());
   AcDbObject* obj = cls ? AcDbObject::cast(cls->create()) : nullptr;
   if (!obj) {
     // Objects of unknown classes are kept as their groups, entities and others alike.
-    bool entity = false;
     for (const auto& t : tags)
       if (t.code == 100 && t.str == u"AcDbEntity") entity = true;
     if (entity) {
@@ -416,6 +419,8 @@ void Reader::readTables(size_t& i) {
       else if (name == u"VIEW") obj = new AcDbViewTable();
       else if (name == u"BLOCK_RECORD") obj = new AcDbBlockTable();
       table = obj ? m_d->add(obj, AcDbObjectId(), h) : AcDbObjectId();
+      // A table's extension dictionary (the layer states of the layer table) stays with it.
+      if (obj) AcDbObjectAccess::setExtDict(obj, splitCommon(tags, false).extDict);
       m_tables[name] = table;
       continue;
     }
@@ -524,7 +529,7 @@ void Reader::readBlocks(size_t& i) {
     if (!btr || block == m_d->modelSpace || block == m_d->paperSpace) continue;
     Tags copy = tags;
     AcDbObjectId id;
-    if (AcDbObject* obj = makeObject(type, copy, block, &id)) place(type, obj, id, tags, btr);
+    if (AcDbObject* obj = makeObject(type, copy, block, &id, true)) place(type, obj, id, tags, btr);
   }
 }
 
@@ -542,7 +547,7 @@ void Reader::readEntities(size_t& i, AcDbObjectId modelSpace) {
       if (t.code == 67 && t.integer == 1) paper = true;
     const AcDbObjectId space = paper ? m_d->paperSpace : modelSpace;
     AcDbObjectId id;
-    if (AcDbObject* obj = makeObject(type, tags, space, &id))
+    if (AcDbObject* obj = makeObject(type, tags, space, &id, true))
       place(type, obj, id, tags, AcDbBlockTableRecord::cast(m_d->peek(space)));
   }
 }

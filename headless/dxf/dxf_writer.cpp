@@ -258,6 +258,11 @@ void writeTable(Out& out, AcDbDatabase::Impl* d, AcDbObjectId tableId, const cha
   out.str(0, u"TABLE");
   out.str(2, name);
   out.handle(5, tableId.handle());
+  if (!table->extensionDictionary().isNull() && table->extensionDictionary().isValid()) {
+    out.str(102, u"{ACAD_XDICTIONARY");
+    out.id(360, table->extensionDictionary());
+    out.str(102, u"}");
+  }
   out.put(330, "0");
   db::TagFiler f(d->self);
   table->dxfOutFields(&f);
