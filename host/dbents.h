@@ -213,6 +213,7 @@ class AcDbAttribute : public AcDbText {
  private:
   std::u16string m_tag;
   int16_t m_flags = 0;
+  std::string m_kept;  // groups of its own not modelled here, filed in binary
 };
 
 // Closes a complex entity's list of attributes or vertices.

@@ -631,20 +631,33 @@ Acad::ErrorStatus AcDbAttribute::dxfOutFields(AcDbDxfFiler* f) const {
   f->writeString(2, m_tag.c_str());
   f->writeInt16(70, m_flags);
   if (f->includesDefaultValues() || m_vmode != 0) f->writeInt16(74, static_cast<int16_t>(m_vmode));
+  qd::db::writeKeptGroups(f, m_kept);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbAttribute::dxfInFields(AcDbDxfFiler* f) {
   if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
-  readGroups(f, [&](const resbuf& rb) {
-    if (readTextGroup(rb)) return;
-    switch (rb.restype) {
-      case 2: m_tag = rb.resval.rstring; break;
-      case 70: m_flags = rb.resval.rint; break;
-      case 74:
-        m_vmode = static_cast<AcDb::TextVertMode>(rb.resval.rint >= 0 && rb.resval.rint <= 3 ? rb.resval.rint : 0);
-        break;
+  m_kept.clear();
+  bool alignmentGiven = false;
+  // The text's groups and the attribute's share codes (71, 72): each is read in its own
+  // subclass; the attribute's groups not modelled here are kept.
+  qd::db::readGroupsBySubclass(f, [&](std::u16string_view subclass, const resbuf& rb) {
+    const bool text = subclass.empty() || subclass == u"AcDbText";
+    const bool attribute = subclass.empty() || subclass == u"AcDbAttribute";
+    if (text && rb.restype == 11) alignmentGiven = true;
+    if (text && readTextGroup(rb)) return;
+    if (attribute) {
+      switch (rb.restype) {
+        case 2: m_tag = rb.resval.rstring; return;
+        case 70: m_flags = rb.resval.rint; return;
+        case 74:
+          m_vmode = static_cast<AcDb::TextVertMode>(rb.resval.rint >= 0 && rb.resval.rint <= 3 ? rb.resval.rint : 0);
+          return;
+      }
     }
+    if (!subclass.empty() && !text) qd::db::keepGroup(m_kept, f->database(), rb);
   });
+  // A justified attribute without an alignment point is aligned at its start point.
+  if (!alignmentGiven && !isDefaultAlignment()) m_alignment = m_position;
   return f->filerStatus();
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbAttribute)

@@ -7,6 +7,7 @@
 #include "headless/db/tags.h"
 #include "headless/render/font.h"
 #include "host/acgi.h"
+#include "host/adslib.h"
 
 namespace qd::db {
 
@@ -17,6 +18,42 @@ void readGroups(AcDbDxfFiler* f, const std::function<void(const resbuf&)>& apply
     apply(rb);
   }
   f->resetFilerStatus();
+}
+
+void readGroupsBySubclass(AcDbDxfFiler* f, const std::function<void(std::u16string_view, const resbuf&)>& apply) {
+  std::u16string subclass;
+  resbuf rb;
+  while (f->readItem(&rb) == Acad::eOk) {
+    if (rb.restype == 100) {
+      subclass = rb.resval.rstring ? rb.resval.rstring : u"";
+      continue;
+    }
+    apply(subclass, rb);
+  }
+  f->resetFilerStatus();
+}
+
+void keepGroup(std::string& kept, AcDbDatabase* db, const resbuf& rb) {
+  Tag t;
+  if (!resbufToTag(rb, t)) return;
+  // One block a group, appended: the blocks are read back one after the other.
+  MemoryDwgFiler out(db);
+  writeTagsBinary(&out, Tags{t});
+  kept += out.bytes();
+}
+
+void writeKeptGroups(AcDbDxfFiler* f, const std::string& kept) {
+  if (kept.empty()) return;
+  MemoryDwgFiler in(f->database(), kept);
+  while (!in.atEnd()) {
+    Tags tags;
+    if (readTagsBinary(&in, tags) != Acad::eOk) return;
+    for (const Tag& t : tags) {
+      resbuf* rb = tagToResbuf(t);
+      f->writeItem(*rb);
+      acutRelRb(rb);
+    }
+  }
 }
 
 Acad::ErrorStatus dwgOutViaDxf(const AcDbObject* obj, AcDbDwgFiler* f,

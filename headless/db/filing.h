@@ -8,6 +8,14 @@ namespace qd::db {
 
 // Reads every remaining group, skipping subclass markers, and hands it to `apply`.
 void readGroups(AcDbDxfFiler* f, const std::function<void(const resbuf&)>& apply);
+// The same with the subclass each group stands in ("" before the first marker, as in
+// files without markers), so that a code two subclasses use is read for the right one.
+void readGroupsBySubclass(AcDbDxfFiler* f, const std::function<void(std::u16string_view, const resbuf&)>& apply);
+
+// Groups a class does not model, kept as bytes in the object and filed back after its
+// own: `keepGroup` adds one while reading, `writeKeptGroups` puts them out again.
+void keepGroup(std::string& kept, AcDbDatabase* db, const resbuf& rb);
+void writeKeptGroups(AcDbDxfFiler* f, const std::string& kept);
 
 // Binary filing of a built-in through its DXF groups (with default values).
 Acad::ErrorStatus dwgOutViaDxf(const AcDbObject* obj, AcDbDwgFiler* f,

@@ -444,6 +444,7 @@ void Reader::readTables(size_t& i) {
 // SEQEND join the complex entity before them, everything else goes into the block.
 void Reader::place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id, const Tags& tags,
                    AcDbBlockTableRecord* btr) {
+  if (auto* e = AcDbEntity::cast(obj)) qd::db::useRecordSpellings(e);
   if (type == u"ATTRIB" || type == u"VERTEX" || type == u"SEQEND") {
     if (!m_complex) return;
     AcDbObjectAccess::setOwnerRaw(obj, m_complex->objectId());
@@ -456,7 +457,6 @@ void Reader::place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id,
     return;
   }
   if (!btr) return;
-  if (auto* e = AcDbEntity::cast(obj)) qd::db::useRecordSpellings(e);
   AcDbObjectAccess::setOwnerRaw(obj, btr->objectId());
   AcDbBlockAccess::entities(btr).push_back(id);
   m_complex = AcDbComplexEntity::cast(obj);

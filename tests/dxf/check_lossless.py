@@ -19,6 +19,15 @@ def make(version, path):
     second.add_line((0, 0), (100, 50))
     second.add_text("Title", dxfattribs={"height": 5})
     doc.layouts.get("Layout1").add_circle((20, 20), 4)
+    door = doc.blocks.new("DOOR")
+    door.add_attdef("NUMBER", (0, 0))
+    ref = msp.add_blockref("DOOR", (5, 5))
+    attrib = ref.add_attrib("NUMBER", "D01", (6, 6))
+    attrib.dxf.text_generation_flag = 2
+    attrib.dxf.halign = 1
+    attrib.dxf.valign = 2
+    attrib.dxf.align_point = (7, 6, 0)
+    attrib.dxf.flags = 8
     doc.header["$EXTMAX"] = (120.0, 80.0, 0.0)
     doc.header["$DIMSCALE"] = 2.5
     doc.header["$PDMODE"] = 3
@@ -31,6 +40,10 @@ def contents(doc):
         layout.name: sorted(e.dxf.handle for e in layout) for layout in doc.layouts
     }
     header = {name: doc.header[name] for name in doc.header.varnames()}
+    for insert in doc.modelspace().query("INSERT"):
+        for a in insert.attribs:
+            fields = ("tag", "text", "text_generation_flag", "halign", "valign", "flags", "align_point")
+            objects["ATTRIB " + a.dxf.handle] = tuple(str(a.dxf.get(f)) for f in fields)
     classes = sorted(c.dxf.name for c in doc.classes)
     return objects, layouts, header, classes
 
