@@ -36,11 +36,53 @@ bool checkRecord(AcDbDatabase* db, const std::u16string& var, std::u16string& va
 }
 }  // namespace
 
+namespace {
+// A header variable the drawing's file held but the host does not model: its value as
+// the file gave it, with the type its group has (a point, a real, a text, a number).
+int fileVariable(AcDbDatabase::Impl* d, const ACHAR* sym, resbuf* result) {
+  const std::u16string name = qd::text::toUpper(sym);
+  for (const auto& [var, tags] : d->fileHeader) {
+    if (var != name || tags.empty()) continue;
+    const qd::db::Tag& t = tags.front();
+    result->rbnext = nullptr;
+    switch (t.kind) {
+      case qd::db::TagKind::Real:
+        result->restype = RTREAL;
+        result->resval.rreal = t.real;
+        return RTNORM;
+      case qd::db::TagKind::Point:
+        result->restype = t.dims == 2 ? RTPOINT : RT3DPOINT;
+        result->resval.rpoint[0] = t.pt.x;
+        result->resval.rpoint[1] = t.pt.y;
+        result->resval.rpoint[2] = t.pt.z;
+        return RTNORM;
+      case qd::db::TagKind::String:
+      case qd::db::TagKind::Handle:
+        result->restype = RTSTR;
+        result->resval.rstring = acutNewString(t.str.c_str());
+        return RTNORM;
+      case qd::db::TagKind::Int16:
+      case qd::db::TagKind::Bool:
+        result->restype = RTSHORT;
+        result->resval.rint = static_cast<short>(t.integer);
+        return RTNORM;
+      case qd::db::TagKind::Int32:
+      case qd::db::TagKind::Int64:
+        result->restype = RTLONG;
+        result->resval.rlong = static_cast<int32_t>(t.integer);
+        return RTNORM;
+      default: return RTERROR;
+    }
+  }
+  return RTERROR;
+}
+}  // namespace
+
 int acedGetVar(const ACHAR* sym, resbuf* result) {
   AcDbDatabase* db = acdbCurDwg();
   if (!db || !sym || !result) return RTERROR;
   const VarValue* v = db->impl()->var(sym);
-  if (!v) return RTERROR;
+  if (!v) return fileVariable(db->impl(), sym, result);
   result->rbnext = nullptr;
   result->restype = v->type;
   switch (v->type) {

@@ -28,7 +28,7 @@ def make(version, path):
     attrib.dxf.valign = 2
     attrib.dxf.align_point = (7, 6, 0)
     attrib.dxf.flags = 8
-    doc.header["$EXTMAX"] = (120.0, 80.0, 0.0)
+    doc.header["$INSBASE"] = (120.0, 80.0, 0.0)
     doc.header["$DIMSCALE"] = 2.5
     doc.header["$PDMODE"] = 3
     doc.saveas(path)
@@ -74,6 +74,16 @@ for version in ["R2000", "R2004", "R2007", "R2010", "R2013", "R2018"]:
         failures.append(f"{version}: header variables changed: {[(n, header[n], header2[n]) for n in changed[:10]]}")
     if sorted(set(classes) - set(classes2)):
         failures.append(f"{version}: classes lost: {sorted(set(classes) - set(classes2))}")
+
+# Every header variable of the file is readable with getvar, with the type of its group.
+script = f"{work}/lossless_getvar.scr"
+with open(script, "w") as f:
+    f.write('expect lisp (getvar "DIMSCALE") 2.5\nexpect lisp (getvar "PDMODE") 3\n'
+            'expect lisp (getvar "INSBASE") (120.0 80.0 0.0)\nexpect lisp (getvar "NOSUCHVAR") nil\n')
+run = subprocess.run([qdhost, "--quiet", "--no-modules", "--open", f"{work}/lossless_R2018.dxf", "--script", script,
+                      "--transcript", f"{work}/lossless_getvar.txt"])
+if run.returncode != 0:
+    failures.append("getvar of the file's header variables: " + open(f"{work}/lossless_getvar.txt").read()[-400:])
 
 # R12: the entities it holds come back, by handle and type. Written as the host's own
 # version they lack the subclass markers a newer file has, so ezdxf's audit is not asked.
