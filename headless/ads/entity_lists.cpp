@@ -4,6 +4,7 @@
 #include <set>
 #include <unordered_set>
 
+#include "headless/ads/entity_lists.h"
 #include "headless/ads/resbuf_util.h"
 #include "headless/ads/session.h"
 #include "headless/db/database_impl.h"
@@ -33,7 +34,6 @@ Acad::ErrorStatus acdbGetAdsName(ads_name name, AcDbObjectId id) {
 
 namespace qd::ads {
 
-// The DXF name an object is filed under.
 std::u16string dxfNameOf(const AcDbObject* obj) {
   if (auto* u = AcDbUnknownEntity::cast(obj)) return u->originalDxfName();
   if (auto* u = AcDbUnknownObject::cast(obj)) return u->originalDxfName();
@@ -44,6 +44,24 @@ Tags objectTags(const AcDbObject* obj) {
   TagFiler f(obj->database());
   obj->dxfOutFields(&f);
   return std::move(f.tags());
+}
+
+std::u16string layoutNameOf(AcDbDatabase::Impl* d, AcDbObjectId block) {
+  if (block == d->modelSpace) return u"Model";
+  for (const AcDbObjectId& id : d->layoutObjects) {
+    auto* layout = AcDbUnknownObject::cast(d->peek(id));
+    if (!layout || layout->isErased()) continue;
+    const db::Tags tags = objectTags(layout);
+    std::u16string name;
+    bool ours = false;
+    for (const auto& t : tags) {
+      if (t.code == 1) name = t.str;
+      if (t.kind == db::TagKind::Id && t.id == block) ours = true;
+    }
+    if (ours) return name;
+  }
+  auto* btr = AcDbBlockTableRecord::cast(d->peek(block));
+  return btr ? std::u16string(btr->nameConst()) : u"";
 }
 
 }  // namespace qd::ads
@@ -61,7 +79,16 @@ resbuf* acdbEntGetX(const ads_name ent, const resbuf* apps) {
   ACHAR handle[20];
   id.handle().getIntoAsciiBuffer(handle);
   qd::ads::append(list.get(), acutBuildList(5, handle, 0));
-  for (const Tag& t : qd::ads::objectTags(obj)) qd::ads::append(list.get(), qd::db::tagToResbuf(t));
+  // An entity of a layout names it (410) after its common subclass marker, as the host's do.
+  const bool inLayout = AcDbEntity::cast(obj) && AcDbBlockTableRecord::cast(obj->database()->impl()->peek(obj->ownerId())) &&
+                        AcDbBlockTableRecord::cast(obj->database()->impl()->peek(obj->ownerId()))->isLayout();
+  for (const Tag& t : qd::ads::objectTags(obj)) {
+    qd::ads::append(list.get(), qd::db::tagToResbuf(t));
+    if (inLayout && t.code == 100 && t.str == u"AcDbEntity") {
+      const std::u16string layout = qd::ads::layoutNameOf(obj->database()->impl(), obj->ownerId());
+      qd::ads::append(list.get(), acutBuildList(410, layout.c_str(), 0));
+    }
+  }
   if (apps) {
     std::u16string pattern;
     for (const resbuf* a = apps; a; a = a->rbnext) {

@@ -7,13 +7,12 @@
 #include "headless/ads/resbuf_util.h"
 #include "headless/ads/session.h"
 #include "headless/db/database_impl.h"
+#include "headless/ads/entity_lists.h"
 #include "headless/db/tags.h"
 #include "host/adslib.h"
 #include "platform/codepage.h"
 
 namespace qd::ads {
-std::u16string dxfNameOf(const AcDbObject* obj);
-db::Tags objectTags(const AcDbObject* obj);
 
 Session& session() {
   static Session s;
@@ -59,26 +58,6 @@ void newSet(std::vector<AcDbObjectId> ids, ads_name ss) {
 bool stringMatches(const std::u16string& value, const std::u16string& pattern) {
   // Filter strings compare without regard to case, with wild cards.
   return acutWcMatch(text::toUpper(value).c_str(), text::toUpper(pattern).c_str()) == RTNORM;
-}
-
-// The name of the layout whose block is `block`: "Model" for model space, else the name
-// its LAYOUT object gives (kept as its groups), else the block's own.
-std::u16string layoutNameOf(AcDbDatabase::Impl* d, AcDbObjectId block) {
-  if (block == d->modelSpace) return u"Model";
-  for (const auto& s : d->stubs) {
-    auto* layout = AcDbUnknownObject::cast(s->object);
-    if (!layout || s->object->isErased() || std::u16string_view(layout->originalDxfName()) != u"LAYOUT") continue;
-    const db::Tags tags = objectTags(layout);
-    std::u16string name;
-    bool ours = false;
-    for (const auto& t : tags) {
-      if (t.code == 1) name = t.str;
-      if (t.kind == db::TagKind::Id && t.id == block) ours = true;
-    }
-    if (ours) return name;
-  }
-  auto* btr = AcDbBlockTableRecord::cast(d->peek(block));
-  return btr ? std::u16string(btr->nameConst()) : u"";
 }
 
 bool compareTag(const db::Tag& v, const db::Tag& f, const std::u16string& op) {
@@ -278,7 +257,14 @@ int acedSSGet(const ACHAR* mode, const void* arg1, const void* arg2, const resbu
     }
   };
   if (key == u"X") {
-    for (AcDbObjectId space : {db->modelSpaceId(), db->paperSpaceId()})
+    // Every layout's entities: model space, then the layouts in the block table's order.
+    std::vector<AcDbObjectId> spaces{db->modelSpaceId()};
+    if (auto* table = AcDbBlockTable::cast(d->peek(d->blockTable)))
+      for (const AcDbObjectId& id : table->recordIds())
+        if (auto* btr = AcDbBlockTableRecord::cast(d->peek(id)); btr && !btr->isErased() && btr->isLayout() &&
+                                                                   id != d->modelSpace)
+          spaces.push_back(id);
+    for (AcDbObjectId space : spaces)
       spaceEntities(space, [&](AcDbEntity* e) {
         if (passes(e, filter)) picked.push_back(e->objectId());
       });

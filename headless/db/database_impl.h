@@ -111,6 +111,8 @@ struct AcDbDatabase::Impl {
   // its classes: written back, so that nothing the drawing does not model is lost.
   std::vector<std::pair<std::u16string, std::vector<qd::db::Tag>>> fileHeader;
   std::vector<std::vector<qd::db::Tag>> fileClasses;
+  // The LAYOUT objects read (kept as their groups), for the layout names of entities.
+  std::vector<AcDbObjectId> layoutObjects;
   std::u16string lastError;
   std::u16string fileName;
 

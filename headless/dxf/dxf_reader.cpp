@@ -364,6 +364,7 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjec
   }
   const AcDbObjectId owner = c.owner.isNull() ? defaultOwner : c.owner;
   const AcDbObjectId id = m_d->add(obj, owner, c.handle);
+  if (AcDbUnknownObject::cast(obj) && type == u"LAYOUT") m_d->layoutObjects.push_back(id);
   // Angles (groups 50 to 58) are degrees in the file and radians for the objects.
   const bool kept = AcDbUnknownEntity::cast(obj) || AcDbUnknownObject::cast(obj);
   if (!kept)

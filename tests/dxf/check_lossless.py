@@ -79,7 +79,11 @@ for version in ["R2000", "R2004", "R2007", "R2010", "R2013", "R2018"]:
 script = f"{work}/lossless_getvar.scr"
 with open(script, "w") as f:
     f.write('expect lisp (getvar "DIMSCALE") 2.5\nexpect lisp (getvar "PDMODE") 3\n'
-            'expect lisp (getvar "INSBASE") (120.0 80.0 0.0)\nexpect lisp (getvar "NOSUCHVAR") nil\n')
+            'expect lisp (getvar "INSBASE") (120.0 80.0 0.0)\nexpect lisp (getvar "NOSUCHVAR") nil\n'
+            # Entities name their layout; a filter finds those of a layout by name.
+            'expect lisp (cdr (assoc 410 (entget (ssname (ssget "_X" \'((0 . "CIRCLE") (67 . 0))) 0)))) "Model"\n'
+            'expect lisp (sslength (ssget "_X" \'((410 . "Sheet 2")))) 2\n'
+            'expect lisp (sslength (ssget "_X" \'((410 . "Layout1")))) 1\n')
 run = subprocess.run([qdhost, "--quiet", "--no-modules", "--open", f"{work}/lossless_R2018.dxf", "--script", script,
                       "--transcript", f"{work}/lossless_getvar.txt"])
 if run.returncode != 0:
