@@ -71,6 +71,18 @@ resbuf* acdbEntGetX(const ads_name ent, const resbuf* apps) {
   if (acdbGetObjectId(id, ent) != Acad::eOk || !id.isValid() || id.isErased()) return nullptr;
   const AcDbObject* obj = id.stub()->object;
   RbList list(acutBuildList(-1, ent, RTDXF0, qd::ads::dxfNameOf(obj).c_str(), 0));
+  // Reactors and the extension dictionary, bracketed by 102 groups, before the owner.
+  ads_name other;
+  bool anyReactor = false;
+  for (const AcDbObjectId& r : obj->persistentReactors()) {
+    if (!r.isValid() || acdbGetAdsName(other, r) != Acad::eOk) continue;
+    if (!anyReactor) qd::ads::append(list.get(), acutBuildList(102, u"{ACAD_REACTORS", 0));
+    anyReactor = true;
+    qd::ads::append(list.get(), acutBuildList(330, other, 0));
+  }
+  if (anyReactor) qd::ads::append(list.get(), acutBuildList(102, u"}", 0));
+  if (const AcDbObjectId dict = obj->extensionDictionary(); dict.isValid() && acdbGetAdsName(other, dict) == Acad::eOk)
+    qd::ads::append(list.get(), acutBuildList(102, u"{ACAD_XDICTIONARY", 360, other, 102, u"}", 0));
   if (!obj->ownerId().isNull()) {
     ads_name owner;
     acdbGetAdsName(owner, obj->ownerId());

@@ -14,7 +14,8 @@ def make(version, path):
     doc = ezdxf.new(version)
     msp = doc.modelspace()
     msp.add_line((0, 0), (10, 0), dxfattribs={"layer": "WALLS"})
-    msp.add_circle((5, 5), 2)
+    circle = msp.add_circle((5, 5), 2)
+    circle.new_extension_dict()
     second = doc.layouts.new("Sheet 2")
     second.add_line((0, 0), (100, 50))
     second.add_text("Title", dxfattribs={"height": 5})
@@ -83,6 +84,9 @@ with open(script, "w") as f:
             # Entities name their layout; a filter finds those of a layout by name.
             'expect lisp (cdr (assoc 410 (entget (ssname (ssget "_X" \'((0 . "CIRCLE") (67 . 0))) 0)))) "Model"\n'
             'expect lisp (sslength (ssget "_X" \'((410 . "Sheet 2")))) 2\n'
+            # The extension dictionary in its 102 brackets, before the owner.
+            'expect lisp (car (assoc 360 (entget (ssname (ssget "_X" \'((0 . "CIRCLE") (67 . 0))) 0)))) 360\n'
+            'expect lisp (cdr (assoc 102 (entget (ssname (ssget "_X" \'((0 . "CIRCLE") (67 . 0))) 0)))) "{ACAD_XDICTIONARY"\n'
             'expect lisp (sslength (ssget "_X" \'((410 . "Layout1")))) 1\n')
 run = subprocess.run([qdhost, "--quiet", "--no-modules", "--open", f"{work}/lossless_R2018.dxf", "--script", script,
                       "--transcript", f"{work}/lossless_getvar.txt"])
