@@ -2,6 +2,7 @@
 // intersections and text boxes.
 #include <cmath>
 
+#include "headless/ads/entity_lists.h"
 #include "headless/db/database_impl.h"
 #include "headless/db/filing.h"
 #include "headless/render/font.h"
@@ -54,14 +55,13 @@ bool toWorld(const resbuf* cs, AcGeMatrix3d& m) {
   if (cs->restype == RTENAME) {
     AcDbObjectId id;
     if (acdbGetObjectId(id, cs->resval.rlname) != Acad::eOk || !id.isValid()) return false;
+    // Every planar entity files its extrusion as group 210 (the Z axis when not written),
+    // arcs and entities kept as their groups included.
     AcGeVector3d n = AcGeVector3d::kZAxis;
-    AcDbObject* o = id.stub()->object;
-    if (auto* c = AcDbCircle::cast(o)) n = c->normal();
-    else if (auto* t = AcDbText::cast(o)) n = t->normal();
-    else if (auto* r = AcDbBlockReference::cast(o)) n = r->normal();
-    else if (auto* p = AcDbPolyline::cast(o)) n = p->normal();
-    else if (auto* p2 = AcDb2dPolyline::cast(o)) n = p2->normal();
-    m = qd::db::ecsToWcs(n);
+    for (const qd::db::Tag& t : qd::ads::objectTags(id.stub()->object))
+      if (t.code == 210 && t.kind == qd::db::TagKind::Point) n = t.pt.asVector();
+    if (n.isZeroLength()) return false;
+    m = qd::db::ecsToWcs(n.normal());
     return true;
   }
   return false;

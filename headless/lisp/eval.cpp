@@ -390,6 +390,18 @@ bool hostFunction(const std::u16string& name, const std::vector<Value>& a, Value
     r = a[0];
     return true;
   }
+  if (name == u"TRANS") {
+    // (trans point from to [displacement]): systems by number, entity or extrusion.
+    if (a.size() < 3) return tooFew(error);
+    if (!a[0].isPoint()) return badArgType(error, a[0]);
+    ads_point p = {0, 0, 0}, out;
+    for (size_t k = 0; k < a[0].items.size(); ++k) p[k] = a[0].items[k].number();
+    qd::ads::RbList from(toResbuf(a[1])), to(toResbuf(a[2]));
+    const int disp = a.size() > 3 && !a[3].isNil() ? 1 : 0;
+    if (acedTrans(p, from.get(), to.get(), disp, out) != RTNORM) return failWith(error, u"bad argument value");
+    r = Value::ofList({Value::ofReal(out[0]), Value::ofReal(out[1]), Value::ofReal(out[2])});
+    return true;
+  }
   if (name == u"RTOS") {
     if (a.empty() || !a[0].isNumber()) return badArgType(error, a.empty() ? Value() : a[0]);
     for (size_t i = 1; i < a.size() && i < 3; ++i)
