@@ -279,8 +279,15 @@ int acdbEntMakeX(const resbuf* list, ads_name result) {
   }
 
   AcRxClass* cls = acrxFindClassByDxfName(s.type.c_str());
-  if (!cls || !cls->isDerivedFrom(AcDbEntity::desc())) return RTERROR;
-  std::unique_ptr<AcDbEntity> ent(AcDbEntity::cast(cls->create()));
+  std::unique_ptr<AcDbEntity> ent;
+  if (cls && cls->isDerivedFrom(AcDbEntity::desc())) {
+    ent.reset(AcDbEntity::cast(cls->create()));
+  } else if (!cls && qd::db::isKnownEntityType(s.type)) {
+    // A standard entity the host keeps as its groups, as it keeps those it reads.
+    auto* kept = new AcDbUnknownEntity();
+    kept->setOriginalDxfName(s.type.c_str());
+    ent.reset(kept);
+  }
   if (!ent) return RTERROR;
   ent->setDatabaseDefaults(db);
   ensureLayer(db, s.data);

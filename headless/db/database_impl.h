@@ -181,6 +181,10 @@ std::vector<std::u16string> selfInsertingBlocks(AcDbDatabase::Impl* d);
 // text to the drawing and a colour number in a file: such a one stays as the file had it).
 bool holdsGroupKind(short type, TagKind kind);
 
+// Whether entmake may make an entity of this DXF type that the host keeps as its groups
+// (MTEXT, ELLIPSE, SOLID, HATCH ...).
+bool isKnownEntityType(std::u16string_view type);
+
 // An entity names its layer, linetype and text style by the records' own spelling, as
 // the host's entities hold ids, not the spelling they were given ("WALLS" for "Walls").
 // Names with no record are left as they are.

@@ -1110,13 +1110,17 @@ QD_DEFINE_DWG_VIA_DXF(AcDbPolyline)
 
 // ---- objects and entities of unknown classes ----
 namespace {
-// Adds the kept groups to what a tag filer collects.
-void writeKeptGroups(AcDbDxfFiler* f, const std::string& kept) {
-  auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
-  if (!tf || kept.empty()) return;
-  qd::db::MemoryDwgFiler in(f->database(), kept);
+// The kept groups, as they were read.
+qd::db::Tags keptTags(AcDbDatabase* db, const std::string& kept) {
   qd::db::Tags tags;
+  if (kept.empty()) return tags;
+  qd::db::MemoryDwgFiler in(db, kept);
   qd::db::readTagsBinary(&in, tags);
+  return tags;
+}
+void appendTags(AcDbDxfFiler* f, qd::db::Tags tags) {
+  auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
+  if (!tf) return;
   for (auto& t : tags) tf->tags().push_back(std::move(t));
 }
 // Keeps every group a tag filer has left, less those `drop` names, and uses them up.
@@ -1131,11 +1135,60 @@ std::string keepRemainingGroups(AcDbDxfFiler* f, Drop drop) {
   tf->seek(tf->tags().size());
   return out.bytes();
 }
+
+// The subclass of an entity type's own groups, for entities read without markers (R12,
+// entmake) and written into a file that has them.
+const char16_t* subclassOf(std::u16string_view type) {
+  static const std::pair<const char16_t*, const char16_t*> kinds[] = {
+      {u"SOLID", u"AcDbTrace"},    {u"TRACE", u"AcDbTrace"},       {u"3DFACE", u"AcDbFace"},
+      {u"MTEXT", u"AcDbMText"},    {u"ELLIPSE", u"AcDbEllipse"},   {u"HATCH", u"AcDbHatch"},
+      {u"VIEWPORT", u"AcDbViewport"}, {u"SPLINE", u"AcDbSpline"}, {u"RAY", u"AcDbRay"},
+      {u"XLINE", u"AcDbXline"},    {u"LEADER", u"AcDbLeader"},     {u"TOLERANCE", u"AcDbFcf"},
+      {u"SHAPE", u"AcDbShape"},    {u"DIMENSION", u"AcDbDimension"}};
+  for (const auto& [name, subclass] : kinds)
+    if (type == name) return subclass;
+  return nullptr;
+}
+
+// A dimension's second subclass, by its type (the low bits of group 70), and the groups
+// that stand in it.
+void dimensionSubclasses(qd::db::Tags& tags) {
+  int kind = 0;
+  for (const auto& t : tags)
+    if (t.code == 70) kind = static_cast<int>(t.integer & 7);
+  static const char16_t* const second[] = {u"AcDbAlignedDimension",     u"AcDbAlignedDimension",
+                                           u"AcDb2LineAngularDimension", u"AcDbDiametricDimension",
+                                           u"AcDbRadialDimension",       u"AcDb3PointAngularDimension",
+                                           u"AcDbOrdinateDimension",     u"AcDbAlignedDimension"};
+  auto own = [](int code) { return code == 13 || code == 14 || code == 15 || code == 16 || code == 40 || code == 50 || code == 52; };
+  qd::db::Tags common, specific, rotated;
+  for (auto& t : tags) (own(t.code) ? (kind == 0 && (t.code == 50 || t.code == 52) ? rotated : specific) : common).push_back(t);
+  tags = {qd::db::Tag::makeString(100, u"AcDbDimension")};
+  tags.insert(tags.end(), common.begin(), common.end());
+  tags.push_back(qd::db::Tag::makeString(100, second[kind]));
+  tags.insert(tags.end(), specific.begin(), specific.end());
+  if (kind == 0) {
+    tags.push_back(qd::db::Tag::makeString(100, u"AcDbRotatedDimension"));
+    tags.insert(tags.end(), rotated.begin(), rotated.end());
+  }
+}
+
+// Markers for the groups of a known entity type that came without them.
+void addSubclassMarkers(std::u16string_view type, qd::db::Tags& tags) {
+  const char16_t* subclass = subclassOf(type);
+  if (!subclass || std::any_of(tags.begin(), tags.end(), [](const qd::db::Tag& t) { return t.code == 100; })) return;
+  if (type == u"DIMENSION") return dimensionSubclasses(tags);
+  tags.insert(tags.begin(), qd::db::Tag::makeString(100, subclass));
+}
 }  // namespace
+
+bool qd::db::isKnownEntityType(std::u16string_view type) { return subclassOf(type) != nullptr; }
 
 Acad::ErrorStatus AcDbUnknownEntity::dxfOutFields(AcDbDxfFiler* f) const {
   AcDbEntity::dxfOutFields(f);
-  writeKeptGroups(f, m_groups);
+  qd::db::Tags tags = keptTags(f->database(), m_groups);
+  addSubclassMarkers(m_dxfName, tags);
+  appendTags(f, std::move(tags));
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbUnknownEntity::dxfInFields(AcDbDxfFiler* f) {
@@ -1154,7 +1207,7 @@ QD_DEFINE_DWG_VIA_DXF(AcDbUnknownEntity)
 
 Acad::ErrorStatus AcDbUnknownObject::dxfOutFields(AcDbDxfFiler* f) const {
   AcDbObject::dxfOutFields(f);
-  writeKeptGroups(f, m_groups);
+  appendTags(f, keptTags(f->database(), m_groups));
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbUnknownObject::dxfInFields(AcDbDxfFiler* f) {

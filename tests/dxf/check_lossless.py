@@ -93,8 +93,9 @@ run = subprocess.run([qdhost, "--quiet", "--no-modules", "--open", f"{work}/loss
 if run.returncode != 0:
     failures.append("getvar of the file's header variables: " + open(f"{work}/lossless_getvar.txt").read()[-400:])
 
-# R12: the entities it holds come back, by handle and type. Written as the host's own
-# version they lack the subclass markers a newer file has, so ezdxf's audit is not asked.
+# R12: the entities it holds come back, by handle and type, and written in the host's own
+# version they gain the subclass markers it needs (ezdxf's audit would drop a dimension
+# without them).
 r12, r12_out = f"{work}/lossless_R12.dxf", f"{work}/lossless_R12_out.dxf"
 doc = ezdxf.new("R12")
 msp = doc.modelspace()
@@ -107,6 +108,9 @@ subprocess.run([qdhost, "--quiet", "--no-modules", "--open", r12, "--save", r12_
 entities = lambda path: sorted((e.dxf.handle, e.dxftype()) for e in ezdxf.readfile(path).modelspace())
 if entities(r12) != entities(r12_out):
     failures.append(f"R12: entities differ: {entities(r12)} against {entities(r12_out)}")
+audit = ezdxf.readfile(r12_out).audit()
+if audit.has_errors or audit.fixes:
+    failures.append(f"R12: ezdxf's audit: {[str(e.message) for e in audit.errors + audit.fixes][:5]}")
 
 if failures:
     print("\n".join(failures))
