@@ -1,5 +1,6 @@
 // Entity lists: entget, entmake, entmod, entdel, walking, handles, tables.
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <set>
 #include <unordered_set>
@@ -40,10 +41,25 @@ std::u16string dxfNameOf(const AcDbObject* obj) {
   return obj->isA()->dxfName();
 }
 
+namespace {
+// Entities kept as their groups hold angles (50 to 58) as the file does, in degrees;
+// entity lists give every entity's angles in radians.
+void keptAngles(Tags& tags, double factor) {
+  for (Tag& t : tags)
+    if (t.kind == qd::db::TagKind::Real && t.code >= 50 && t.code <= 58) t.real *= factor;
+}
+}  // namespace
+
 Tags objectTags(const AcDbObject* obj) {
   TagFiler f(obj->database());
   obj->dxfOutFields(&f);
+  if (AcDbUnknownEntity::cast(obj)) keptAngles(f.tags(), M_PI / 180.0);
   return std::move(f.tags());
+}
+
+Tags keptForm(const AcDbObject* obj, Tags tags) {
+  if (AcDbUnknownEntity::cast(obj)) keptAngles(tags, 180.0 / M_PI);
+  return tags;
 }
 
 std::u16string layoutNameOf(AcDbDatabase::Impl* d, AcDbObjectId block) {
@@ -291,7 +307,7 @@ int acdbEntMakeX(const resbuf* list, ads_name result) {
   if (!ent) return RTERROR;
   ent->setDatabaseDefaults(db);
   ensureLayer(db, s.data);
-  TagFiler f(db, s.data);
+  TagFiler f(db, qd::ads::keptForm(ent.get(), s.data));
   if (ent->dxfInFields(&f) != Acad::eOk || !referencesExist(db, ent.get())) return RTERROR;
   if (s.xdata && ent->setXData(s.xdata) != Acad::eOk) return RTERROR;
   for (const resbuf* rb = s.xdata; rb; rb = rb->rbnext)
@@ -347,7 +363,7 @@ int acdbEntMod(const resbuf* list) {
     return RTERROR;
   }
   if (AcDbEntity::cast(obj)) ensureLayer(obj->database(), s.data);
-  TagFiler f(obj->database(), mergeGroups(qd::ads::objectTags(obj), s.data));
+  TagFiler f(obj->database(), qd::ads::keptForm(obj, mergeGroups(qd::ads::objectTags(obj), s.data)));
   Acad::ErrorStatus es = obj->dxfInFields(&f);
   if (auto* e = AcDbEntity::cast(obj); e && es == Acad::eOk) qd::db::useRecordSpellings(e);
   if (es == Acad::eOk && s.xdata) es = obj->setXData(s.xdata);

@@ -10,8 +10,11 @@ namespace qd::ads {
 
 // The DXF name an object is filed under (the original one for classes kept as groups).
 std::u16string dxfNameOf(const AcDbObject* obj);
-// The object's own groups, as its class files them.
+// The object's own groups as entity lists give them (angles in radians).
 db::Tags objectTags(const AcDbObject* obj);
+// Groups of an entity list in the form the object keeps them (degrees for entities kept
+// as their groups, as their files have them).
+db::Tags keptForm(const AcDbObject* obj, db::Tags tags);
 // The name of the layout whose block is `block`: "Model" for model space, else the name
 // its LAYOUT object gives, else the block's own.
 std::u16string layoutNameOf(AcDbDatabase::Impl* d, AcDbObjectId block);
