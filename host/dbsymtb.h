@@ -27,6 +27,7 @@ class AcDbSymbolTableRecord : public AcDbObject {
   bool readNameOrFlags(const resbuf& rb);
   std::u16string m_name;
   int16_t m_flags = 0;
+  std::string m_kept;  // groups of the record's own that its class does not model, filed in binary
 };
 
 class AcDbSymbolTableIterator;

@@ -36,6 +36,8 @@ void readGroupsBySubclass(AcDbDxfFiler* f, const std::function<void(std::u16stri
 void keepGroup(std::string& kept, AcDbDatabase* db, const resbuf& rb) {
   Tag t;
   if (!resbufToTag(rb, t)) return;
+  // A pointer into another drawing (a record copied from one) would outlive it.
+  if (t.kind == TagKind::Id && !t.id.isNull() && t.id.database() != db) return;
   // One block a group, appended: the blocks are read back one after the other.
   MemoryDwgFiler out(db);
   writeTagsBinary(&out, Tags{t});

@@ -62,8 +62,9 @@ bool erasedWithOwners(AcDbDatabase::Impl* d, const AcDbObject* o) {
 // One walk over every live object gathers all references.
 References gather(AcDbDatabase::Impl* d) {
   References r;
-  for (const auto& stub : d->stubs) {
-    AcDbObject* o = stub->object;
+  // By index: reading an object's groups may add stubs for handles it names.
+  for (size_t i = 0; i < d->stubs.size(); ++i) {
+    AcDbObject* o = d->stubs[i]->object;
     if (!o || erasedWithOwners(d, o)) continue;
     noteXData(o, r);
     noteGroups(d, o, r);
@@ -93,13 +94,13 @@ bool referenced(AcDbDatabase::Impl* d, const References& r, AcDbObjectId id) {
   AcDbObject* o = d->peek(id);
   auto* rec = AcDbSymbolTableRecord::cast(o);
   if (!rec) return true;  // only named records are purged
+  if (r.pointedTo.count(id.stub())) return true;
   const std::u16string n = qd::text::toUpper(rec->nameConst());
   if (AcDbLayerTableRecord::cast(rec)) return r.layers.count(n) != 0;
   if (AcDbLinetypeTableRecord::cast(rec)) return r.linetypes.count(n) != 0;
   if (AcDbTextStyleTableRecord::cast(rec)) return r.styles.count(n) != 0;
   if (AcDbDimStyleTableRecord::cast(rec)) return r.dimstyles.count(n) != 0;
   if (AcDbRegAppTableRecord::cast(rec)) return r.apps.count(n) != 0;
-  if (r.pointedTo.count(id.stub())) return true;
   if (auto* btr = AcDbBlockTableRecord::cast(rec))
     return btr->isLayout() || r.blocks.count(id.stub()) != 0 || r.blockNames.count(n) != 0;
   return true;  // coordinate systems, viewports and views stay

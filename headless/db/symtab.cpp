@@ -411,6 +411,7 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfOutFields(AcDbDxfFiler* f) const {
   f->writeString(6, m_linetype.c_str());
   if (!m_plot) f->writeInt16(290, 0);
   f->writeInt16(370, m_lineWeight);
+  qd::db::writeKeptGroups(f, m_kept);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbLayerTableRecord::dxfInFields(AcDbDxfFiler* f) {
@@ -425,6 +426,8 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfInFields(AcDbDxfFiler* f) {
       case 6: m_linetype = rb.resval.rstring; break;
       case 290: m_plot = rb.resval.rint != 0; break;
       case 370: m_lineWeight = rb.resval.rint; break;
+      // True colour, transparency, plot style, material ... are kept as they came.
+      default: qd::db::keepGroup(m_kept, f->database(), rb); break;
     }
   });
   return f->filerStatus();
@@ -513,6 +516,7 @@ Acad::ErrorStatus AcDbTextStyleTableRecord::dxfOutFields(AcDbDxfFiler* f) const 
   f->writeDouble(42, m_priorSize);
   f->writeString(3, m_file.c_str());
   f->writeString(4, m_bigFont.c_str());
+  qd::db::writeKeptGroups(f, m_kept);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbTextStyleTableRecord::dxfInFields(AcDbDxfFiler* f) {
@@ -527,6 +531,7 @@ Acad::ErrorStatus AcDbTextStyleTableRecord::dxfInFields(AcDbDxfFiler* f) {
       case 42: m_priorSize = rb.resval.rreal; break;
       case 3: m_file = rb.resval.rstring; break;
       case 4: m_bigFont = rb.resval.rstring; break;
+      default: qd::db::keepGroup(m_kept, f->database(), rb); break;
     }
   });
   return f->filerStatus();
@@ -554,6 +559,7 @@ Acad::ErrorStatus AcDbDimStyleTableRecord::dxfOutFields(AcDbDxfFiler* f) const {
   // DIMTXSTY is a pointer to the style record.
   const AcDbObjectId style = dimtxsty();
   if (!style.isNull()) f->writeObjectId(340, style);
+  qd::db::writeKeptGroups(f, m_kept);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbDimStyleTableRecord::dxfInFields(AcDbDxfFiler* f) {
@@ -572,6 +578,8 @@ Acad::ErrorStatus AcDbDimStyleTableRecord::dxfInFields(AcDbDxfFiler* f) {
         }
         break;
       }
+      // Every other dimension variable, arrow blocks and linetypes among them (342 to 347).
+      default: qd::db::keepGroup(m_kept, f->database(), rb); break;
     }
   });
   return f->filerStatus();

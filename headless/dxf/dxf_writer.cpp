@@ -350,8 +350,9 @@ std::string write(AcDbDatabase* db) {
   out.str(2, u"OBJECTS");
   // The root dictionary comes first; then every other object in creation order.
   if (AcDbObject* root = d->peek(d->namedDict)) writeObject(out, root);
-  for (const auto& s : d->stubs) {
-    AcDbObject* o = s->object;
+  // By index: filing an object's kept groups may add stubs for handles they name.
+  for (size_t i = 0; i < d->stubs.size(); ++i) {
+    AcDbObject* o = d->stubs[i]->object;
     if (!o || o->isErased() || o->objectId() == d->namedDict || AcDbEntity::cast(o) || isTableObject(d, o)) continue;
     writeObject(out, o);
   }

@@ -21,6 +21,10 @@ def make(version, path):
     second.add_line((0, 0), (100, 50))
     second.add_text("Title", dxfattribs={"height": 5})
     doc.layouts.get("Layout1").add_circle((20, 20), 4)
+    walls = doc.layers.add("WALLS")
+    walls.rgb = (200, 100, 50)
+    walls.transparency = 0.5
+    doc.dimstyles.new("ARCH", dxfattribs={"dimexe": 1.25, "dimtad": 1, "dimdec": 3})
     door = doc.blocks.new("DOOR")
     door.add_attdef("NUMBER", (0, 0))
     ref = msp.add_blockref("DOOR", (5, 5))
@@ -42,6 +46,10 @@ def contents(doc):
         layout.name: sorted(e.dxf.handle for e in layout) for layout in doc.layouts
     }
     header = {name: doc.header[name] for name in doc.header.varnames()}
+    for layer in doc.layers:
+        objects["LAYER " + layer.dxf.name] = (str(layer.rgb), str(layer.transparency))
+    for style in doc.dimstyles:
+        objects["DIMSTYLE " + style.dxf.name] = tuple(str(style.dxf.get(v)) for v in ("dimexe", "dimtad", "dimdec"))
     for insert in doc.modelspace().query("INSERT"):
         for a in insert.attribs:
             fields = ("tag", "text", "text_generation_flag", "halign", "valign", "flags", "align_point")

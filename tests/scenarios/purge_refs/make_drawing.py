@@ -1,6 +1,6 @@
 """Writes a drawing whose records are used only in ways a purge must see: a text style by
-an MTEXT, dimension styles by a DIMENSION and a LEADER, a dimension's block, a layer and
-a linetype only in a second layout. One record of each kind is unused.
+an MTEXT, dimension styles by a DIMENSION and a LEADER, a dimension's block, the arrow
+block and linetype of a dimension style, a layer and a linetype only in a second layout. One record of each kind is unused.
 Argument: the DXF file to write."""
 import sys
 
@@ -9,8 +9,12 @@ import ezdxf
 doc = ezdxf.new("R2018")
 doc.styles.new("MT_STYLE", dxfattribs={"font": "arial.ttf"})
 doc.styles.new("UNUSED_STYLE")
+arrow = doc.blocks.new("ARROW_BLK")
+arrow.add_line((0, 0), (1, 0))
+doc.linetypes.add("DIM_LT", pattern=[0.5, 0.25, -0.25])
 doc.dimstyles.new("DIM_STYLE")
-doc.dimstyles.new("LEADER_STYLE")
+# Named only by the style of a leader, which draws no block of its own.
+doc.dimstyles.new("LEADER_STYLE", dxfattribs={"dimblk": "ARROW_BLK", "dimltype": "DIM_LT"})
 doc.dimstyles.new("UNUSED_DIM")
 doc.layers.add("SHEET_LAYER")
 doc.layers.add("UNUSED_LAYER")
