@@ -220,6 +220,9 @@ class AcDbLinetypeTableRecord : public AcDbSymbolTableRecord {
  private:
   std::u16string m_comments;
   std::vector<double> m_dashes;
+  // Each dash's complex element (74 flags, 75 shape, 340 style, 46 scale, 50 rotation,
+  // 44 and 45 offsets, 9 text) as it came, filed in binary; empty for a plain dash.
+  std::vector<std::string> m_dashElements;
 };
 
 class AcDbTextStyleTableRecord : public AcDbSymbolTableRecord {

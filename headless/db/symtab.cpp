@@ -456,19 +456,28 @@ Acad::ErrorStatus AcDbLinetypeTableRecord::dxfOutFields(AcDbDxfFiler* f) const {
   f->writeInt16(72, 65);
   f->writeInt16(73, static_cast<int16_t>(m_dashes.size()));
   f->writeDouble(40, patternLength());
-  for (double d : m_dashes) {
-    f->writeDouble(49, d);
-    f->writeInt16(74, 0);
+  for (size_t i = 0; i < m_dashes.size(); ++i) {
+    f->writeDouble(49, m_dashes[i]);
+    if (i < m_dashElements.size() && !m_dashElements[i].empty()) qd::db::writeKeptGroups(f, m_dashElements[i]);
+    else f->writeInt16(74, 0);
   }
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbLinetypeTableRecord::dxfInFields(AcDbDxfFiler* f) {
   AcDbSymbolTableRecord::dxfInFields(f);
   m_dashes.clear();
+  m_dashElements.clear();
   readGroups(f, [&](const resbuf& rb) {
     if (readNameOrFlags(rb)) return;
-    if (rb.restype == 3) m_comments = rb.resval.rstring;
-    else if (rb.restype == 49) m_dashes.push_back(rb.resval.rreal);
+    if (rb.restype == 3) {
+      m_comments = rb.resval.rstring;
+    } else if (rb.restype == 49) {
+      m_dashes.push_back(rb.resval.rreal);
+      m_dashElements.emplace_back();
+    } else if (!m_dashes.empty() && rb.restype != 72 && rb.restype != 73 && rb.restype != 40) {
+      // What follows a dash, up to the next one, is its element.
+      qd::db::keepGroup(m_dashElements.back(), f->database(), rb);
+    }
   });
   return f->filerStatus();
 }

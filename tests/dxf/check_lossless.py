@@ -25,6 +25,9 @@ def make(version, path):
     walls.rgb = (200, 100, 50)
     walls.transparency = 0.5
     doc.dimstyles.new("ARCH", dxfattribs={"dimexe": 1.25, "dimtad": 1, "dimdec": 3})
+    doc.styles.new("LT_STYLE", dxfattribs={"font": "txt"})
+    doc.linetypes.add("GAS_LT", pattern='A,.5,-.2,["GAS",LT_STYLE,S=.1,U=0.0,X=-0.1,Y=-.05],-.25',
+                      description="Gas ----GAS----", length=0.95)
     door = doc.blocks.new("DOOR")
     door.add_attdef("NUMBER", (0, 0))
     ref = msp.add_blockref("DOOR", (5, 5))
@@ -46,6 +49,9 @@ def contents(doc):
         layout.name: sorted(e.dxf.handle for e in layout) for layout in doc.layouts
     }
     header = {name: doc.header[name] for name in doc.header.varnames()}
+    for linetype in doc.linetypes:
+        if linetype.pattern_tags:
+            objects["LTYPE " + linetype.dxf.name] = tuple((t.code, str(t.value)) for t in linetype.pattern_tags.tags)
     for layer in doc.layers:
         objects["LAYER " + layer.dxf.name] = (str(layer.rgb), str(layer.transparency))
     for style in doc.dimstyles:

@@ -1,6 +1,7 @@
 """Writes a drawing whose records are used only in ways a purge must see: a text style by
 an MTEXT, dimension styles by a DIMENSION and a LEADER, a dimension's block, the arrow
-block and linetype of a dimension style, a layer and a linetype only in a second layout. One record of each kind is unused.
+block and linetype of a dimension style, a text style by a linetype's text, a layer and
+a linetype only in a second layout. One record of each kind is unused.
 Argument: the DXF file to write."""
 import sys
 
@@ -18,7 +19,9 @@ doc.dimstyles.new("LEADER_STYLE", dxfattribs={"dimblk": "ARROW_BLK", "dimltype":
 doc.dimstyles.new("UNUSED_DIM")
 doc.layers.add("SHEET_LAYER")
 doc.layers.add("UNUSED_LAYER")
-doc.linetypes.add("SHEET_LT", pattern=[0.5, 0.25, -0.25])
+# The text of a complex linetype names its style.
+doc.styles.new("LT_STYLE", dxfattribs={"font": "txt"})
+doc.linetypes.add("SHEET_LT", pattern='A,.5,-.2,["GAS",LT_STYLE,S=.1,U=0.0,X=-0.1,Y=-.05],-.25', length=0.95)
 doc.linetypes.add("UNUSED_LT", pattern=[0.5, 0.25, -0.25])
 doc.blocks.new("UNUSED_BLOCK")
 msp = doc.modelspace()
