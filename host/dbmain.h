@@ -433,7 +433,14 @@ class AcDbEntity : public AcDbObject {
   Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;
   Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const override;
 
+ protected:
+  // Groups of the entity's own subclass that its class does not model (a subclass that
+  // keeps them files them back after its own), filed in binary.
+  std::string m_ownKept;
+
  private:
+  // Common groups not modelled (true colour, transparency, plot style, material ...).
+  std::string m_commonKept;
   std::u16string m_layer = u"0";
   std::u16string m_linetype = u"BYLAYER";
   int16_t m_color = 256;

@@ -65,6 +65,7 @@ Acad::ErrorStatus AcDbPoint::dxfInFields(AcDbDxfFiler* f) {
       case 10: m_pos = toPoint(rb); break;
       case 39: m_thickness = rb.resval.rreal; break;
       case 210: m_normal = toVector(rb); break;
+      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
     }
   });
   return f->filerStatus();
@@ -129,10 +130,12 @@ Acad::ErrorStatus AcDbLine::dxfOutFields(AcDbDxfFiler* f) const {
   f->writePoint3d(10, m_start);
   f->writePoint3d(11, m_end);
   writeNormal(f, m_normal);
+  qd::db::writeKeptGroups(f, m_ownKept);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbLine::dxfInFields(AcDbDxfFiler* f) {
   if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  m_ownKept.clear();
   readGroups(f, [&](const resbuf& rb) {
     switch (rb.restype) {
       case 10: m_start = toPoint(rb); break;
@@ -209,10 +212,12 @@ Acad::ErrorStatus AcDbCircle::dxfOutFields(AcDbDxfFiler* f) const {
   f->writePoint3d(10, isDefaultNormal(m_normal) ? m_center : qd::db::ecsToWcs(m_normal).inverse() * m_center);
   f->writeDouble(40, m_radius);
   writeNormal(f, m_normal);
+  qd::db::writeKeptGroups(f, m_ownKept);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbCircle::dxfInFields(AcDbDxfFiler* f) {
   if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  m_ownKept.clear();
   AcGePoint3d ocsCenter;
   readGroups(f, [&](const resbuf& rb) {
     switch (rb.restype) {
@@ -220,6 +225,7 @@ Acad::ErrorStatus AcDbCircle::dxfInFields(AcDbDxfFiler* f) {
       case 40: m_radius = rb.resval.rreal; break;
       case 39: m_thickness = rb.resval.rreal; break;
       case 210: m_normal = toVector(rb).normal(); break;
+      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
     }
   });
   m_center = isDefaultNormal(m_normal) ? ocsCenter : qd::db::ecsToWcs(m_normal) * ocsCenter;
@@ -294,10 +300,12 @@ Acad::ErrorStatus AcDbArc::dxfOutFields(AcDbDxfFiler* f) const {
   auto positive = [](double a) { return a < 0 ? a + 2 * M_PI : a; };
   f->writeDouble(50, positive(m_start));
   f->writeDouble(51, positive(m_end));
+  qd::db::writeKeptGroups(f, m_ownKept);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbArc::dxfInFields(AcDbDxfFiler* f) {
   if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  m_ownKept.clear();
   AcGePoint3d ocsCenter;
   readGroups(f, [&](const resbuf& rb) {
     switch (rb.restype) {
@@ -307,6 +315,7 @@ Acad::ErrorStatus AcDbArc::dxfInFields(AcDbDxfFiler* f) {
       case 50: m_start = rb.resval.rreal; break;
       case 51: m_end = rb.resval.rreal; break;
       case 210: m_normal = toVector(rb).normal(); break;
+      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
     }
   });
   m_center = isDefaultNormal(m_normal) ? ocsCenter : qd::db::ecsToWcs(m_normal) * ocsCenter;
@@ -848,10 +857,12 @@ Acad::ErrorStatus AcDbBlockReference::dxfOutFields(AcDbDxfFiler* f) const {
   if (all || m_scale.z != 1) f->writeDouble(43, m_scale.z);
   if (all || m_rotation != 0) f->writeDouble(50, m_rotation);
   writeNormal(f, m_normal);
+  qd::db::writeKeptGroups(f, m_ownKept);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbBlockReference::dxfInFields(AcDbDxfFiler* f) {
   if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  m_ownKept.clear();
   AcGePoint3d ocs;
   readGroups(f, [&](const resbuf& rb) {
     switch (rb.restype) {
@@ -869,6 +880,9 @@ Acad::ErrorStatus AcDbBlockReference::dxfInFields(AcDbDxfFiler* f) {
       case 43: m_scale.z = rb.resval.rreal; break;
       case 50: m_rotation = rb.resval.rreal; break;
       case 210: m_normal = toVector(rb).normal(); break;
+      // Columns and rows of a MINSERT (70, 71, 44, 45) and the rest are kept.
+      case 66: break;
+      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
     }
   });
   m_position = isDefaultNormal(m_normal) ? ocs : qd::db::ecsToWcs(m_normal) * ocs;
@@ -910,10 +924,12 @@ Acad::ErrorStatus AcDb2dVertex::dxfOutFields(AcDbDxfFiler* f) const {
   if (all || m_endWidth != 0) f->writeDouble(41, m_endWidth);
   if (all || m_bulge != 0) f->writeDouble(42, m_bulge);
   f->writeInt16(70, m_flags);
+  qd::db::writeKeptGroups(f, m_ownKept);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDb2dVertex::dxfInFields(AcDbDxfFiler* f) {
   if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  m_ownKept.clear();
   readGroups(f, [&](const resbuf& rb) {
     switch (rb.restype) {
       case 10: m_pos = toPoint(rb); break;
@@ -921,6 +937,7 @@ Acad::ErrorStatus AcDb2dVertex::dxfInFields(AcDbDxfFiler* f) {
       case 41: m_endWidth = rb.resval.rreal; break;
       case 42: m_bulge = rb.resval.rreal; break;
       case 70: m_flags = rb.resval.rint; break;
+      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
     }
   });
   return f->filerStatus();
@@ -987,15 +1004,20 @@ Acad::ErrorStatus AcDb2dPolyline::dxfOutFields(AcDbDxfFiler* f) const {
   f->writePoint3d(10, AcGePoint3d(0, 0, m_elevation));
   f->writeInt16(70, m_flags);
   writeNormal(f, m_normal);
+  qd::db::writeKeptGroups(f, m_ownKept);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDb2dPolyline::dxfInFields(AcDbDxfFiler* f) {
   if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  m_ownKept.clear();
   readGroups(f, [&](const resbuf& rb) {
     switch (rb.restype) {
       case 10: m_elevation = rb.resval.rpoint[2]; break;
       case 70: m_flags = rb.resval.rint; break;
       case 210: m_normal = toVector(rb).normal(); break;
+      // Default widths (40, 41), mesh counts and smoothing (71 to 75), thickness are kept.
+      case 66: break;
+      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
     }
   });
   return f->filerStatus();
@@ -1082,10 +1104,12 @@ Acad::ErrorStatus AcDbPolyline::dxfOutFields(AcDbDxfFiler* f) const {
     if (all || v.bulge != 0) f->writeDouble(42, v.bulge);
   }
   writeNormal(f, m_normal);
+  qd::db::writeKeptGroups(f, m_ownKept);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbPolyline::dxfInFields(AcDbDxfFiler* f) {
   if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
+  m_ownKept.clear();
   m_verts.clear();
   readGroups(f, [&](const resbuf& rb) {
     switch (rb.restype) {
@@ -1102,6 +1126,10 @@ Acad::ErrorStatus AcDbPolyline::dxfInFields(AcDbDxfFiler* f) {
       case 38: m_elevation = rb.resval.rreal; break;
       case 70: m_flags = rb.resval.rint; break;
       case 210: m_normal = toVector(rb).normal(); break;
+      // The count follows from the vertices; a vertex's own id (91) stands with it and is
+      // not kept apart from it.
+      case 90: case 91: break;
+      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
     }
   });
   return f->filerStatus();

@@ -162,6 +162,7 @@ Acad::ErrorStatus AcDbEntity::dxfOutFields(AcDbDxfFiler* f) const {
   if (all || m_lineWeight != -1) f->writeInt16(370, m_lineWeight);
   if (all || m_ltScale != 1.0) f->writeDouble(48, m_ltScale);
   if (all || !m_visible) f->writeInt16(60, m_visible ? 0 : 1);
+  qd::db::writeKeptGroups(f, m_commonKept);
   return f->filerStatus();
 }
 
@@ -171,6 +172,7 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* f) {
   auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
   const size_t start = tf ? tf->position() : 0;
   bool markers = false;
+  m_commonKept.clear();
   resbuf rb;
   while (f->readItem(&rb) == Acad::eOk) {
     switch (rb.restype) {
@@ -188,6 +190,11 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* f) {
       case 370: m_lineWeight = rb.resval.rint; break;
       case 48: m_ltScale = rb.resval.rreal; break;
       case 60: m_visible = rb.resval.rint == 0; break;
+      // Kept as they came: proxy graphics, shadows, material, plot style, true colour and
+      // its name, transparency. The space (67, 410) follows from the owner.
+      case 92: case 160: case 284: case 310: case 347: case 348: case 380: case 390: case 420: case 430: case 440:
+        qd::db::keepGroup(m_commonKept, f->database(), rb);
+        break;
       default: break;
     }
   }

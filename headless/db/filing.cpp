@@ -44,6 +44,16 @@ void keepGroup(std::string& kept, AcDbDatabase* db, const resbuf& rb) {
   kept += out.bytes();
 }
 
+bool isCommonEntityCode(int code) {
+  switch (code) {
+    case 5: case 6: case 8: case 48: case 60: case 62: case 67: case 92: case 100: case 102: case 160:
+    case 284: case 310: case 330: case 347: case 348: case 360: case 370: case 380: case 390: case 410:
+    case 420: case 430: case 440:
+      return true;
+  }
+  return code < 0;
+}
+
 void writeKeptGroups(AcDbDxfFiler* f, const std::string& kept) {
   if (kept.empty()) return;
   MemoryDwgFiler in(f->database(), kept);

@@ -13,7 +13,15 @@ failures = []
 def make(version, path):
     doc = ezdxf.new(version)
     msp = doc.modelspace()
-    msp.add_line((0, 0), (10, 0), dxfattribs={"layer": "WALLS"})
+    line = msp.add_line((0, 0), (10, 0), dxfattribs={"layer": "WALLS"})
+    line.rgb = (10, 20, 30)
+    line.transparency = 0.25
+    msp.add_lwpolyline([(0, 0), (5, 0), (5, 5)], dxfattribs={"thickness": 2.5, "const_width": 0.3})
+    msp.add_polyline2d([(0, 0), (3, 0), (3, 3)], dxfattribs={"default_start_width": 0.2, "default_end_width": 0.4})
+    mesh = msp.add_polymesh(size=(3, 4))
+    for m in range(3):
+        for n in range(4):
+            mesh.set_mesh_vertex((m, n), (m, n, m * n))
     circle = msp.add_circle((5, 5), 2)
     circle.new_extension_dict()
     msp.add_mtext("Rotated", dxfattribs={"rotation": 30.0})
@@ -28,6 +36,10 @@ def make(version, path):
     doc.styles.new("LT_STYLE", dxfattribs={"font": "txt"})
     doc.linetypes.add("GAS_LT", pattern='A,.5,-.2,["GAS",LT_STYLE,S=.1,U=0.0,X=-0.1,Y=-.05],-.25',
                       description="Gas ----GAS----", length=0.95)
+    grid = doc.blocks.new("GRID_CELL")
+    grid.add_circle((0, 0), 0.5)
+    msp.add_blockref("GRID_CELL", (50, 50), dxfattribs={"column_count": 3, "row_count": 2,
+                                                        "column_spacing": 5.0, "row_spacing": 4.0})
     door = doc.blocks.new("DOOR")
     door.add_attdef("NUMBER", (0, 0))
     ref = msp.add_blockref("DOOR", (5, 5))
@@ -49,6 +61,15 @@ def contents(doc):
         layout.name: sorted(e.dxf.handle for e in layout) for layout in doc.layouts
     }
     header = {name: doc.header[name] for name in doc.header.varnames()}
+    fields = {
+        "LINE": ("true_color", "transparency"),
+        "LWPOLYLINE": ("thickness", "const_width"),
+        "POLYLINE": ("default_start_width", "default_end_width", "m_count", "n_count", "flags"),
+        "INSERT": ("column_count", "row_count", "column_spacing", "row_spacing"),
+    }
+    for e in doc.modelspace():
+        if e.dxftype() in fields:
+            objects[e.dxftype() + " " + e.dxf.handle] = tuple(str(e.dxf.get(f)) for f in fields[e.dxftype()])
     for linetype in doc.linetypes:
         if linetype.pattern_tags:
             objects["LTYPE " + linetype.dxf.name] = tuple((t.code, str(t.value)) for t in linetype.pattern_tags.tags)
