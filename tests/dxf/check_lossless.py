@@ -28,7 +28,13 @@ def make(version, path):
     second = doc.layouts.new("Sheet 2")
     second.add_line((0, 0), (100, 50))
     second.add_text("Title", dxfattribs={"height": 5})
-    doc.layouts.get("Layout1").add_circle((20, 20), 4)
+    layout1 = doc.layouts.get("Layout1")
+    layout1.add_circle((20, 20), 4)
+    layout1.add_viewport(center=(100, 100), size=(80, 60), view_center_point=(5, 5), view_height=20)
+    # Extended data that names another entity by handle must still name it afterwards.
+    if "QD_LINK" not in doc.appids:
+        doc.appids.new("QD_LINK")
+    line.set_xdata("QD_LINK", [(1000, "partner"), (1005, circle.dxf.handle)])
     walls = doc.layers.add("WALLS")
     walls.rgb = (200, 100, 50)
     walls.transparency = 0.5
@@ -68,6 +74,8 @@ def contents(doc):
         "INSERT": ("column_count", "row_count", "column_spacing", "row_spacing"),
     }
     for e in doc.modelspace():
+        if e.has_xdata("QD_LINK"):
+            objects["XDATA " + e.dxf.handle] = str(e.get_xdata("QD_LINK"))
         if e.dxftype() in fields:
             objects[e.dxftype() + " " + e.dxf.handle] = tuple(str(e.dxf.get(f)) for f in fields[e.dxftype()])
     for linetype in doc.linetypes:
@@ -127,11 +135,24 @@ with open(script, "w") as f:
             # The extension dictionary in its 102 brackets, before the owner.
             'expect lisp (car (assoc 360 (entget (ssname (ssget "_X" \'((0 . "CIRCLE") (67 . 0))) 0)))) 360\n'
             'expect lisp (cdr (assoc 102 (entget (ssname (ssget "_X" \'((0 . "CIRCLE") (67 . 0))) 0)))) "{ACAD_XDICTIONARY"\n'
-            'expect lisp (sslength (ssget "_X" \'((410 . "Layout1")))) 1\n')
+            'expect lisp (sslength (ssget "_X" \'((410 . "Layout1")))) 2\n')
 run = subprocess.run([qdhost, "--quiet", "--no-modules", "--open", f"{work}/lossless_R2018.dxf", "--script", script,
                       "--transcript", f"{work}/lossless_getvar.txt"])
 if run.returncode != 0:
     failures.append("getvar of the file's header variables: " + open(f"{work}/lossless_getvar.txt").read()[-400:])
+
+# A drawing in code page 1251 reads as 1251: its Cyrillic text comes back.
+cp_src, cp_out = f"{work}/lossless_1251.dxf", f"{work}/lossless_1251_out.dxf"
+doc = ezdxf.new("R2000")
+doc.encoding = "cp1251"
+doc.modelspace().add_text("Привет", dxfattribs={"height": 2.5})
+doc.saveas(cp_src)
+if "\xcf\xf0".encode("latin-1") not in open(cp_src, "rb").read():
+    failures.append("code page 1251: ezdxf did not write the text in 1251")
+subprocess.run([qdhost, "--quiet", "--no-modules", "--open", cp_src, "--save", cp_out], check=True)
+texts = [e.dxf.text for e in ezdxf.readfile(cp_out).modelspace().query("TEXT")]
+if texts != ["Привет"]:
+    failures.append(f"code page 1251: texts came back as {texts}")
 
 # R12: the entities it holds come back, by handle and type, and written in the host's own
 # version they gain the subclass markers it needs (ezdxf's audit would drop a dimension
@@ -155,4 +176,4 @@ if audit.has_errors or audit.fixes:
 if failures:
     print("\n".join(failures))
     sys.exit(1)
-print("every object, layout, header variable and class kept in 6 versions; R12 entities kept")
+print("every object, layout, header variable and class kept in 6 versions; R12 entities and code page 1251 kept")
