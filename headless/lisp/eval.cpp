@@ -1,5 +1,6 @@
 // The evaluator: special forms, the built-in functions a session needs, and calls to
 // functions that modules and siblings define.
+#include <algorithm>
 #include <cmath>
 
 #include "headless/ads/resbuf_util.h"
@@ -254,6 +255,15 @@ bool hostFunction(const std::u16string& name, const std::vector<Value>& a, Value
       }
       groups.push_back(fromResbuf(at));
     }
+    // A lightweight polyline's vertices are planar: the host lists them as (10 x y).
+    const bool planar = std::any_of(groups.begin(), groups.end(), [](const Value& g) {
+      return g.kind == K::List && g.dotted && g.items.size() == 2 && g.items[0].kind == K::Int &&
+             g.items[0].integer == 0 && g.items[1].kind == K::Str && g.items[1].text == u"LWPOLYLINE";
+    });
+    if (planar)
+      for (Value& g : groups)
+        if (g.kind == K::List && !g.dotted && g.items.size() == 4 && g.items[0].kind == K::Int && g.items[0].integer == 10)
+          g = Value::ofList({g.items[0], g.items[1], g.items[2]});
     r = Value::ofList(std::move(groups));
     return true;
   }
