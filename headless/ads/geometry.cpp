@@ -31,10 +31,12 @@ bool toWorld(const resbuf* cs, AcGeMatrix3d& m) {
   AcDbDatabase* db = acdbCurDwg();
   if (cs->restype == RTSHORT) {
     switch (cs->resval.rint) {
+      // The display system of a plan view of the world with no twist, the host's only
+      // view here, has the world's axes; so does paper space's.
       case 0:
+      case 2:
       case 3: m = AcGeMatrix3d(); return true;
-      case 1:
-      case 2: {
+      case 1: {
         if (!db) return false;
         auto* d = db->impl();
         const auto* o = d->var(u"UCSORG");
