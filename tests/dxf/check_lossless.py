@@ -42,6 +42,11 @@ def make(version, path):
     doc.styles.new("LT_STYLE", dxfattribs={"font": "txt"})
     doc.linetypes.add("GAS_LT", pattern='A,.5,-.2,["GAS",LT_STYLE,S=.1,U=0.0,X=-0.1,Y=-.05],-.25',
                       description="Gas ----GAS----", length=0.95)
+    faces = msp.add_polyface()
+    faces.append_face([(0, 0, 0), (1, 0, 0), (1, 1, 0), (0, 1, 0)])
+    faces.append_face([(1, 0, 0), (2, 0, 0), (2, 1, 0)])
+    doc.dimstyles.new("TOL_STYLE")
+    msp.new_entity("TOLERANCE", dxfattribs={"dimstyle": "TOL_STYLE", "insert": (1, 1), "content": "%%c0.1"})
     grid = doc.blocks.new("GRID_CELL")
     grid.add_circle((0, 0), 0.5)
     msp.add_blockref("GRID_CELL", (50, 50), dxfattribs={"column_count": 3, "row_count": 2,
@@ -74,6 +79,11 @@ def contents(doc):
         "INSERT": ("column_count", "row_count", "column_spacing", "row_spacing"),
     }
     for e in doc.modelspace():
+        if e.dxftype() == "POLYLINE" and e.is_poly_face_mesh:
+            objects["FACES " + e.dxf.handle] = str([tuple(v.dxf.get(f"vtx{k}") for k in range(4))
+                                                     for v in e.vertices if v.is_face_record])
+        if e.dxftype() == "TOLERANCE":
+            objects["TOLERANCE " + e.dxf.handle] = (e.dxf.dimstyle, e.dxf.content)
         if e.has_xdata("QD_LINK"):
             objects["XDATA " + e.dxf.handle] = str(e.get_xdata("QD_LINK"))
         if e.dxftype() in fields:
@@ -159,6 +169,8 @@ if texts != ["Привет"]:
 # without them).
 r12, r12_out = f"{work}/lossless_R12.dxf", f"{work}/lossless_R12_out.dxf"
 doc = ezdxf.new("R12")
+doc.linetypes.add("DASHDOT2", pattern=[1.0, 0.5, -0.25, 0.0, -0.25])
+doc.layouts.get("Layout1").add_viewport(center=(100, 100), size=(80, 60), view_center_point=(5, 5), view_height=20)
 msp = doc.modelspace()
 msp.add_solid([(0, 0), (1, 0), (1, 1)])
 msp.add_3dface([(0, 0, 0), (1, 0, 0), (1, 1, 0), (0, 1, 0)])
@@ -166,9 +178,13 @@ msp.add_trace([(0, 0), (1, 0), (1, 1), (0, 1)])
 msp.add_linear_dim(base=(0, 5), p1=(0, 0), p2=(10, 0)).render()
 doc.saveas(r12)
 subprocess.run([qdhost, "--quiet", "--no-modules", "--open", r12, "--save", r12_out], check=True)
-entities = lambda path: sorted((e.dxf.handle, e.dxftype()) for e in ezdxf.readfile(path).modelspace())
+entities = lambda path: sorted((e.dxf.handle, e.dxftype()) for layout in ezdxf.readfile(path).layouts for e in layout)
 if entities(r12) != entities(r12_out):
     failures.append(f"R12: entities differ: {entities(r12)} against {entities(r12_out)}")
+patterns = lambda path: [(t.code, round(float(t.value), 9)) for t in ezdxf.readfile(path).linetypes.get("DASHDOT2").pattern_tags.tags
+                         if t.code in (49, 73)]
+if patterns(r12) != patterns(r12_out):
+    failures.append(f"R12: linetype pattern {patterns(r12)} came back as {patterns(r12_out)}")
 audit = ezdxf.readfile(r12_out).audit()
 if audit.has_errors or audit.fixes:
     failures.append(f"R12: ezdxf's audit: {[str(e.message) for e in audit.errors + audit.fixes][:5]}")
