@@ -65,7 +65,7 @@ Acad::ErrorStatus AcDbPoint::dxfInFields(AcDbDxfFiler* f) {
       case 10: m_pos = toPoint(rb); break;
       case 39: m_thickness = rb.resval.rreal; break;
       case 210: m_normal = toVector(rb); break;
-      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
+      default: qd::db::keepOwnGroup(m_ownKept, f, rb); break;
     }
   });
   return f->filerStatus();
@@ -225,7 +225,7 @@ Acad::ErrorStatus AcDbCircle::dxfInFields(AcDbDxfFiler* f) {
       case 40: m_radius = rb.resval.rreal; break;
       case 39: m_thickness = rb.resval.rreal; break;
       case 210: m_normal = toVector(rb).normal(); break;
-      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
+      default: qd::db::keepOwnGroup(m_ownKept, f, rb); break;
     }
   });
   m_center = isDefaultNormal(m_normal) ? ocsCenter : qd::db::ecsToWcs(m_normal) * ocsCenter;
@@ -315,7 +315,7 @@ Acad::ErrorStatus AcDbArc::dxfInFields(AcDbDxfFiler* f) {
       case 50: m_start = rb.resval.rreal; break;
       case 51: m_end = rb.resval.rreal; break;
       case 210: m_normal = toVector(rb).normal(); break;
-      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
+      default: qd::db::keepOwnGroup(m_ownKept, f, rb); break;
     }
   });
   m_center = isDefaultNormal(m_normal) ? ocsCenter : qd::db::ecsToWcs(m_normal) * ocsCenter;
@@ -663,7 +663,7 @@ Acad::ErrorStatus AcDbAttribute::dxfInFields(AcDbDxfFiler* f) {
           return;
       }
     }
-    if (!subclass.empty() && !text) qd::db::keepGroup(m_kept, f->database(), rb);
+    if (!subclass.empty() && !text) qd::db::keepGroup(m_kept, f, rb);
   });
   // A justified attribute without an alignment point is aligned at its start point.
   if (!alignmentGiven && !isDefaultAlignment()) m_alignment = m_position;
@@ -882,7 +882,7 @@ Acad::ErrorStatus AcDbBlockReference::dxfInFields(AcDbDxfFiler* f) {
       case 210: m_normal = toVector(rb).normal(); break;
       // Columns and rows of a MINSERT (70, 71, 44, 45) and the rest are kept.
       case 66: break;
-      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
+      default: qd::db::keepOwnGroup(m_ownKept, f, rb); break;
     }
   });
   m_position = isDefaultNormal(m_normal) ? ocs : qd::db::ecsToWcs(m_normal) * ocs;
@@ -937,7 +937,7 @@ Acad::ErrorStatus AcDb2dVertex::dxfInFields(AcDbDxfFiler* f) {
       case 41: m_endWidth = rb.resval.rreal; break;
       case 42: m_bulge = rb.resval.rreal; break;
       case 70: m_flags = rb.resval.rint; break;
-      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
+      default: qd::db::keepOwnGroup(m_ownKept, f, rb); break;
     }
   });
   return f->filerStatus();
@@ -1017,7 +1017,7 @@ Acad::ErrorStatus AcDb2dPolyline::dxfInFields(AcDbDxfFiler* f) {
       case 210: m_normal = toVector(rb).normal(); break;
       // Default widths (40, 41), mesh counts and smoothing (71 to 75), thickness are kept.
       case 66: break;
-      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
+      default: qd::db::keepOwnGroup(m_ownKept, f, rb); break;
     }
   });
   return f->filerStatus();
@@ -1129,7 +1129,7 @@ Acad::ErrorStatus AcDbPolyline::dxfInFields(AcDbDxfFiler* f) {
       // The count follows from the vertices; a vertex's own id (91) stands with it and is
       // not kept apart from it.
       case 90: case 91: break;
-      default: qd::db::keepOwnGroup(m_ownKept, f->database(), rb); break;
+      default: qd::db::keepOwnGroup(m_ownKept, f, rb); break;
     }
   });
   return f->filerStatus();

@@ -33,9 +33,13 @@ void readGroupsBySubclass(AcDbDxfFiler* f, const std::function<void(std::u16stri
   f->resetFilerStatus();
 }
 
-void keepGroup(std::string& kept, AcDbDatabase* db, const resbuf& rb) {
+void keepGroup(std::string& kept, AcDbDxfFiler* f, const resbuf& rb) {
+  AcDbDatabase* db = f->database();
   Tag t;
-  if (!resbufToTag(rb, t)) return;
+  // From a tag filer the group is taken as read, so a 2-D point stays 2-D.
+  auto* tf = dynamic_cast<TagFiler*>(f);
+  if (tf && tf->position() > 0 && tf->tags()[tf->position() - 1].code == rb.restype) t = tf->tags()[tf->position() - 1];
+  else if (!resbufToTag(rb, t)) return;
   // A pointer into another drawing (a record copied from one) would outlive it.
   if (t.kind == TagKind::Id && !t.id.isNull() && t.id.database() != db) return;
   // One block a group, appended: the blocks are read back one after the other.
@@ -60,7 +64,13 @@ void writeKeptGroups(AcDbDxfFiler* f, const std::string& kept) {
   while (!in.atEnd()) {
     Tags tags;
     if (readTagsBinary(&in, tags) != Acad::eOk) return;
+    // To a tag filer as they are (a 2-D point stays 2-D); to any other through buffers.
+    auto* tf = dynamic_cast<TagFiler*>(f);
     for (const Tag& t : tags) {
+      if (tf) {
+        tf->tags().push_back(t);
+        continue;
+      }
       resbuf* rb = tagToResbuf(t);
       f->writeItem(*rb);
       acutRelRb(rb);

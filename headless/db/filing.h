@@ -14,13 +14,13 @@ void readGroupsBySubclass(AcDbDxfFiler* f, const std::function<void(std::u16stri
 
 // Groups a class does not model, kept as bytes in the object and filed back after its
 // own: `keepGroup` adds one while reading, `writeKeptGroups` puts them out again.
-void keepGroup(std::string& kept, AcDbDatabase* db, const resbuf& rb);
+void keepGroup(std::string& kept, AcDbDxfFiler* f, const resbuf& rb);
 // Whether a group is one of the common entity groups (layer, colour, true colour,
 // transparency ...), which the entity base reads and keeps, never a subclass.
 bool isCommonEntityCode(int code);
 // Keeps a group of an entity's own subclass that its class does not model.
-inline void keepOwnGroup(std::string& kept, AcDbDatabase* db, const resbuf& rb) {
-  if (!isCommonEntityCode(rb.restype)) keepGroup(kept, db, rb);
+inline void keepOwnGroup(std::string& kept, AcDbDxfFiler* f, const resbuf& rb) {
+  if (!isCommonEntityCode(rb.restype)) keepGroup(kept, f, rb);
 }
 void writeKeptGroups(AcDbDxfFiler* f, const std::string& kept);
 

@@ -270,6 +270,7 @@ Acad::ErrorStatus AcDbBlockTableRecord::dxfOutFields(AcDbDxfFiler* f) const {
   AcDbSymbolTableRecord::dxfOutFields(f);
   f->writeString(100, u"AcDbBlockTableRecord");
   f->writeString(2, m_name.c_str());
+  qd::db::writeKeptGroups(f, m_kept);
   if (f->filerType() != AcDb::kFileFiler) {
     f->writeInt16(70, m_flags);
     f->writePoint3d(10, m_origin);
@@ -280,9 +281,25 @@ Acad::ErrorStatus AcDbBlockTableRecord::dxfOutFields(AcDbDxfFiler* f) const {
 }
 Acad::ErrorStatus AcDbBlockTableRecord::dxfInFields(AcDbDxfFiler* f) {
   AcDbSymbolTableRecord::dxfInFields(f);
-  readGroups(f, [&](const resbuf& rb) {
+  // The table's record (its subclass marked) holds the layout, insert units, explodability,
+  // scalability and preview, kept as they came; the block's own data comes unmarked.
+  bool record = false;
+  qd::db::readGroupsBySubclass(f, [&](std::u16string_view subclass, const resbuf& rb) {
+    // A whole record's filing replaces what was kept (undo, copies); the block's data
+    // alone leaves it.
+    if (subclass == u"AcDbBlockTableRecord" && !record) {
+      record = true;
+      m_kept.clear();
+    }
+    if (rb.restype == 2) {
+      m_name = rb.resval.rstring;
+      return;
+    }
+    if (subclass == u"AcDbBlockTableRecord") {
+      qd::db::keepGroup(m_kept, f, rb);
+      return;
+    }
     switch (rb.restype) {
-      case 2: m_name = rb.resval.rstring; break;
       case 70: m_flags = rb.resval.rint; break;
       case 10: m_origin = toPoint(rb); break;
       case 4: m_description = rb.resval.rstring; break;
@@ -416,6 +433,7 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfOutFields(AcDbDxfFiler* f) const {
 }
 Acad::ErrorStatus AcDbLayerTableRecord::dxfInFields(AcDbDxfFiler* f) {
   AcDbSymbolTableRecord::dxfInFields(f);
+  m_kept.clear();
   readGroups(f, [&](const resbuf& rb) {
     if (readNameOrFlags(rb)) return;
     switch (rb.restype) {
@@ -427,7 +445,7 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfInFields(AcDbDxfFiler* f) {
       case 290: m_plot = rb.resval.rint != 0; break;
       case 370: m_lineWeight = rb.resval.rint; break;
       // True colour, transparency, plot style, material ... are kept as they came.
-      default: qd::db::keepGroup(m_kept, f->database(), rb); break;
+      default: qd::db::keepGroup(m_kept, f, rb); break;
     }
   });
   return f->filerStatus();
@@ -476,7 +494,7 @@ Acad::ErrorStatus AcDbLinetypeTableRecord::dxfInFields(AcDbDxfFiler* f) {
       m_dashElements.emplace_back();
     } else if (!m_dashes.empty() && rb.restype != 72 && rb.restype != 73 && rb.restype != 40) {
       // What follows a dash, up to the next one, is its element.
-      qd::db::keepGroup(m_dashElements.back(), f->database(), rb);
+      qd::db::keepGroup(m_dashElements.back(), f, rb);
     }
   });
   return f->filerStatus();
@@ -530,6 +548,7 @@ Acad::ErrorStatus AcDbTextStyleTableRecord::dxfOutFields(AcDbDxfFiler* f) const 
 }
 Acad::ErrorStatus AcDbTextStyleTableRecord::dxfInFields(AcDbDxfFiler* f) {
   AcDbSymbolTableRecord::dxfInFields(f);
+  m_kept.clear();
   readGroups(f, [&](const resbuf& rb) {
     if (readNameOrFlags(rb)) return;
     switch (rb.restype) {
@@ -540,7 +559,7 @@ Acad::ErrorStatus AcDbTextStyleTableRecord::dxfInFields(AcDbDxfFiler* f) {
       case 42: m_priorSize = rb.resval.rreal; break;
       case 3: m_file = rb.resval.rstring; break;
       case 4: m_bigFont = rb.resval.rstring; break;
-      default: qd::db::keepGroup(m_kept, f->database(), rb); break;
+      default: qd::db::keepGroup(m_kept, f, rb); break;
     }
   });
   return f->filerStatus();
@@ -573,7 +592,15 @@ Acad::ErrorStatus AcDbDimStyleTableRecord::dxfOutFields(AcDbDxfFiler* f) const {
 }
 Acad::ErrorStatus AcDbDimStyleTableRecord::dxfInFields(AcDbDxfFiler* f) {
   AcDbSymbolTableRecord::dxfInFields(f);
+  m_kept.clear();
+  bool flagsRead = false;
   readGroups(f, [&](const resbuf& rb) {
+    // The second 70 of a dimension style is DIMTFILLCLR, not the flags.
+    if (rb.restype == 70 && flagsRead) {
+      qd::db::keepGroup(m_kept, f, rb);
+      return;
+    }
+    if (rb.restype == 70) flagsRead = true;
     if (readNameOrFlags(rb)) return;
     switch (rb.restype) {
       case 40: m_dimscale = rb.resval.rreal; break;
@@ -588,7 +615,7 @@ Acad::ErrorStatus AcDbDimStyleTableRecord::dxfInFields(AcDbDxfFiler* f) {
         break;
       }
       // Every other dimension variable, arrow blocks and linetypes among them (342 to 347).
-      default: qd::db::keepGroup(m_kept, f->database(), rb); break;
+      default: qd::db::keepGroup(m_kept, f, rb); break;
     }
   });
   return f->filerStatus();
@@ -647,16 +674,22 @@ Acad::ErrorStatus AcDbViewportTableRecord::dxfOutFields(AcDbDxfFiler* f) const {
   AcDbSymbolTableRecord::dxfOutFields(f);
   f->writeString(100, u"AcDbViewportTableRecord");
   writeNameAndFlags(f);
+  f->writePoint2d(12, m_center);
+  f->writeDouble(40, m_height);
+  f->writeDouble(41, m_aspect);
+  // The rest as the drawing's file had it (snap, grid, view direction, modes ...), or
+  // the host's defaults for a viewport it made.
+  if (!m_kept.empty()) {
+    qd::db::writeKeptGroups(f, m_kept);
+    return f->filerStatus();
+  }
   f->writePoint2d(10, AcGePoint2d(0, 0));
   f->writePoint2d(11, AcGePoint2d(1, 1));
-  f->writePoint2d(12, m_center);
   f->writePoint2d(13, AcGePoint2d(0, 0));
   f->writePoint2d(14, AcGePoint2d(1, 1));
   f->writePoint2d(15, AcGePoint2d(1, 1));
   f->writePoint3d(16, AcGePoint3d(0, 0, 1));
   f->writePoint3d(17, AcGePoint3d(0, 0, 0));
-  f->writeDouble(40, m_height);
-  f->writeDouble(41, m_aspect);
   f->writeDouble(42, 50.0);
   f->writeDouble(43, 0.0);
   f->writeDouble(44, 0.0);
@@ -666,12 +699,14 @@ Acad::ErrorStatus AcDbViewportTableRecord::dxfOutFields(AcDbDxfFiler* f) const {
 }
 Acad::ErrorStatus AcDbViewportTableRecord::dxfInFields(AcDbDxfFiler* f) {
   AcDbSymbolTableRecord::dxfInFields(f);
+  m_kept.clear();
   readGroups(f, [&](const resbuf& rb) {
     if (readNameOrFlags(rb)) return;
     switch (rb.restype) {
       case 12: m_center = AcGePoint2d(rb.resval.rpoint[0], rb.resval.rpoint[1]); break;
       case 40: if (rb.resval.rreal > 0) m_height = rb.resval.rreal; break;
       case 41: if (rb.resval.rreal > 0) m_aspect = rb.resval.rreal; break;
+      default: qd::db::keepGroup(m_kept, f, rb); break;
     }
   });
   return f->filerStatus();
@@ -685,18 +720,24 @@ Acad::ErrorStatus AcDbViewTableRecord::dxfOutFields(AcDbDxfFiler* f) const {
   f->writeDouble(40, m_height);
   f->writePoint2d(10, m_center);
   f->writeDouble(41, m_width);
+  if (!m_kept.empty()) {
+    qd::db::writeKeptGroups(f, m_kept);
+    return f->filerStatus();
+  }
   f->writePoint3d(11, AcGePoint3d(0, 0, 1));
   f->writePoint3d(12, AcGePoint3d(0, 0, 0));
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbViewTableRecord::dxfInFields(AcDbDxfFiler* f) {
   AcDbSymbolTableRecord::dxfInFields(f);
+  m_kept.clear();
   readGroups(f, [&](const resbuf& rb) {
     if (readNameOrFlags(rb)) return;
     switch (rb.restype) {
       case 10: m_center = AcGePoint2d(rb.resval.rpoint[0], rb.resval.rpoint[1]); break;
       case 40: m_height = rb.resval.rreal; break;
       case 41: m_width = rb.resval.rreal; break;
+      default: qd::db::keepGroup(m_kept, f, rb); break;
     }
   });
   return f->filerStatus();

@@ -331,7 +331,11 @@ void writeTagsBinary(AcDbDwgFiler* f, const Tags& tags) {
       case TagKind::String:
       case TagKind::Handle: f->writeString(t.str.c_str()); break;
       case TagKind::Real: f->writeDouble(t.real); break;
-      case TagKind::Point: f->writePoint3d(t.pt); break;
+      case TagKind::Point:
+        // With its dimension: a 2-D point is written back as one.
+        f->writePoint3d(t.pt);
+        f->writeUInt8(static_cast<uint8_t>(t.dims));
+        break;
       case TagKind::Int16:
       case TagKind::Int32:
       case TagKind::Int64:
@@ -369,7 +373,13 @@ Acad::ErrorStatus readTagsBinary(AcDbDwgFiler* f, Tags& tags) {
         break;
       }
       case TagKind::Real: f->readDouble(&t.real); break;
-      case TagKind::Point: f->readPoint3d(&t.pt); break;
+      case TagKind::Point: {
+        f->readPoint3d(&t.pt);
+        uint8_t dims = 3;
+        f->readUInt8(&dims);
+        t.dims = dims >= 1 && dims <= 3 ? dims : 3;
+        break;
+      }
       case TagKind::Int16:
       case TagKind::Int32:
       case TagKind::Int64:

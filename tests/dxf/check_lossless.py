@@ -129,6 +129,23 @@ for version in ["R2000", "R2004", "R2007", "R2010", "R2013", "R2018"]:
     changed = sorted(n for n in header if n in header2 and n not in ignored and header[n] != header2[n])
     if changed:
         failures.append(f"{version}: header variables changed: {[(n, header[n], header2[n]) for n in changed[:10]]}")
+    # Every table record's and every entity's attributes, by handle. The host writes the
+    # default text style ("Standard") where the file left it implicit.
+    def attributes(doc):
+        found = {}
+        tables = ("layers", "linetypes", "styles", "dimstyles", "ucs", "appids", "views", "viewports", "block_records")
+        records = [e for name in tables for e in getattr(doc, name)]
+        for e in records + [e for layout in doc.layouts for e in layout]:
+            found[e.dxf.handle] = {k: str(v) for k, v in e.dxfattribs().items()}
+        return found
+    first, second = attributes(ezdxf.readfile(src)), attributes(written)
+    for handle, attribs in first.items():
+        other = second.get(handle, {})
+        changed = {k: (attribs.get(k), other.get(k)) for k in set(attribs) | set(other)
+                   if attribs.get(k) != other.get(k) and not (k in ("style", "dimtxsty") and attribs.get(k) is None
+                                                              and other.get(k) == "Standard")}
+        if changed:
+            failures.append(f"{version}: {handle} changed: {changed}")
     if sorted(set(classes) - set(classes2)):
         failures.append(f"{version}: classes lost: {sorted(set(classes) - set(classes2))}")
 
