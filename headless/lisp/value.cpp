@@ -312,7 +312,26 @@ resbuf* toGroupResbuf(const Value& v) {
       rb->resval.rlname[0] = rest.name[0];
       rb->resval.rlname[1] = rest.name[1];
       break;
-    case qd::db::TagKind::Binary: break;
+    case qd::db::TagKind::Binary: {
+      // Hexadecimal digits make the chunk; anything else leaves it empty.
+      std::string bytes;
+      const std::u16string& hex = rest.kind == Value::Kind::Str ? rest.text : std::u16string();
+      auto digit = [](char16_t c) {
+        return c >= u'0' && c <= u'9' ? c - u'0' : c >= u'A' && c <= u'F' ? c - u'A' + 10 : c >= u'a' && c <= u'f' ? c - u'a' + 10 : -1;
+      };
+      for (size_t k = 0; k + 1 < hex.size() && hex.size() % 2 == 0 && bytes.size() < 127; k += 2) {
+        const int hi = digit(hex[k]), lo = digit(hex[k + 1]);
+        if (hi < 0 || lo < 0) {
+          bytes.clear();
+          break;
+        }
+        bytes += static_cast<char>(hi * 16 + lo);
+      }
+      rb->resval.rbinary.clen = static_cast<short>(bytes.size());
+      rb->resval.rbinary.buf = new char[bytes.size() + 1];
+      std::copy(bytes.begin(), bytes.end(), rb->resval.rbinary.buf);
+      break;
+    }
   }
   return rb;
 }
@@ -453,6 +472,18 @@ Value fromResbuf(const resbuf*& rb) {
       case qd::db::TagKind::Bool: value = Value::ofInt(at->resval.rint); break;
       case qd::db::TagKind::Int32: value = Value::ofInt(at->resval.rlong); break;
       case qd::db::TagKind::Int64: value = Value::ofInt(at->resval.mnInt64); break;
+      case qd::db::TagKind::Binary: {
+        // A binary chunk as its hexadecimal digits, as files write it.
+        static const char digits[] = "0123456789ABCDEF";
+        std::u16string hex;
+        for (short k = 0; k < at->resval.rbinary.clen && at->resval.rbinary.buf; ++k) {
+          const auto b = static_cast<unsigned char>(at->resval.rbinary.buf[k]);
+          hex += static_cast<char16_t>(digits[b >> 4]);
+          hex += static_cast<char16_t>(digits[b & 15]);
+        }
+        value = Value::ofStr(std::move(hex));
+        break;
+      }
       default: value = Value::nil(); break;
     }
     Value pair = Value::ofList({code, value});

@@ -132,6 +132,13 @@ TEST(Lisp, ValuesBecomeResultBuffersAndBack) {
   EXPECT_EQ(qd::lisp::print(qd::lisp::fromResbufChain(at.get())), u"(10 1.0 2.0 0.0)");
   qd::ads::RbList color(qd::lisp::toGroupResbuf(readOne(u"(62 . 3)")));
   EXPECT_EQ(qd::lisp::print(qd::lisp::fromResbufChain(color.get())), u"(62 . 3)");
+  // Binary extended data is its hexadecimal digits; digits that are not make no chunk.
+  qd::ads::RbList chunk(qd::lisp::toGroupResbuf(readOne(u"(1004 . \"0102fF\")")));
+  ASSERT_EQ(chunk.get()->resval.rbinary.clen, 3);
+  EXPECT_EQ(static_cast<unsigned char>(chunk.get()->resval.rbinary.buf[2]), 0xFF);
+  EXPECT_EQ(qd::lisp::print(qd::lisp::fromResbufChain(chunk.get())), u"(1004 . \"0102FF\")");
+  qd::ads::RbList bad(qd::lisp::toGroupResbuf(readOne(u"(1004 . \"0G\")")));
+  EXPECT_EQ(bad.get()->resval.rbinary.clen, 0);
 }
 
 TEST(Lisp, EvaluatesArithmeticListsAndVariables) {
