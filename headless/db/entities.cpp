@@ -1188,17 +1188,18 @@ void dimensionSubclasses(qd::db::Tags& tags) {
                                            u"AcDb2LineAngularDimension", u"AcDbDiametricDimension",
                                            u"AcDbRadialDimension",       u"AcDb3PointAngularDimension",
                                            u"AcDbOrdinateDimension",     u"AcDbAlignedDimension"};
-  auto own = [](int code) { return code == 13 || code == 14 || code == 15 || code == 16 || code == 40 || code == 50 || code == 52; };
-  qd::db::Tags common, specific, rotated;
-  for (auto& t : tags) (own(t.code) ? (kind == 0 && (t.code == 50 || t.code == 52) ? rotated : specific) : common).push_back(t);
+  // The definition points, leader length and angles stand in the second subclass, as
+  // files have them; a rotated dimension ends with its own, empty, marker.
+  auto own = [](int code) {
+    return code == 13 || code == 14 || code == 15 || code == 16 || code == 40 || code == 50 || code == 52;
+  };
+  qd::db::Tags common, specific;
+  for (auto& t : tags) (own(t.code) ? specific : common).push_back(t);
   tags = {qd::db::Tag::makeString(100, u"AcDbDimension")};
   tags.insert(tags.end(), common.begin(), common.end());
   tags.push_back(qd::db::Tag::makeString(100, second[kind]));
   tags.insert(tags.end(), specific.begin(), specific.end());
-  if (kind == 0) {
-    tags.push_back(qd::db::Tag::makeString(100, u"AcDbRotatedDimension"));
-    tags.insert(tags.end(), rotated.begin(), rotated.end());
-  }
+  if (kind == 0) tags.push_back(qd::db::Tag::makeString(100, u"AcDbRotatedDimension"));
 }
 
 // Markers for the groups of a known entity type that came without them.

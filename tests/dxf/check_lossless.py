@@ -202,6 +202,27 @@ patterns = lambda path: [(t.code, round(float(t.value), 9)) for t in ezdxf.readf
                          if t.code in (49, 73)]
 if patterns(r12) != patterns(r12_out):
     failures.append(f"R12: linetype pattern {patterns(r12)} came back as {patterns(r12_out)}")
+# Its header variables and the attributes of its records and entities, as for the others.
+old12, new12 = ezdxf.readfile(r12), ezdxf.readfile(r12_out)
+lost12 = sorted(n for n in old12.header.varnames() if n not in new12.header.varnames() and n not in ignored)
+if lost12:
+    failures.append(f"R12: header variables lost: {lost12[:20]}")
+# R12 has no owners, block records, plot styles or materials: ezdxf makes them up when
+# it loads one, with handles of its own, so they are not compared; nor the default line
+# weight the host writes for a layer R12 gave none.
+made_up = {"owner", "plotstyle_handle", "material_handle"}
+first, second = attributes(old12), attributes(new12)
+block_records = {e.dxf.handle for e in old12.block_records}
+for handle, attribs in first.items():
+    if handle in block_records:
+        continue
+    other = second.get(handle, {})
+    changed = {k: (attribs.get(k), other.get(k)) for k in set(attribs) | set(other)
+               if attribs.get(k) != other.get(k) and k not in made_up
+               and not (k in ("style", "dimtxsty") and attribs.get(k) is None and other.get(k) == "Standard")
+               and not (k == "lineweight" and attribs.get(k) is None and other.get(k) == "-3")}
+    if changed:
+        failures.append(f"R12: {handle} changed: {changed}")
 audit = ezdxf.readfile(r12_out).audit()
 if audit.has_errors or audit.fixes:
     failures.append(f"R12: ezdxf's audit: {[str(e.message) for e in audit.errors + audit.fixes][:5]}")
