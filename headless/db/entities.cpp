@@ -1172,7 +1172,10 @@ const char16_t* subclassOf(std::u16string_view type) {
       {u"MTEXT", u"AcDbMText"},    {u"ELLIPSE", u"AcDbEllipse"},   {u"HATCH", u"AcDbHatch"},
       {u"VIEWPORT", u"AcDbViewport"}, {u"SPLINE", u"AcDbSpline"}, {u"RAY", u"AcDbRay"},
       {u"XLINE", u"AcDbXline"},    {u"LEADER", u"AcDbLeader"},     {u"TOLERANCE", u"AcDbFcf"},
-      {u"SHAPE", u"AcDbShape"},    {u"DIMENSION", u"AcDbDimension"}};
+      {u"SHAPE", u"AcDbShape"},    {u"DIMENSION", u"AcDbDimension"}, {u"MLINE", u"AcDbMline"},
+      {u"MULTILEADER", u"AcDbMLeader"}, {u"IMAGE", u"AcDbRasterImage"}, {u"MESH", u"AcDbSubDMesh"},
+      {u"LIGHT", u"AcDbLight"},    {u"OLE2FRAME", u"AcDbOle2Frame"}, {u"REGION", u"AcDbModelerGeometry"},
+      {u"BODY", u"AcDbModelerGeometry"}};
   for (const auto& [name, subclass] : kinds)
     if (type == name) return subclass;
   return nullptr;
