@@ -627,11 +627,15 @@ Acad::ErrorStatus AcDbRegAppTableRecord::dxfOutFields(AcDbDxfFiler* f) const {
   AcDbSymbolTableRecord::dxfOutFields(f);
   f->writeString(100, u"AcDbRegAppTableRecord");
   writeNameAndFlags(f);
+  qd::db::writeKeptGroups(f, m_kept);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbRegAppTableRecord::dxfInFields(AcDbDxfFiler* f) {
   AcDbSymbolTableRecord::dxfInFields(f);
-  readGroups(f, [&](const resbuf& rb) { readNameOrFlags(rb); });
+  m_kept.clear();
+  readGroups(f, [&](const resbuf& rb) {
+    if (!readNameOrFlags(rb)) qd::db::keepGroup(m_kept, f, rb);
+  });
   return f->filerStatus();
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbRegAppTableRecord)
@@ -647,18 +651,25 @@ Acad::ErrorStatus AcDbUCSTableRecord::dxfOutFields(AcDbDxfFiler* f) const {
   f->writePoint3d(10, m_origin);
   f->writeVector3d(11, m_x);
   f->writeVector3d(12, m_y);
+  if (!m_kept.empty()) {
+    qd::db::writeKeptGroups(f, m_kept);
+    return f->filerStatus();
+  }
   f->writeInt16(79, 0);
   f->writeDouble(146, 0.0);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbUCSTableRecord::dxfInFields(AcDbDxfFiler* f) {
   AcDbSymbolTableRecord::dxfInFields(f);
+  m_kept.clear();
   readGroups(f, [&](const resbuf& rb) {
     if (readNameOrFlags(rb)) return;
     switch (rb.restype) {
       case 10: m_origin = toPoint(rb); break;
       case 11: m_x = toVector(rb).normal(); break;
       case 12: m_y = toVector(rb).normal(); break;
+      // The elevation, the base system and the orthographic kinds are kept as they came.
+      default: qd::db::keepGroup(m_kept, f, rb); break;
     }
   });
   return f->filerStatus();

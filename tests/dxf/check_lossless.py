@@ -39,6 +39,7 @@ def make(version, path):
     walls.rgb = (200, 100, 50)
     walls.transparency = 0.5
     doc.dimstyles.new("ARCH", dxfattribs={"dimexe": 1.25, "dimtad": 1, "dimdec": 3})
+    doc.ucs.new("FLOOR2", dxfattribs={"origin": (0, 0, 3000), "xaxis": (1, 0, 0), "yaxis": (0, 1, 0)})
     doc.styles.new("LT_STYLE", dxfattribs={"font": "txt"})
     doc.linetypes.add("GAS_LT", pattern='A,.5,-.2,["GAS",LT_STYLE,S=.1,U=0.0,X=-0.1,Y=-.05],-.25',
                       description="Gas ----GAS----", length=0.95)
