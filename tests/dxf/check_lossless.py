@@ -10,6 +10,33 @@ qdhost, work = sys.argv[1], sys.argv[2]
 failures = []
 
 
+def attributes(doc):
+    """Every table record's and every entity's attributes, by handle."""
+    found = {}
+    tables = ("layers", "linetypes", "styles", "dimstyles", "ucs", "appids", "views", "viewports", "block_records")
+    records = [e for name in tables for e in getattr(doc, name)]
+    for e in records + [e for layout in doc.layouts for e in layout]:
+        found[e.dxf.handle] = {k: str(v) for k, v in e.dxfattribs().items()}
+    return found
+
+
+def compare_attributes(label, before, after, skip=(), defaults=(), ignore=()):
+    """Records and entities by handle, less the handles in `skip` and the attributes in
+    `ignore`. The host writes the default text style ("Standard") where the file left it
+    implicit, and the `defaults` (name, value) pairs likewise."""
+    implicit = {("style", "Standard"), ("dimtxsty", "Standard"), *defaults}
+    second = attributes(after)
+    for handle, attribs in attributes(before).items():
+        if handle in skip:
+            continue
+        other = second.get(handle, {})
+        changed = {k: (attribs.get(k), other.get(k)) for k in set(attribs) | set(other)
+                   if attribs.get(k) != other.get(k) and k not in ignore
+                   and not (attribs.get(k) is None and (k, other.get(k)) in implicit)}
+        if changed:
+            failures.append(f"{label}: {handle} changed: {changed}")
+
+
 def make(version, path):
     doc = ezdxf.new(version)
     msp = doc.modelspace()
@@ -130,23 +157,7 @@ for version in ["R2000", "R2004", "R2007", "R2010", "R2013", "R2018"]:
     changed = sorted(n for n in header if n in header2 and n not in ignored and header[n] != header2[n])
     if changed:
         failures.append(f"{version}: header variables changed: {[(n, header[n], header2[n]) for n in changed[:10]]}")
-    # Every table record's and every entity's attributes, by handle. The host writes the
-    # default text style ("Standard") where the file left it implicit.
-    def attributes(doc):
-        found = {}
-        tables = ("layers", "linetypes", "styles", "dimstyles", "ucs", "appids", "views", "viewports", "block_records")
-        records = [e for name in tables for e in getattr(doc, name)]
-        for e in records + [e for layout in doc.layouts for e in layout]:
-            found[e.dxf.handle] = {k: str(v) for k, v in e.dxfattribs().items()}
-        return found
-    first, second = attributes(ezdxf.readfile(src)), attributes(written)
-    for handle, attribs in first.items():
-        other = second.get(handle, {})
-        changed = {k: (attribs.get(k), other.get(k)) for k in set(attribs) | set(other)
-                   if attribs.get(k) != other.get(k) and not (k in ("style", "dimtxsty") and attribs.get(k) is None
-                                                              and other.get(k) == "Standard")}
-        if changed:
-            failures.append(f"{version}: {handle} changed: {changed}")
+    compare_attributes(version, ezdxf.readfile(src), written)
     if sorted(set(classes) - set(classes2)):
         failures.append(f"{version}: classes lost: {sorted(set(classes) - set(classes2))}")
 
@@ -212,18 +223,8 @@ if lost12:
 # it loads one, with handles of its own, so they are not compared; nor the default line
 # weight the host writes for a layer R12 gave none.
 made_up = {"owner", "plotstyle_handle", "material_handle"}
-first, second = attributes(old12), attributes(new12)
-block_records = {e.dxf.handle for e in old12.block_records}
-for handle, attribs in first.items():
-    if handle in block_records:
-        continue
-    other = second.get(handle, {})
-    changed = {k: (attribs.get(k), other.get(k)) for k in set(attribs) | set(other)
-               if attribs.get(k) != other.get(k) and k not in made_up
-               and not (k in ("style", "dimtxsty") and attribs.get(k) is None and other.get(k) == "Standard")
-               and not (k == "lineweight" and attribs.get(k) is None and other.get(k) == "-3")}
-    if changed:
-        failures.append(f"R12: {handle} changed: {changed}")
+compare_attributes("R12", old12, new12, skip={e.dxf.handle for e in old12.block_records},
+                   defaults={("lineweight", "-3")}, ignore=made_up)
 audit = ezdxf.readfile(r12_out).audit()
 if audit.has_errors or audit.fixes:
     failures.append(f"R12: ezdxf's audit: {[str(e.message) for e in audit.errors + audit.fixes][:5]}")
