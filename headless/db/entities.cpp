@@ -1230,8 +1230,7 @@ Acad::ErrorStatus AcDbUnknownEntity::dxfInFields(AcDbDxfFiler* f) {
   const bool markers = tf && std::any_of(tf->tags().begin() + static_cast<long>(tf->position()), tf->tags().end(),
                                          [](const qd::db::Tag& t) { return t.code == 100; });
   m_groups = keepRemainingGroups(f, [markers](const qd::db::Tag& t) {
-    return !markers && (t.code == 8 || t.code == 6 || t.code == 62 || t.code == 370 || t.code == 48 || t.code == 60 ||
-                        t.code == 67);
+    return !markers && qd::db::isCommonEntityCode(t.code);
   });
   return f->filerStatus();
 }
