@@ -558,8 +558,11 @@ Acad::ErrorStatus AcDbText::dxfInFields(AcDbDxfFiler* f) {
     if (rb.restype == 73)
       m_vmode = static_cast<AcDb::TextVertMode>(rb.resval.rint >= 0 && rb.resval.rint <= 3 ? rb.resval.rint : 0);
   });
-  // A justified text without an alignment point is aligned at its start point.
+  // A justified text without an alignment point is aligned at its start point; the start
+  // point of any justified text follows from its alignment point and its box, as the
+  // host places it, whatever group 10 said.
   if (!alignmentGiven && !isDefaultAlignment()) m_alignment = m_position;
+  if (!isDefaultAlignment()) adjustAlignment();
   return f->filerStatus();
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbText)
@@ -665,8 +668,10 @@ Acad::ErrorStatus AcDbAttribute::dxfInFields(AcDbDxfFiler* f) {
     }
     if (!subclass.empty() && !text) qd::db::keepGroup(m_kept, f, rb);
   });
-  // A justified attribute without an alignment point is aligned at its start point.
+  // A justified attribute without an alignment point is aligned at its start point, and
+  // its start point follows from its alignment point, as for a text.
   if (!alignmentGiven && !isDefaultAlignment()) m_alignment = m_position;
+  if (!isDefaultAlignment()) adjustAlignment();
   return f->filerStatus();
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbAttribute)

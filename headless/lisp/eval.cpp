@@ -503,6 +503,21 @@ bool valueFunction(const std::u16string& name, const std::vector<Value>& a, Valu
     }
     return true;
   }
+  if (name == u"SUBST") {
+    // (subst new old list): every item of the list equal to old becomes new.
+    if (a.size() < 3) return tooFew(error);
+    if (a[2].isNil()) {
+      r = Value::nil();
+      return true;
+    }
+    if (a[2].kind != K::List) return badArgType(error, a[2]);
+    std::vector<Value> items = a[2].items;
+    for (Value& item : items)
+      if (equalValues(item, a[1])) item = a[0];
+    r = Value::ofList(std::move(items));
+    r.dotted = a[2].dotted;
+    return true;
+  }
   if (name == u"NTH") {
     if (a.size() < 2 || a[0].kind != K::Int) return tooFew(error);
     r = a[1].kind == K::List && a[0].integer >= 0 && static_cast<size_t>(a[0].integer) < a[1].items.size()
