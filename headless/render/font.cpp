@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include "platform/codepage.h"
 #include "platform/files.h"
 
 namespace qd::font {
@@ -121,6 +122,7 @@ Decomposed decompose(char16_t c) {
       {u'ő', {u'o', Mark::DoubleAcute}}, {u'ű', {u'u', Mark::DoubleAcute}}, {u'ł', {u'l', Mark::Stroke}},
       {u'Ł', {u'L', Mark::Stroke}}, {u'ß', {u's', Mark::None}}, {u'°', {u'o', Mark::None}},
       {u'±', {u'+', Mark::None}}, {u'ø', {u'o', Mark::Stroke}}, {u'Ø', {u'O', Mark::Stroke}},
+      {u'\u2300', {u'O', Mark::Stroke}}, {u'²', {u'2', Mark::None}}, {u'³', {u'3', Mark::None}},
   };
   auto it = table.find(c);
   if (it != table.end()) return it->second;
@@ -151,7 +153,8 @@ const Glyph* glyphFor(char16_t c) {
 }
 
 // Lays out a text in font units: strokes and the advance.
-double layout(std::u16string_view text, std::vector<Stroke>* out) {
+double layout(std::u16string_view raw, std::vector<Stroke>* out) {
+  const std::u16string text = shownText(raw);
   double x = 0;
   for (char16_t c : text) {
     const Decomposed d = decompose(c);
@@ -181,6 +184,38 @@ double layout(std::u16string_view text, std::vector<Stroke>* out) {
 }
 
 }  // namespace
+
+std::u16string shownText(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'%' || i + 2 >= text.size() || text[i + 1] != u'%') {
+      out += text[i];
+      continue;
+    }
+    const char16_t code = text[i + 2];
+    switch (code) {
+      case u'c': case u'C': out += u'\u2300'; i += 2; continue;  // diameter
+      case u'd': case u'D': out += u'°'; i += 2; continue;
+      case u'p': case u'P': out += u'±'; i += 2; continue;
+      case u'%': out += u'%'; i += 2; continue;
+      case u'u': case u'U': case u'o': case u'O': i += 2; continue;  // underline, overline: no glyph
+    }
+    // %%nnn: the character of that code in the ANSI code page.
+    if (i + 4 < text.size()) {
+      size_t end = i + 2;
+      int value = 0;
+      while (end < i + 5 && text[end] >= u'0' && text[end] <= u'9') value = value * 10 + (text[end++] - u'0');
+      if (end == i + 5 && value > 0 && value < 256) {
+        out += qd::text::fromAnsi(std::string(1, static_cast<char>(value)));
+        i = end - 1;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
+}
 
 bool loadFont(const std::string& path) {
   std::string bytes, error;

@@ -21,6 +21,11 @@ bool loadFont(const std::string& path);
 // The folder holding the shipped fonts; set by the host at start.
 void setFontFolder(const std::string& folder);
 
+// The characters a text shows: control codes (%%c diameter, %%d degree, %%p plus-minus,
+// %%nnn a character of the ANSI code page, %%% a percent sign; %%u and %%o switch lines
+// and show nothing) turned into what they stand for.
+std::u16string shownText(std::u16string_view text);
+
 // The box of a text whose baseline starts at the origin, unrotated, with the
 // capital height `height`, the width factor and the oblique angle (radians).
 Box measure(std::u16string_view text, double height, double widthFactor, double oblique);

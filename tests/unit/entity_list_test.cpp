@@ -10,6 +10,7 @@
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
 #include "headless/dxf/dxf.h"
+#include "headless/render/font.h"
 #include "host/adslib.h"
 #include "host/dbdatabase.h"
 
@@ -114,6 +115,23 @@ TEST_F(EntityLists, FiltersTestPointsByCoordinateSpacesAndApplications) {
   acdbRegApp(u"NOAPP");
   qd::ads::RbList noApp(acutBuildList(-3, 1001, u"NOAPP", 0));
   EXPECT_EQ(count(noApp.get()), 0u);
+}
+
+TEST(TextShown, ControlCodesBecomeWhatTheyStandForAndAreMeasuredSo) {
+  qd::font::setFontFolder(std::string(QD_SOURCE_DIR) + "/data/fonts");
+  using qd::font::shownText;
+  EXPECT_EQ(shownText(u"%%c50"), u"\u230050");
+  EXPECT_EQ(shownText(u"45%%d %%p0.5 100%%%"), u"45° ±0.5 100%");
+  EXPECT_EQ(shownText(u"%%uA%%u%%oB"), u"AB");
+  EXPECT_EQ(shownText(u"%%176"), u"°");  // code 176 of the ANSI code page (1250)
+  EXPECT_EQ(shownText(u"50%"), u"50%");
+  EXPECT_EQ(shownText(u"%%"), u"%%");
+  EXPECT_EQ(shownText(u"%%17"), u"%%17");  // fewer than three digits stay as typed
+  // "%%c50" measures as three characters, the diameter like an O.
+  const double three = qd::font::advance(u"%%c50", 2.5, 1.0);
+  EXPECT_DOUBLE_EQ(three, qd::font::advance(u"O50", 2.5, 1.0));
+  // A character of the code page is drawn as itself, not as a question mark.
+  EXPECT_EQ(qd::font::advance(u"²", 2.5, 1.0), qd::font::advance(u"2", 2.5, 1.0));
 }
 
 }  // namespace
