@@ -1061,24 +1061,45 @@ Acad::ErrorStatus AcDbPolyline::getBulgeAt(unsigned int i, double& bulge) const 
 }
 void AcDbPolyline::setClosed(bool closed) { m_flags = static_cast<int16_t>(closed ? (m_flags | 1) : (m_flags & ~1)); }
 void AcDbPolyline::setElevation(double e) { m_elevation = e; }
-bool AcDbPolyline::worldDraw(AcGiWorldDraw* mode) {
-  std::vector<AcGePoint3d> pts;
-  for (unsigned i = 0; i < numVerts(); ++i) {
-    AcGePoint3d p;
-    getPointAt(i, p);
-    pts.push_back(p);
+// A segment with a bulge is an arc: the bulge is the tangent of a quarter of its angle,
+// positive counter-clockwise. Its points after the start, in the polyline's own plane.
+namespace {
+void appendArc(std::vector<AcGePoint2d>& out, const AcGePoint2d& from, const AcGePoint2d& to, double bulge) {
+  const double cx = to.x - from.x, cy = to.y - from.y;
+  if (bulge == 0 || (cx == 0 && cy == 0)) {
+    out.push_back(to);
+    return;
   }
-  if (isClosed() && !pts.empty()) pts.push_back(pts.front());
-  return pts.size() < 2 || mode->geometry().polyline(static_cast<uint32_t>(pts.size()), pts.data(), &m_normal);
+  const double angle = 4 * std::atan(bulge);
+  // The centre lies off the chord's middle, to its left for a counter-clockwise arc.
+  const double off = 0.5 / std::tan(angle / 2);
+  const AcGePoint2d centre(from.x + cx * 0.5 - cy * off, from.y + cy * 0.5 + cx * off);
+  const double radius = std::hypot(from.x - centre.x, from.y - centre.y);
+  const double start = std::atan2(from.y - centre.y, from.x - centre.x);
+  const int steps = std::max(4, static_cast<int>(std::ceil(std::fabs(angle) / (M_PI / 32))));
+  for (int k = 1; k < steps; ++k) {
+    const double a = start + angle * k / steps;
+    out.emplace_back(centre.x + radius * std::cos(a), centre.y + radius * std::sin(a));
+  }
+  out.push_back(to);
 }
+}  // namespace
+
+bool AcDbPolyline::worldDraw(AcGiWorldDraw* mode) {
+  if (m_verts.size() < 2) return true;
+  std::vector<AcGePoint2d> plane{m_verts.front().pt};
+  const size_t segments = isClosed() ? m_verts.size() : m_verts.size() - 1;
+  for (size_t i = 0; i < segments; ++i)
+    appendArc(plane, m_verts[i].pt, m_verts[(i + 1) % m_verts.size()].pt, m_verts[i].bulge);
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
+  std::vector<AcGePoint3d> pts;
+  pts.reserve(plane.size());
+  for (const auto& p : plane) pts.push_back(ecs * AcGePoint3d(p.x, p.y, m_elevation));
+  return mode->geometry().polyline(static_cast<uint32_t>(pts.size()), pts.data(), &m_normal);
+}
+// The extents of what is drawn, arcs of bulged segments included.
 Acad::ErrorStatus AcDbPolyline::getGeomExtents(AcDbExtents& e) const {
-  e = AcDbExtents();
-  for (unsigned i = 0; i < numVerts(); ++i) {
-    AcGePoint3d p;
-    getPointAt(i, p);
-    e.addPoint(p);
-  }
-  return e.isValid() ? Acad::eOk : Acad::eInvalidExtents;
+  return qd::db::extentsFromDrawing(const_cast<AcDbPolyline*>(this), e);
 }
 Acad::ErrorStatus AcDbPolyline::transformBy(const AcGeMatrix3d& m) {
   const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);

@@ -117,6 +117,26 @@ TEST_F(EntityLists, FiltersTestPointsByCoordinateSpacesAndApplications) {
   EXPECT_EQ(count(noApp.get()), 0u);
 }
 
+TEST_F(EntityLists, ABulgedSegmentIsDrawnAndMeasuredAsItsArc) {
+  // From (0,0) to (2,0) with bulge 1: a half circle, counter-clockwise, so below the chord.
+  const double a[3] = {0, 0, 0}, b[3] = {2, 0, 0};
+  ads_name pl;
+  make(acutBuildList(RTDXF0, u"LWPOLYLINE", 100, u"AcDbEntity", 100, u"AcDbPolyline", 90, 2, 70, 0, 10, a, 42, 1.0, 10,
+                     b, 0),
+       pl);
+  AcDbObjectId id;
+  ASSERT_EQ(acdbGetObjectId(id, pl), Acad::eOk);
+  AcDbEntity* e = nullptr;
+  ASSERT_EQ(acdbOpenObject(e, id, AcDb::kForRead), Acad::eOk);
+  AcDbExtents extents;
+  ASSERT_EQ(e->getGeomExtents(extents), Acad::eOk);
+  e->close();
+  EXPECT_NEAR(extents.minPoint().y, -1.0, 1e-9);
+  EXPECT_NEAR(extents.maxPoint().y, 0.0, 1e-9);
+  EXPECT_NEAR(extents.minPoint().x, 0.0, 1e-9);
+  EXPECT_NEAR(extents.maxPoint().x, 2.0, 1e-9);
+}
+
 TEST(TextShown, ControlCodesBecomeWhatTheyStandForAndAreMeasuredSo) {
   qd::font::setFontFolder(std::string(QD_SOURCE_DIR) + "/data/fonts");
   using qd::font::shownText;
