@@ -66,11 +66,12 @@ bool readFile(const std::string& path, std::string& bytes, std::string& error, s
     return false;
   }
   struct stat st {};
-  if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) {
+  const bool known = ::fstat(fd.get(), &st) == 0;
+  if (known && S_ISDIR(st.st_mode)) {
     error = "\"" + path + "\" is a folder, not a file";
     return false;
   }
-  if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode)) {
+  if (known && S_ISREG(st.st_mode)) {
     if (static_cast<unsigned long long>(st.st_size) > limit) {
       error = "\"" + path + "\" is larger than " + std::to_string(limit) + " bytes";
       return false;

@@ -1061,9 +1061,9 @@ Acad::ErrorStatus AcDbPolyline::getBulgeAt(unsigned int i, double& bulge) const 
 }
 void AcDbPolyline::setClosed(bool closed) { m_flags = static_cast<int16_t>(closed ? (m_flags | 1) : (m_flags & ~1)); }
 void AcDbPolyline::setElevation(double e) { m_elevation = e; }
+namespace {
 // A segment with a bulge is an arc: the bulge is the tangent of a quarter of its angle,
 // positive counter-clockwise. Its points after the start, in the polyline's own plane.
-namespace {
 void appendArc(std::vector<AcGePoint2d>& out, const AcGePoint2d& from, const AcGePoint2d& to, double bulge) {
   const double cx = to.x - from.x, cy = to.y - from.y;
   if (bulge == 0 || (cx == 0 && cy == 0)) {
@@ -1164,19 +1164,6 @@ QD_DEFINE_DWG_VIA_DXF(AcDbPolyline)
 
 // ---- objects and entities of unknown classes ----
 namespace {
-// The kept groups, as they were read.
-qd::db::Tags keptTags(AcDbDatabase* db, const std::string& kept) {
-  qd::db::Tags tags;
-  if (kept.empty()) return tags;
-  qd::db::MemoryDwgFiler in(db, kept);
-  qd::db::readTagsBinary(&in, tags);
-  return tags;
-}
-void appendTags(AcDbDxfFiler* f, qd::db::Tags tags) {
-  auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
-  if (!tf) return;
-  for (auto& t : tags) tf->tags().push_back(std::move(t));
-}
 // Keeps every group a tag filer has left, less those `drop` names, and uses them up.
 template <class Drop>
 std::string keepRemainingGroups(AcDbDxfFiler* f, Drop drop) {
@@ -1184,10 +1171,10 @@ std::string keepRemainingGroups(AcDbDxfFiler* f, Drop drop) {
   if (!tf) return {};
   qd::db::Tags rest(tf->tags().begin() + static_cast<long>(tf->position()), tf->tags().end());
   rest.erase(std::remove_if(rest.begin(), rest.end(), drop), rest.end());
-  qd::db::MemoryDwgFiler out(f->database());
-  qd::db::writeTagsBinary(&out, rest);
   tf->seek(tf->tags().size());
-  return out.bytes();
+  std::string kept;
+  qd::db::keepTags(kept, f->database(), rest);
+  return kept;
 }
 
 // The subclass of an entity type's own groups, for entities read without markers (R12,
@@ -1244,9 +1231,9 @@ bool qd::db::isKnownEntityType(std::u16string_view type) { return subclassOf(typ
 
 Acad::ErrorStatus AcDbUnknownEntity::dxfOutFields(AcDbDxfFiler* f) const {
   AcDbEntity::dxfOutFields(f);
-  qd::db::Tags tags = keptTags(f->database(), m_groups);
+  qd::db::Tags tags = qd::db::keptGroups(f->database(), m_groups);
   addSubclassMarkers(m_dxfName, tags);
-  appendTags(f, std::move(tags));
+  qd::db::writeTags(f, tags);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbUnknownEntity::dxfInFields(AcDbDxfFiler* f) {
@@ -1264,7 +1251,7 @@ QD_DEFINE_DWG_VIA_DXF(AcDbUnknownEntity)
 
 Acad::ErrorStatus AcDbUnknownObject::dxfOutFields(AcDbDxfFiler* f) const {
   AcDbObject::dxfOutFields(f);
-  appendTags(f, keptTags(f->database(), m_groups));
+  qd::db::writeKeptGroups(f, m_groups);
   return f->filerStatus();
 }
 Acad::ErrorStatus AcDbUnknownObject::dxfInFields(AcDbDxfFiler* f) {

@@ -42,10 +42,7 @@ void keepGroup(std::string& kept, AcDbDxfFiler* f, const resbuf& rb) {
   else if (!resbufToTag(rb, t)) return;
   // A pointer into another drawing (a record copied from one) would outlive it.
   if (t.kind == TagKind::Id && !t.id.isNull() && t.id.database() != db) return;
-  // One block a group, appended: the blocks are read back one after the other.
-  MemoryDwgFiler out(db);
-  writeTagsBinary(&out, Tags{t});
-  kept += out.bytes();
+  keepTags(kept, db, Tags{t});
 }
 
 bool isCommonEntityCode(int code) {
@@ -58,24 +55,40 @@ bool isCommonEntityCode(int code) {
   return code < 0;
 }
 
-void writeKeptGroups(AcDbDxfFiler* f, const std::string& kept) {
-  if (kept.empty()) return;
-  MemoryDwgFiler in(f->database(), kept);
+Tags keptGroups(AcDbDatabase* db, const std::string& kept) {
+  Tags all;
+  MemoryDwgFiler in(db, kept);
   while (!in.atEnd()) {
-    Tags tags;
-    if (readTagsBinary(&in, tags) != Acad::eOk) return;
-    // To a tag filer as they are (a 2-D point stays 2-D); to any other through buffers.
-    auto* tf = dynamic_cast<TagFiler*>(f);
-    for (const Tag& t : tags) {
-      if (tf) {
-        tf->tags().push_back(t);
-        continue;
-      }
-      resbuf* rb = tagToResbuf(t);
-      f->writeItem(*rb);
-      acutRelRb(rb);
-    }
+    Tags block;
+    if (readTagsBinary(&in, block) != Acad::eOk) break;
+    all.insert(all.end(), block.begin(), block.end());
   }
+  return all;
+}
+
+void keepTags(std::string& kept, AcDbDatabase* db, const Tags& tags) {
+  // One block each time, appended: the blocks are read back one after the other.
+  MemoryDwgFiler out(db);
+  writeTagsBinary(&out, tags);
+  kept += out.bytes();
+}
+
+void writeTags(AcDbDxfFiler* f, const Tags& tags) {
+  // To a tag filer as they are (a 2-D point stays 2-D); to any other through buffers.
+  auto* tf = dynamic_cast<TagFiler*>(f);
+  for (const Tag& t : tags) {
+    if (tf) {
+      tf->tags().push_back(t);
+      continue;
+    }
+    resbuf* rb = tagToResbuf(t);
+    f->writeItem(*rb);
+    acutRelRb(rb);
+  }
+}
+
+void writeKeptGroups(AcDbDxfFiler* f, const std::string& kept) {
+  if (!kept.empty()) writeTags(f, keptGroups(f->database(), kept));
 }
 
 Acad::ErrorStatus dwgOutViaDxf(const AcDbObject* obj, AcDbDwgFiler* f,

@@ -2,6 +2,7 @@
 #pragma once
 #include <functional>
 
+#include "headless/db/tags.h"
 #include "host/dbmain.h"
 
 namespace qd::db {
@@ -23,6 +24,10 @@ inline void keepOwnGroup(std::string& kept, AcDbDxfFiler* f, const resbuf& rb) {
   if (!isCommonEntityCode(rb.restype)) keepGroup(kept, f, rb);
 }
 void writeKeptGroups(AcDbDxfFiler* f, const std::string& kept);
+// The same kept bytes as groups, and groups added to them; groups written to a filer.
+Tags keptGroups(AcDbDatabase* db, const std::string& kept);
+void keepTags(std::string& kept, AcDbDatabase* db, const Tags& tags);
+void writeTags(AcDbDxfFiler* f, const Tags& tags);
 
 // Binary filing of a built-in through its DXF groups (with default values).
 Acad::ErrorStatus dwgOutViaDxf(const AcDbObject* obj, AcDbDwgFiler* f,
