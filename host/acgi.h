@@ -11,6 +11,26 @@ class AcGiSubEntityTraits {
   virtual void setSelectionMarker(intptr_t marker) = 0;
 };
 
+// The font a text is drawn with and its size, as an entity hands it to the geometry.
+class AcGiTextStyle {
+ public:
+  AcGiTextStyle() = default;
+  AcGiTextStyle(const ACHAR* fileName, double textSize, double xScale, double obliquingAngle)
+      : m_file(fileName ? fileName : u""), m_size(textSize), m_xScale(xScale), m_oblique(obliquingAngle) {}
+  void setFileName(const ACHAR* name) { m_file = name ? name : u""; }
+  const ACHAR* fileName() const { return m_file.c_str(); }
+  void setTextSize(double size) { m_size = size; }
+  double textSize() const { return m_size; }
+  void setXScale(double scale) { m_xScale = scale; }
+  double xScale() const { return m_xScale; }
+  void setObliquingAngle(double angle) { m_oblique = angle; }
+  double obliquingAngle() const { return m_oblique; }
+
+ private:
+  std::u16string m_file;
+  double m_size = 1, m_xScale = 1, m_oblique = 0;
+};
+
 class AcGiGeometry {
  public:
   virtual ~AcGiGeometry() = default;
@@ -21,9 +41,16 @@ class AcGiGeometry {
                            const AcGeVector3d& startVector, double sweepAngle) = 0;
   // A single-line text: `direction` is the baseline direction, `height` the capital
   // height, `width` the width factor, `oblique` the slant in radians.
+  // Drawn with the host's default font.
   virtual bool text(const AcGePoint3d& position, const AcGeVector3d& normal,
                     const AcGeVector3d& direction, double height, double width,
-                    double oblique, const ACHAR* msg) = 0;
+                    double oblique, const ACHAR* msg) {
+    return text(position, normal, direction, msg, -1, false, AcGiTextStyle(u"", height, width, oblique));
+  }
+  // A text in a given font; `length` -1 takes the whole string, `raw` draws control codes
+  // (%%c, %%d ...) as they are written instead of what they stand for.
+  virtual bool text(const AcGePoint3d& position, const AcGeVector3d& normal, const AcGeVector3d& direction,
+                    const ACHAR* msg, int32_t length, bool raw, const AcGiTextStyle& style) = 0;
   // Draws another entity (block contents) under the current transform.
   virtual bool draw(AcDbEntity* ent) = 0;
   virtual bool pushModelTransform(const AcGeMatrix3d& m) = 0;

@@ -161,6 +161,7 @@ class AcDbText : public AcDbEntity {
   QD_DWG_FILING_VIA_DXF;
 
  protected:
+  Acad::ErrorStatus subClose() override;
   // The text's own groups between the subclass markers (shared with attributes).
   void writeTextGroups(AcDbDxfFiler* filer) const;
   bool readTextGroup(const resbuf& rb);

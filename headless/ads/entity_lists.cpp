@@ -245,6 +245,35 @@ int appendToSpace(AcDbDatabase* db, AcDbEntity* ent, AcDbObjectId space, AcDbObj
   return es == Acad::eOk ? RTNORM : RTERROR;
 }
 
+// A symbol table record of the list's type (a text style, a layer ...), added to its
+// table; a name the table already holds, or a record without a name, is refused.
+int makeTableRecord(AcDbDatabase* db, AcRxClass* cls, const SplitList& s, ads_name result) {
+  std::unique_ptr<AcDbSymbolTableRecord> rec(AcDbSymbolTableRecord::cast(cls->create()));
+  auto* d = db->impl();
+  if (!rec || AcDbBlockTableRecord::cast(rec.get()) || AcDbViewportTableRecord::cast(rec.get())) return RTERROR;
+  TagFiler f(db, s.data);
+  if (rec->dxfInFields(&f) != Acad::eOk || !rec->nameConst()[0]) return RTERROR;
+  if (s.xdata && rec->setXData(s.xdata) != Acad::eOk) return RTERROR;
+  AcDbObjectId tableId;
+  if (AcDbLayerTableRecord::cast(rec.get())) tableId = d->layerTable;
+  else if (AcDbLinetypeTableRecord::cast(rec.get())) tableId = d->linetypeTable;
+  else if (AcDbTextStyleTableRecord::cast(rec.get())) tableId = d->textStyleTable;
+  else if (AcDbDimStyleTableRecord::cast(rec.get())) tableId = d->dimStyleTable;
+  else if (AcDbRegAppTableRecord::cast(rec.get())) tableId = d->regAppTable;
+  else if (AcDbUCSTableRecord::cast(rec.get())) tableId = d->ucsTable;
+  else if (AcDbViewTableRecord::cast(rec.get())) tableId = d->viewTable;
+  if (tableId.isNull() || !d->recordId(tableId, rec->nameConst()).isNull()) return RTERROR;
+  AcDbSymbolTable* table = nullptr;
+  if (acdbOpenObject(table, tableId, AcDb::kForWrite) != Acad::eOk) return RTERROR;
+  AcDbObjectId id;
+  const Acad::ErrorStatus es = table->add(id, rec.get());
+  table->close();
+  if (es != Acad::eOk) return RTERROR;
+  rec.release()->close();
+  if (result) acdbGetAdsName(result, id);
+  return RTNORM;
+}
+
 }  // namespace
 
 int acdbEntMakeX(const resbuf* list, ads_name result) {
@@ -295,6 +324,7 @@ int acdbEntMakeX(const resbuf* list, ads_name result) {
   }
 
   AcRxClass* cls = acrxFindClassByDxfName(s.type.c_str());
+  if (cls && cls->isDerivedFrom(AcDbSymbolTableRecord::desc())) return makeTableRecord(db, cls, s, result);
   std::unique_ptr<AcDbEntity> ent;
   if (cls && cls->isDerivedFrom(AcDbEntity::desc())) {
     ent.reset(AcDbEntity::cast(cls->create()));

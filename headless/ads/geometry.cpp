@@ -134,16 +134,19 @@ int acedTextBox(const resbuf* args, ads_point p1, ads_point p2) {
     }
   }
   if (!haveText) return RTERROR;
+  const qd::font::Face* face = &qd::font::defaultFace();
   if (db) {
     auto* d = db->impl();
     auto* rec = AcDbTextStyleTableRecord::cast(d->peek(style.empty() ? db->textstyle() : d->recordId(d->textStyleTable, style)));
     if (!style.empty() && !rec) return RTERROR;
     if (height <= 0) height = rec && rec->textSize() > 0 ? rec->textSize() : d->varReal(u"TEXTSIZE", 2.5);
     if (width <= 0) width = rec ? rec->xScale() : 1.0;
+    const ACHAR* file = nullptr;
+    if (rec && rec->fileName(file) == Acad::eOk && file) face = &qd::font::faceFor(file);
   }
   if (height <= 0) height = 2.5;
   if (width <= 0) width = 1.0;
-  const qd::font::Box b = qd::font::measure(text, height, width, oblique);
+  const qd::font::Box b = qd::font::measure(text, height, width, oblique, *face);
   p1[X] = b.x1;
   p1[Y] = b.y1;
   p1[Z] = 0;

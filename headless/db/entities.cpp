@@ -7,6 +7,7 @@
 #include "headless/db/database_impl.h"
 #include "headless/db/filing.h"
 #include "headless/db/tags.h"
+#include "headless/db/text_style.h"
 #include "headless/render/font.h"
 #include "host/acgi.h"
 #include "host/adslib.h"
@@ -394,23 +395,35 @@ Acad::ErrorStatus AcDbText::setNormal(const AcGeVector3d& n) {
   return Acad::eOk;
 }
 
-Acad::ErrorStatus AcDbText::adjustAlignment(AcDbDatabase*) {
+namespace {
+// The face of a text's style, looked up in the given drawing, the text's own, or the current one.
+const qd::font::Face& faceOf(const AcDbText& t, AcDbDatabase* db = nullptr) {
+  if (!db) db = t.database() ? t.database() : acdbCurDwg();
+  return qd::db::styleFace(db, t.textStyleName());
+}
+}  // namespace
+
+// The start point follows from the alignment point and the box of what the text draws:
+// centred and right-aligned texts centre or end their glyphs there; bottom stands the
+// font's descenders on it, middle and top take half and all of the capital height, and
+// "Middle" centres the glyphs' box both ways.
+Acad::ErrorStatus AcDbText::adjustAlignment(AcDbDatabase* db) {
   if (isDefaultAlignment()) return Acad::eOk;
-  const qd::font::Box box = qd::font::measure(m_text, m_height, m_widthFactor, 0);
-  const double width = box.x2;  // advance from the start point
   if (m_hmode == AcDb::kTextAlign || m_hmode == AcDb::kTextFit) return Acad::eOk;  // both points given
+  const qd::font::Face& face = faceOf(*this, db);
+  const qd::font::Box box = qd::font::measure(m_text, m_height, m_widthFactor, m_oblique, face);
   double dx = 0, dy = 0;
   switch (m_hmode) {
-    case AcDb::kTextCenter: dx = -width / 2; break;
-    case AcDb::kTextRight: dx = -width; break;
-    case AcDb::kTextMid: dx = -width / 2; break;
+    case AcDb::kTextCenter:
+    case AcDb::kTextMid: dx = -(box.x1 + box.x2) / 2; break;
+    case AcDb::kTextRight: dx = -box.x2; break;
     default: break;
   }
   if (m_hmode == AcDb::kTextMid) {
-    dy = -m_height / 2;  // middle of the capital height
+    dy = -(box.y1 + box.y2) / 2;
   } else {
     switch (m_vmode) {
-      case AcDb::kTextBottom: dy = m_height * qd::font::descentRatio(); break;
+      case AcDb::kTextBottom: dy = m_height * face.descent(); break;
       case AcDb::kTextVertMid: dy = -m_height / 2; break;
       case AcDb::kTextTop: dy = -m_height; break;
       default: break;
@@ -423,27 +436,28 @@ Acad::ErrorStatus AcDbText::adjustAlignment(AcDbDatabase*) {
   return Acad::eOk;
 }
 
+// A text changed through the object's own calls is placed anew when it is closed.
+Acad::ErrorStatus AcDbText::subClose() { return adjustAlignment(); }
+
+// Aligned texts take the height, fitted texts the width factor, that spans their glyphs
+// from the start point to the alignment point; both run along the line between them.
 void AcDbText::drawnLayout(double& height, double& wf, double& rot) const {
   height = m_height;
   wf = m_widthFactor;
   rot = m_rotation;
   if (m_hmode != AcDb::kTextAlign && m_hmode != AcDb::kTextFit) return;
-  const qd::font::Box unit = qd::font::measure(m_text, 1.0, 1.0, m_oblique);
+  const qd::font::Box unit = qd::font::measure(m_text, 1.0, 1.0, m_oblique, faceOf(*this));
   const AcGeVector3d run = m_alignment - m_position;
   if (unit.x2 <= 0 || run.isZeroLength()) return;
   rot = std::atan2(run.y, run.x);
-  if (m_hmode == AcDb::kTextAlign) {
-    height = run.length() / unit.x2;
-    wf = 1;
-  } else {
-    wf = run.length() / (unit.x2 * m_height);
-  }
+  if (m_hmode == AcDb::kTextAlign) height = run.length() / (unit.x2 * m_widthFactor);
+  else wf = run.length() / (unit.x2 * m_height);
 }
 
 void AcDbText::boxCorners(AcGePoint3d c[4]) const {
   double height, wf, rot;
   drawnLayout(height, wf, rot);
-  const qd::font::Box b = qd::font::measure(m_text, height, wf, m_oblique);
+  const qd::font::Box b = qd::font::measure(m_text, height, wf, m_oblique, faceOf(*this));
   const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
   const AcGeVector3d xdir = ecs.applyTo(AcGeVector3d(std::cos(rot), std::sin(rot), 0));
   const AcGeVector3d ydir = m_normal.crossProduct(xdir).normal();
@@ -458,7 +472,9 @@ bool AcDbText::worldDraw(AcGiWorldDraw* mode) {
   drawnLayout(height, wf, rot);
   const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
   const AcGeVector3d xdir = ecs.applyTo(AcGeVector3d(std::cos(rot), std::sin(rot), 0));
-  return mode->geometry().text(m_position, m_normal, xdir, height, wf, m_oblique, m_text.c_str());
+  const std::u16string font = qd::db::styleFontFile(database() ? database() : acdbCurDwg(), m_style);
+  return mode->geometry().text(m_position, m_normal, xdir, m_text.c_str(), -1, false,
+                               AcGiTextStyle(font.c_str(), height, wf, m_oblique));
 }
 Acad::ErrorStatus AcDbText::getGeomExtents(AcDbExtents& e) const {
   AcGePoint3d c[4];
@@ -562,7 +578,7 @@ Acad::ErrorStatus AcDbText::dxfInFields(AcDbDxfFiler* f) {
   // point of any justified text follows from its alignment point and its box, as the
   // host places it, whatever group 10 said.
   if (!alignmentGiven && !isDefaultAlignment()) m_alignment = m_position;
-  if (!isDefaultAlignment()) adjustAlignment();
+  if (!isDefaultAlignment()) adjustAlignment(f->database());
   return f->filerStatus();
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbText)
@@ -671,7 +687,7 @@ Acad::ErrorStatus AcDbAttribute::dxfInFields(AcDbDxfFiler* f) {
   // A justified attribute without an alignment point is aligned at its start point, and
   // its start point follows from its alignment point, as for a text.
   if (!alignmentGiven && !isDefaultAlignment()) m_alignment = m_position;
-  if (!isDefaultAlignment()) adjustAlignment();
+  if (!isDefaultAlignment()) adjustAlignment(f->database());
   return f->filerStatus();
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbAttribute)

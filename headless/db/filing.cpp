@@ -159,9 +159,13 @@ class ExtentsCollector : public AcGiGeometry, public AcGiWorldDraw, public AcGiS
     }
     return false;
   }
-  bool text(const AcGePoint3d& pos, const AcGeVector3d& n, const AcGeVector3d& dir, double h, double w,
-            double oblique, const ACHAR* msg) override {
-    const font::Box b = font::measure(msg, h, w, oblique);
+  using AcGiGeometry::text;
+  bool text(const AcGePoint3d& pos, const AcGeVector3d& n, const AcGeVector3d& dir, const ACHAR* msg,
+            int32_t length, bool raw, const AcGiTextStyle& style) override {
+    const std::u16string_view shown = length < 0 ? std::u16string_view(msg) : std::u16string_view(msg, length);
+    const font::Face& face = font::faceFor(style.fileName());
+    const double h = style.textSize(), w = style.xScale(), oblique = style.obliquingAngle();
+    const font::Box b = font::measure(shown, h, w, oblique, face, raw);
     const AcGeVector3d xd = dir.normal(), yd = n.normal().crossProduct(xd);
     add(pos + xd * b.x1 + yd * b.y1);
     add(pos + xd * b.x2 + yd * b.y1);

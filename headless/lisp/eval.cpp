@@ -288,6 +288,21 @@ bool hostFunction(const std::u16string& name, const std::vector<Value>& a, Value
     r = rc == RTNORM ? a[0] : Value::nil();
     return true;
   }
+  if (name == u"TEXTBOX") {
+    if (a.empty() || a[0].kind != K::List) return badArgType(error, a.empty() ? Value() : a[0]);
+    qd::ads::RbList list;
+    for (const Value& g : a[0].items) list.add(toGroupResbuf(g));
+    ads_point lo, hi;
+    if (acedTextBox(list.get(), lo, hi) != RTNORM) {
+      r = Value::nil();
+      return true;
+    }
+    auto point = [](const ads_point q) {
+      return Value::ofList({Value::ofReal(q[0]), Value::ofReal(q[1]), Value::ofReal(q[2])});
+    };
+    r = Value::ofList({point(lo), point(hi)});
+    return true;
+  }
   if (name == u"ENTDEL") {
     if (a.empty() || !toName(a[0], n)) return badArgType(error, a.empty() ? Value() : a[0]);
     r = acdbEntDel(n) == RTNORM ? a[0] : Value::nil();

@@ -40,10 +40,13 @@ bool StrokeCollector::circularArc(const AcGePoint3d& c, double r, const AcGeVect
   return false;
 }
 
-bool StrokeCollector::text(const AcGePoint3d& pos, const AcGeVector3d& n, const AcGeVector3d& dir, double h,
-                           double w, double oblique, const ACHAR* msg) {
+bool StrokeCollector::text(const AcGePoint3d& pos, const AcGeVector3d& n, const AcGeVector3d& dir, const ACHAR* msg,
+                           int32_t length, bool raw, const AcGiTextStyle& style) {
   const AcGeVector3d xd = dir.normal(), yd = n.normal().crossProduct(xd);
-  for (const auto& stroke : font::strokes(msg, h, w, oblique)) {
+  const std::u16string_view shown = length < 0 ? std::u16string_view(msg) : std::u16string_view(msg, length);
+  const font::Face& face = font::faceFor(style.fileName());
+  for (const auto& stroke :
+       font::strokes(shown, style.textSize(), style.xScale(), style.obliquingAngle(), face, raw)) {
     Stroke pts;
     for (const auto& p : stroke) pts.push_back(pos + xd * p.x + yd * p.y);
     add(std::move(pts));

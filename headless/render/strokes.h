@@ -26,8 +26,9 @@ class StrokeCollector : public AcGiGeometry, public AcGiWorldDraw, public AcGiSu
   bool circle(const AcGePoint3d& c, double r, const AcGeVector3d& n) override;
   bool circularArc(const AcGePoint3d& c, double r, const AcGeVector3d& n, const AcGeVector3d& start,
                    double sweep) override;
-  bool text(const AcGePoint3d& pos, const AcGeVector3d& n, const AcGeVector3d& dir, double h, double w,
-            double oblique, const ACHAR* msg) override;
+  using AcGiGeometry::text;
+  bool text(const AcGePoint3d& pos, const AcGeVector3d& n, const AcGeVector3d& dir, const ACHAR* msg,
+            int32_t length, bool raw, const AcGiTextStyle& style) override;
   bool draw(AcDbEntity* ent) override { return ent->worldDraw(this); }
   bool pushModelTransform(const AcGeMatrix3d& m) override;
   bool popModelTransform() override;

@@ -143,6 +143,7 @@ int main(int argc, char** argv) {
   console.setEcho(!o.quiet);
   qd::ads::printSink() = [&console](const std::u16string& s) { console.write(s); };
   qd::font::setFontFolder(o.data + "/fonts");
+  qd::font::setNoticeSink([&console](const std::u16string& s) { console.write(u"\n" + s + u"\n"); });
   qd::ads::session().supportPaths.push_back(o.data);
   for (const auto& dir : o.support) qd::ads::session().supportPaths.push_back(dir);
   qd::ui::setDialogPictureFolder(o.dialogs);
