@@ -1,6 +1,10 @@
 // The graphics interface an entity draws itself through.
 #pragma once
+#include <vector>
+
 #include "host/dbmain.h"
+
+enum AcGiFillType { kAcGiFillAlways = 1, kAcGiFillNever = 2 };
 
 class AcGiSubEntityTraits {
  public:
@@ -9,6 +13,11 @@ class AcGiSubEntityTraits {
   virtual uint16_t color() const = 0;
   virtual void setLayer(AcDbObjectId layerId) = 0;
   virtual void setSelectionMarker(intptr_t marker) = 0;
+  // Whether polygons are filled; graphics that draw only outlines may ignore it.
+  virtual void setFillType(AcGiFillType) {}
+  virtual AcGiFillType fillType() const { return kAcGiFillNever; }
+  virtual void setLineType(AcDbObjectId) {}
+  virtual void setLineTypeScale(double) {}
 };
 
 // The font a text is drawn with and its size, as an entity hands it to the geometry.
@@ -37,6 +46,13 @@ class AcGiGeometry {
   virtual bool polyline(uint32_t nbPoints, const AcGePoint3d* points,
                         const AcGeVector3d* normal = nullptr, intptr_t subEntMarker = -1) = 0;
   virtual bool circle(const AcGePoint3d& center, double radius, const AcGeVector3d& normal) = 0;
+  // A closed polygon, filled when the traits' fill type says so.
+  virtual bool polygon(uint32_t nbPoints, const AcGePoint3d* points) {
+    if (nbPoints < 2) return false;
+    std::vector<AcGePoint3d> closed(points, points + nbPoints);
+    closed.push_back(points[0]);
+    return polyline(static_cast<uint32_t>(closed.size()), closed.data());
+  }
   virtual bool circularArc(const AcGePoint3d& center, double radius, const AcGeVector3d& normal,
                            const AcGeVector3d& startVector, double sweepAngle) = 0;
   // A single-line text: `direction` is the baseline direction, `height` the capital

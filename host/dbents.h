@@ -304,6 +304,8 @@ class AcDb2dVertex : public AcDbVertex {
   Acad::ErrorStatus setPosition(const AcGePoint3d& p);
   double bulge() const { return m_bulge; }
   Acad::ErrorStatus setBulge(double b);
+  double startWidth() const { return m_startWidth; }
+  double endWidth() const { return m_endWidth; }
   Acad::ErrorStatus transformBy(const AcGeMatrix3d& m) override;
   Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
   Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;

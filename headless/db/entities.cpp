@@ -987,14 +987,12 @@ std::vector<AcGePoint3d> AcDb2dPolyline::vertexPoints() const {
   return pts;
 }
 bool AcDb2dPolyline::worldDraw(AcGiWorldDraw* mode) {
-  std::vector<AcGePoint3d> pts = vertexPoints();
-  if (isClosed() && !pts.empty()) pts.push_back(pts.front());
-  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
-  for (auto& p : pts) {
-    p.z = m_elevation;
-    p = ecs * p;
-  }
-  return pts.size() < 2 || mode->geometry().polyline(static_cast<uint32_t>(pts.size()), pts.data(), &m_normal);
+  std::vector<qd::db::PlanarVertex> verts;
+  if (auto* d = implOf(database()))
+    for (const AcDbObjectId& id : vertexIds())
+      if (auto* v = AcDb2dVertex::cast(d->peek(id)))
+        verts.push_back({AcGePoint2d(v->position().x, v->position().y), v->bulge(), v->startWidth(), v->endWidth()});
+  return qd::db::drawPlanar(mode, verts, isClosed(), m_normal, m_elevation);
 }
 Acad::ErrorStatus AcDb2dPolyline::getGeomExtents(AcDbExtents& e) const {
   return qd::db::extentsFromDrawing(const_cast<AcDb2dPolyline*>(this), e);
@@ -1101,17 +1099,67 @@ void appendArc(std::vector<AcGePoint2d>& out, const AcGePoint2d& from, const AcG
 }
 }  // namespace
 
+// The segments of a polyline in its plane: lines and arcs by bulge, drawn as one stroke;
+// segments with a width are filled bands, narrowing or widening along their length.
+bool qd::db::drawPlanar(AcGiWorldDraw* mode, const std::vector<PlanarVertex>& v, bool closed,
+                        const AcGeVector3d& normal, double elevation) {
+  if (v.size() < 2) return true;
+  const AcGeMatrix3d ecs = qd::db::ecsToWcs(normal);
+  auto world = [&](const std::vector<AcGePoint2d>& plane) {
+    std::vector<AcGePoint3d> pts;
+    pts.reserve(plane.size());
+    for (const auto& p : plane) pts.push_back(ecs * AcGePoint3d(p.x, p.y, elevation));
+    return pts;
+  };
+  const size_t segments = closed ? v.size() : v.size() - 1;
+  const bool wide = std::any_of(v.begin(), v.end(), [](const PlanarVertex& x) { return x.startWidth > 0 || x.endWidth > 0; });
+  if (!wide) {
+    std::vector<AcGePoint2d> plane{v.front().pt};
+    for (size_t i = 0; i < segments; ++i) appendArc(plane, v[i].pt, v[(i + 1) % v.size()].pt, v[i].bulge);
+    const auto pts = world(plane);
+    return mode->geometry().polyline(static_cast<uint32_t>(pts.size()), pts.data(), &normal);
+  }
+  for (size_t i = 0; i < segments; ++i) {
+    std::vector<AcGePoint2d> path{v[i].pt};
+    appendArc(path, v[i].pt, v[(i + 1) % v.size()].pt, v[i].bulge);
+    const double w0 = v[i].startWidth, w1 = v[i].endWidth;
+    if (w0 <= 0 && w1 <= 0) {
+      const auto pts = world(path);
+      mode->geometry().polyline(static_cast<uint32_t>(pts.size()), pts.data(), &normal);
+      continue;
+    }
+    std::vector<double> along{0};
+    for (size_t k = 1; k < path.size(); ++k)
+      along.push_back(along.back() + std::hypot(path[k].x - path[k - 1].x, path[k].y - path[k - 1].y));
+    if (!(along.back() > 0)) continue;
+    std::vector<AcGePoint2d> left, right;
+    for (size_t k = 0; k < path.size(); ++k) {
+      // The direction at a point: of its segment, or the mean of the two it joins.
+      const AcGePoint2d& a = path[k > 0 ? k - 1 : 0];
+      const AcGePoint2d& b = path[k + 1 < path.size() ? k + 1 : k];
+      double dx = b.x - a.x, dy = b.y - a.y;
+      const double len = std::hypot(dx, dy);
+      if (len > 0) dx /= len, dy /= len;
+      const double half = (w0 + (w1 - w0) * along[k] / along.back()) / 2;
+      left.emplace_back(path[k].x - dy * half, path[k].y + dx * half);
+      right.emplace_back(path[k].x + dy * half, path[k].y - dx * half);
+    }
+    left.insert(left.end(), right.rbegin(), right.rend());
+    const auto band = world(left);
+    mode->subEntityTraits().setFillType(kAcGiFillAlways);
+    mode->geometry().polygon(static_cast<uint32_t>(band.size()), band.data());
+    mode->subEntityTraits().setFillType(kAcGiFillNever);
+  }
+  return true;
+}
+
 bool AcDbPolyline::worldDraw(AcGiWorldDraw* mode) {
-  if (m_verts.size() < 2) return true;
-  std::vector<AcGePoint2d> plane{m_verts.front().pt};
-  const size_t segments = isClosed() ? m_verts.size() : m_verts.size() - 1;
-  for (size_t i = 0; i < segments; ++i)
-    appendArc(plane, m_verts[i].pt, m_verts[(i + 1) % m_verts.size()].pt, m_verts[i].bulge);
-  const AcGeMatrix3d ecs = qd::db::ecsToWcs(m_normal);
-  std::vector<AcGePoint3d> pts;
-  pts.reserve(plane.size());
-  for (const auto& p : plane) pts.push_back(ecs * AcGePoint3d(p.x, p.y, m_elevation));
-  return mode->geometry().polyline(static_cast<uint32_t>(pts.size()), pts.data(), &m_normal);
+  std::vector<qd::db::PlanarVertex> verts;
+  for (const Vertex& v : m_verts) {
+    const bool constant = m_constantWidth > 0;
+    verts.push_back({v.pt, v.bulge, constant ? m_constantWidth : v.startWidth, constant ? m_constantWidth : v.endWidth});
+  }
+  return qd::db::drawPlanar(mode, verts, isClosed(), m_normal, m_elevation);
 }
 // The extents of what is drawn, arcs of bulged segments included.
 Acad::ErrorStatus AcDbPolyline::getGeomExtents(AcDbExtents& e) const {

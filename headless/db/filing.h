@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "headless/db/tags.h"
+#include "host/acgi.h"
 #include "host/dbmain.h"
 
 namespace qd::db {
@@ -36,6 +37,15 @@ Acad::ErrorStatus dwgInViaDxf(AcDbObject* obj, AcDbDwgFiler* f,
                               const std::function<Acad::ErrorStatus(AcDbDxfFiler*)>& in);
 
 // The extents of whatever an entity draws.
+// A vertex of a polyline in its plane (object coordinates): the bulge and the widths of
+// the segment it starts.
+struct PlanarVertex {
+  AcGePoint2d pt;
+  double bulge = 0, startWidth = 0, endWidth = 0;
+};
+bool drawPlanar(AcGiWorldDraw* mode, const std::vector<PlanarVertex>& vertices, bool closed,
+                const AcGeVector3d& normal, double elevation);
+
 Acad::ErrorStatus extentsFromDrawing(AcDbEntity* ent, AcDbExtents& extents);
 
 inline AcGePoint3d toPoint(const resbuf& rb) { return AcGePoint3d(rb.resval.rpoint); }
