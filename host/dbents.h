@@ -400,6 +400,10 @@ class AcDbUnknownEntity : public AcDbEntity {
   ACRX_DECLARE_MEMBERS(AcDbUnknownEntity);
   const ACHAR* originalDxfName() const { return m_dxfName.c_str(); }
   void setOriginalDxfName(const ACHAR* name) { m_dxfName = name; }
+  // The kinds the host shows (multiline texts, hatches, dimensions, ellipses, splines,
+  // solids, faces, leaders) draw from their groups; others draw nothing.
+  bool worldDraw(AcGiWorldDraw* mode) override;
+  Acad::ErrorStatus getGeomExtents(AcDbExtents& e) const override;
   Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
   Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
   QD_DWG_FILING_VIA_DXF;

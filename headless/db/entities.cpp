@@ -1293,6 +1293,14 @@ void addSubclassMarkers(std::u16string_view type, qd::db::Tags& tags) {
 
 bool qd::db::isKnownEntityType(std::u16string_view type) { return subclassOf(type) != nullptr; }
 
+bool AcDbUnknownEntity::worldDraw(AcGiWorldDraw* mode) {
+  qd::db::drawKeptEntity(m_dxfName, qd::db::keptGroups(database(), m_groups), database(), mode);
+  return true;
+}
+Acad::ErrorStatus AcDbUnknownEntity::getGeomExtents(AcDbExtents& e) const {
+  return qd::db::extentsFromDrawing(const_cast<AcDbUnknownEntity*>(this), e);
+}
+
 Acad::ErrorStatus AcDbUnknownEntity::dxfOutFields(AcDbDxfFiler* f) const {
   AcDbEntity::dxfOutFields(f);
   qd::db::Tags tags = qd::db::keptGroups(f->database(), m_groups);

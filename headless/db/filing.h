@@ -36,7 +36,6 @@ Acad::ErrorStatus dwgOutViaDxf(const AcDbObject* obj, AcDbDwgFiler* f,
 Acad::ErrorStatus dwgInViaDxf(AcDbObject* obj, AcDbDwgFiler* f,
                               const std::function<Acad::ErrorStatus(AcDbDxfFiler*)>& in);
 
-// The extents of whatever an entity draws.
 // A vertex of a polyline in its plane (object coordinates): the bulge and the widths of
 // the segment it starts.
 struct PlanarVertex {
@@ -46,7 +45,12 @@ struct PlanarVertex {
 bool drawPlanar(AcGiWorldDraw* mode, const std::vector<PlanarVertex>& vertices, bool closed,
                 const AcGeVector3d& normal, double elevation);
 
+// The extents of whatever an entity draws.
 Acad::ErrorStatus extentsFromDrawing(AcDbEntity* ent, AcDbExtents& extents);
+
+// Draws an entity kept as its groups (MTEXT, HATCH, DIMENSION, ELLIPSE, SPLINE, SOLID,
+// TRACE, 3DFACE, LEADER) as the host shows it; false for a kind it cannot draw.
+bool drawKeptEntity(std::u16string_view type, const Tags& tags, AcDbDatabase* db, AcGiWorldDraw* mode);
 
 inline AcGePoint3d toPoint(const resbuf& rb) { return AcGePoint3d(rb.resval.rpoint); }
 inline AcGeVector3d toVector(const resbuf& rb) {

@@ -9,6 +9,7 @@
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
+#include "headless/dxf/dxf.h"
 #include "headless/render/font.h"
 #include "headless/render/strokes.h"
 #include "host/adslib.h"
@@ -208,6 +209,50 @@ TEST_F(Texts, ControlCodesMeasureAsWhatTheyShowInEveryFont) {
   const qd::font::Face& arial = qd::font::faceFor(u"arial.ttf");
   EXPECT_NE(qd::font::advance(u"²", 2.5, 1, arial), qd::font::advance(u"?", 2.5, 1, arial));
   EXPECT_NE(qd::font::strokes(u"ř", 2.5, 1, 0, arial).size(), qd::font::strokes(u"r", 2.5, 1, 0, arial).size());
+}
+
+TEST(FloorPlan, RoomNamesAreDrawnCentredInTheirRooms) {
+  qd::font::setFontFolder(std::string(QD_SOURCE_DIR) + "/data/fonts");
+  AcDbDatabase db(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::readFile(&db, std::string(QD_SOURCE_DIR) + "/examples/floor_plan.dxf", error), Acad::eOk);
+  acdbHostApplicationServices()->setWorkingDatabase(&db);
+  auto* d = db.impl();
+  auto* ms = AcDbBlockTableRecord::cast(d->peek(d->modelSpace));
+  ASSERT_NE(ms, nullptr);
+  int rooms = 0;
+  for (const AcDbObjectId& id : ms->entityIds()) {
+    auto* text = AcDbText::cast(d->peek(id));
+    if (!text || AcDbAttribute::cast(text)) continue;
+    SCOPED_TRACE(qd::text::toUtf8(text->textStringConst()));
+    Ink ink;
+    for (const auto& stroke : qd::render::strokesOf(text))
+      for (const auto& p : stroke) {
+        ink.x1 = std::min(ink.x1, p.x), ink.x2 = std::max(ink.x2, p.x);
+        ink.y1 = std::min(ink.y1, p.y), ink.y2 = std::max(ink.y2, p.y);
+      }
+    // The living room (0 to 3000) holds a middle-centred name, the bedroom (3000 to 6000)
+    // a bottom-centred one turned upright: both centred on their alignment points.
+    const AcGePoint3d at = text->alignmentPoint();
+    const double room = at.x < 3000 ? 0 : 3000;
+    EXPECT_GT(ink.x1, room);
+    EXPECT_LT(ink.x2, room + 3000);
+    EXPECT_GT(ink.y1, 0);
+    EXPECT_LT(ink.y2, 4000);
+    EXPECT_EQ(text->horizontalMode(), AcDb::kTextCenter);
+    if (text->verticalMode() == AcDb::kTextVertMid) {
+      EXPECT_NEAR(ink.midX(), at.x, 1e-6);
+      EXPECT_NEAR(text->position().y, at.y - 125, 1e-6);  // the baseline half the height below
+    } else {
+      // Turned 90 degrees, the name runs up: centred along y, its font's descenders
+      // standing on the point (up is -x).
+      EXPECT_NEAR(ink.midY(), at.y, 1e-6);
+      EXPECT_NEAR(text->position().x, at.x - 250 * qd::font::faceFor(u"arial.ttf").descent(), 1e-6);
+    }
+    ++rooms;
+  }
+  EXPECT_EQ(rooms, 2);
+  acdbHostApplicationServices()->setWorkingDatabase(nullptr);
 }
 
 TEST(Fonts, AnUnknownFontFallsBackOnceNamedAndAMissingFolderStillDraws) {

@@ -15,6 +15,7 @@
 #include "headless/dxf/dxf.h"
 #include "headless/modules/modules.h"
 #include "headless/render/font.h"
+#include "headless/render/png.h"
 #include "headless/render/svg.h"
 #include "headless/ui/console.h"
 #include "headless/ui/dialogs.h"
@@ -41,6 +42,7 @@ void usage() {
       "  --interactive       read the command line from the terminal after the scripts\n"
       "  --save OUT.dxf      write the drawing\n"
       "  --svg OUT.svg       write its picture\n"
+      "  --png OUT.png       write its picture as PNG (2000 pixels wide)\n"
       "  --transcript FILE   write the command-line transcript\n"
       "  --quiet             do not echo the transcript\n"
       "  --support DIR       another folder where files are searched for (repeatable)\n"
@@ -52,7 +54,7 @@ void usage() {
 }
 
 struct Options {
-  std::string data = QD_DATA_DIR_DEFAULT, open, save, svg, transcript, moduleDir = QD_MODULE_DIR_DEFAULT;
+  std::string data = QD_DATA_DIR_DEFAULT, open, save, svg, png, transcript, moduleDir = QD_MODULE_DIR_DEFAULT;
   std::vector<std::string> modules, scripts, support, env;
   std::string dialogs;
   bool noModules = false, interactive = false, quiet = false;
@@ -72,6 +74,7 @@ bool parse(int argc, char** argv, Options& o) {
     else if (a == "--open") ok = value(o.open);
     else if (a == "--save") ok = value(o.save);
     else if (a == "--svg") ok = value(o.svg);
+    else if (a == "--png") ok = value(o.png);
     else if (a == "--transcript") ok = value(o.transcript);
     else if (a == "--modules") ok = value(o.moduleDir);
     else if (a == "--module") ok = value(v), o.modules.push_back(v);
@@ -228,7 +231,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qdhost: %s\n", qd::text::toUtf8(error).c_str());
     status = 1;
   }
-  if (!o.svg.empty() && !writeText(o.svg, qd::render::modelSpaceSvg(&db, qd::ui::overlay()))) status = 1;
+  if (!o.svg.empty() || !o.png.empty()) {
+    const std::string svg = qd::render::modelSpaceSvg(&db, qd::ui::overlay());
+    if (!o.svg.empty() && !writeText(o.svg, svg)) status = 1;
+    std::string png, why;
+    if (!o.png.empty() && !qd::render::svgToPng(svg, 2000, png, why)) {
+      std::fprintf(stderr, "qdhost: the picture cannot be made into %s: %s\n", o.png.c_str(), why.c_str());
+      status = 1;
+    } else if (!o.png.empty() && !writeText(o.png, png)) {
+      status = 1;
+    }
+  }
   qd::modules::Manager::get().drawingClosing();
   acdbHostApplicationServices()->setWorkingDatabase(nullptr);
   drawing.reset();
