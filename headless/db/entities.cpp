@@ -1228,14 +1228,17 @@ QD_DEFINE_DWG_VIA_DXF(AcDbPolyline)
 
 // ---- objects and entities of unknown classes ----
 namespace {
-// Keeps every group a tag filer has left, less those `drop` names, and uses them up.
+// Keeps every group a tag filer has left, less those `drop` names (given the groups and
+// the index of one), and uses them up.
 template <class Drop>
 std::string keepRemainingGroups(AcDbDxfFiler* f, Drop drop) {
   auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
   if (!tf) return {};
-  qd::db::Tags rest(tf->tags().begin() + static_cast<long>(tf->position()), tf->tags().end());
-  rest.erase(std::remove_if(rest.begin(), rest.end(), drop), rest.end());
-  tf->seek(tf->tags().size());
+  const qd::db::Tags& all = tf->tags();
+  qd::db::Tags rest;
+  for (size_t i = tf->position(); i < all.size(); ++i)
+    if (!drop(all, i)) rest.push_back(all[i]);
+  tf->seek(all.size());
   std::string kept;
   qd::db::keepTags(kept, f->database(), rest);
   return kept;
@@ -1314,8 +1317,8 @@ Acad::ErrorStatus AcDbUnknownEntity::dxfInFields(AcDbDxfFiler* f) {
   // Without subclass markers the entity's common groups were read already.
   const bool markers = tf && std::any_of(tf->tags().begin() + static_cast<long>(tf->position()), tf->tags().end(),
                                          [](const qd::db::Tag& t) { return t.code == 100; });
-  m_groups = keepRemainingGroups(f, [markers](const qd::db::Tag& t) {
-    return !markers && qd::db::isCommonEntityCode(t.code);
+  m_groups = keepRemainingGroups(f, [markers](const qd::db::Tags& tags, size_t i) {
+    return !markers && qd::db::isCommonEntityCode(tags[i].code) && !qd::db::isOwnCodeAmongCommon(tags, i);
   });
   return f->filerStatus();
 }
@@ -1328,7 +1331,7 @@ Acad::ErrorStatus AcDbUnknownObject::dxfOutFields(AcDbDxfFiler* f) const {
 }
 Acad::ErrorStatus AcDbUnknownObject::dxfInFields(AcDbDxfFiler* f) {
   if (Acad::ErrorStatus es = AcDbObject::dxfInFields(f); es != Acad::eOk) return es;
-  m_groups = keepRemainingGroups(f, [](const qd::db::Tag&) { return false; });
+  m_groups = keepRemainingGroups(f, [](const qd::db::Tags&, size_t) { return false; });
   return f->filerStatus();
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbUnknownObject)

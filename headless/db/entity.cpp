@@ -192,7 +192,11 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* f) {
       case 60: m_visible = rb.resval.rint == 0; break;
       // Kept as they came: proxy graphics, shadows, material, plot style, true colour and
       // its name, transparency. The space (67, 410) follows from the owner.
-      case 92: case 160: case 284: case 310: case 347: case 348: case 380: case 390: case 420: case 430: case 440:
+      case 92: case 160:
+        if (tf && qd::db::isOwnCodeAmongCommon(tf->tags(), tf->position() - 1)) break;
+        qd::db::keepGroup(m_commonKept, f, rb);
+        break;
+      case 284: case 310: case 347: case 348: case 380: case 390: case 420: case 430: case 440:
         qd::db::keepGroup(m_commonKept, f, rb);
         break;
       default: break;

@@ -55,6 +55,11 @@ bool isCommonEntityCode(int code) {
   return code < 0;
 }
 
+bool isOwnCodeAmongCommon(const Tags& tags, size_t i) {
+  const int code = tags[i].code;
+  return (code == 92 || code == 160) && !(i + 1 < tags.size() && tags[i + 1].code == 310);
+}
+
 Tags keptGroups(AcDbDatabase* db, const std::string& kept) {
   Tags all;
   MemoryDwgFiler in(db, kept);

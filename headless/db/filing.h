@@ -20,6 +20,10 @@ void keepGroup(std::string& kept, AcDbDxfFiler* f, const resbuf& rb);
 // Whether a group is one of the common entity groups (layer, colour, true colour,
 // transparency ...), which the entity base reads and keeps, never a subclass.
 bool isCommonEntityCode(int code);
+// Whether the group at `i`, of a code the entity base also uses, is the entity's own: 92
+// and 160 are the size of proxy graphics only when the graphics (310) follow, otherwise
+// (a hatch's boundary path type, in a list without subclass markers) the subclass's.
+bool isOwnCodeAmongCommon(const Tags& tags, size_t i);
 // Keeps a group of an entity's own subclass that its class does not model.
 inline void keepOwnGroup(std::string& kept, AcDbDxfFiler* f, const resbuf& rb) {
   if (!isCommonEntityCode(rb.restype)) keepGroup(kept, f, rb);
