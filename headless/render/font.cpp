@@ -353,6 +353,11 @@ const Face& resolve(Registry& r, const std::string& key, const std::string& show
 // Lays out a text in units of the capital height: the strokes (when asked) and the advance.
 double layout(const Face& face, std::u16string_view written, std::vector<Stroke>* out, bool raw = false);
 
+// In the laid-out text, %%u and %%o become these switches: they draw no glyph but start
+// or end a line under or over the characters between them.
+constexpr char16_t kUnderline = u'\uE000', kOverline = u'\uE001';
+std::u16string shownWithSwitches(std::u16string_view text);
+
 // Latin letters with diacritics that a stroke font lacks: the base letter and a mark.
 enum class Mark { None, Acute, Caron, Ring, Diaeresis, DoubleAcute, Stroke };
 struct Decomposed {
@@ -407,10 +412,25 @@ void place(const Glyph& g, double x, std::vector<Stroke>* out) {
   }
 }
 
+// The line of a switch from x0 to x1: a stroke, or for an outline font a thin band.
+void switchLine(const Face& face, double y, double x0, double x1, std::vector<Stroke>* out) {
+  if (!out || !(x1 > x0)) return;
+  if (!face.filled()) return out->push_back({{x0, y}, {x1, y}});
+  const double t = 0.035;
+  out->push_back({{x0, y - t}, {x1, y - t}, {x1, y + t}, {x0, y + t}, {x0, y - t}});
+}
+
 double layout(const Face& face, std::u16string_view written, std::vector<Stroke>* out, bool raw) {
-  const std::u16string text = raw ? std::u16string(written) : shownText(written);
+  const std::u16string text = raw ? std::u16string(written) : shownWithSwitches(written);
   double x = 0;
+  std::optional<double> under, over;  // where the open lines began
   for (char16_t c : text) {
+    if (c == kUnderline || c == kOverline) {
+      std::optional<double>& open = c == kUnderline ? under : over;
+      if (open) switchLine(face, c == kUnderline ? -0.2 : 1.2, *open, x, out), open.reset();
+      else open = x;
+      continue;
+    }
     const Glyph* g = face.glyph(c);
     Mark mark = Mark::None;
     if (!g) {
@@ -428,12 +448,21 @@ double layout(const Face& face, std::u16string_view written, std::vector<Stroke>
     if (out) place(*g, x, out);
     x += g->advance;
   }
+  if (under) switchLine(face, -0.2, *under, x, out);
+  if (over) switchLine(face, 1.2, *over, x, out);
   return x;
 }
 
 }  // namespace
 
 std::u16string shownText(std::u16string_view text) {
+  std::u16string out = shownWithSwitches(text);
+  std::erase_if(out, [](char16_t c) { return c == kUnderline || c == kOverline; });
+  return out;
+}
+
+namespace {
+std::u16string shownWithSwitches(std::u16string_view text) {
   std::u16string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -447,7 +476,8 @@ std::u16string shownText(std::u16string_view text) {
       case u'd': case u'D': out += u'°'; i += 2; continue;
       case u'p': case u'P': out += u'±'; i += 2; continue;
       case u'%': out += u'%'; i += 2; continue;
-      case u'u': case u'U': case u'o': case u'O': i += 2; continue;  // underline, overline: no glyph
+      case u'u': case u'U': out += kUnderline; i += 2; continue;
+      case u'o': case u'O': out += kOverline; i += 2; continue;
     }
     // %%nnn: the character of that code in the ANSI code page.
     if (i + 4 < text.size()) {
@@ -464,6 +494,8 @@ std::u16string shownText(std::u16string_view text) {
   }
   return out;
 }
+
+}  // namespace
 
 void setFontFolder(const std::string& folder) {
   Registry& r = registry();

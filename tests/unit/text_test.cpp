@@ -202,6 +202,13 @@ TEST_F(Texts, ControlCodesMeasureAsWhatTheyShowInEveryFont) {
     EXPECT_DOUBLE_EQ(qd::font::advance(u"%%u12%%u", 2.5, 1, face), qd::font::advance(u"12", 2.5, 1, face));
     EXPECT_DOUBLE_EQ(qd::font::advance(u"%%o12", 2.5, 1, face), qd::font::advance(u"12", 2.5, 1, face));
     EXPECT_DOUBLE_EQ(qd::font::advance(u"%%177", 2.5, 1, face), qd::font::advance(u"±", 2.5, 1, face));
+    // %%u and %%o draw a line under and over what lies between them (to the end when
+    // left open), a fifth of the height away from the letters' baseline and top.
+    const qd::font::Box under = qd::font::measure(u"%%uHH%%u", 2.5, 1, 0, face);
+    EXPECT_NEAR(under.y1, -0.5, 0.09);
+    EXPECT_NEAR(under.x2 - under.x1, qd::font::advance(u"HH", 2.5, 1, face), 0.01);
+    EXPECT_NEAR(qd::font::measure(u"H%%oH", 2.5, 1, 0, face).y2, 3.0, 0.09);
+    EXPECT_NEAR(qd::font::measure(u"HH", 2.5, 1, 0, face).y1, 0, 1e-9);
     // Raw, the codes are drawn as they are written.
     EXPECT_GT(qd::font::measure(u"%%c", 2.5, 1, 0, face, true).x2, qd::font::measure(u"%%c", 2.5, 1, 0, face).x2);
   }
