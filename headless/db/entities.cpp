@@ -1075,10 +1075,9 @@ Acad::ErrorStatus AcDbPolyline::getBulgeAt(unsigned int i, double& bulge) const 
 }
 void AcDbPolyline::setClosed(bool closed) { m_flags = static_cast<int16_t>(closed ? (m_flags | 1) : (m_flags & ~1)); }
 void AcDbPolyline::setElevation(double e) { m_elevation = e; }
-namespace {
 // A segment with a bulge is an arc: the bulge is the tangent of a quarter of its angle,
 // positive counter-clockwise. Its points after the start, in the polyline's own plane.
-void appendArc(std::vector<AcGePoint2d>& out, const AcGePoint2d& from, const AcGePoint2d& to, double bulge) {
+void qd::db::appendArc(std::vector<AcGePoint2d>& out, const AcGePoint2d& from, const AcGePoint2d& to, double bulge) {
   const double cx = to.x - from.x, cy = to.y - from.y;
   if (bulge == 0 || (cx == 0 && cy == 0)) {
     out.push_back(to);
@@ -1097,7 +1096,6 @@ void appendArc(std::vector<AcGePoint2d>& out, const AcGePoint2d& from, const AcG
   }
   out.push_back(to);
 }
-}  // namespace
 
 // The segments of a polyline in its plane: lines and arcs by bulge, drawn as one stroke;
 // segments with a width are filled bands, narrowing or widening along their length.
@@ -1115,13 +1113,13 @@ bool qd::db::drawPlanar(AcGiWorldDraw* mode, const std::vector<PlanarVertex>& v,
   const bool wide = std::any_of(v.begin(), v.end(), [](const PlanarVertex& x) { return x.startWidth > 0 || x.endWidth > 0; });
   if (!wide) {
     std::vector<AcGePoint2d> plane{v.front().pt};
-    for (size_t i = 0; i < segments; ++i) appendArc(plane, v[i].pt, v[(i + 1) % v.size()].pt, v[i].bulge);
+    for (size_t i = 0; i < segments; ++i) qd::db::appendArc(plane, v[i].pt, v[(i + 1) % v.size()].pt, v[i].bulge);
     const auto pts = world(plane);
     return mode->geometry().polyline(static_cast<uint32_t>(pts.size()), pts.data(), &normal);
   }
   for (size_t i = 0; i < segments; ++i) {
     std::vector<AcGePoint2d> path{v[i].pt};
-    appendArc(path, v[i].pt, v[(i + 1) % v.size()].pt, v[i].bulge);
+    qd::db::appendArc(path, v[i].pt, v[(i + 1) % v.size()].pt, v[i].bulge);
     const double w0 = v[i].startWidth, w1 = v[i].endWidth;
     if (w0 <= 0 && w1 <= 0) {
       const auto pts = world(path);

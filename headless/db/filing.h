@@ -46,6 +46,8 @@ struct PlanarVertex {
   AcGePoint2d pt;
   double bulge = 0, startWidth = 0, endWidth = 0;
 };
+// The points after `from` of a segment with a bulge (an arc; a line when 0) to `to`.
+void appendArc(std::vector<AcGePoint2d>& out, const AcGePoint2d& from, const AcGePoint2d& to, double bulge);
 bool drawPlanar(AcGiWorldDraw* mode, const std::vector<PlanarVertex>& vertices, bool closed,
                 const AcGeVector3d& normal, double elevation);
 

@@ -395,18 +395,6 @@ struct Cursor {
   }
 };
 
-void appendBulge(Loop& out, const AcGePoint2d& a, const AcGePoint2d& b, double bulge) {
-  if (bulge == 0 || !std::isfinite(bulge)) return out.push_back(b);
-  const double angle = 4 * std::atan(bulge), cx = b.x - a.x, cy = b.y - a.y;
-  const double off = 0.5 / std::tan(angle / 2);
-  const AcGePoint2d centre(a.x + cx * 0.5 - cy * off, a.y + cy * 0.5 + cx * off);
-  const double r = std::hypot(a.x - centre.x, a.y - centre.y), start = std::atan2(a.y - centre.y, a.x - centre.x);
-  const int steps = std::max(4, static_cast<int>(std::ceil(std::fabs(angle) / (M_PI / 32))));
-  for (int k = 1; k < steps; ++k)
-    out.emplace_back(centre.x + r * std::cos(start + angle * k / steps), centre.y + r * std::sin(start + angle * k / steps));
-  out.push_back(b);
-}
-
 // One boundary path: a polyline path, or edges (lines, arcs, elliptic arcs, splines).
 Loop readPath(Cursor& c) {
   Loop loop;
@@ -423,7 +411,7 @@ Loop readPath(Cursor& c) {
     }
     for (size_t k = 0; k < v.size(); ++k) {
       if (k == 0) loop.push_back(v[0].first);
-      appendBulge(loop, v[k].first, v[(k + 1) % v.size()].first, v[k].second);
+      appendArc(loop, v[k].first, v[(k + 1) % v.size()].first, std::isfinite(v[k].second) ? v[k].second : 0);
     }
   } else {
     const int64_t edges = c.count(93, 100000);

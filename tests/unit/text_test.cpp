@@ -45,9 +45,13 @@ class Texts : public ::testing::Test {
   AcDbObjectId text(const char16_t* s, const char16_t* style, int h, int v, const double at[3],
                     double rotation = 0) {
     const double origin[3] = {0, 0, 0};
-    qd::ads::RbList list(acutBuildList(RTDXF0, u"TEXT", 7, style, 10, origin, 11, at, 40, 2.5, 50, rotation, 72, h,
-                                       73, v, 1, s, 0));
-    EXPECT_EQ(acdbEntMake(list.get()), RTNORM);
+    return made(acutBuildList(RTDXF0, u"TEXT", 7, style, 10, origin, 11, at, 40, 2.5, 50, rotation, 72, h, 73, v, 1,
+                              s, 0));
+  }
+  // Makes an entity from a list; its id.
+  static AcDbObjectId made(resbuf* list) {
+    qd::ads::RbList owned(list);
+    EXPECT_EQ(acdbEntMake(owned.get()), RTNORM);
     ads_name last;
     acdbEntLast(last);
     AcDbObjectId id;
@@ -156,14 +160,7 @@ TEST_F(Texts, EveryJustificationIsPlacedFromItsAlignmentPoint) {
 TEST_F(Texts, FittedAndAlignedTextsSpanTheirTwoPoints) {
   const double a[3] = {10, 0, 0}, b[3] = {50, 0, 0};
   auto make = [&](int mode) {
-    qd::ads::RbList list(acutBuildList(RTDXF0, u"TEXT", 7, u"ROMANS", 10, a, 11, b, 40, 2.5, 41, 0.8, 72, mode, 1,
-                                       u"Pokoj", 0));
-    EXPECT_EQ(acdbEntMake(list.get()), RTNORM);
-    ads_name last;
-    acdbEntLast(last);
-    AcDbObjectId id;
-    acdbGetObjectId(id, last);
-    return id;
+    return made(acutBuildList(RTDXF0, u"TEXT", 7, u"ROMANS", 10, a, 11, b, 40, 2.5, 41, 0.8, 72, mode, 1, u"Pokoj", 0));
   };
   const qd::font::Face& face = qd::font::faceFor(u"romans.shx");
   const Ink fitted = ink(make(5));
