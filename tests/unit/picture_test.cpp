@@ -159,6 +159,19 @@ TEST_F(Picture, DimensionsSplinesAndSolidsDrawAsShown) {
   for (const double* f : {f1, f2, f3, f4})
     EXPECT_NEAR(qd::render::distanceTo(c.strokes, AcGePoint3d(f[0], f[1], 0)), 0, 1e-9);
 
+  // A leader: its vertices, and a filled arrowhead DIMASZ long at the first.
+  db = std::make_unique<AcDbDatabase>(true);
+  acdbHostApplicationServices()->setWorkingDatabase(db.get());
+  ASSERT_EQ(acedSetVar(u"DIMASZ", qd::ads::RbList(acutBuildList(RTREAL, 3.0, 0)).get()), RTNORM);
+  const double l1[3] = {0, 0, 0}, l2[3] = {12, 0, 0}, l3[3] = {12, 5, 0};
+  make(acutBuildList(RTDXF0, u"LEADER", 71, 1, 72, 0, 76, 3, 10, l1, 10, l2, 10, l3, 0));
+  c = draw();
+  ASSERT_EQ(c.fills.size(), 1u);
+  double reach = 0;
+  for (const auto& p : c.fills[0].contours[0]) reach = std::max(reach, p.x);
+  EXPECT_NEAR(reach, 3, 1e-9);
+  EXPECT_NEAR(c.extents.maxPoint().y, 5, 1e-9);
+
   // A solid's fourth corner is given before its third: a square, not a bow tie.
   db = std::make_unique<AcDbDatabase>(true);
   acdbHostApplicationServices()->setWorkingDatabase(db.get());
