@@ -216,6 +216,15 @@ struct Run {
 };
 using MLine = std::vector<Run>;
 
+// Adds text to a row in the format of `format`: to its last run when that has the same
+// format, else as a new run.
+void appendRun(MLine& row, const Run& format, std::u16string_view text) {
+  if (row.empty() || row.back().height != format.height || row.back().font != format.font ||
+      row.back().color != format.color)
+    row.push_back({u"", format.height, format.font, format.color});
+  row.back().text += text;
+}
+
 // The parameter of a format code: up to its ';'.
 std::u16string parameter(std::u16string_view s, size_t& i) {
   const size_t end = s.find(u';', i);
@@ -230,13 +239,7 @@ std::u16string parameter(std::u16string_view s, size_t& i) {
 std::vector<MLine> parseMText(std::u16string_view s, const Run& base) {
   std::vector<MLine> lines(1);
   std::vector<Run> formats{base};
-  auto put = [&](std::u16string_view text) {
-    MLine& line = lines.back();
-    const Run& f = formats.back();
-    if (line.empty() || line.back().height != f.height || line.back().font != f.font || line.back().color != f.color)
-      line.push_back({u"", f.height, f.font, f.color});
-    line.back().text += text;
-  };
+  auto put = [&](std::u16string_view text) { appendRun(lines.back(), formats.back(), text); };
   for (size_t i = 0; i < s.size();) {
     const char16_t c = s[i];
     if (c == u'{') {
@@ -317,10 +320,7 @@ std::vector<MLine> wrap(const std::vector<MLine>& lines, double width) {
           out.emplace_back();
           x = 0;
         }
-        MLine& row = out.back();
-        if (row.empty() || row.back().height != run.height || row.back().font != run.font || row.back().color != run.color)
-          row.push_back({u"", run.height, run.font, run.color});
-        row.back().text += word;
+        appendRun(out.back(), run, word);
         x += w;
         pos = end;
       }
@@ -353,7 +353,7 @@ void drawMText(const Tags& tags, AcDbDatabase* db, AcGiWorldDraw* mode) {
   const double spacing = height * 5.0 / 3.0 * std::clamp(real(tags, 44, 1), 0.25, 4.0);
   const int attach = static_cast<int>(std::clamp<int64_t>(integer(tags, 71, 1), 1, 9));
   const double block = height + spacing * static_cast<double>(lines.size() - 1);
-  const double lift = attach <= 3 ? 0 : attach <= 6 ? block / 2 : block - 0;
+  const double lift = attach <= 3 ? 0 : attach <= 6 ? block / 2 : block;
   const AcGePoint3d at = point(tags, 10);
   const uint16_t own = mode->subEntityTraits().color();
   for (size_t k = 0; k < lines.size(); ++k) {
