@@ -1,5 +1,6 @@
 // Qdlbl: the annotation module. Its entry registers the commands and LISP functions of
-// the module: the purge command "QDPURGE" (group "COM") and "C:QDPURGE001".
+// the module: the label command "QDLBL" (group "POPIS") with "C:QDLBL001", and the purge
+// command "QDPURGE" (group "COM") with "C:QDPURGE001".
 #include <cstring>
 
 #include "host/aced.h"
@@ -7,6 +8,7 @@
 #include "host/adslib.h"
 #include "host/rxregsvc.h"
 #include "label/DESC_PAR.h"
+#include "label/command/LabelCommand.h"
 #include "purge/PurgeCommand.h"
 
 namespace {
@@ -18,10 +20,12 @@ struct LispFunction {
 
 // The index of an entry is its function code for the host.
 const LispFunction kFunctions[] = {
+    {u"C:QDLBL001", qd::label::labelCommand},
     {u"C:QDPURGE001", qd::purge::purgeCommand},
 };
 
 void purgeCommandFromStack() { qd::purge::purgeCommand(); }
+void labelCommandFromStack() { qd::label::labelCommand(); }
 
 AcEdCommandStack* commandStack() { return AcEdCommandStack::cast(acrxSysRegistry()->at(u"ACAD_REGISTERED_COMMANDS")); }
 
@@ -36,11 +40,16 @@ void initialise() {
   }
   if (AcEdCommandStack* stack = commandStack())
     stack->addCommand(u"COM", u"QDPURGE", dos ? u"LEćTI" : u"LEŠTI", ACRX_CMD_MODAL, purgeCommandFromStack);
+  if (AcEdCommandStack* stack = commandStack())
+    stack->addCommand(u"POPIS", u"QDLBL", u"QDLBL", ACRX_CMD_MODAL, labelCommandFromStack);
 }
 
 void unload() {
   DESC_PAR::rxUninit();
-  if (AcEdCommandStack* stack = commandStack()) stack->removeGroup(u"COM");
+  if (AcEdCommandStack* stack = commandStack()) {
+    stack->removeGroup(u"COM");
+    stack->removeGroup(u"POPIS");
+  }
 }
 
 int defineFunctions() {

@@ -147,6 +147,15 @@ void handle(Dialog& d, const Event& e, const std::u16string& prompt) {
     }
     return;
   }
+  // "enter": typed into an edit box and Enter pressed, which the box's callback sees as
+  // a selection; "set" leaves the box, which it sees as the loss of focus.
+  if (verb == u"enter" && w.size() >= 2) {
+    if (LiveTile* t = tile(u"enter")) {
+      setValue(d, *t, eventRest(e.text, 2));
+      runAction(d, *t, CBR_SELECT);
+    }
+    return;
+  }
   if (verb == u"click" && w.size() == 2) {
     if (LiveTile* t = tile(u"click")) {
       if (t->def->kind == u"toggle") setValue(d, *t, t->value == u"1" ? u"0" : u"1");
@@ -186,7 +195,7 @@ void handle(Dialog& d, const Event& e, const std::u16string& prompt) {
     return;
   }
   c.stop(e, prompt,
-         u"a dialog event (dialog NAME, set KEY VALUE, click KEY, select KEY N..., double KEY N, image KEY X,Y, ok, "
+         u"a dialog event (dialog NAME, set KEY VALUE, enter KEY VALUE, click KEY, select KEY N..., double KEY N, image KEY X,Y, ok, "
          u"cancel)");
 }
 

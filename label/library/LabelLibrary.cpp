@@ -121,14 +121,30 @@ std::string entryBytes(const std::u16string& name, int kind, const Rows& rows) {
   return entry.str();
 }
 
-std::string LabelLibrary::read() const {
-  std::string bytes, error;
-  if (!qd::files::readFile(m_path, bytes, error, kLibraryFileLimit) && std::filesystem::exists(m_path))
+bool LabelLibrary::read(std::string& bytes) const {
+  bytes.clear();
+  std::error_code ec;
+  if (!std::filesystem::exists(m_path, ec)) return true;  // no library yet
+  std::string error;
+  if (!qd::files::readFile(m_path, bytes, error, kLibraryFileLimit)) {
     acutPrintf(u"\n%ls\n", qd::text::fromUtf8(error).c_str());
-  return bytes;
+    bytes.clear();
+    return false;
+  }
+  // An empty file is an empty library; anything else begins with the header's name.
+  if (!bytes.empty() && bytes.compare(0, 5, "QDLBL") != 0) {
+    acutPrintf(u"\n%ls is not a label library; it is left as it is.\n", qd::text::fromUtf8(m_path).c_str());
+    bytes.clear();
+    return false;
+  }
+  return true;
 }
 
-std::vector<LibraryEntry> LabelLibrary::readIndex() const { return indexOf(read()); }
+std::vector<LibraryEntry> LabelLibrary::readIndex() const {
+  std::string bytes;
+  read(bytes);
+  return indexOf(bytes);
+}
 
 std::vector<std::u16string> LabelLibrary::readNames(const std::u16string& firstItem) const {
   std::vector<std::u16string> names{firstItem};
@@ -137,7 +153,8 @@ std::vector<std::u16string> LabelLibrary::readNames(const std::u16string& firstI
 }
 
 bool LabelLibrary::readRows(const std::u16string& name, Rows& rows) const {
-  const std::string bytes = read();
+  std::string bytes;
+  read(bytes);
   for (const auto& e : indexOf(bytes))
     if (e.name == name) {
       rows = rowsAt(bytes, e.position);
@@ -149,7 +166,8 @@ bool LabelLibrary::readRows(const std::u16string& name, Rows& rows) const {
 // Appending is a complete rewrite of the readable entries and the new one, so that a
 // torn earlier write can neither hide the new entry nor be mistaken for one.
 bool LabelLibrary::append(const std::u16string& name, const Rows& rows, int kind) {
-  const std::string bytes = read();
+  std::string bytes;
+  if (!read(bytes)) return false;  // a library that could not be read is not written over
   std::string fresh = libraryHeader();
   for (const auto& e : indexOf(bytes)) fresh += entryRaw(bytes, e.position);
   fresh += entryBytes(name, kind, rows);
@@ -157,7 +175,8 @@ bool LabelLibrary::append(const std::u16string& name, const Rows& rows, int kind
 }
 
 bool LabelLibrary::rewrite(const std::u16string& name, const Rows* replacement) {
-  const std::string bytes = read();
+  std::string bytes;
+  if (!read(bytes)) return false;
   std::string fresh = libraryHeader();
   for (const auto& e : indexOf(bytes)) {
     if (e.name != name) fresh += entryRaw(bytes, e.position);

@@ -51,7 +51,9 @@ class LabelLibrary {
   static Listing sortedList(const std::vector<LibraryEntry>& index, int kindMask);
 
  private:
-  std::string read() const;
+  // The file's bytes (none for a missing file); false, after saying so, when the file is
+  // there but cannot be read or is not a library.
+  bool read(std::string& bytes) const;
   std::string m_path;
 };
 

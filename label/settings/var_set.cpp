@@ -282,11 +282,36 @@ std::string var_set::defaultFileImage() const {
   return b;
 }
 
+namespace {
+
+enum class UserFile { Missing, Read, Unreadable };
+
+// The user file, told apart: missing, read, or there but unreadable (reported).
+UserFile readUserBytes(const std::string& path, std::string& bytes) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return UserFile::Missing;
+  std::string error;
+  if (qd::files::readFile(path, bytes, error, kSettingsFileLimit)) return UserFile::Read;
+  acutPrintf(u"\nQDLBL_U.SET cannot be read (%ls); it is left as it is.\n", qd::text::fromUtf8(error).c_str());
+  return UserFile::Unreadable;
+}
+
+}  // namespace
+
+bool var_set::userFileExists() const {
+  ACHAR value[1024];
+  if (acedGetEnv(u"TVDAT", value, 1024) != RTNORM || !*value) return false;
+  std::error_code ec;
+  return std::filesystem::is_regular_file(pathIn(value, "QDLBL_U.SET"), ec);
+}
+
 int var_set::open() {
   std::u16string folder;
   if (!environmentFolder(folder)) return 0;
   std::string bytes;
-  if (readFile(pathIn(folder, "QDLBL_U.SET"), bytes)) {
+  if (readUserBytes(pathIn(folder, "QDLBL_U.SET"), bytes) == UserFile::Read) {
+    if (bytes.size() < kUserFileSize)
+      acutPrintf(u"\nQDLBL_U.SET is shorter than a settings file; what it lacks keeps its value.\n");
     readUserFile(bytes);
   } else if (readFile(pathIn(folder, "QDLBL.SET"), bytes)) {
     readDefaultFile(bytes);
@@ -318,9 +343,10 @@ int var_set::save_current(int variant, int kind) {
   std::u16string folder;
   if (!environmentFolder(folder)) return 0;
   std::string bytes;
-  if (!readFile(pathIn(folder, "QDLBL_U.SET"), bytes)) {
-    save_all();
-    return 0;
+  switch (readUserBytes(pathIn(folder, "QDLBL_U.SET"), bytes)) {
+    case UserFile::Missing: save_all(); return 0;
+    case UserFile::Unreadable: return 0;  // a file that could not be read is not written over
+    case UserFile::Read: break;
   }
   scratch.readUserFile(bytes);
   std::string image = bytes.size() >= kUserFileSize ? bytes : scratch.userFileImage();

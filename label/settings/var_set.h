@@ -46,6 +46,8 @@ struct var_set {
   int save_all();
   // Only block [variant][kind] into the user file, the rest of it as it was.
   int save_current(int variant, int kind);
+  // Whether "TVDAT"/QDLBL_U.SET exists (nothing is said when TVDAT is not set).
+  bool userFileExists() const;
   // A size on the sheet as drawing units, written back into `size` (capacity `units`).
   char16_t* scale_to_drawing(char16_t* size, size_t units) const;
 

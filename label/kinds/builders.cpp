@@ -1,0 +1,40 @@
+#include "label/kinds/builders.h"
+
+#include "Library/Inc/J_SUPP.h"
+#include "host/adslib.h"
+#include "label/command/label_state.h"
+
+namespace qd::label {
+namespace {
+
+const char16_t* const kSlides[kKinds] = {u"qdlbl(text)",   u"qdlbl(textod)", u"qdlbl(textzd)",
+                                         u"qdlbl(bublod)", u"qdlbl(bublbez)", u"qdlbl(bublna)",
+                                         u"qdlbl(obdels)", u"qdlbl(obdelbez)", u"qdlbl(textna)"};
+
+using Builder = void (*)(label_state&);
+
+// A kind whose geometry is not made yet says so and draws nothing.
+void notBuilt(label_state& state) {
+  const int kind = state.settings.current_kind;
+  acutPrintf(u"\nLabel kind %d (%ls) cannot be drawn yet; nothing was drawn.\n", kind, kindName(kind));
+}
+
+const Builder kBuilders[kKinds] = {notBuilt, notBuilt, notBuilt, notBuilt, notBuilt,
+                                   notBuilt, notBuilt, notBuilt, notBuilt};
+
+}  // namespace
+
+const char16_t* kindName(int kind) {
+  if (kind < 0 || kind >= kKinds) return u"";
+  return qd::support::dictText(1, 2, static_cast<short>(1070 + kind));
+}
+
+const char16_t* kindSlide(int kind) { return kind >= 0 && kind < kKinds ? kSlides[kind] : u""; }
+
+void buildLabel(label_state& state) {
+  const int kind = state.settings.current_kind;
+  if (kind < 0 || kind >= kKinds) return;
+  kBuilders[kind](state);
+}
+
+}  // namespace qd::label
