@@ -395,7 +395,9 @@ Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntity(AcDbEntity*& ent, AcDb
 
 // ---- layers ----
 Acad::ErrorStatus AcDbLayerTableRecord::setIsFrozen(bool v) {
-  if (v && implOf(database()) && database()->clayer() == objectId()) return Acad::eInvalidInput;
+  // The record itself takes the flag, also on the current layer: the LAYER command is
+  // what refuses to freeze the current layer, and a command that thawed the current
+  // layer for its work freezes it again when it ends.
   m_flags = static_cast<int16_t>(v ? (m_flags | 1) : (m_flags & ~1));
   return Acad::eOk;
 }

@@ -317,6 +317,13 @@ bool hostFunction(const std::u16string& name, const std::vector<Value>& a, Value
     r = Value::ofList(std::move(groups));
     return true;
   }
+  if (name == u"TBLOBJNAME") {
+    if (a.size() < 2 || a[0].kind != K::Str || a[1].kind != K::Str) return badArgType(error, a.empty() ? Value() : a[0]);
+    ads_name record;
+    r = acdbTblObjName(a[0].text.c_str(), a[1].text.c_str(), record) == RTNORM ? Value::ofName(K::Ename, record)
+                                                                             : Value::nil();
+    return true;
+  }
   if (name == u"ENTSEL" || name == u"NENTSELP") {
     const ACHAR* prompt = !a.empty() && a[0].kind == K::Str ? a[0].text.c_str() : nullptr;
     const Value* given = nullptr;
