@@ -50,7 +50,7 @@ void tile(std::string& out, const Dialog& d, const dcl::Tile& t) {
   const LiveTile* live = key.empty() ? nullptr : const_cast<Dialog&>(d).find(key);
   const std::string label = esc(t.attribute(u"label"));
   const std::string value = live ? esc(live->value) : "";
-  const std::string disabled = live && !live->enabled ? " disabled" : "";
+  const std::string disabled = live && !const_cast<Dialog&>(d).usable(*live) ? " disabled" : "";
   const std::string title = key.empty() ? "" : " title=\"" + esc(key) + "\"";
   const std::u16string& k = t.kind;
   auto children = [&] {
@@ -108,6 +108,12 @@ void tile(std::string& out, const Dialog& d, const dcl::Tile& t) {
   }
 }
 
+// The dialog's caption: its label, or what the module set into the dialog's own key.
+std::u16string title(const Dialog& d) {
+  const LiveTile* own = d.root.key().empty() ? nullptr : const_cast<Dialog&>(d).find(d.root.key());
+  return own && !own->value.empty() ? own->value : d.root.attribute(u"label");
+}
+
 }  // namespace
 
 std::string dialogHtml(const Dialog& d) {
@@ -117,7 +123,7 @@ std::string dialogHtml(const Dialog& d) {
       "#555;background:#ece9d8;padding:6px}.dlg>h1{font-size:13px;margin:-6px -6px 6px;padding:3px "
       "6px;background:#0a246a;color:#fff}.row{display:flex;gap:6px;align-items:center}.col{display:flex;flex-"
       "direction:column;gap:4px}fieldset{margin:2px}</style></head><body><div class=\"dlg\"><h1>" +
-      esc(d.root.attribute(u"label")) + " <small>(" + esc(d.name) + ")</small></h1><div class=\"col\">";
+      esc(title(d)) + " <small>(" + esc(d.name) + ")</small></h1><div class=\"col\">";
   tile(out, d, d.root);
   out += "</div></div></body></html>\n";
   return out;

@@ -47,11 +47,12 @@ bool isCluster(const std::u16string& kind) {
          kind == u"boxed_radio_column";
 }
 
-void collect(Dialog& d, const dcl::Tile& t, const std::u16string& cluster) {
+void collect(Dialog& d, const dcl::Tile& t, const std::u16string& cluster, std::vector<std::u16string>& enclosing) {
   const std::u16string key = t.key();
   if (!key.empty()) {
     LiveTile& live = d.tiles[key];
     live.def = &t;
+    live.enclosing = enclosing;
     live.value = t.attribute(u"value");
     live.cluster = t.kind == u"radio_button" ? cluster : u"";
     const std::u16string list = t.attribute(u"list");
@@ -64,7 +65,10 @@ void collect(Dialog& d, const dcl::Tile& t, const std::u16string& cluster) {
     if (t.attribute(u"is_enabled") == u"false") live.enabled = false;
   }
   const std::u16string inner = isCluster(t.kind) ? key : cluster;
-  for (const auto& c : t.children) collect(d, c, inner);
+  const bool encloses = !key.empty() && !t.children.empty() && t.kind != u"dialog";
+  if (encloses) enclosing.push_back(key);
+  for (const auto& c : t.children) collect(d, c, inner, enclosing);
+  if (encloses) enclosing.pop_back();
 }
 
 // A radio row or column and its buttons agree from the start: the cluster's own value
@@ -97,6 +101,15 @@ void setValue(Dialog& d, LiveTile& t, const std::u16string& value) {
 }
 
 void runAction(Dialog& d, LiveTile& t, int reason, long x = 0, long y = 0) {
+  // A radio button without an action of its own runs its row's or column's action, which
+  // sees the button's key as the value.
+  if (!t.action && !t.cluster.empty())
+    if (LiveTile* cluster = d.find(t.cluster); cluster && cluster->action) {
+      std::u16string value = cluster->value;
+      ads_callback_packet p{&d, cluster, value.data(), cluster->clientData, reason, x, y};
+      cluster->action(&p);
+      return;
+    }
   CLIENTFUNC fn = t.action ? t.action : d.defaultAction;
   const std::u16string key = t.def->key();
   if (!fn) {
@@ -122,7 +135,7 @@ void handle(Dialog& d, const Event& e, const std::u16string& prompt) {
       report(&d, w.size() > 1 ? w[1] : u"", operation);
       return nullptr;
     }
-    if (!t->enabled) {
+    if (!d.usable(*t)) {
       c.answer(e.text);
       c.note(u"; tile \"" + w[1] + u"\" of dialog \"" + d.name + u"\" is disabled\n");
       c.countFailure();
@@ -188,7 +201,7 @@ void handle(Dialog& d, const Event& e, const std::u16string& prompt) {
     const char16_t* flag = esc ? u"is_cancel" : u"is_default";
     for (auto& [k, t] : d.tiles)
       if (t.def->attribute(flag) == u"true" || k == (esc ? u"cancel" : u"accept")) {
-        if (t.enabled) runAction(d, t, CBR_SELECT);
+        if (d.usable(t)) runAction(d, t, CBR_SELECT);
         return;
       }
     if (esc) d.done = true, d.status = DLGCANCEL;
@@ -219,6 +232,13 @@ LiveTile* Dialog::find(const std::u16string& key) {
   return it == tiles.end() ? nullptr : &it->second;
 }
 
+bool Dialog::usable(const LiveTile& t) {
+  if (!t.enabled) return false;
+  for (const auto& key : t.enclosing)
+    if (const LiveTile* around = find(key); around && !around->enabled) return false;
+  return true;
+}
+
 void setDialogPictureFolder(const std::string& dir) { state().pictureDir = dir; }
 
 bool checkDialog(const std::u16string& kind, const std::u16string& key, const std::u16string& expected,
@@ -234,6 +254,7 @@ bool checkDialog(const std::u16string& kind, const std::u16string& key, const st
     return false;
   }
   std::u16string actual = t->value;
+  if (kind == u"usable") actual = d.usable(*t) ? u"yes" : u"no";
   if (kind == u"list") {
     actual.clear();
     for (size_t i = 0; i < t->list.size(); ++i) actual += (i ? u"|" : u"") + t->list[i];
@@ -325,7 +346,8 @@ int ads_new_positioned_dialog(const ACHAR* dlgname, int dcl_id, CLIENTFUNC def_c
     return RTERROR;
   }
   d->defaultAction = def_callback;
-  qd::ui::collect(*d, d->root, u"");
+  std::vector<std::u16string> enclosing;
+  qd::ui::collect(*d, d->root, u"", enclosing);
   qd::ui::settleClusters(*d);
   *hdlg = d.get();
   state().stack.push_back(std::move(d));

@@ -28,6 +28,7 @@ struct LiveTile {
   bool enabled = true;
   std::vector<ImageOp> image;
   std::u16string cluster;  // the radio row or column a radio button belongs to
+  std::vector<std::u16string> enclosing;  // the keys of the rows and columns it lies in
 };
 
 struct Dialog {
@@ -38,6 +39,9 @@ struct Dialog {
   bool done = false;
   int status = DLGCANCEL;
   LiveTile* find(const std::u16string& key);
+  // Enabled itself and in every keyed row or column around it, as DCL disables a
+  // cluster's tiles with it.
+  bool usable(const LiveTile& t);
 };
 
 // The size in pixels of an image tile: character cells of 8 by 16 pixels; without a
@@ -49,7 +53,7 @@ void imagePixels(const dcl::Tile& def, short& cx, short& cy);
 bool loadSlide(const std::u16string& name, qd::render::Slide& out);
 
 // Checks of the dialog on top: "tile KEY VALUE" and "list KEY item|item|..." compare a
-// tile's value or list lines. False with a message when it differs or nothing is shown.
+// tile's value or list lines, "usable KEY yes|no" whether it can be used. False with a message when it differs or nothing is shown.
 bool checkDialog(const std::u16string& kind, const std::u16string& key, const std::u16string& expected,
                  std::u16string& message);
 

@@ -119,7 +119,7 @@ void check(const Event& e) {
       failed(e, lisp::print(exprs[0]) + u" gave " + lisp::print(got) + u", expected " + lisp::print(exprs[1]));
     return;
   }
-  if ((kind == u"tile" || kind == u"list") && w.size() >= 3) {
+  if ((kind == u"tile" || kind == u"list" || kind == u"usable") && w.size() >= 3) {
     std::u16string message;
     if (!checkDialog(kind, w[2], rest(3), message)) failed(e, message);
     return;
