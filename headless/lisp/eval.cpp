@@ -317,6 +317,11 @@ bool hostFunction(const std::u16string& name, const std::vector<Value>& a, Value
     r = Value::ofList(std::move(groups));
     return true;
   }
+  if (name == u"REGAPP") {
+    if (a.empty() || a[0].kind != K::Str) return badArgType(error, a.empty() ? Value() : a[0]);
+    r = acdbRegApp(a[0].text.c_str()) == RTNORM ? a[0] : Value::nil();
+    return true;
+  }
   if (name == u"TBLOBJNAME") {
     if (a.size() < 2 || a[0].kind != K::Str || a[1].kind != K::Str) return badArgType(error, a.empty() ? Value() : a[0]);
     ads_name record;

@@ -201,14 +201,16 @@ std::optional<label_mark> pickLabel(AcDbObjectId& picked) {
   return recogniseLabel(picked);
 }
 
+// A text of a label: it carries the label's own or its scale application.
+bool isLabelText(const AcDbText* text) { return hasXdata(text, u"TV_TEXT") || hasXdata(text, u"TV_TEXT_SCL"); }
+
 void pickParameters(label_state& s) {
-  AcDbObjectId picked;
-  const auto mark = pickLabel(picked);
-  if (!mark) return;
-  Opened<AcDbText> text(picked, AcDb::kForRead);
-  if (!text) return;
+  ads_name name;
+  ads_point where;
+  if (acedEntSel(dictText(1, 2, 1118), name, where) != RTNORM) return;
+  Opened<AcDbText> text(idOf(name), AcDb::kForRead);
+  if (!text || !isLabelText(text.get())) return;
   auto record = std::make_unique<picked_label>();
-  record->kind = mark->kind;
   readText(text.get(), *record);
   // The label's rotation holds the floor's angle, which the settings do not.
   record->rotation -= floorParameter(7, s.floor).value_or(0) * kDegree;
