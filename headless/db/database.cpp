@@ -81,6 +81,7 @@ void setDefaultVariables(AcDbDatabase::Impl* d) {
   v[u"CLAYER"] = vText(u"0");
   v[u"CMDECHO"] = vShort(1);
   v[u"CVPORT"] = vShort(2);
+  v[u"ERRNO"] = vShort(0);
   v[u"DIMASZ"] = vReal(2.5);
   v[u"DIMSCALE"] = vReal(1);
   v[u"DIMSTYLE"] = vText(u"Standard");

@@ -159,6 +159,15 @@ void installSelection() {
 
 using qd::ui::Console;
 
+namespace {
+void setErrno(short code) {
+  resbuf rb{};
+  rb.restype = RTSHORT;
+  rb.resval.rint = code;
+  acedSetVar(u"ERRNO", &rb);
+}
+}  // namespace
+
 int acedEntSel(const ACHAR* str, ads_name entres, ads_point ptres) {
   const std::u16string prompt = str ? str : u"\nSelect object: ";
   for (;;) {
@@ -169,12 +178,10 @@ int acedEntSel(const ACHAR* str, ads_name entres, ads_point ptres) {
       picked = qd::ui::pickFromEvent(qd::ui::eventWords(t), id, at);
       return picked;
     });
-    if (rc == RTNONE) return RTERROR;  // Enter picks nothing
+    // Enter, or a point where nothing lies, picks nothing; ERRNO tells which.
+    if (rc == RTNONE) return setErrno(52), RTERROR;
     if (rc != RTNORM) return rc;
-    if (id.isNull()) {
-      Console::get().write(u"*Invalid selection*\n");
-      continue;
-    }
+    if (id.isNull()) return setErrno(7), RTERROR;
     acdbGetAdsName(entres, id);
     if (ptres) ads_point_set(at, ptres);
     return RTNORM;
