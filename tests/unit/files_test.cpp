@@ -146,4 +146,18 @@ TEST_F(FileFaults, LibraryAppendsSurviveATornEntryAndAFailedWrite) {
   EXPECT_EQ(get("QDLBL.LIB"), before);
 }
 
+TEST_F(FileFaults, ALibraryThatIsNotOneIsNeitherReadNorWrittenOver) {
+  using qd::label::Rows;
+  qd::label::LabelLibrary lib(path("QDLBL.LIB"));
+  put("QDLBL.LIB", "NOT A LABEL LIBRARY");
+  EXPECT_TRUE(lib.readIndex().empty());
+  EXPECT_FALSE(lib.append(u"A", Rows{std::u16string(u"1")}, 0));
+  EXPECT_FALSE(lib.rewrite(u"A", nullptr));
+  EXPECT_EQ(get("QDLBL.LIB"), "NOT A LABEL LIBRARY");
+  // An empty file is an empty library that takes its first entry.
+  put("QDLBL.LIB", "");
+  EXPECT_TRUE(lib.append(u"A", Rows{std::u16string(u"1")}, 0));
+  EXPECT_EQ(lib.readIndex().size(), 1u);
+}
+
 }  // namespace
