@@ -1,8 +1,17 @@
-// The label dialog's row editing, its text codes and the angle it accepts.
+// The label dialog's row editing, its text codes and the angle it accepts, and the
+// steps that carry out what a settings dialog asked for.
 #include <gtest/gtest.h>
 
+#include "headless/ads/session.h"
+#include "headless/ui/console.h"
+#include "host/acedads.h"
+#include "host/adslib.h"
+#include "host/dbdatabase.h"
+#include "label/command/LabelCommand.h"
+#include "label/command/label_state.h"
 #include "label/dialogs/LabelDialog.h"
 #include "label/dialogs/row_editing.h"
+#include "platform/codepage.h"
 
 namespace {
 
@@ -79,3 +88,88 @@ TEST(AngleText, RealNumbersOfTenCharactersUpTo360) {
 }
 
 }  // namespace
+
+// ---- the steps that carry out a settings dialog's request ----
+
+namespace steps {
+
+using qd::ui::Console;
+
+class Steps : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db = std::make_unique<AcDbDatabase>(true);
+    acdbHostApplicationServices()->setWorkingDatabase(db.get());
+    qd::ads::printSink() = [this](const std::u16string& s) { printed += s; };
+    state = std::make_unique<qd::label::label_state>();
+    state->settings.set_defaults();
+    state->settings.current_kind = 0;
+    std::copy_n(u"1:100", 6, state->settings.scale);
+    state->settings.unit_factor = 1000;
+  }
+  void TearDown() override {
+    state.reset();
+    Console::get().setSource(nullptr);
+    Console::get().clearStop();
+    qd::ads::printSink() = [](const std::u16string&) {};
+    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+  }
+  void events(const std::string& text) {
+    script = std::make_unique<qd::ui::ScriptSource>("test", text);
+    Console::get().setSource(script.get());
+    Console::get().clearStop();
+  }
+  void request(int mode, const std::u16string& field = u"") {
+    auto r = std::make_unique<qd::label::label_request>();
+    r->mode = mode;
+    r->field = field;
+    r->styleName = u"QD_NEW";
+    r->fontFile = u"romans.shx";
+    r->widthFactor = 0.8;
+    state->leaveRequest(std::move(r));
+  }
+  std::unique_ptr<AcDbDatabase> db;
+  std::unique_ptr<qd::label::label_state> state;
+  std::unique_ptr<qd::ui::ScriptSource> script;
+  std::u16string printed;
+};
+
+TEST_F(Steps, ASizeTypedInDrawingUnitsIsKeptOnTheSheet) {
+  request(2, u"heighttext_sc");
+  // 0 and a size above 999 mm on the sheet are refused and asked again; 0.5 m at 1:100
+  // is 5 mm on the sheet.
+  events("0\n200\n0.5\n");
+  qd::label::textStyleStep(*state);
+  EXPECT_EQ(std::u16string(state->currentBlock().heighttext_sc), u"5.00");
+  // Each refusal prints its message (the dictionary's texts are not here: "_?_").
+  size_t refused = 0;
+  for (size_t at = printed.find(u"\n_?_"); at != std::u16string::npos; at = printed.find(u"\n_?_", at + 1)) ++refused;
+  EXPECT_EQ(refused, 2u);
+  // Enter keeps the size; the prompt shows it in drawing units.
+  events("<enter>\n");
+  qd::label::linetypeStep(*state);
+  EXPECT_EQ(std::u16string(state->currentBlock().heighttext_sc), u"5.00");
+  EXPECT_TRUE(Console::get().printedContains(u"_?_ <0.5000>:"));
+}
+
+TEST_F(Steps, AStyleIsMadeCurrentAndCreatedWhenMissing) {
+  request(3);
+  qd::label::textStyleStep(*state);
+  resbuf rb{};
+  ASSERT_EQ(acedGetVar(u"TEXTSTYLE", &rb), RTNORM);
+  EXPECT_EQ(std::u16string(rb.resval.rstring), u"QD_NEW");
+  acutDelString(rb.resval.rstring);
+  resbuf* style = acdbTblSearch(u"STYLE", u"QD_NEW", 0);
+  ASSERT_NE(style, nullptr);
+  std::u16string font;
+  double width = 0;
+  for (const resbuf* at = style; at; at = at->rbnext) {
+    if (at->restype == 3) font = at->resval.rstring;
+    if (at->restype == 41) width = at->resval.rreal;
+  }
+  acutRelRb(style);
+  EXPECT_EQ(font, u"romans.shx");
+  EXPECT_DOUBLE_EQ(width, 0.8);
+}
+
+}  // namespace steps
