@@ -98,7 +98,6 @@ void erase(AcDbObjectId id) {
 
 // The settings of the drawing's DESC_PAR, when "TVHK_DEF_BE" begins with one.
 bool loadFromDrawing(label_state& state) {
-  Opened<AcDbBlockTable> blocks;
   AcDbBlockTable* table = nullptr;
   if (drawing()->getBlockTable(table, AcDb::kForRead) != Acad::eOk) return false;
   Opened<AcDbBlockTable> ownedTable(table);

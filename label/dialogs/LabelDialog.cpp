@@ -239,6 +239,7 @@ void onDefault(ads_callback_packet* p) {
   const bool angleValid = checkAngle(dlg, s);
   ruleAngleColumn(dlg, s);
   const int kind = s.settings.current_kind;
+  if (toggle(dlg, s, key) || pickButton(dlg, s, key)) return;
   if (key == u"image1") {
     showKindPanel(s);
     caption(dlg, s);
@@ -248,7 +249,6 @@ void onDefault(ads_callback_packet* p) {
     openSettingsDialog(s);
     refresh(dlg, s);
     ads_mode_tile(dlg, u"edit_txt", MODE_SETFOCUS);
-  } else if (toggle(dlg, s, key) || pickButton(dlg, s, key)) {
   } else if (key == u"save_all" || key == u"save_akt") {
     if (angleValid) onSaveFiles(dlg, s, key == u"save_all");
   } else if (key == u"edit_txt") {
