@@ -67,15 +67,19 @@ int label_state::variant() const {
   return 0;
 }
 
+int label_state::kindIndex() const {
+  return settings.current_kind >= 0 && settings.current_kind < kKinds ? settings.current_kind : 0;
+}
+
 RowList& label_state::currentList() {
-  const int kind = settings.current_kind >= 0 && settings.current_kind < kKinds ? settings.current_kind : 0;
+  const int kind = kindIndex();
   RowList& list = rows[variant()][kind];
   ensureHead(list);
   return list;
 }
 
 kind_settings& label_state::currentBlock() {
-  const int kind = settings.current_kind >= 0 && settings.current_kind < kKinds ? settings.current_kind : 0;
+  const int kind = kindIndex();
   return settings.table[variant()][kind];
 }
 

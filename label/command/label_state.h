@@ -99,6 +99,8 @@ struct label_state {
 
   // 0, 1, 2 for "typ1", "typ2", "typ3"; anything else 0.
   int variant() const;
+  // The current kind, 0 while none (or no valid one) is chosen.
+  int kindIndex() const;
   // The row list of the current variant and kind (kind 0 while none is chosen).
   RowList& currentList();
   kind_settings& currentBlock();

@@ -153,7 +153,7 @@ void onVariant(ads_callback_packet* p) {
   const int to = s.variant();
   // The typed rows follow the user to the other variant.
   if (to != from) {
-    const int kind = s.settings.current_kind >= 0 && s.settings.current_kind < kKinds ? s.settings.current_kind : 0;
+    const int kind = s.kindIndex();
     s.rows[to][kind] = s.rows[from][kind];
   }
   refresh(p->dialog, s);
@@ -182,7 +182,7 @@ void afterRowChange(ads_hdlg dlg, label_state& s, size_t select) {
 }
 
 void onSaveFiles(ads_hdlg dlg, label_state& s, bool all) {
-  const int kind = s.settings.current_kind >= 0 && s.settings.current_kind < kKinds ? s.settings.current_kind : 0;
+  const int kind = s.kindIndex();
   bool saved = false;
   if (all) {
     saved = s.settings.save_all() == 1;
@@ -195,7 +195,7 @@ void onSaveFiles(ads_hdlg dlg, label_state& s, bool all) {
 }
 
 void onLibrary(ads_hdlg dlg, label_state& s) {
-  const int kind = s.settings.current_kind >= 0 && s.settings.current_kind < kKinds ? s.settings.current_kind : 0;
+  const int kind = s.kindIndex();
   s.settings.library_kind_mask = 1 << kind;
   showLibraryDialog(s);
   afterRowChange(dlg, s, 0);

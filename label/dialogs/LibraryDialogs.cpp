@@ -147,7 +147,7 @@ void onStore(ads_callback_packet* p) {
     return;
   }
   const Rows& rows = s.currentList();
-  const int kind = s.settings.current_kind >= 0 && s.settings.current_kind < kKinds ? s.settings.current_kind : 0;
+  const int kind = s.kindIndex();
   bool exists = false;
   for (size_t i = 1; i < sv.names.size(); ++i) exists = exists || sv.names[i] == name;  // case-sensitive
   bool stored = false;

@@ -21,7 +21,7 @@ void onSettingsEvent(ads_callback_packet* p) {
 
 void openSettingsDialog(label_state& s) {
   s.dropRequest();
-  const int kind = s.settings.current_kind >= 0 && s.settings.current_kind < kKinds ? s.settings.current_kind : 0;
+  const int kind = s.kindIndex();
   const std::u16string name = u"typ" + qd::text::fromUtf8(std::to_string(kind + 1));
   ads_hdlg dlg = nullptr;
   if (ads_new_dialog(name.c_str(), s.dcl_id, onSettingsEvent, &dlg) != RTNORM || !dlg) return;
