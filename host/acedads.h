@@ -1,6 +1,7 @@
 // The editor's ADS functions: LISP functions defined by modules, user input, the
 // command line, and commands sent to the host.
 #pragma once
+#include <cstddef>
 #include "host/adsdef.h"
 
 // LISP functions a module defines for the current drawing.

@@ -64,6 +64,23 @@ AcRx::AppRetCode Manager::send(Module* m, AcRx::AppMsgCode msg) {
   return rc;
 }
 
+void* Manager::openLibrary(const std::string& fileName) const {
+  namespace fs = std::filesystem;
+  std::vector<fs::path> candidates;
+  if (const Module* loaded = find(moduleName(fileName))) candidates.push_back(loaded->path);
+  const std::string stem = fs::path(fileName).stem().string();
+  for (const auto& dir : m_folders) {
+    candidates.push_back(fs::path(dir) / (stem + ".so"));
+    candidates.push_back(fs::path(dir) / ("lib" + stem + ".so"));
+  }
+  for (const auto& c : candidates) {
+    std::error_code ec;
+    if (fs::is_regular_file(c, ec))
+      if (void* handle = dlopen(c.string().c_str(), RTLD_NOW | RTLD_LOCAL)) return handle;
+  }
+  return nullptr;
+}
+
 bool Manager::load(const std::string& nameOrPath, std::u16string& message) {
   namespace fs = std::filesystem;
   std::vector<fs::path> candidates;

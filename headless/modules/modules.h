@@ -42,6 +42,10 @@ class Manager {
   void drawingOpened();
   bool drawingOpen() const { return m_drawingOpen; }
   void addModuleFolder(const std::string& dir) { m_folders.push_back(dir); }
+  // A library by file name ("QDMATUCS.ARX"): the loaded module of that name, else the
+  // shared library of that name in a module folder, opened once more (dlclose gives it
+  // back); null when there is none.
+  void* openLibrary(const std::string& fileName) const;
   const std::vector<std::unique_ptr<Module>>& modules() const { return m_modules; }
   Module* find(const std::u16string& name) const;
   Module* byAppId(void* appId) const;

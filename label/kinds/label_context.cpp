@@ -1,0 +1,309 @@
+#include "label/kinds/label_context.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "Library/Inc/J_SUPP.h"
+#include "Library/Inc/PFLUSH.h"
+#include "host/acedads.h"
+#include "host/adslib.h"
+#include "host/dbdatabase.h"
+#include "host/dbents.h"
+#include "host/dbsymtb.h"
+#include "host/winlib.h"
+#include "label/command/label_state.h"
+#include "label/command/sibling_calls.h"
+#include "platform/codepage.h"
+
+namespace qd::label {
+namespace {
+
+using qd::support::Opened;
+using qd::support::ResbufList;
+
+constexpr double kFoldFrom = 1.5882496193148434;  // 91 degrees
+constexpr double kFoldTo = 4.729842272904643;     // 271 degrees
+constexpr double kHalfTurn = 3.1415926535898;
+constexpr double kQuarterTurn = 1.5707963267949;
+constexpr double kDegree = 0.017453292519943334;
+
+label_context* g_dragged = nullptr;  // the context whose preview is being dragged
+AcGePoint3d g_dragBase;
+
+double number(const char16_t* text) { return std::atof(qd::text::toUtf8(text).c_str()); }
+
+short shortVariable(const char16_t* name) {
+  resbuf rb{};
+  return acedGetVar(name, &rb) == RTNORM && rb.restype == RTSHORT ? rb.resval.rint : 0;
+}
+
+double realVariable(const char16_t* name) {
+  resbuf rb{};
+  return acedGetVar(name, &rb) == RTNORM && rb.restype == RTREAL ? rb.resval.rreal : 0;
+}
+
+// The current layer's name as the family's library gives it; empty without it.
+std::u16string currentLayerName() {
+  HMODULE library = LoadLibraryW(u"QDMATUCS.ARX");
+  if (!library) return u"";
+  ACHAR buffer[256] = {0};
+  if (auto fn = reinterpret_cast<void (*)(ACHAR*)>(GetProcAddress(library, "MTABHLAD_qd_getvar_clayer"))) fn(buffer);
+  FreeLibrary(library);
+  return buffer;
+}
+
+void makeLayer(const std::u16string& layer, short purpose) {
+  invoke(acutBuildList(RTSTR, u"QD008e", RTSTR, layer.c_str(), RTSHORT, 0, RTSTR, u"", RTSHORT, purpose, 0));
+}
+
+plane_vector polar(double angle, double length) { return {std::cos(angle) * length, std::sin(angle) * length}; }
+
+// The text box of a text described by the context, with the given string.
+bool textBox(const label_context& ctx, const char16_t* text, ads_point lo, ads_point hi) {
+  ResbufList list(acutBuildList(RTDXF0, u"TEXT", 1, text, 40, ctx.height, 7, ctx.style_name.c_str(), 41,
+                                ctx.width_factor, 0));
+  return acedTextBox(list.get(), lo, hi) == RTNORM;
+}
+
+bool isTrueTypeStyle(const std::u16string& style) {
+  ResbufList record(acdbTblSearch(u"STYLE", style.c_str(), 0));
+  for (const resbuf* rb = record.get(); rb; rb = rb->rbnext)
+    if (rb->restype == 3 && rb->resval.rstring) {
+      const std::u16string font = qd::text::toUpper(rb->resval.rstring);
+      return font.size() > 4 && font.compare(font.size() - 3, 3, u"TTF") == 0;
+    }
+  return false;
+}
+
+void takeStyle(label_context& ctx) {
+  resbuf rb{};
+  rb.restype = RTSTR;
+  rb.resval.rstring = const_cast<ACHAR*>(ctx.style_name.c_str());
+  acedSetVar(u"TEXTSTYLE", &rb);
+  AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+  AcDbTextStyleTable* table = nullptr;
+  if (!db || db->getTextStyleTable(table, AcDb::kForRead) != Acad::eOk) return;
+  Opened<AcDbTextStyleTable> owned(table);
+  AcDbTextStyleTableRecord* style = nullptr;
+  if (table->getAt(ctx.style_name.c_str(), style, AcDb::kForRead) != Acad::eOk) return;
+  Opened<AcDbTextStyleTableRecord> ownedStyle(style);
+  if (ctx.width_factor == 0) ctx.width_factor = style->xScale();
+  ctx.oblique = style->obliquingAngle();
+}
+
+void takeFloorSystem(label_context& ctx) {
+  const std::u16string floor = ctx.settings.floor;
+  if (floor.empty()) return;
+  acedCommand(RTSTR, u"._UCS", RTSTR, u"_R", RTSTR, floor.c_str(), RTNONE);
+  ctx.elevation = floorParameter(3, floor).value_or(0);
+  ctx.ucs_angle = floorParameter(7, floor).value_or(0) * kDegree;
+  ctx.rotation += ctx.ucs_angle;
+}
+
+AcDbObjectId spaceId(const label_context& ctx) {
+  AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+  return ctx.space_name == u"*Paper_Space" ? db->paperSpaceId() : db->modelSpaceId();
+}
+
+AcDbText* newText(const label_context& ctx, const text_row& row, const AcGePoint3d& at) {
+  auto* text = new AcDbText(at, row.text.c_str(), AcDbObjectId::kNull, ctx.height, ctx.rotation);
+  text->setTextStyleName(ctx.style_name.c_str());
+  text->setHorizontalMode(static_cast<AcDb::TextHorzMode>(row.horizontal_mode));
+  text->setVerticalMode(static_cast<AcDb::TextVertMode>(row.vertical_mode));
+  text->setAlignmentPoint(at);
+  text->setWidthFactor(ctx.width_factor);
+  text->setOblique(ctx.oblique);
+  return text;
+}
+
+// Appends the entity to the context's space; its name, or a null name.
+bool append(const label_context& ctx, AcDbEntity* entity, ads_name name) {
+  Opened<AcDbBlockTableRecord> space(spaceId(ctx), AcDb::kForWrite);
+  AcDbObjectId id;
+  if (!space || space->appendAcDbEntity(id, entity) != Acad::eOk) {
+    delete entity;
+    return false;
+  }
+  entity->close();
+  return acdbGetAdsName(name, id) == Acad::eOk;
+}
+
+// The extended data of a label text, in the order the label's readers expect.
+ResbufList textXdata(const label_context& ctx, const std::u16string& identity, bool first) {
+  const std::u16string kindApp = u"TV_TEXT_" + qd::text::fromUtf8(std::to_string(ctx.kind));
+  ResbufList list(acutBuildList(-3, 1001, identity.c_str(), 1000, u"BE", 0));
+  resbuf* tail = list.get();
+  auto add = [&tail](resbuf* more) {
+    while (tail->rbnext) tail = tail->rbnext;
+    tail->rbnext = more;
+  };
+  if (first) add(acutBuildList(1001, u"TV_TEXT_REF", 1070, 11, 0));
+  add(acutBuildList(1001, u"TV_TEXT_SCL", 1070, -1, 0));
+  add(acutBuildList(1001, kindApp.c_str(), 1070, 0, 0));
+  add(acutBuildList(1001, u"BE_TEXT_JUST", 1000, ctx.justification.c_str(), 0));
+  return list;
+}
+
+// "$" and the handle the label's first entity will get; registered as an application.
+std::u16string ownIdentity(const ads_name last) {
+  std::u16string handle = u"0";
+  ResbufList list(acdbEntGet(last));
+  for (const resbuf* rb = list.get(); rb; rb = rb->rbnext)
+    if (rb->restype == 5 && rb->resval.rstring) handle = rb->resval.rstring;
+  const std::u16string name = u"$" + qd::text::toUpper(qd::support::handleAdd(handle.c_str(), 1));
+  acdbRegApp(name.c_str());
+  return name;
+}
+
+// Where row i goes: relative rows one step from the row before (the first at the
+// start), absolute rows at the start plus their own offset.
+AcGePoint3d rowPosition(const label_context& ctx, const AcGePoint3d& start, const AcGePoint3d& before, size_t i,
+                        bool relative) {
+  const text_row& row = ctx.rows[i];
+  if (!relative) return start + AcGeVector3d(row.step_x, row.step_y, 0);
+  return i == 0 ? start : before - AcGeVector3d(row.step_x, row.step_y, 0);
+}
+
+int translate(ads_point cursor, ads_matrix m) {
+  ads_point world;
+  qd::support::toUcsOrWcs(cursor, 0, world);
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) m[r][c] = r == c ? 1.0 : 0.0;
+  m[0][3] = world[0] - g_dragBase.x;
+  m[1][3] = world[1] - g_dragBase.y;
+  m[2][3] = world[2] - g_dragBase.z;
+  return RTNORM;
+}
+
+}  // namespace
+
+void buildContext(label_context& ctx) {
+  label_state& s = ctx.settings;
+  const kind_settings& k = s.currentBlock();
+  ctx.space_name = shortVariable(u"TILEMODE") == 0 && shortVariable(u"CVPORT") == 1 ? u"*Paper_Space" : u"*Model_Space";
+  ctx.variant = s.variant();
+  ctx.kind = s.kindIndex();
+  ctx.justification = k.text_pos;
+  ads_real angle = 0;
+  if (acdbAngToF(s.settings.angle_edit[0] ? s.settings.angle_edit : u"0", -1, &angle) != RTNORM) angle = 0;
+  if (angle > kFoldFrom && angle < kFoldTo) angle -= kHalfTurn;
+  ctx.rotation = angle;
+  char16_t size[16] = {0};
+  std::copy(k.heighttext_sc, k.heighttext_sc + 9, size);
+  ctx.height = number(s.settings.scale_to_drawing(size, 16));
+  ctx.width_factor = number(k.widthtext);
+  ctx.style_name = k.text_style;
+  ctx.ask_text = std::u16string(s.settings.confirm_txt) == u"1";
+  ctx.link_to_element = std::u16string(s.settings.bind) == u"1";
+  ctx.repeat = std::u16string(s.settings.x_insert) == u"1";
+  ctx.dialog_file = s.dcl_id;
+  const bool byLayer = std::u16string(s.settings.color) == u"1";
+  ctx.layer_name = currentLayerName() + u"2" + (byLayer ? (std::u16string(k.bold_line) == u"1" ? u"Z" : u"Y") : u"W");
+  ctx.colour = static_cast<int16_t>(byLayer ? 256 : k.color_text);
+  makeLayer(ctx.layer_name, 55);
+  takeStyle(ctx);
+  takeFloorSystem(ctx);
+  if (ctx.justification.rfind(u"B", 0) == 0 && isTrueTypeStyle(ctx.style_name)) {
+    ads_point lo, hi;
+    if (textBox(ctx, u"Agjp", lo, hi)) {
+      const plane_vector d = polar(ctx.rotation - kQuarterTurn, -lo[1]);
+      ctx.descent_offset = AcGeVector3d(d.x, d.y, 0);
+    }
+  }
+}
+
+plane_vector lineStep(const label_context& ctx) {
+  ads_point lo = {0, 0, 0}, hi = {0, 0, 0};
+  textBox(ctx, u"Agjp", lo, hi);
+  const plane_vector p = polar(ctx.rotation, hi[1] - 2 * lo[1]);
+  return {-p.y, p.x};
+}
+
+bool makeLabelTexts(label_context& ctx, const AcGePoint3d& at, bool relative) {
+  ads_name last;
+  if (acdbEntLast(last) != RTNORM) ads_name_clear(last);
+  const std::u16string identity = ctx.link_name.value_or(ownIdentity(last));
+  makeLayer(ctx.layer_name, 32);
+  qd::support::SelectionSet set;
+  AcGePoint3d p = at;
+  bool made = false;
+  for (size_t i = 0; i < ctx.rows.size() && !ctx.rows[i].text.empty(); ++i) {
+    p = rowPosition(ctx, at, p, i, relative);
+    AcDbText* text = newText(ctx, ctx.rows[i], p + ctx.descent_offset);
+    text->setColorIndex(ctx.colour);
+    text->setLayer(ctx.layer_name.c_str());
+    ResbufList xdata = textXdata(ctx, identity, i == 0);
+    text->setXData(xdata.get()->rbnext);
+    ads_name name;
+    if (!append(ctx, text, name)) continue;
+    made = true;
+    acedSSAdd(name, set.empty() ? nullptr : set.name(), set.name());
+  }
+  if (!made) return false;
+  qd::support::recordNewPart(identity.c_str(), last);
+  acedCommand(RTSTR, u"._-GROUP", RTSTR, u"_create", RTSTR, u"*", RTSTR, u"", RTPICKS, set.name(), RTSTR, u"",
+              RTNONE);
+  ctx.link_name.reset();
+  return true;
+}
+
+int dragLabelPreview(label_context& ctx, bool relative, AcGePoint3d& chosen) {
+  ads_point centre = {0, 0, 0};
+  resbuf rb{};
+  if (acedGetVar(u"VIEWCTR", &rb) == RTNORM && rb.restype == RTPOINT) ads_point_set(rb.resval.rpoint, centre);
+  centre[1] += 1.5 * realVariable(u"VIEWSIZE");
+  ads_point world;
+  qd::support::toUcsOrWcs(centre, 0, world);
+  const AcGePoint3d start(world[0], world[1], ctx.elevation);
+  qd::support::SelectionSet set;
+  AcGePoint3d p = start;
+  for (size_t i = 0; i < ctx.rows.size() && !ctx.rows[i].text.empty(); ++i) {
+    p = rowPosition(ctx, start, p, i, relative);
+    ads_name name;
+    if (append(ctx, newText(ctx, ctx.rows[i], p), name))
+      acedSSAdd(name, set.empty() ? nullptr : set.name(), set.name());
+  }
+  g_dragged = &ctx;
+  g_dragBase = start;
+  ads_point picked = {0, 0, 0};
+  const int rc = set.empty() ? RTERROR : acedDragGen(set.name(), qd::support::moduleText(39), 0, translate, picked);
+  g_dragged = nullptr;
+  // The preview goes, last member first.
+  for (int32_t i = set.length() - 1; i >= 0; --i) {
+    ads_name member;
+    if (acedSSName(set.name(), i, member) != RTNORM) continue;
+    acedSSDel(member, set.name());
+    acdbEntDel(member);
+  }
+  if (rc != RTNORM) return rc;
+  ads_point pickedWorld;
+  qd::support::toUcsOrWcs(picked, 0, pickedWorld);
+  chosen = AcGePoint3d(pickedWorld[0], pickedWorld[1], ctx.elevation);
+  return RTNORM;
+}
+
+void sourceTextQuestion(label_state& state) {
+  if (!state.edit_ids) return;
+  const AcDbObjectIdArray ids = *state.edit_ids;
+  state.edit_ids.reset();
+  const std::u16string yes = qd::support::moduleText(62), no = qd::support::moduleText(63);
+  for (;;) {
+    const std::u16string prompt = std::u16string(qd::support::moduleText(61)) + u" [" + yes + u"/" + no + u"] <" + no + u">: ";
+    ACHAR answer[64] = {0};
+    if (acedGetString(0, prompt.c_str(), answer, 64) != RTNORM) return;
+    const std::u16string a = qd::text::toUpper(answer);
+    auto matches = [&a](const std::u16string& word) {
+      const std::u16string w = qd::text::toUpper(word);
+      return a == w || (a.size() == 1 && !w.empty() && a[0] == w[0]);
+    };
+    if (a.empty() || matches(no)) return;
+    if (matches(yes)) break;
+  }
+  for (const auto& id : ids) {
+    Opened<AcDbEntity> e(id, AcDb::kForWrite);
+    if (e) e->erase();
+  }
+}
+
+}  // namespace qd::label

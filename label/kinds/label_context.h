@@ -1,0 +1,67 @@
+// What every label kind shares: the working record filled from the settings of the
+// current variant and kind, the spacing of rows, the identity that ties a label's
+// entities together, the final texts with their extended data, part and group, and the
+// preview that follows the cursor.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Library/Inc/holders.h"
+#include "host/acge.h"
+#include "host/dbmain.h"
+
+namespace qd::label {
+struct label_state;
+
+// A vector in the plane of the label.
+struct plane_vector {
+  double x = 0, y = 0;
+};
+
+struct text_row {
+  std::u16string text;
+  double step_x = 0, step_y = 0;  // the step to the next row, or the row's own offset
+  double elevation = 0;
+  int vertical_mode = 0;    // 0 baseline, 1 bottom, 2 middle, 3 top
+  int horizontal_mode = 0;  // 0 left, 1 centre, 2 right
+};
+
+struct label_context {
+  explicit label_context(label_state& state) : settings(state) {}
+  label_state& settings;
+  int variant = 0, kind = 0;
+  AcGeVector3d descent_offset;
+  std::u16string space_name = u"*Model_Space";
+  double rotation = 0, height = 0, width_factor = 1, oblique = 0;
+  std::u16string style_name;
+  int16_t colour = 256;
+  bool ask_text = false, link_to_element = false, repeat = false;
+  int dialog_file = -1;
+  std::u16string layer_name;
+  std::optional<std::u16string> link_name;
+  double elevation = 0, ucs_angle = 0;
+  std::u16string justification;  // text_pos, the text of "BE_TEXT_JUST"
+  std::optional<double> fit_reference;
+  std::vector<AcDbObjectId> temporary_ids;
+  std::vector<text_row> rows;
+};
+
+// Fills the context from the state's current variant and kind: space, rotation (never
+// upside down), sizes in drawing units, layer and colour, style, floor system.
+void buildContext(label_context& ctx);
+// The step from a row to the row above it: the height of "Agjp" with its depth below
+// the baseline once more, turned from the text direction by 90 degrees.
+plane_vector lineStep(const label_context& ctx);
+// Makes the final texts from `at` (world coordinates): the first row at `at` and each
+// next one its step below the one before when `relative`, else each row at `at` plus its
+// own offset; records them as a part
+// under the label's identity and groups them. False when nothing was made.
+bool makeLabelTexts(label_context& ctx, const AcGePoint3d& at, bool relative);
+// The rows dragged from outside the view; RTNORM with the chosen point in world
+// coordinates (z = elevation).
+int dragLabelPreview(label_context& ctx, bool relative, AcGePoint3d& chosen);
+// After a label: the entities of the label taken for editing may be erased.
+void sourceTextQuestion(label_state& state);
+
+}  // namespace qd::label
