@@ -59,12 +59,6 @@ void makeLayer(const std::u16string& layer, short purpose) {
 
 plane_vector polar(double angle, double length) { return {std::cos(angle) * length, std::sin(angle) * length}; }
 
-// The text box of a text described by the context, with the given string.
-bool textBox(const label_context& ctx, const char16_t* text, ads_point lo, ads_point hi) {
-  ResbufList list(acutBuildList(RTDXF0, u"TEXT", 1, text, 40, ctx.height, 7, ctx.style_name.c_str(), 41,
-                                ctx.width_factor, 0));
-  return acedTextBox(list.get(), lo, hi) == RTNORM;
-}
 
 bool isTrueTypeStyle(const std::u16string& style) {
   ResbufList record(acdbTblSearch(u"STYLE", style.c_str(), 0));
@@ -106,27 +100,10 @@ AcDbObjectId spaceId(const label_context& ctx) {
   return ctx.space_name == u"*Paper_Space" ? db->paperSpaceId() : db->modelSpaceId();
 }
 
-AcDbText* newText(const label_context& ctx, const text_row& row, const AcGePoint3d& at) {
-  auto* text = new AcDbText(at, row.text.c_str(), AcDbObjectId::kNull, ctx.height, ctx.rotation);
-  text->setTextStyleName(ctx.style_name.c_str());
-  text->setHorizontalMode(static_cast<AcDb::TextHorzMode>(row.horizontal_mode));
-  text->setVerticalMode(static_cast<AcDb::TextVertMode>(row.vertical_mode));
-  text->setAlignmentPoint(at);
-  text->setWidthFactor(ctx.width_factor);
-  text->setOblique(ctx.oblique);
-  return text;
-}
-
-// Appends the entity to the context's space; its name, or a null name.
+// Appends the entity to the context's space and gives its name.
 bool append(const label_context& ctx, AcDbEntity* entity, ads_name name) {
-  Opened<AcDbBlockTableRecord> space(spaceId(ctx), AcDb::kForWrite);
-  AcDbObjectId id;
-  if (!space || space->appendAcDbEntity(id, entity) != Acad::eOk) {
-    delete entity;
-    return false;
-  }
-  entity->close();
-  return acdbGetAdsName(name, id) == Acad::eOk;
+  const AcDbObjectId id = appendToSpace(ctx, entity);
+  return !id.isNull() && acdbGetAdsName(name, id) == Acad::eOk;
 }
 
 // The extended data of a label text, in the order the label's readers expect.
@@ -177,6 +154,52 @@ int translate(ads_point cursor, ads_matrix m) {
 }
 
 }  // namespace
+
+AcDbText* newLabelText(const label_context& ctx, const text_row& row, const AcGePoint3d& at) {
+  auto* text = new AcDbText(at, row.text.c_str(), AcDbObjectId::kNull, ctx.height, ctx.rotation);
+  text->setTextStyleName(ctx.style_name.c_str());
+  text->setHorizontalMode(static_cast<AcDb::TextHorzMode>(row.horizontal_mode));
+  text->setVerticalMode(static_cast<AcDb::TextVertMode>(row.vertical_mode));
+  text->setAlignmentPoint(at);
+  text->setWidthFactor(ctx.width_factor);
+  text->setOblique(ctx.oblique);
+  return text;
+}
+
+AcDbObjectId appendToSpace(const label_context& ctx, AcDbEntity* entity) {
+  Opened<AcDbBlockTableRecord> space(spaceId(ctx), AcDb::kForWrite);
+  AcDbObjectId id;
+  if (!space || space->appendAcDbEntity(id, entity) != Acad::eOk) {
+    delete entity;
+    return AcDbObjectId();
+  }
+  entity->close();
+  return id;
+}
+
+void eraseTemporaries(label_context& ctx) {
+  for (const auto& id : ctx.temporary_ids) {
+    Opened<AcDbEntity> e(id, AcDb::kForWrite);
+    if (e) e->erase();
+  }
+  ctx.temporary_ids.clear();
+}
+
+bool textBox(const label_context& ctx, const char16_t* text, ads_point lo, ads_point hi) {
+  ResbufList list(acutBuildList(RTDXF0, u"TEXT", 1, text, 40, ctx.height, 7, ctx.style_name.c_str(), 41,
+                                ctx.width_factor, 0));
+  return acedTextBox(list.get(), lo, hi) == RTNORM;
+}
+
+AcGePoint3d previewStart(const label_context& ctx) {
+  ads_point centre = {0, 0, 0};
+  resbuf rb{};
+  if (acedGetVar(u"VIEWCTR", &rb) == RTNORM && rb.restype == RTPOINT) ads_point_set(rb.resval.rpoint, centre);
+  centre[1] += 1.5 * realVariable(u"VIEWSIZE");
+  ads_point world;
+  qd::support::toUcsOrWcs(centre, 0, world);
+  return AcGePoint3d(world[0], world[1], ctx.elevation);
+}
 
 void buildContext(label_context& ctx) {
   label_state& s = ctx.settings;
@@ -230,7 +253,7 @@ bool makeLabelTexts(label_context& ctx, const AcGePoint3d& at, bool relative) {
   bool made = false;
   for (size_t i = 0; i < ctx.rows.size() && !ctx.rows[i].text.empty(); ++i) {
     p = rowPosition(ctx, at, p, i, relative);
-    AcDbText* text = newText(ctx, ctx.rows[i], p + ctx.descent_offset);
+    AcDbText* text = newLabelText(ctx, ctx.rows[i], p + ctx.descent_offset);
     text->setColorIndex(ctx.colour);
     text->setLayer(ctx.layer_name.c_str());
     ResbufList xdata = textXdata(ctx, identity, i == 0);
@@ -249,19 +272,13 @@ bool makeLabelTexts(label_context& ctx, const AcGePoint3d& at, bool relative) {
 }
 
 int dragLabelPreview(label_context& ctx, bool relative, AcGePoint3d& chosen) {
-  ads_point centre = {0, 0, 0};
-  resbuf rb{};
-  if (acedGetVar(u"VIEWCTR", &rb) == RTNORM && rb.restype == RTPOINT) ads_point_set(rb.resval.rpoint, centre);
-  centre[1] += 1.5 * realVariable(u"VIEWSIZE");
-  ads_point world;
-  qd::support::toUcsOrWcs(centre, 0, world);
-  const AcGePoint3d start(world[0], world[1], ctx.elevation);
+  const AcGePoint3d start = previewStart(ctx);
   qd::support::SelectionSet set;
   AcGePoint3d p = start;
   for (size_t i = 0; i < ctx.rows.size() && !ctx.rows[i].text.empty(); ++i) {
     p = rowPosition(ctx, start, p, i, relative);
     ads_name name;
-    if (append(ctx, newText(ctx, ctx.rows[i], p), name))
+    if (append(ctx, newLabelText(ctx, ctx.rows[i], p), name))
       acedSSAdd(name, set.empty() ? nullptr : set.name(), set.name());
   }
   g_dragged = &ctx;

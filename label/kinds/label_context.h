@@ -9,6 +9,7 @@
 
 #include "Library/Inc/holders.h"
 #include "host/acge.h"
+#include "host/dbents.h"
 #include "host/dbmain.h"
 
 namespace qd::label {
@@ -61,6 +62,17 @@ bool makeLabelTexts(label_context& ctx, const AcGePoint3d& at, bool relative);
 // The rows dragged from outside the view; RTNORM with the chosen point in world
 // coordinates (z = elevation).
 int dragLabelPreview(label_context& ctx, bool relative, AcGePoint3d& chosen);
+// Pieces the kinds build their previews from: a text of a row as the context describes
+// it, an entity appended to the context's space (its id, null when refused), the
+// preview entities erased, a text's box.
+AcDbText* newLabelText(const label_context& ctx, const text_row& row, const AcGePoint3d& at);
+AcDbObjectId appendToSpace(const label_context& ctx, AcDbEntity* entity);
+void eraseTemporaries(label_context& ctx);
+bool textBox(const label_context& ctx, const char16_t* text, ads_point lo, ads_point hi);
+// The view centre raised by one and a half view heights, in world coordinates at the
+// label's elevation: outside what is seen, where previews are built.
+AcGePoint3d previewStart(const label_context& ctx);
+
 // After a label: the entities of the label taken for editing may be erased.
 void sourceTextQuestion(label_state& state);
 

@@ -2,7 +2,12 @@
 // it, as the kind's justification says.
 #include "label/kinds/plain_text.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "Library/Inc/J_SUPP.h"
 #include "host/acedads.h"
+#include "host/dbents.h"
 #include "host/adslib.h"
 #include "label/command/label_state.h"
 #include "label/kinds/label_context.h"
@@ -71,6 +76,104 @@ void place(label_context& ctx, bool relative) {
   } while (ctx.repeat);
 }
 
+// ---- text fitted between two points ----
+
+constexpr double kFoldFrom = 1.5882496193148434;  // 91 degrees
+constexpr double kFoldTo = 4.729842272904643;     // 271 degrees
+constexpr double kHalfTurn = 3.1415926535898;
+
+struct Fit {
+  label_context* ctx = nullptr;
+  AcGePoint3d first;
+  plane_vector step;
+  double scale = 1;
+};
+Fit g_fit;  // the fitted label being dragged
+
+AcGePoint3d toWorld(const ads_point p, double elevation) {
+  ads_point world;
+  qd::support::toUcsOrWcs(p, 0, world);
+  return AcGePoint3d(world[0], world[1], elevation);
+}
+
+// Rotation, scale and row step for the second point K; the texts' width grows with the
+// distance against the widest row measured at the first preview.
+void fitTo(const AcGePoint3d& k) {
+  label_context& ctx = *g_fit.ctx;
+  const AcGeVector3d along = k - g_fit.first;
+  double rotation = std::atan2(along.y, along.x);
+  if (rotation < 0) rotation += 2 * kHalfTurn;
+  if (rotation > ctx.ucs_angle + kFoldFrom && rotation < ctx.ucs_angle + kFoldTo) rotation -= kHalfTurn;
+  ctx.rotation = rotation;
+  g_fit.scale = ctx.fit_reference && *ctx.fit_reference > 0 ? along.length() / *ctx.fit_reference : 1;
+  const double d = ctx.height / 2 + ctx.height;
+  g_fit.step = {-std::sin(rotation) * d, std::cos(rotation) * d};
+}
+
+AcGePoint3d midpoint(const AcGePoint3d& a, const AcGePoint3d& b, double elevation) {
+  return AcGePoint3d((a.x + b.x) / 2, (a.y + b.y) / 2, elevation);
+}
+
+int fitDrag(ads_point cursor, ads_matrix m) {
+  label_context& ctx = *g_fit.ctx;
+  const AcGePoint3d k = toWorld(cursor, ctx.elevation);
+  fitTo(k);
+  eraseTemporaries(ctx);
+  AcGePoint3d at = midpoint(g_fit.first, k, ctx.elevation);
+  const bool measure = !ctx.fit_reference;
+  double widest = 0;
+  for (const auto& row : ctx.rows) {
+    ctx.temporary_ids.push_back(appendToSpace(ctx, new AcDbLine(g_fit.first, k)));
+    AcDbText* text = newLabelText(ctx, row, at);
+    text->setWidthFactor(ctx.width_factor * g_fit.scale);
+    ctx.temporary_ids.push_back(appendToSpace(ctx, text));
+    if (measure) {
+      ads_point lo, hi;
+      if (textBox(ctx, row.text.c_str(), lo, hi)) widest = std::max(widest, std::hypot(hi[0] - lo[0], hi[1] - lo[1]));
+    }
+    at = at - AcGeVector3d(g_fit.step.x, g_fit.step.y, 0);
+  }
+  if (measure) ctx.fit_reference = widest;
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) m[r][c] = r == c ? 1.0 : 0.0;
+  return RTNORM;
+}
+
+void placeFitted(label_context& ctx) {
+  // The drag moves a point of its own; the texts are rebuilt at every cursor position.
+  const AcGePoint3d centre = previewStart(ctx);
+  const AcDbObjectId marker = appendToSpace(ctx, new AcDbPoint(AcGePoint3d(centre.x, centre.y, ctx.elevation)));
+  ads_name markerName, set;
+  acdbGetAdsName(markerName, marker);
+  acedSSAdd(markerName, nullptr, set);
+  g_fit = Fit{&ctx, {}, {}, 1};
+  bool askAgain = true;
+  for (;;) {
+    if (askAgain && !askText(ctx)) break;
+    ads_point f;
+    if (acedGetPoint(nullptr, u"\nZadej bod:", f) != RTNORM) break;
+    g_fit.first = toWorld(f, ctx.elevation);
+    ads_point g;
+    const int rc = acedDragGen(set, qd::support::moduleText(39), 0, fitDrag, g);
+    eraseTemporaries(ctx);
+    if (rc != RTNORM) break;
+    const AcGePoint3d second = toWorld(g, ctx.elevation);
+    fitTo(second);
+    for (auto& row : ctx.rows) row.step_x = g_fit.step.x, row.step_y = g_fit.step.y;
+    const double width = ctx.width_factor;
+    ctx.width_factor = width * g_fit.scale;
+    makeLabelTexts(ctx, midpoint(g_fit.first, second, ctx.elevation), true);
+    ctx.width_factor = width;
+    sourceTextQuestion(ctx.settings);
+    if (!ctx.repeat) break;
+    askAgain = ctx.ask_text;
+  }
+  acedSSFree(set);
+  acdbEntDel(markerName);
+  g_fit = Fit{};
+  ctx.fit_reference.reset();
+}
+
 }  // namespace
 
 void plainTextLabel(label_state& state) {
@@ -80,13 +183,10 @@ void plainTextLabel(label_state& state) {
   for (const auto& row : state.currentList()) rows += row && !row->empty() ? 1 : 0;
   const Justify j = justifyOf(ctx.justification, rows);
   if (j.placement == Placement::None) return;
-  if (j.placement == Placement::Fit) {
-    acutPrintf(u"\nFitted texts cannot be drawn yet; nothing was drawn.\n");
-    return;
-  }
   fillRows(ctx, j);
   if (ctx.rows.empty()) return;
-  place(ctx, j.placement == Placement::Hanging);
+  if (j.placement == Placement::Fit) placeFitted(ctx);
+  else place(ctx, j.placement == Placement::Hanging);
 }
 
 }  // namespace qd::label
