@@ -14,6 +14,7 @@
 #include "host/winlib.h"
 #include "label/command/label_state.h"
 #include "label/command/sibling_calls.h"
+#include "label/kinds/element_picker.h"
 #include "platform/codepage.h"
 
 namespace qd::label {
@@ -142,6 +143,21 @@ AcGePoint3d rowPosition(const label_context& ctx, const AcGePoint3d& start, cons
   return i == 0 ? start : before - AcGeVector3d(row.step_x, row.step_y, 0);
 }
 
+// The identity of the element the user picks for the label; Enter keeps the label's own.
+// False when the user gave up: the label is not made.
+bool linkToElement(label_context& ctx) {
+  const std::u16string code = ctx.layer_name.size() >= 7 ? ctx.layer_name.substr(5, 2) : u"";
+  for (;;) {
+    const element_choice choice = elementPicker(std::nullopt, code, ctx.dialog_file);
+    if (choice.status == PickStatus::OwnIdentity) return true;
+    if (choice.status != PickStatus::Picked) return false;
+    if (choice.name) {
+      ctx.link_name = choice.name;
+      return true;
+    }
+  }
+}
+
 int translate(ads_point cursor, ads_matrix m) {
   ads_point world;
   qd::support::toUcsOrWcs(cursor, 0, world);
@@ -246,7 +262,8 @@ plane_vector lineStep(const label_context& ctx) {
 bool makeLabelTexts(label_context& ctx, const AcGePoint3d& at, bool relative) {
   ads_name last;
   if (acdbEntLast(last) != RTNORM) ads_name_clear(last);
-  const std::u16string identity = ctx.link_name.value_or(ownIdentity(last));
+  if (ctx.link_to_element && !ctx.link_name && !linkToElement(ctx)) return false;
+  const std::u16string identity = ctx.link_name ? *ctx.link_name : ownIdentity(last);
   makeLayer(ctx.layer_name, 32);
   qd::support::SelectionSet set;
   AcGePoint3d p = at;

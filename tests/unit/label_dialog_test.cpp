@@ -11,6 +11,7 @@
 #include "label/command/label_state.h"
 #include "label/dialogs/LabelDialog.h"
 #include "label/dialogs/row_editing.h"
+#include "label/kinds/element_picker.h"
 #include "platform/codepage.h"
 
 namespace {
@@ -172,3 +173,11 @@ TEST_F(Steps, AStyleIsMadeCurrentAndCreatedWhenMissing) {
 }
 
 }  // namespace steps
+
+TEST(ElementPicker, CandidateLinesPadTheDescriptionTo55Characters) {
+  const std::u16string line = qd::label::candidateLine(u"SK1 Zdivo.", u"_1 Podlaží");
+  EXPECT_EQ(line, u"SK1 Zdivo." + std::u16string(45, u' ') + u"_1 Podlaží");
+  EXPECT_EQ(qd::label::candidateLine(std::u16string(60, u'x'), u"d"), std::u16string(60, u'x') + u"d");
+  EXPECT_EQ(qd::label::candidateLine(u"", u"_1"), u"");
+  EXPECT_EQ(qd::label::candidateLine(u"SK1", u""), u"");
+}
