@@ -1,5 +1,7 @@
 #include "headless/ui/picking.h"
 
+#include "host/dbents.h"
+
 #include <cmath>
 #include <limits>
 #include <sstream>
@@ -89,7 +91,11 @@ AcDbObjectId pickAt(AcDbDatabase* db, const AcGePoint3d& p) {
         (p.x < ext.minPoint().x - box || p.x > ext.maxPoint().x + box || p.y < ext.minPoint().y - box ||
          p.y > ext.maxPoint().y + box))
       continue;
-    const double dist = qd::render::distanceTo(qd::render::strokesOf(e), p);
+    // A text is picked anywhere on its box, as between its letters; other entities
+    // where the aperture touches their strokes.
+    const bool onText = AcDbText::cast(e) && ext.isValid() && p.x >= ext.minPoint().x && p.x <= ext.maxPoint().x &&
+                        p.y >= ext.minPoint().y && p.y <= ext.maxPoint().y;
+    const double dist = onText ? 0.0 : qd::render::distanceTo(qd::render::strokesOf(e), p);
     if (dist <= box && dist <= bestDistance) {
       bestDistance = dist;
       best = id;
