@@ -29,8 +29,7 @@ constexpr double kHalfTurn = 3.1415926535898;
 constexpr double kQuarterTurn = 1.5707963267949;
 constexpr double kDegree = 0.017453292519943334;
 
-label_context* g_dragged = nullptr;  // the context whose preview is being dragged
-AcGePoint3d g_dragBase;
+AcGePoint3d g_dragBase;  // where the preview was built, for the drag callback
 
 double number(const char16_t* text) { return std::atof(qd::text::toUtf8(text).c_str()); }
 
@@ -298,11 +297,9 @@ int dragLabelPreview(label_context& ctx, bool relative, AcGePoint3d& chosen) {
     if (append(ctx, newLabelText(ctx, ctx.rows[i], p), name))
       acedSSAdd(name, set.empty() ? nullptr : set.name(), set.name());
   }
-  g_dragged = &ctx;
   g_dragBase = start;
   ads_point picked = {0, 0, 0};
   const int rc = set.empty() ? RTERROR : acedDragGen(set.name(), qd::support::moduleText(39), 0, translate, picked);
-  g_dragged = nullptr;
   // The preview goes, last member first.
   for (int32_t i = set.length() - 1; i >= 0; --i) {
     ads_name member;
