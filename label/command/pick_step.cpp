@@ -25,12 +25,6 @@ using qd::support::ResbufList;
 
 constexpr double kDegree = 0.017453292519943334;
 
-template <size_t N>
-void setField(char16_t (&field)[N], const std::u16string& text) {
-  const size_t n = std::min(text.size(), N - 1);
-  std::copy(text.begin(), text.begin() + static_cast<long>(n), field);
-  std::fill(field + n, field + N, u'\0');
-}
 
 // The first string (1000) of an application's extended data on the object; nothing
 // when the object carries none of it.
@@ -60,9 +54,7 @@ std::u16string dollarApplication(const AcDbObject* obj) {
 std::u16string kindApplication(int kind) { return u"TV_TEXT_" + std::u16string(1, static_cast<char16_t>(u'0' + kind)); }
 
 std::u16string sheetSize(const label_state& s, double drawingSize) {
-  const std::u16string scale = s.settings.scale;
-  const size_t colon = scale.find(u"1:");
-  double factor = colon == std::u16string::npos ? 1.0 : std::atof(qd::text::toUtf8(scale.substr(colon + 2)).c_str());
+  double factor = s.settings.scale_number();
   if (factor <= 0) factor = 1.0;
   ACHAR text[64];
   acdbRToS(drawingSize / factor * s.settings.unit_factor, -1, 2, text, 64);
@@ -188,7 +180,7 @@ void pickAngle(label_state& s) {
   const std::u16string prompt = u"\n" + std::u16string(dictText(1, 2, 1091)) + u" <" + s.settings.angle_edit + u">: ";
   ads_real angle = 0;
   if (acedGetAngle(nullptr, prompt.c_str(), &angle) != RTNORM) return;
-  setField(s.settings.angle_edit, angleText(angle));
+  setText(s.settings.angle_edit, angleText(angle));
   s.angle_taken = true;
 }
 
@@ -260,58 +252,58 @@ void pickForEditing(label_state& s) {
 // ---- taking over ----
 
 void takeTextParameters(label_state& s, ads_hdlg dlg, const picked_label& p, kind_settings& block) {
-  setField(s.settings.angle_edit, angleText(p.rotation));
+  setText(s.settings.angle_edit, angleText(p.rotation));
   ads_set_tile(dlg, u"angle_edit", s.settings.angle_edit);
-  setField(block.heighttext_sc, sheetSize(s, p.height));
-  setField(block.widthtext, number(p.widthFactor));
-  if (!p.style.empty()) setField(block.text_style, p.style);
+  setText(block.heighttext_sc, sheetSize(s, p.height));
+  setText(block.widthtext, number(p.widthFactor));
+  if (!p.style.empty()) setText(block.text_style, p.style);
   block.color_text = p.color;
-  if (!p.justification.empty()) setField(block.text_pos, p.justification);
+  if (!p.justification.empty()) setText(block.text_pos, p.justification);
 }
 
 void takeLines(label_state& s, const picked_label& p, kind_settings& block) {
   if (p.reference.present) {
     block.color_ref_line = p.reference.color;
     const std::u16string f = p.reference.flags;
-    if (!f.empty()) setField(block.x_ref, f.substr(0, 1));
-    if (f.size() > 1) setField(block.r_line, f[1] == u'1' ? u"simple" : u"break");
-    if (!p.reference.linetype.empty()) setField(block.ltype, p.reference.linetype);
+    if (!f.empty()) setText(block.x_ref, f.substr(0, 1));
+    if (f.size() > 1) setText(block.r_line, f[1] == u'1' ? u"simple" : u"break");
+    if (!p.reference.linetype.empty()) setText(block.ltype, p.reference.linetype);
   }
   if (p.attachment.present) {
-    setField(block.attachline, u"1");
-    setField(block.perpen_text, p.attachment.flags == u"1" ? u"1" : u"0");
-    setField(block.ed_attch_ln_sc, sheetSize(s, p.attachment.length));
+    setText(block.attachline, u"1");
+    setText(block.perpen_text, p.attachment.flags == u"1" ? u"1" : u"0");
+    setText(block.ed_attch_ln_sc, sheetSize(s, p.attachment.length));
   } else if (p.textLine.present) {
-    setField(block.attachline, u"0");
+    setText(block.attachline, u"0");
     block.color_text_line = p.textLine.color;
-    setField(block.edit_lenght_sc, sheetSize(s, p.textLine.length));
+    setText(block.edit_lenght_sc, sheetSize(s, p.textLine.length));
     const std::u16string mode = p.textLine.flags;
-    setField(block.lenght_along, mode == u"0" ? u"0" : u"1");
+    setText(block.lenght_along, mode == u"0" ? u"0" : u"1");
     static const char16_t* const kLengths[] = {u"lenght_user", u"lenght_text", u"lenght_long_text"};
-    if (mode.size() == 1 && mode[0] >= u'0' && mode[0] <= u'2') setField(block.lenght_text_line, kLengths[mode[0] - u'0']);
+    if (mode.size() == 1 && mode[0] >= u'0' && mode[0] <= u'2') setText(block.lenght_text_line, kLengths[mode[0] - u'0']);
   }
 }
 
 void takeMarks(label_state& s, const picked_label& p, kind_settings& block) {
   if (p.marks.present) {
     const std::u16string f = p.marks.flags;
-    if (!f.empty()) setField(block.along_pos, f.substr(0, 1));
+    if (!f.empty()) setText(block.along_pos, f.substr(0, 1));
     if (f.size() >= 4) {
       block.mark_snapped = f[1];
       block.mark_free = f[2];
       block.mark_plain = f[3];
     }
     block.colr_fr = p.marks.color;
-    setField(block.edit_fr_sc, sheetSize(s, p.marks.size));
+    setText(block.edit_fr_sc, sheetSize(s, p.marks.size));
   }
   if (p.circle.present) {
     block.color_crcl = p.circle.color;
-    setField(block.input_dia_cir_sc, sheetSize(s, 2 * p.circle.radius));
-    setField(block.number_row, p.rows.size() > 1 ? u"row2" : u"row1");
+    setText(block.input_dia_cir_sc, sheetSize(s, 2 * p.circle.radius));
+    setText(block.number_row, p.rows.size() > 1 ? u"row2" : u"row1");
   }
   if (p.frame.present) {
-    setField(block.edt_wdth_mk_sc, sheetSize(s, p.frame.width));
-    setField(block.edt_hght_mk_sc, sheetSize(s, p.frame.height));
+    setText(block.edt_wdth_mk_sc, sheetSize(s, p.frame.width));
+    setText(block.edt_hght_mk_sc, sheetSize(s, p.frame.height));
     block.color_mark = p.frame.color;
   }
 }
@@ -322,13 +314,6 @@ void replaceRows(RowList& target, const RowList& rows) {
   ensureHead(target);
 }
 
-void showCodesAgain(label_state& s, ads_hdlg dlg) {
-  s.construction = invokeForText(u"QD_DEF_KON").value_or(u"");
-  s.floor = invokeForText(u"QD_DEF_UCS").value_or(u"");
-  ads_set_tile(dlg, u"construction", s.construction.c_str());
-  ads_set_tile(dlg, u"floor", s.floor.c_str());
-}
-
 void takeEditedLabel(label_state& s, ads_hdlg dlg, const picked_label& p) {
   s.settings.current_kind = p.kind;
   replaceRows(s.currentList(), p.rows);
@@ -336,12 +321,12 @@ void takeEditedLabel(label_state& s, ads_hdlg dlg, const picked_label& p) {
   if (p.hasText) takeTextParameters(s, dlg, p, block);
   takeLines(s, p, block);
   takeMarks(s, p, block);
-  if (p.kind == 8 && p.rotateWithLine) setField(block.text_rotat, *p.rotateWithLine == u"1" ? u"1" : u"0");
-  setField(block.height_bubble, u"dmt_crc");
-  setField(block.width_mark, u"0");
-  setField(block.height_mark, u"0");
+  if (p.kind == 8 && p.rotateWithLine) setText(block.text_rotat, *p.rotateWithLine == u"1" ? u"1" : u"0");
+  setText(block.height_bubble, u"dmt_crc");
+  setText(block.width_mark, u"0");
+  setText(block.height_mark, u"0");
   const bool ownColour = !p.layer.empty() && (p.layer.back() == u'W' || p.layer.back() == u'w');
-  setField(s.settings.color, ownColour ? u"0" : u"1");
+  setText(s.settings.color, ownColour ? u"0" : u"1");
   ads_set_tile(dlg, u"color", s.settings.color);
 }
 
@@ -402,7 +387,7 @@ void takeOverPick(label_state& s, ads_hdlg dlg) {
       if (s.angle_taken) ads_set_tile(dlg, u"angle_edit", s.settings.angle_edit);
       break;
     case 2:
-    case 3: showCodesAgain(s, dlg); break;
+    case 3: showConstructionAndFloor(s, dlg); break;
     case 4:
       if (!p) {
         ads_set_tile(dlg, u"error", dictText(1, 2, 1113));
@@ -429,7 +414,7 @@ void takeOverPick(label_state& s, ads_hdlg dlg) {
         break;
       }
       takeEditedLabel(s, dlg, *p);
-      showCodesAgain(s, dlg);
+      showConstructionAndFloor(s, dlg);
       ads_set_tile(dlg, u"error", u"");
       break;
     default: break;

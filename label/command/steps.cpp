@@ -65,9 +65,7 @@ void setVariableShort(const char16_t* name, short value) {
 
 // The drawing-scale number of the scale text "1:N" (1 without one).
 double scaleNumber(const var_set& v) {
-  const std::u16string s = v.scale;
-  const size_t colon = s.find(u"1:");
-  const double n = colon == std::u16string::npos ? 1.0 : std::atof(qd::text::toUtf8(s.substr(colon + 2)).c_str());
+  const double n = v.scale_number();
   return n > 0 ? n : 1.0;
 }
 

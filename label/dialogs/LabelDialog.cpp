@@ -35,12 +35,6 @@ const Toggle kToggles[] = {{u"color", &var_set::color},           {u"by_scale", 
 const char16_t* const kPickKeys[] = {u"input_angle", u"constr_butt", u"floor_butt",
                                      u"param_by",    u"textpodle",   u"edit_ent"};
 
-template <size_t N>
-void setField(char16_t (&field)[N], const std::u16string& text) {
-  const size_t n = std::min(text.size(), N - 1);
-  std::copy(text.begin(), text.begin() + static_cast<long>(n), field);
-  std::fill(field + n, field + N, u'\0');
-}
 
 label_state& state() { return *label_state::live(); }
 
@@ -88,20 +82,13 @@ void caption(ads_hdlg dlg, label_state& s) {
   ads_set_tile(dlg, u"popis", text.c_str());
 }
 
-void showCodes(ads_hdlg dlg, label_state& s) {
-  s.construction = invokeForText(u"QD_DEF_KON").value_or(u"");
-  s.floor = invokeForText(u"QD_DEF_UCS").value_or(u"");
-  ads_set_tile(dlg, u"construction", s.construction.c_str());
-  ads_set_tile(dlg, u"floor", s.floor.c_str());
-}
-
 void initialise(ads_hdlg dlg, label_state& s) {
   const var_set& v = s.settings;
   ads_set_tile(dlg, u"scale", v.scale);
   ads_set_tile(dlg, u"angle_edit", v.angle_edit);
   for (const Toggle& t : kToggles) ads_set_tile(dlg, t.key, v.*t.field);
   ads_set_tile(dlg, u"mask", v.current_variant[0] ? v.current_variant : u"typ1");
-  showCodes(dlg, s);
+  showConstructionAndFloor(s, dlg);
   caption(dlg, s);
   refresh(dlg, s);
   showRow(dlg, s, 0);
@@ -111,7 +98,7 @@ void initialise(ads_hdlg dlg, label_state& s) {
 bool checkAngle(ads_hdlg dlg, label_state& s) {
   const std::u16string text = tileValue(dlg, u"angle_edit");
   if (validAngleText(text)) {
-    setField(s.settings.angle_edit, text);
+    setText(s.settings.angle_edit, text);
     return true;
   }
   ads_set_tile(dlg, u"error", qd::support::moduleText(4));
@@ -149,7 +136,7 @@ void onVariant(ads_callback_packet* p) {
   }
   const std::u16string chosen = tileValue(p->dialog, u"mask");
   const int from = s.variant();
-  setField(s.settings.current_variant, chosen);
+  setText(s.settings.current_variant, chosen);
   const int to = s.variant();
   // The typed rows follow the user to the other variant.
   if (to != from) {
@@ -224,7 +211,7 @@ bool toggle(ads_hdlg dlg, label_state& s, const std::u16string& key) {
   for (const Toggle& t : kToggles)
     if (key == t.key) {
       const std::u16string value = tileValue(dlg, t.key, 1);
-      setField(s.settings.*t.field, value);
+      setText(s.settings.*t.field, value);
       ads_set_tile(dlg, t.key, value.c_str());
       if (key == u"by_scale") refresh(dlg, s);
       return true;
@@ -369,6 +356,13 @@ void showLabelDialog(label_state& s) {
   int status = 0;
   ads_start_dialog(dlg, &status);
   s.current_dialog = nullptr;
+}
+
+void showConstructionAndFloor(label_state& s, ads_hdlg dlg) {
+  s.construction = invokeForText(u"QD_DEF_KON").value_or(u"");
+  s.floor = invokeForText(u"QD_DEF_UCS").value_or(u"");
+  ads_set_tile(dlg, u"construction", s.construction.c_str());
+  ads_set_tile(dlg, u"floor", s.floor.c_str());
 }
 
 void showKindPanel(label_state& s) {

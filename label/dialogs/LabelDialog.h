@@ -10,6 +10,8 @@ struct label_state;
 
 // One showing of the dialog; its callbacks leave the loop's next step in the state.
 void showLabelDialog(label_state& state);
+// The construction and floor codes fetched from the sibling functions and shown.
+void showConstructionAndFloor(label_state& state, ads_hdlg dlg);
 // The kind panel: a click on a kind's picture chooses it.
 void showKindPanel(label_state& state);
 

@@ -12,6 +12,7 @@
 #include "host/dbents.h"
 #include "label/command/sibling_calls.h"
 #include "label/dialogs/LabelDialog.h"
+#include "label/kinds/label_context.h"
 #include "platform/codepage.h"
 
 namespace qd::label {
@@ -120,8 +121,7 @@ element_choice choose(const std::vector<Candidate>& found, int dialogFile) {
 }
 
 int stayPut(ads_point, ads_matrix m) {
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) m[r][c] = r == c ? 1.0 : 0.0;
+  setIdentity(m);
   return RTNORM;
 }
 

@@ -160,8 +160,7 @@ bool linkToElement(label_context& ctx) {
 int translate(ads_point cursor, ads_matrix m) {
   ads_point world;
   qd::support::toUcsOrWcs(cursor, 0, world);
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) m[r][c] = r == c ? 1.0 : 0.0;
+  setIdentity(m);
   m[0][3] = world[0] - g_dragBase.x;
   m[1][3] = world[1] - g_dragBase.y;
   m[2][3] = world[2] - g_dragBase.z;
@@ -190,6 +189,11 @@ AcDbObjectId appendToSpace(const label_context& ctx, AcDbEntity* entity) {
   }
   entity->close();
   return id;
+}
+
+void setIdentity(ads_matrix m) {
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) m[r][c] = r == c ? 1.0 : 0.0;
 }
 
 void eraseTemporaries(label_context& ctx) {

@@ -73,6 +73,9 @@ bool textBox(const label_context& ctx, const char16_t* text, ads_point lo, ads_p
 // label's elevation: outside what is seen, where previews are built.
 AcGePoint3d previewStart(const label_context& ctx);
 
+// The transform that leaves a dragged set where it is.
+void setIdentity(ads_matrix m);
+
 // After a label: the entities of the label taken for editing may be erased.
 void sourceTextQuestion(label_state& state);
 

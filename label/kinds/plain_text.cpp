@@ -134,8 +134,7 @@ int fitDrag(ads_point cursor, ads_matrix m) {
     at = at - AcGeVector3d(g_fit.step.x, g_fit.step.y, 0);
   }
   if (measure) ctx.fit_reference = widest;
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) m[r][c] = r == c ? 1.0 : 0.0;
+  setIdentity(m);
   return RTNORM;
 }
 

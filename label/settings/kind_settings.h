@@ -1,10 +1,12 @@
 // The drawing options of one label kind in one variant: a 648-byte block whose memory
 // layout is also its layout in the user settings file (UTF-16LE text, 32-bit integers).
 #pragma once
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qd::label {
@@ -76,6 +78,14 @@ static_assert(offsetof(kind_settings, number_row) == 556);
 static_assert(offsetof(kind_settings, input_dia_cir_sc) == 616);
 static_assert(offsetof(kind_settings, color_crcl) == 640);
 static_assert(offsetof(kind_settings, text_rotat) == 644);
+
+// Writes text into a fixed field, cut to fit and NUL-padded.
+template <size_t N>
+void setText(char16_t (&field)[N], std::u16string_view text) {
+  const size_t n = std::min(text.size(), N - 1);
+  std::copy(text.begin(), text.begin() + static_cast<long>(n), field);
+  std::fill(field + n, field + N, u'\0');
+}
 
 // One field of the block: where it lies here and in the 360-byte legacy block.
 struct SettingsField {

@@ -22,12 +22,6 @@ const char kHeader[] = "QDLBL DEF File TORVEL 13.4 ";
 static_assert(sizeof kHeader - 1 == 27);
 static_assert(kTableOffset + sizeof(kind_settings) * kVariants * kKinds == kUserFileSize);
 
-template <size_t N>
-void setText(char16_t (&field)[N], std::u16string_view text) {
-  const size_t n = std::min(text.size(), N - 1);
-  std::copy(text.begin(), text.begin() + static_cast<long>(n), field);
-  std::fill(field + n, field + N, u'\0');
-}
 
 // The top slots of both files: position, width, field.
 struct Slot {
@@ -356,14 +350,17 @@ int var_set::save_current(int variant, int kind) {
   return writeFile(pathIn(folder, "QDLBL_U.SET"), image) ? 1 : 0;
 }
 
+double var_set::scale_number() const {
+  const std::u16string s = scale;
+  const size_t colon = s.find(u"1:");
+  return colon == std::u16string::npos ? 1.0 : std::atof(qd::text::toUtf8(s.substr(colon + 2)).c_str());
+}
+
 char16_t* var_set::scale_to_drawing(char16_t* size, size_t units) const {
   if (!size || units == 0) return size;
   double value = std::atof(qd::text::toUtf8(size).c_str());
   if (unit_factor != 1) value /= unit_factor;
-  const std::u16string s = scale;
-  const size_t colon = s.find(u"1:");
-  const double factor = colon == std::u16string::npos ? 1.0 : std::atof(qd::text::toUtf8(s.substr(colon + 2)).c_str());
-  value *= factor;
+  value *= scale_number();
   ACHAR text[64];
   // A size that cannot be written as a number is left as it was.
   if (acdbRToS(value, -1, -1, text, 64) != RTNORM) return size;

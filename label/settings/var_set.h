@@ -48,6 +48,8 @@ struct var_set {
   int save_current(int variant, int kind);
   // Whether "TVDAT"/QDLBL_U.SET exists (nothing is said when TVDAT is not set).
   bool userFileExists() const;
+  // N of the scale text "1:N"; 1 without one.
+  double scale_number() const;
   // A size on the sheet as drawing units, written back into `size` (capacity `units`).
   char16_t* scale_to_drawing(char16_t* size, size_t units) const;
 
