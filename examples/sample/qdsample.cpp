@@ -67,6 +67,11 @@ int drag() {
   acedSSAdd(last, nullptr, ss);
   ads_point p;
   const int rc = acedDragGen(ss, u"\nPlace the circle: ", 0, dragCallback, p);
+  // The drag only shows the circle moving; it is moved once the point is chosen.
+  if (rc == RTNORM) {
+    ads_matrix m = {{1, 0, 0, p[0]}, {0, 1, 0, p[1]}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+    acedXformSS(ss, m);
+  }
   acedSSFree(ss);
   return rc == RTNORM ? acedRetPoint(p) : acedRetNil();
 }

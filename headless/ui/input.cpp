@@ -11,6 +11,7 @@
 #include "headless/db/database_impl.h"
 #include "headless/ui/console.h"
 #include "headless/ui/input.h"
+#include "headless/ui/picking.h"
 #include "host/acedads.h"
 #include "host/adslib.h"
 #include "host/winhelp.h"
@@ -74,6 +75,7 @@ int request(const std::u16string& prompt, const std::u16string& expected, bool e
   struct Reset {
     ~Reset() { Console::get().resetInitGet(); }
   } reset;
+  forgetDragPath();
   Event e;
   std::u16string keyword;
   const Outcome o = takeEvent(prompt, e, keyword);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/ads/session.h"
@@ -399,32 +401,47 @@ int acedXformSS(const ads_name ssname, ads_matrix genmat) {
   return RTNORM;
 }
 
+namespace {
+// Cursor positions of a drag that its callback ended before the pick: the cursor is
+// still there, so a drag started again goes on from them.
+std::vector<std::u16string> g_pendingPath;
+}  // namespace
+
+void qd::ui::forgetDragPath() { g_pendingPath.clear(); }
+
 int acedDragGen(const ads_name ss, const ACHAR* pmt, int, int (*scnf)(ads_point pt, ads_matrix mt), ads_point p) {
   if (!ss || !scnf || !p) return RTERROR;
   std::vector<std::u16string> path;
-  const int rc = qd::ui::request(pmt ? pmt : u"", u"drag P1 P2 ... or a point", false, [&](const std::u16string& t) {
-    std::vector<std::u16string> w = qd::ui::eventWords(t);
-    if (!w.empty() && qd::ui::lower(w[0]) == u"drag") w.erase(w.begin());
-    ads_point q;
-    for (const auto& s : w)
-      if (!qd::ui::parsePoint(s, q)) return false;
-    path = std::move(w);
-    return !path.empty();
-  });
-  if (rc != RTNORM) return rc;
-  // Each cursor position goes to the callback; the last one ends the drag.
+  if (!g_pendingPath.empty()) {
+    path.swap(g_pendingPath);
+  } else {
+    const int rc = qd::ui::request(pmt ? pmt : u"", u"drag P1 P2 ... or a point", false, [&](const std::u16string& t) {
+      std::vector<std::u16string> w = qd::ui::eventWords(t);
+      if (!w.empty() && qd::ui::lower(w[0]) == u"drag") w.erase(w.begin());
+      ads_point q;
+      for (const auto& s : w)
+        if (!qd::ui::parsePoint(s, q)) return false;
+      path = std::move(w);
+      return !path.empty();
+    });
+    if (rc != RTNORM) return rc;
+  }
+  // Each cursor position goes to the callback; the last one ends the drag. A callback
+  // that answers RTERROR or RTCAN ends the drag itself, with the cursor where it is.
   ads_matrix mt;
   for (size_t i = 0; i < path.size(); ++i) {
     ads_point q;
     qd::ui::parsePoint(path[i], q);
     for (int r = 0; r < 4; ++r)
       for (int c = 0; c < 4; ++c) mt[r][c] = r == c ? 1.0 : 0.0;
-    if (scnf(q, mt) == RTCAN) {
-      Console::get().write(u"*Cancel*\n");
-      return RTCAN;
+    const int answer = scnf(q, mt);
+    if (answer == RTERROR || answer == RTCAN) {
+      g_pendingPath.assign(path.begin() + static_cast<long>(i), path.end());
+      return answer;
     }
     ads_point_set(q, p);
   }
+  // As in the host, the drag only shows the set moving: the caller moves it.
   qd::ui::rememberPoint(p);
-  return acedXformSS(ss, mt);
+  return RTNORM;
 }

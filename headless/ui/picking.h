@@ -16,6 +16,10 @@ double pickBox(AcDbDatabase* db);
 // The temporary vectors drawn since the last redraw.
 std::vector<qd::render::OverlayVector>& overlay();
 
+// Drops the cursor positions left by a drag its callback ended: any other request means
+// the cursor went on.
+void forgetDragPath();
+
 // Installs the interactive selection that acedSSGet uses without a mode.
 void installSelection();
 

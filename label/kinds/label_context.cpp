@@ -53,12 +53,6 @@ std::u16string currentLayerName() {
   return buffer;
 }
 
-void makeLayer(const std::u16string& layer, short purpose) {
-  invoke(acutBuildList(RTSTR, u"QD008e", RTSTR, layer.c_str(), RTSHORT, 0, RTSTR, u"", RTSHORT, purpose, 0));
-}
-
-plane_vector polar(double angle, double length) { return {std::cos(angle) * length, std::sin(angle) * length}; }
-
 
 bool isTrueTypeStyle(const std::u16string& style) {
   ResbufList record(acdbTblSearch(u"STYLE", style.c_str(), 0));
@@ -100,37 +94,50 @@ AcDbObjectId spaceId(const label_context& ctx) {
   return ctx.space_name == u"*Paper_Space" ? db->paperSpaceId() : db->modelSpaceId();
 }
 
+// The extended data of a label text, in the order the label's readers expect.
+ResbufList textXdata(const label_context& ctx, const std::u16string& identity, bool first) {
+  ResbufList list = identityXdata(identity);
+  if (first) appendXdata(list, acutBuildList(1001, u"TV_TEXT_REF", 1070, 11, 0));
+  appendXdata(list, acutBuildList(1001, u"TV_TEXT_SCL", 1070, -1, 0));
+  appendXdata(list, kindXdata(ctx));
+  appendXdata(list, acutBuildList(1001, u"BE_TEXT_JUST", 1000, ctx.justification.c_str(), 0));
+  return list;
+}
+
+AcDbObjectId styleId(const std::u16string& name) {
+  AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+  AcDbTextStyleTable* table = nullptr;
+  if (!db || db->getTextStyleTable(table, AcDb::kForRead) != Acad::eOk) return {};
+  Opened<AcDbTextStyleTable> owned(table);
+  AcDbObjectId id;
+  if (table->getAt(name.c_str(), id) != Acad::eOk) return {};
+  return id;
+}
+
+bool hasRecord(const char16_t* table, const char16_t* name) {
+  ResbufList record(acdbTblSearch(table, name, 0));
+  return record.get() != nullptr;
+}
+
+// Why the drawing refused an entity of the label, in the user's words.
+std::u16string refusal(const AcDbEntity* e, Acad::ErrorStatus es) {
+  std::u16string what;
+  const std::u16string linetype = qd::text::toUpper(e->linetype());
+  if (const auto* text = AcDbText::cast(e); text && !hasRecord(u"STYLE", text->textStyleName()))
+    what = u"text style \"" + std::u16string(text->textStyleName()) + u"\"";
+  else if (!hasRecord(u"LAYER", e->layer()))
+    what = u"layer \"" + std::u16string(e->layer()) + u"\"";
+  else if (linetype != u"BYLAYER" && linetype != u"BYBLOCK" && !hasRecord(u"LTYPE", e->linetype()))
+    what = u"linetype \"" + std::u16string(e->linetype()) + u"\"";
+  else
+    what = u"an entity";
+  return what + u" (" + acadErrorStatusText(es) + u")";
+}
+
 // Appends the entity to the context's space and gives its name.
 bool append(const label_context& ctx, AcDbEntity* entity, ads_name name) {
   const AcDbObjectId id = appendToSpace(ctx, entity);
   return !id.isNull() && acdbGetAdsName(name, id) == Acad::eOk;
-}
-
-// The extended data of a label text, in the order the label's readers expect.
-ResbufList textXdata(const label_context& ctx, const std::u16string& identity, bool first) {
-  const std::u16string kindApp = u"TV_TEXT_" + qd::text::fromUtf8(std::to_string(ctx.kind));
-  ResbufList list(acutBuildList(-3, 1001, identity.c_str(), 1000, u"BE", 0));
-  resbuf* tail = list.get();
-  auto add = [&tail](resbuf* more) {
-    while (tail->rbnext) tail = tail->rbnext;
-    tail->rbnext = more;
-  };
-  if (first) add(acutBuildList(1001, u"TV_TEXT_REF", 1070, 11, 0));
-  add(acutBuildList(1001, u"TV_TEXT_SCL", 1070, -1, 0));
-  add(acutBuildList(1001, kindApp.c_str(), 1070, 0, 0));
-  add(acutBuildList(1001, u"BE_TEXT_JUST", 1000, ctx.justification.c_str(), 0));
-  return list;
-}
-
-// "$" and the handle the label's first entity will get; registered as an application.
-std::u16string ownIdentity(const ads_name last) {
-  std::u16string handle = u"0";
-  ResbufList list(acdbEntGet(last));
-  for (const resbuf* rb = list.get(); rb; rb = rb->rbnext)
-    if (rb->restype == 5 && rb->resval.rstring) handle = rb->resval.rstring;
-  const std::u16string name = u"$" + qd::text::toUpper(qd::support::handleAdd(handle.c_str(), 1));
-  acdbRegApp(name.c_str());
-  return name;
 }
 
 // Where row i goes: relative rows one step from the row before (the first at the
@@ -169,9 +176,119 @@ int translate(ads_point cursor, ads_matrix m) {
 
 }  // namespace
 
+plane_vector polar(double angle, double length) { return {std::cos(angle) * length, std::sin(angle) * length}; }
+
+void prepareLayer(const std::u16string& layer, short purpose) {
+  invoke(acutBuildList(RTSTR, u"QD008e", RTSTR, layer.c_str(), RTSHORT, 0, RTSTR, u"", RTSHORT, purpose, 0));
+}
+
+double drawingSize(const label_context& ctx, const char16_t* sheetSize) {
+  char16_t size[32] = {0};
+  for (size_t i = 0; i + 1 < 32 && sheetSize[i]; ++i) size[i] = sheetSize[i];
+  return number(ctx.settings.settings.scale_to_drawing(size, 32));
+}
+
+AcGePoint3d toWorld(const ads_point p, double elevation) {
+  ads_point world;
+  qd::support::toUcsOrWcs(p, 0, world);
+  return AcGePoint3d(world[0], world[1], elevation);
+}
+
+void toUser(const AcGePoint3d& p, ads_point out) {
+  const ads_point world = {p.x, p.y, p.z};
+  qd::support::toUcsOrWcs(world, 1, out);
+}
+
+std::u16string ownIdentity(const ads_name last) {
+  std::u16string handle = u"0";
+  ResbufList list(acdbEntGet(last));
+  for (const resbuf* rb = list.get(); rb; rb = rb->rbnext)
+    if (rb->restype == 5 && rb->resval.rstring) handle = rb->resval.rstring;
+  const std::u16string name = u"$" + qd::text::toUpper(qd::support::handleAdd(handle.c_str(), 1));
+  acdbRegApp(name.c_str());
+  return name;
+}
+
+std::optional<std::u16string> labelIdentity(label_context& ctx, const ads_name last) {
+  if (ctx.link_to_element && !ctx.link_name && !linkToElement(ctx)) return std::nullopt;
+  return ctx.link_name ? *ctx.link_name : ownIdentity(last);
+}
+
+ResbufList identityXdata(const std::u16string& identity) {
+  return ResbufList(acutBuildList(-3, 1001, identity.c_str(), 1000, u"BE", 0));
+}
+
+resbuf* kindXdata(const label_context& ctx) {
+  const std::u16string kindApp = u"TV_TEXT_" + qd::text::fromUtf8(std::to_string(ctx.kind));
+  return acutBuildList(1001, kindApp.c_str(), 1070, 0, 0);
+}
+
+resbuf* tagXdata(const app_tag& tag) { return acutBuildList(1001, tag.app.c_str(), 1000, tag.value.c_str(), 0); }
+
+void appendXdata(ResbufList& list, resbuf* more) {
+  if (!list.get()) return list.reset(more);
+  resbuf* tail = list.get();
+  while (tail->rbnext) tail = tail->rbnext;
+  tail->rbnext = more;
+}
+
+// ---- the entities of one label ----
+
+label_builder::label_builder(label_context& ctx) : m_ctx(ctx) {
+  if (acdbEntLast(m_last) != RTNORM) ads_name_clear(m_last);
+}
+
+label_builder::~label_builder() {
+  if (!m_finished) eraseMade();
+}
+
+void label_builder::eraseMade() {
+  for (int32_t i = m_set.length() - 1; i >= 0; --i) {
+    ads_name member;
+    if (acedSSName(m_set.name(), i, member) != RTNORM) continue;
+    acedSSDel(member, m_set.name());
+    acdbEntDel(member);
+  }
+}
+
+bool label_builder::add(AcDbEntity* entity) {
+  if (m_failed) {
+    delete entity;
+    return false;
+  }
+  Acad::ErrorStatus es = Acad::eKeyNotFound;
+  if (const auto* text = AcDbText::cast(entity); !text || hasRecord(u"STYLE", text->textStyleName())) {
+    Opened<AcDbBlockTableRecord> space(spaceId(m_ctx), AcDb::kForWrite);
+    AcDbObjectId id;
+    es = space ? space->appendAcDbEntity(id, entity) : Acad::eNotOpenForWrite;
+    if (es == Acad::eOk) {
+      entity->close();
+      ads_name name;
+      acdbGetAdsName(name, id);
+      acedSSAdd(name, m_set.empty() ? nullptr : m_set.name(), m_set.name());
+      return true;
+    }
+  }
+  acutPrintf(u"\nThe label is not drawn: %ls.\n", refusal(entity, es).c_str());
+  delete entity;
+  m_failed = true;
+  eraseMade();
+  return false;
+}
+
+bool label_builder::finish(const std::u16string& identity) {
+  if (m_failed || m_set.empty()) return false;
+  m_finished = true;
+  qd::support::recordNewPart(identity.c_str(), m_last);
+  acedCommand(RTSTR, u"._-GROUP", RTSTR, u"_create", RTSTR, u"*", RTSTR, u"", RTPICKS, m_set.name(), RTSTR, u"",
+              RTNONE);
+  return true;
+}
+
 AcDbText* newLabelText(const label_context& ctx, const text_row& row, const AcGePoint3d& at) {
   auto* text = new AcDbText(at, row.text.c_str(), AcDbObjectId::kNull, ctx.height, ctx.rotation);
-  text->setTextStyleName(ctx.style_name.c_str());
+  if (const AcDbObjectId style = styleId(ctx.style_name); !style.isNull()) text->setTextStyle(style);
+  else text->setTextStyleName(ctx.style_name.c_str());
   text->setHorizontalMode(static_cast<AcDb::TextHorzMode>(row.horizontal_mode));
   text->setVerticalMode(static_cast<AcDb::TextVertMode>(row.vertical_mode));
   text->setAlignmentPoint(at);
@@ -243,7 +360,7 @@ void buildContext(label_context& ctx) {
   const bool byLayer = std::u16string(s.settings.color) == u"1";
   ctx.layer_name = currentLayerName() + u"2" + (byLayer ? (std::u16string(k.bold_line) == u"1" ? u"Z" : u"Y") : u"W");
   ctx.colour = static_cast<int16_t>(byLayer ? 256 : k.color_text);
-  makeLayer(ctx.layer_name, 55);
+  prepareLayer(ctx.layer_name, 55);
   takeStyle(ctx);
   takeFloorSystem(ctx);
   if (ctx.justification.rfind(u"B", 0) == 0 && isTrueTypeStyle(ctx.style_name)) {
@@ -262,33 +379,30 @@ plane_vector lineStep(const label_context& ctx) {
   return {-p.y, p.x};
 }
 
-bool makeLabelTexts(label_context& ctx, const AcGePoint3d& at, bool relative) {
-  ads_name last;
-  if (acdbEntLast(last) != RTNORM) ads_name_clear(last);
-  if (ctx.link_to_element && !ctx.link_name && !linkToElement(ctx)) return false;
-  const std::u16string identity = ctx.link_name ? *ctx.link_name : ownIdentity(last);
-  makeLayer(ctx.layer_name, 32);
-  qd::support::SelectionSet set;
+void addLabelTexts(label_context& ctx, label_builder& builder, const AcGePoint3d& at, bool relative,
+                   const std::u16string& identity, const app_tag* marked) {
   AcGePoint3d p = at;
-  bool made = false;
   for (size_t i = 0; i < ctx.rows.size() && !ctx.rows[i].text.empty(); ++i) {
     p = rowPosition(ctx, at, p, i, relative);
-    AcDbText* text = newLabelText(ctx, ctx.rows[i], p + ctx.descent_offset);
+    AcDbText* text = newLabelText(ctx, ctx.rows[i], p);
     text->setColorIndex(ctx.colour);
     text->setLayer(ctx.layer_name.c_str());
     ResbufList xdata = textXdata(ctx, identity, i == 0);
+    // The line's own tag tells a reader which row sits on the label's line.
+    if (ctx.rows[i].marked && marked) appendXdata(xdata, tagXdata(*marked));
     text->setXData(xdata.get()->rbnext);
-    ads_name name;
-    if (!append(ctx, text, name)) continue;
-    made = true;
-    acedSSAdd(name, set.empty() ? nullptr : set.name(), set.name());
+    if (!builder.add(text)) return;
   }
-  if (!made) return false;
-  qd::support::recordNewPart(identity.c_str(), last);
-  acedCommand(RTSTR, u"._-GROUP", RTSTR, u"_create", RTSTR, u"*", RTSTR, u"", RTPICKS, set.name(), RTSTR, u"",
-              RTNONE);
+}
+
+bool makeLabelTexts(label_context& ctx, const AcGePoint3d& at, bool relative) {
+  label_builder builder(ctx);
+  const auto identity = labelIdentity(ctx, builder.last());
+  if (!identity) return false;
+  prepareLayer(ctx.layer_name, 32);
+  addLabelTexts(ctx, builder, at, relative, *identity);
   ctx.link_name.reset();
-  return true;
+  return builder.finish(*identity);
 }
 
 int dragLabelPreview(label_context& ctx, bool relative, AcGePoint3d& chosen) {

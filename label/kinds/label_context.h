@@ -3,6 +3,7 @@
 // entities together, the final texts with their extended data, part and group, and the
 // preview that follows the cursor.
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@ struct text_row {
   double elevation = 0;
   int vertical_mode = 0;    // 0 baseline, 1 bottom, 2 middle, 3 top
   int horizontal_mode = 0;  // 0 left, 1 centre, 2 right
+  bool marked = false;      // the row sits on the label's text line
 };
 
 struct label_context {
@@ -54,10 +56,67 @@ void buildContext(label_context& ctx);
 // The step from a row to the row above it: the height of "Agjp" with its depth below
 // the baseline once more, turned from the text direction by 90 degrees.
 plane_vector lineStep(const label_context& ctx);
+plane_vector polar(double angle, double length);
+// A size on the sheet (a settings text) in drawing units.
+double drawingSize(const label_context& ctx, const char16_t* sheetSize);
+// Asks the family's layer function for a layer the label draws on.
+void prepareLayer(const std::u16string& layer, short purpose);
+
+// The entities of one label while it is made, after the drawing's last entity when it
+// began. An entity the drawing refuses (its layer, linetype or text style cannot be had)
+// is reported with the host's status text, and the label is not drawn: what was made of
+// it goes again, as it does when the builder ends without `finish`.
+class label_builder {
+ public:
+  explicit label_builder(label_context& ctx);
+  ~label_builder();
+  label_builder(const label_builder&) = delete;
+  label_builder& operator=(const label_builder&) = delete;
+
+  const int64_t* last() const { return m_last; }
+  // Appends the entity (owned from here) to the label's space; false once refused.
+  bool add(AcDbEntity* entity);
+  bool failed() const { return m_failed; }
+  bool empty() const { return m_set.empty(); }
+  int64_t* set() { return m_set.name(); }
+  // Records the made entities as a part under the identity and groups them; false
+  // when nothing could be made.
+  bool finish(const std::u16string& identity);
+
+ private:
+  void eraseMade();
+  label_context& m_ctx;
+  ads_name m_last;
+  qd::support::SelectionSet m_set;
+  bool m_failed = false, m_finished = false;
+};
+
+// "$" and the handle the label's first entity gets, registered as an application.
+std::u16string ownIdentity(const ads_name last);
+// The identity of a label: the element's picked for it, or its own. None when the user
+// gave up on the element: the label is not made.
+std::optional<std::u16string> labelIdentity(label_context& ctx, const ads_name last);
+// The identity's extended data, (identity "BE").
+qd::support::ResbufList identityXdata(const std::u16string& identity);
+// The kind's own application, (TV_TEXT_k 0).
+resbuf* kindXdata(const label_context& ctx);
+// Appends `more` at the end of `list`.
+void appendXdata(qd::support::ResbufList& list, resbuf* more);
+
+// One application's tag in a label's extended data: (1001 app) (1000 value).
+struct app_tag {
+  std::u16string app, value;
+};
+resbuf* tagXdata(const app_tag& tag);
+
+// The label's texts from `at` (world coordinates), as `makeLabelTexts` places them;
+// marked rows carry `marked` too.
+void addLabelTexts(label_context& ctx, label_builder& builder, const AcGePoint3d& at, bool relative,
+                   const std::u16string& identity, const app_tag* marked = nullptr);
 // Makes the final texts from `at` (world coordinates): the first row at `at` and each
 // next one its step below the one before when `relative`, else each row at `at` plus its
-// own offset; records them as a part
-// under the label's identity and groups them. False when nothing was made.
+// own offset; records them as a part under the label's identity and groups them. False
+// when nothing was made.
 bool makeLabelTexts(label_context& ctx, const AcGePoint3d& at, bool relative);
 // The rows dragged from outside the view; RTNORM with the chosen point in world
 // coordinates (z = elevation).
@@ -72,6 +131,10 @@ bool textBox(const label_context& ctx, const char16_t* text, ads_point lo, ads_p
 // The view centre raised by one and a half view heights, in world coordinates at the
 // label's elevation: outside what is seen, where previews are built.
 AcGePoint3d previewStart(const label_context& ctx);
+// A point from the user's coordinate system to the world, at the label's elevation.
+AcGePoint3d toWorld(const ads_point p, double elevation);
+// And back, for prompts and drags.
+void toUser(const AcGePoint3d& p, ads_point out);
 
 // The transform that leaves a dragged set where it is.
 void setIdentity(ads_matrix m);

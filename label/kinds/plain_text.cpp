@@ -71,7 +71,7 @@ void place(label_context& ctx, bool relative) {
     if (!askText(ctx)) return;
     AcGePoint3d at;
     if (dragLabelPreview(ctx, relative, at) != RTNORM) return;
-    makeLabelTexts(ctx, at, relative);
+    makeLabelTexts(ctx, at + ctx.descent_offset, relative);
     sourceTextQuestion(ctx.settings);
   } while (ctx.repeat);
 }
@@ -89,12 +89,6 @@ struct Fit {
   double scale = 1;
 };
 Fit g_fit;  // the fitted label being dragged
-
-AcGePoint3d toWorld(const ads_point p, double elevation) {
-  ads_point world;
-  qd::support::toUcsOrWcs(p, 0, world);
-  return AcGePoint3d(world[0], world[1], elevation);
-}
 
 // Rotation, scale and row step for the second point K; the texts' width grows with the
 // distance against the widest row measured at the first preview.
@@ -161,7 +155,7 @@ void placeFitted(label_context& ctx) {
     for (auto& row : ctx.rows) row.step_x = g_fit.step.x, row.step_y = g_fit.step.y;
     const double width = ctx.width_factor;
     ctx.width_factor = width * g_fit.scale;
-    makeLabelTexts(ctx, midpoint(g_fit.first, second, ctx.elevation), true);
+    makeLabelTexts(ctx, midpoint(g_fit.first, second, ctx.elevation) + ctx.descent_offset, true);
     ctx.width_factor = width;
     sourceTextQuestion(ctx.settings);
     if (!ctx.repeat) break;
