@@ -3,6 +3,7 @@
 #include "Library/Inc/J_SUPP.h"
 #include "host/adslib.h"
 #include "label/command/label_state.h"
+#include "label/kinds/leader_label.h"
 #include "label/kinds/plain_text.h"
 
 namespace qd::label {
@@ -20,7 +21,7 @@ void notBuilt(label_state& state) {
   acutPrintf(u"\nLabel kind %d (%ls) cannot be drawn yet; nothing was drawn.\n", kind, kindName(kind));
 }
 
-const Builder kBuilders[kKinds] = {plainTextLabel, notBuilt, notBuilt, notBuilt, notBuilt,
+const Builder kBuilders[kKinds] = {plainTextLabel, textWithLeaders, notBuilt, notBuilt, notBuilt,
                                    notBuilt, notBuilt, notBuilt, notBuilt};
 
 }  // namespace

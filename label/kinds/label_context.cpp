@@ -149,21 +149,6 @@ AcGePoint3d rowPosition(const label_context& ctx, const AcGePoint3d& start, cons
   return i == 0 ? start : before - AcGeVector3d(row.step_x, row.step_y, 0);
 }
 
-// The identity of the element the user picks for the label; Enter keeps the label's own.
-// False when the user gave up: the label is not made.
-bool linkToElement(label_context& ctx) {
-  const std::u16string code = ctx.layer_name.size() >= 7 ? ctx.layer_name.substr(5, 2) : u"";
-  for (;;) {
-    const element_choice choice = elementPicker(std::nullopt, code, ctx.dialog_file);
-    if (choice.status == PickStatus::OwnIdentity) return true;
-    if (choice.status != PickStatus::Picked) return false;
-    if (choice.name) {
-      ctx.link_name = choice.name;
-      return true;
-    }
-  }
-}
-
 int translate(ads_point cursor, ads_matrix m) {
   ads_point world;
   qd::support::toUcsOrWcs(cursor, 0, world);
@@ -199,19 +184,29 @@ void toUser(const AcGePoint3d& p, ads_point out) {
   qd::support::toUcsOrWcs(world, 1, out);
 }
 
-std::u16string ownIdentity(const ads_name last) {
-  std::u16string handle = u"0";
-  ResbufList list(acdbEntGet(last));
-  for (const resbuf* rb = list.get(); rb; rb = rb->rbnext)
-    if (rb->restype == 5 && rb->resval.rstring) handle = rb->resval.rstring;
-  const std::u16string name = u"$" + qd::text::toUpper(qd::support::handleAdd(handle.c_str(), 1));
-  acdbRegApp(name.c_str());
-  return name;
+bool pickLabelElement(label_context& ctx) {
+  const std::u16string code = ctx.layer_name.size() >= 7 ? ctx.layer_name.substr(5, 2) : u"";
+  for (;;) {
+    const element_choice choice = elementPicker(std::nullopt, code, ctx.dialog_file);
+    if (choice.status == PickStatus::OwnIdentity) return true;
+    if (choice.status != PickStatus::Picked) return false;
+    if (choice.name) {
+      ctx.link_name = choice.name;
+      return true;
+    }
+  }
 }
 
-std::optional<std::u16string> labelIdentity(label_context& ctx, const ads_name last) {
-  if (ctx.link_to_element && !ctx.link_name && !linkToElement(ctx)) return std::nullopt;
-  return ctx.link_name ? *ctx.link_name : ownIdentity(last);
+bool askRowText(label_context& ctx) {
+  if (!ctx.ask_text || ctx.rows.size() != 1) return true;
+  const std::u16string prompt = u"\nText <" + ctx.rows[0].text + u">:";
+  ACHAR answer[256] = {0};
+  if (acedGetString(1, prompt.c_str(), answer, 256) != RTNORM) return false;
+  std::u16string text = answer;
+  // A row on a text line is marked; the mark is not part of its text.
+  if (ctx.rows[0].marked && text.rfind(u"&-", 0) == 0) text.erase(0, 2);
+  if (!text.empty()) ctx.rows[0].text = text;
+  return true;
 }
 
 ResbufList identityXdata(const std::u16string& identity) {
@@ -251,24 +246,38 @@ void label_builder::eraseMade() {
   }
 }
 
-bool label_builder::add(AcDbEntity* entity) {
+bool label_builder::append(AcDbEntity* entity, const xdata_maker& xdata, Acad::ErrorStatus& es) {
+  if (const auto* text = AcDbText::cast(entity); text && !hasRecord(u"STYLE", text->textStyleName())) {
+    es = Acad::eKeyNotFound;
+    return false;
+  }
+  Opened<AcDbBlockTableRecord> space(spaceId(m_ctx), AcDb::kForWrite);
+  AcDbObjectId id;
+  es = space ? space->appendAcDbEntity(id, entity) : Acad::eNotOpenForWrite;
+  if (es != Acad::eOk) return false;
+  if (m_own.empty()) {
+    // The first entity's handle names the label; the name is registered before use.
+    ACHAR handle[17] = {0};
+    entity->objectId().handle().getIntoAsciiBuffer(handle);
+    m_own = u"$" + qd::text::toUpper(handle);
+    acdbRegApp(m_own.c_str());
+  }
+  ResbufList list = xdata(m_own);
+  if (list.get()) entity->setXData(list.get()->rbnext);
+  entity->close();
+  ads_name name;
+  acdbGetAdsName(name, id);
+  acedSSAdd(name, m_set.empty() ? nullptr : m_set.name(), m_set.name());
+  return true;
+}
+
+bool label_builder::add(AcDbEntity* entity, const xdata_maker& xdata) {
   if (m_failed) {
     delete entity;
     return false;
   }
-  Acad::ErrorStatus es = Acad::eKeyNotFound;
-  if (const auto* text = AcDbText::cast(entity); !text || hasRecord(u"STYLE", text->textStyleName())) {
-    Opened<AcDbBlockTableRecord> space(spaceId(m_ctx), AcDb::kForWrite);
-    AcDbObjectId id;
-    es = space ? space->appendAcDbEntity(id, entity) : Acad::eNotOpenForWrite;
-    if (es == Acad::eOk) {
-      entity->close();
-      ads_name name;
-      acdbGetAdsName(name, id);
-      acedSSAdd(name, m_set.empty() ? nullptr : m_set.name(), m_set.name());
-      return true;
-    }
-  }
+  Acad::ErrorStatus es = Acad::eOk;
+  if (append(entity, xdata, es)) return true;
   acutPrintf(u"\nThe label is not drawn: %ls.\n", refusal(entity, es).c_str());
   delete entity;
   m_failed = true;
@@ -279,7 +288,7 @@ bool label_builder::add(AcDbEntity* entity) {
 bool label_builder::finish(const std::u16string& identity) {
   if (m_failed || m_set.empty()) return false;
   m_finished = true;
-  qd::support::recordNewPart(identity.c_str(), m_last);
+  qd::support::recordNewPart((identity.empty() ? m_own : identity).c_str(), m_last);
   acedCommand(RTSTR, u"._-GROUP", RTSTR, u"_create", RTSTR, u"*", RTSTR, u"", RTPICKS, m_set.name(), RTSTR, u"",
               RTNONE);
   return true;
@@ -380,29 +389,32 @@ plane_vector lineStep(const label_context& ctx) {
 }
 
 void addLabelTexts(label_context& ctx, label_builder& builder, const AcGePoint3d& at, bool relative,
-                   const std::u16string& identity, const app_tag* marked) {
+                   const app_tag* marked) {
   AcGePoint3d p = at;
   for (size_t i = 0; i < ctx.rows.size() && !ctx.rows[i].text.empty(); ++i) {
     p = rowPosition(ctx, at, p, i, relative);
     AcDbText* text = newLabelText(ctx, ctx.rows[i], p);
     text->setColorIndex(ctx.colour);
     text->setLayer(ctx.layer_name.c_str());
-    ResbufList xdata = textXdata(ctx, identity, i == 0);
-    // The line's own tag tells a reader which row sits on the label's line.
-    if (ctx.rows[i].marked && marked) appendXdata(xdata, tagXdata(*marked));
-    text->setXData(xdata.get()->rbnext);
-    if (!builder.add(text)) return;
+    const bool onLine = ctx.rows[i].marked && marked;
+    auto xdata = [&ctx, i, onLine, marked](const std::u16string& own) {
+      ResbufList list = textXdata(ctx, ctx.link_name.value_or(own), i == 0);
+      // The line's own tag tells a reader which row sits on the label's line.
+      if (onLine) appendXdata(list, tagXdata(*marked));
+      return list;
+    };
+    if (!builder.add(text, xdata)) return;
   }
 }
 
 bool makeLabelTexts(label_context& ctx, const AcGePoint3d& at, bool relative) {
-  label_builder builder(ctx);
-  const auto identity = labelIdentity(ctx, builder.last());
-  if (!identity) return false;
+  if (ctx.link_to_element && !ctx.link_name && !pickLabelElement(ctx)) return false;
   prepareLayer(ctx.layer_name, 32);
-  addLabelTexts(ctx, builder, at, relative, *identity);
+  label_builder builder(ctx);
+  addLabelTexts(ctx, builder, at, relative);
+  const bool made = builder.finish(ctx.link_name.value_or(u""));
   ctx.link_name.reset();
-  return builder.finish(*identity);
+  return made;
 }
 
 int dragLabelPreview(label_context& ctx, bool relative, AcGePoint3d& chosen) {

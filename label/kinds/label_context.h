@@ -4,6 +4,7 @@
 // preview that follows the cursor.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,6 +63,10 @@ double drawingSize(const label_context& ctx, const char16_t* sheetSize);
 // Asks the family's layer function for a layer the label draws on.
 void prepareLayer(const std::u16string& layer, short purpose);
 
+// The extended data of an entity of a label, made once the label's own identity is
+// known: "$" and the handle of the label's first entity.
+using xdata_maker = std::function<qd::support::ResbufList(const std::u16string& own)>;
+
 // The entities of one label while it is made, after the drawing's last entity when it
 // began. An entity the drawing refuses (its layer, linetype or text style cannot be had)
 // is reported with the host's status text, and the label is not drawn: what was made of
@@ -73,29 +78,35 @@ class label_builder {
   label_builder(const label_builder&) = delete;
   label_builder& operator=(const label_builder&) = delete;
 
-  const int64_t* last() const { return m_last; }
-  // Appends the entity (owned from here) to the label's space; false once refused.
-  bool add(AcDbEntity* entity);
+  // Appends the entity (owned from here) to the label's space with its extended data;
+  // false once refused. The first entity names the label's own identity, which is
+  // registered as an application before its data is attached.
+  bool add(AcDbEntity* entity, const xdata_maker& xdata);
+  // The label's own identity, empty before its first entity.
+  const std::u16string& own() const { return m_own; }
   bool failed() const { return m_failed; }
   bool empty() const { return m_set.empty(); }
   int64_t* set() { return m_set.name(); }
-  // Records the made entities as a part under the identity and groups them; false
-  // when nothing could be made.
-  bool finish(const std::u16string& identity);
+  // Records the made entities as a part under the identity (the own one when empty)
+  // and groups them; false when nothing could be made.
+  bool finish(const std::u16string& identity = u"");
 
  private:
+  bool append(AcDbEntity* entity, const xdata_maker& xdata, Acad::ErrorStatus& es);
   void eraseMade();
   label_context& m_ctx;
   ads_name m_last;
+  std::u16string m_own;
   qd::support::SelectionSet m_set;
   bool m_failed = false, m_finished = false;
 };
 
-// "$" and the handle the label's first entity gets, registered as an application.
-std::u16string ownIdentity(const ads_name last);
-// The identity of a label: the element's picked for it, or its own. None when the user
-// gave up on the element: the label is not made.
-std::optional<std::u16string> labelIdentity(label_context& ctx, const ads_name last);
+// The element the user picks for the label, into link_name; Enter keeps the label's own
+// identity. False when the user gave up: the label is not made.
+bool pickLabelElement(label_context& ctx);
+// A one-row label may have its text typed; Enter keeps it. False on Esc.
+bool askRowText(label_context& ctx);
+
 // The identity's extended data, (identity "BE").
 qd::support::ResbufList identityXdata(const std::u16string& identity);
 // The kind's own application, (TV_TEXT_k 0).
@@ -109,10 +120,11 @@ struct app_tag {
 };
 resbuf* tagXdata(const app_tag& tag);
 
-// The label's texts from `at` (world coordinates), as `makeLabelTexts` places them;
-// marked rows carry `marked` too.
+// The label's texts from `at` (world coordinates), as `makeLabelTexts` places them,
+// tagged with the element's identity when one was picked, else the label's own; marked
+// rows carry `marked` too.
 void addLabelTexts(label_context& ctx, label_builder& builder, const AcGePoint3d& at, bool relative,
-                   const std::u16string& identity, const app_tag* marked = nullptr);
+                   const app_tag* marked = nullptr);
 // Makes the final texts from `at` (world coordinates): the first row at `at` and each
 // next one its step below the one before when `relative`, else each row at `at` plus its
 // own offset; records them as a part under the label's identity and groups them. False

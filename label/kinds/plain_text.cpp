@@ -56,19 +56,9 @@ void fillRows(label_context& ctx, const Justify& j) {
   }
 }
 
-// A one-row label may have its text typed; Enter keeps it.
-bool askText(label_context& ctx) {
-  if (!ctx.ask_text || ctx.rows.size() != 1) return true;
-  const std::u16string prompt = u"\nText <" + ctx.rows[0].text + u">:";
-  ACHAR answer[256] = {0};
-  if (acedGetString(1, prompt.c_str(), answer, 256) != RTNORM) return false;
-  if (*answer) ctx.rows[0].text = answer;
-  return true;
-}
-
 void place(label_context& ctx, bool relative) {
   do {
-    if (!askText(ctx)) return;
+    if (!askRowText(ctx)) return;
     AcGePoint3d at;
     if (dragLabelPreview(ctx, relative, at) != RTNORM) return;
     makeLabelTexts(ctx, at + ctx.descent_offset, relative);
@@ -142,7 +132,7 @@ void placeFitted(label_context& ctx) {
   g_fit = Fit{&ctx, {}, {}, 1};
   bool askAgain = true;
   for (;;) {
-    if (askAgain && !askText(ctx)) break;
+    if (askAgain && !askRowText(ctx)) break;
     ads_point f;
     if (acedGetPoint(nullptr, u"\nZadej bod:", f) != RTNORM) break;
     g_fit.first = toWorld(f, ctx.elevation);
