@@ -496,8 +496,11 @@ Acad::ErrorStatus AcDbText::transformBy(const AcGeMatrix3d& m) {
   m_alignment.transformBy(m);
   m_height *= scale;
   AcGeVector3d newDir = m.applyTo(xdir);
-  // A text stays in its plane and is read from the same side, also when mirrored.
-  const AcGeVector3d newNormal = m.applyTo(m_normal).normal();
+  // A text stays in its plane and is read from the same side, also when mirrored: a
+  // mirror that would turn its face away (through its plane, or a point reflection)
+  // leaves the normal as it was.
+  AcGeVector3d newNormal = m.applyTo(m_normal).normal();
+  if (m.det3() < 0 && newNormal.dotProduct(m_normal) < 0) newNormal = -newNormal;
   // Mirrored so that it would read backwards: turned round and kept readable, as the
   // host does with MIRRTEXT 0. A mirror that leaves the direction readable (a
   // horizontal mirror line) only moves the text.

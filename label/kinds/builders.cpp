@@ -21,7 +21,7 @@ void notBuilt(label_state& state) {
   acutPrintf(u"\nLabel kind %d (%ls) cannot be drawn yet; nothing was drawn.\n", kind, kindName(kind));
 }
 
-const Builder kBuilders[kKinds] = {plainTextLabel, textWithLeaders, notBuilt, notBuilt, notBuilt,
+const Builder kBuilders[kKinds] = {plainTextLabel, textWithLeaders, groupedTextWithLeaders, notBuilt, notBuilt,
                                    notBuilt, notBuilt, notBuilt, notBuilt};
 
 }  // namespace
