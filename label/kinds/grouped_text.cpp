@@ -22,9 +22,11 @@ constexpr double kFullTurn = 6.2831853071796;
 
 // The label's lines and points kept apart from its entities, moved with them.
 struct group_geometry {
-  std::vector<AcGePoint3d> starts;                                // where each group's line begins
-  std::vector<std::pair<AcGePoint3d, AcGePoint3d>> lines;         // the groups' lines
+  std::vector<AcGePoint3d> starts;                         // where each group's line begins
+  std::vector<std::pair<AcGePoint3d, AcGePoint3d>> lines;  // the groups' lines
+  AcGePoint3d chosen;                                      // where the user put the label
   void transform(const AcGeMatrix3d& m) {
+    chosen.transformBy(m);
     for (auto& p : starts) p.transformBy(m);
     for (auto& [a, b] : lines) a.transformBy(m), b.transformBy(m);
   }
@@ -199,15 +201,16 @@ bool placeGroups(leader_label& k) {
   g_base = s;
   ads_point picked;
   if (acedDragGen(b.set(), qd::support::moduleText(39), 0, translateFromBase, picked) != RTNORM) return false;
-  const AcGePoint3d chosen = toWorld(picked, k.elevation);
-  const AcGeMatrix3d move = AcGeMatrix3d::translation(chosen - s);
+  g.chosen = s;
+  const AcGeMatrix3d move = AcGeMatrix3d::translation(toWorld(picked, k.elevation) - s);
   apply(b.set(), move);
   g.transform(move);
   const AcGePoint3d centre = g.starts.back(), reference = g.starts.front();
   int quadrant = 1;
   for (;;) {
     if (chooseQuadrant(k, b, g, centre, reference, quadrant) != RTNORM) return false;
-    const AcGePoint3d from = k.reference_on ? g.starts.front() : chosen;
+    // Without a reference line the leaders start where the label was put, turned with it.
+    const AcGePoint3d from = k.reference_on ? g.starts.front() : g.chosen;
     const LeaderInput input = askLeaders(k, from);
     acedRedraw(nullptr, 1);
     if (input == LeaderInput::Abandoned) return false;

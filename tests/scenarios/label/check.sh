@@ -16,5 +16,6 @@ open=""
 if [ -f "$work/open.dxf" ]; then open="--open $work/open.dxf"; fi
 # shellcheck disable=SC2086
 "$qdhost" --quiet --no-modules --module "$module" --data "$work/data" --env "TVDAT=$work/tvdat" \
-  --dialogs "$work/dialogs" $open --script "$script" --transcript "$work/transcript.txt" --save "$work/drawing.dxf"
+  --dialogs "$work/dialogs" $open --script "$script" --transcript "$work/transcript.txt" --save "$work/drawing.dxf" \
+  --svg "$work/drawing.svg"
 if [ -f "$base.check.py" ]; then /usr/bin/python3 "$base.check.py" "$work"; fi

@@ -17,3 +17,11 @@ for variant, kind, pos in zip(changes[0::3], changes[1::3], changes[2::3]):
 open(path, "wb").write(b)
 PY
 }
+
+# Sets fields of kind blocks in the user settings file user_settings wrote.
+# Usage: kind_fields WORK [VARIANT KIND FIELD VALUE]...
+kind_fields() {
+  work=$1
+  shift
+  /usr/bin/python3 "$(dirname "$0")/patch_settings.py" "$work/tvdat/QDLBL_U.SET" "$@"
+}
