@@ -61,8 +61,7 @@ void place(label_context& ctx, bool relative) {
     if (!askRowText(ctx)) return;
     AcGePoint3d at;
     if (dragLabelPreview(ctx, relative, at) != RTNORM) return;
-    makeLabelTexts(ctx, at + ctx.descent_offset, relative);
-    sourceTextQuestion(ctx.settings);
+    if (makeLabelTexts(ctx, at + ctx.descent_offset, relative)) sourceTextQuestion(ctx.settings);
   } while (ctx.repeat);
 }
 
@@ -145,9 +144,9 @@ void placeFitted(label_context& ctx) {
     for (auto& row : ctx.rows) row.step_x = g_fit.step.x, row.step_y = g_fit.step.y;
     const double width = ctx.width_factor;
     ctx.width_factor = width * g_fit.scale;
-    makeLabelTexts(ctx, midpoint(g_fit.first, second, ctx.elevation) + ctx.descent_offset, true);
+    const bool made = makeLabelTexts(ctx, midpoint(g_fit.first, second, ctx.elevation) + ctx.descent_offset, true);
     ctx.width_factor = width;
-    sourceTextQuestion(ctx.settings);
+    if (made) sourceTextQuestion(ctx.settings);
     if (!ctx.repeat) break;
     askAgain = ctx.ask_text;
   }

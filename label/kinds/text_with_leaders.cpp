@@ -88,11 +88,12 @@ int chooseSide(leader_label& k) {
 
 const line_component& textLineOrAttach(const leader_label& k) { return k.text_line ? *k.text_line : *k.attach_line; }
 
-// The final label: its line, the leaders with their marks, then the texts.
-void makeLabel(leader_label& k) {
+// The final label: its line, the leaders with their marks, then the texts. False when
+// nothing was made.
+bool makeLabel(leader_label& k) {
   std::vector<std::u16string> leaderIdentities;
-  if (!pickLeaderElements(k, leaderIdentities)) return;
-  if (k.link_to_element && !k.link_name && !pickLabelElement(k)) return;
+  if (!pickLeaderElements(k, leaderIdentities)) return false;
+  if (k.link_to_element && !k.link_name && !pickLabelElement(k)) return false;
   prepareLineLayers(k);
   prepareLayer(k.layer_name, 32);
   label_builder builder(k);
@@ -102,25 +103,27 @@ void makeLabel(leader_label& k) {
   if (k.side < 0) swapLeftRight(k);
   addLabelTexts(k, builder, textStart(k, k.side), false, &line.tag);
   if (k.side < 0) swapLeftRight(k);
-  builder.finish(k.link_name.value_or(u""));
+  const bool made = builder.finish(k.link_name.value_or(u""));
   k.link_name.reset();
+  return made;
 }
 
+enum class Placed { Made, NotMade, GivenUp };
+
 // One label: the rows dragged to the anchor, the side, the leaders. A take-back of the
-// last leader when there is none places the rows again. False when the user gave up.
-bool placeOne(leader_label& k) {
+// last leader when there is none places the rows again.
+Placed placeOne(leader_label& k) {
   for (;;) {
     AcGePoint3d anchor;
-    if (dragLabelPreview(k, false, anchor) != RTNORM) return false;
+    if (dragLabelPreview(k, false, anchor) != RTNORM) return Placed::GivenUp;
     k.anchor = anchor;
     const int side = chooseSide(k);
     LeaderInput input = side == RTNORM ? askLeaders(k, anchor) : LeaderInput::Abandoned;
     acedRedraw(nullptr, 1);
     eraseTemporaries(k);
     if (input == LeaderInput::TakenBack) continue;
-    if (input == LeaderInput::Abandoned) return false;
-    makeLabel(k);
-    return true;
+    if (input == LeaderInput::Abandoned) return Placed::GivenUp;
+    return makeLabel(k) ? Placed::Made : Placed::NotMade;
   }
 }
 
@@ -129,8 +132,10 @@ bool placeOne(leader_label& k) {
 void placeOnTextLine(leader_label& k) {
   do {
     if (!askRowText(k)) return;
-    if (!placeOne(k)) return;
-    sourceTextQuestion(k.settings);
+    const Placed placed = placeOne(k);
+    if (placed == Placed::GivenUp) return;
+    // The label taken for editing may go only once the new one is there.
+    if (placed == Placed::Made) sourceTextQuestion(k.settings);
   } while (k.repeat);
 }
 
