@@ -117,9 +117,12 @@ QD_DECLARE_TABLE(AcDbUCSTable, AcDbUCSTableRecord, AcDbUCSTableIterator);
 QD_DECLARE_TABLE(AcDbViewportTable, AcDbViewportTableRecord, AcDbViewportTableIterator);
 QD_DECLARE_TABLE(AcDbViewTable, AcDbViewTableRecord, AcDbViewTableIterator);
 
+class AcDbBlockTableRecord;
+
+// Walks the entities of a block as they are, also those appended while it walks.
 class AcDbBlockTableRecordIterator {
  public:
-  AcDbBlockTableRecordIterator(std::vector<AcDbObjectId> ids, bool skipDeleted);
+  AcDbBlockTableRecordIterator(const AcDbBlockTableRecord* block, bool skipDeleted);
   void start(bool atBeginning = true, bool skipDeleted = true);
   bool done() const;
   void step(bool forward = true, bool skipDeleted = true);
@@ -131,7 +134,8 @@ class AcDbBlockTableRecordIterator {
 
  private:
   void skip(bool forward, bool skipDeleted);
-  std::vector<AcDbObjectId> m_ids;
+  const std::vector<AcDbObjectId>& ids() const;
+  const AcDbBlockTableRecord* m_block;
   long m_pos = 0;
 };
 

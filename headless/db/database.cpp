@@ -301,6 +301,7 @@ int AcDbDatabase::Impl::undoMarkCount() const {
 }
 
 bool AcDbDatabase::Impl::undoBack() {
+  spatial.clear();
   if (undoMarkCount() == 0) return false;
   const bool was = undoRecording;
   undoRecording = false;

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "headless/db/spatial_index.h"
 #include "headless/db/tags.h"
 #include "host/dbdatabase.h"
 
@@ -115,6 +116,9 @@ struct AcDbDatabase::Impl {
   std::vector<AcDbObjectId> layoutObjects;
   std::u16string lastError;
   std::u16string fileName;
+
+  // Where the entities of each block lie, for picking.
+  qd::db::SpatialIndex spatial;
 
   bool undoRecording = false;
   std::vector<qd::db::UndoRecord> undo;

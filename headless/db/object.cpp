@@ -79,6 +79,7 @@ Acad::ErrorStatus AcDbObject::close() {
   if (m_openForWrite) {
     subClose();
     m_openForWrite = false;
+    if (m_stub->db) implOf(m_stub->db)->spatial.touch(m_stub);
   } else if (m_readers > 0) {
     --m_readers;
   } else if (m_openForNotify) {

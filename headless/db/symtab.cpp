@@ -242,7 +242,7 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& id, AcDbE
 }
 Acad::ErrorStatus AcDbBlockTableRecord::newIterator(AcDbBlockTableRecordIterator*& it, bool atBeginning,
                                                     bool skipDeleted) const {
-  it = new AcDbBlockTableRecordIterator(m_entities, skipDeleted);
+  it = new AcDbBlockTableRecordIterator(this, skipDeleted);
   it->start(atBeginning, skipDeleted);
   return Acad::eOk;
 }
@@ -357,26 +357,27 @@ size_t AcDbBlockAccess::indexOf(const AcDbBlockTableRecord* b, AcDbObjectId id) 
   return lookup();
 }
 
-AcDbBlockTableRecordIterator::AcDbBlockTableRecordIterator(std::vector<AcDbObjectId> ids, bool skipDeleted)
-    : m_ids(std::move(ids)) {
+AcDbBlockTableRecordIterator::AcDbBlockTableRecordIterator(const AcDbBlockTableRecord* block, bool skipDeleted)
+    : m_block(block) {
   start(true, skipDeleted);
 }
+const std::vector<AcDbObjectId>& AcDbBlockTableRecordIterator::ids() const { return m_block->entityIds(); }
 void AcDbBlockTableRecordIterator::skip(bool forward, bool skipDeleted) {
-  while (!done() && (m_ids[m_pos].stub()->object == nullptr || (skipDeleted && m_ids[m_pos].isErased())))
+  while (!done() && (ids()[m_pos].stub()->object == nullptr || (skipDeleted && ids()[m_pos].isErased())))
     m_pos += forward ? 1 : -1;
 }
 void AcDbBlockTableRecordIterator::start(bool atBeginning, bool skipDeleted) {
-  m_pos = atBeginning ? 0 : static_cast<long>(m_ids.size()) - 1;
+  m_pos = atBeginning ? 0 : static_cast<long>(ids().size()) - 1;
   skip(atBeginning, skipDeleted);
 }
 Acad::ErrorStatus AcDbBlockTableRecordIterator::seek(AcDbObjectId id) {
-  auto it = std::find(m_ids.begin(), m_ids.end(), id);
-  if (it == m_ids.end()) return Acad::eInvalidInput;
+  const size_t at = AcDbBlockAccess::indexOf(m_block, id);
+  if (at == std::string::npos) return Acad::eInvalidInput;
   if (id.isErased()) return Acad::eWasErased;
-  m_pos = static_cast<long>(it - m_ids.begin());
+  m_pos = static_cast<long>(at);
   return Acad::eOk;
 }
-bool AcDbBlockTableRecordIterator::done() const { return m_pos < 0 || m_pos >= static_cast<long>(m_ids.size()); }
+bool AcDbBlockTableRecordIterator::done() const { return m_pos < 0 || m_pos >= static_cast<long>(ids().size()); }
 void AcDbBlockTableRecordIterator::step(bool forward, bool skipDeleted) {
   if (done()) return;
   m_pos += forward ? 1 : -1;
@@ -384,7 +385,7 @@ void AcDbBlockTableRecordIterator::step(bool forward, bool skipDeleted) {
 }
 Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntityId(AcDbObjectId& id) const {
   if (done()) return Acad::eInvalidIndex;
-  id = m_ids[m_pos];
+  id = ids()[m_pos];
   return Acad::eOk;
 }
 Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntity(AcDbEntity*& ent, AcDb::OpenMode mode, bool openErased) const {

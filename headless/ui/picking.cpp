@@ -2,6 +2,7 @@
 
 #include "host/dbents.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <sstream>
@@ -79,15 +80,16 @@ double pickBox(AcDbDatabase* db) { return db->impl()->varReal(u"VIEWSIZE", 297) 
 
 AcDbObjectId pickAt(AcDbDatabase* db, const AcGePoint3d& p) {
   auto* d = db->impl();
-  auto* space = AcDbBlockTableRecord::cast(d->peek(db->currentSpaceId()));
-  if (!space) return {};
   const double box = pickBox(db);
+  std::vector<AcDbStub*> candidates = d->spatial.near(db->currentSpaceId(), p.x, p.y, box);
+  // The entity drawn last is on top, so it wins a tie.
+  std::sort(candidates.begin(), candidates.end(), [](const AcDbStub* a, const AcDbStub* b) { return a->index < b->index; });
   AcDbObjectId best;
   double bestDistance = std::numeric_limits<double>::infinity();
-  // The entity drawn last is on top, so it wins a tie.
-  for (const auto& id : space->entityIds()) {
+  for (AcDbStub* stub : candidates) {
+    const AcDbObjectId id(stub);
     auto* e = AcDbEntity::cast(d->peek(id));
-    if (!visible(d, e)) continue;
+    if (!e || id.isErased() || e->ownerId() != db->currentSpaceId() || !visible(d, e)) continue;
     AcDbExtents ext;
     if (e->getGeomExtents(ext) == Acad::eOk && ext.isValid() &&
         (p.x < ext.minPoint().x - box || p.x > ext.maxPoint().x + box || p.y < ext.minPoint().y - box ||
