@@ -1,0 +1,21 @@
+"""The labels of the main job in the drawing it wrote, as another program reads it: each
+label one group and one part, its entities tied by one identity, the drawing clean."""
+import sys
+from ezdxf import recover
+
+doc, auditor = recover.readfile(sys.argv[1])
+assert not auditor.errors, [e.message for e in auditor.errors]
+labels = {}
+for e in doc.modelspace():
+    ids = [a for a in (e.xdata.data.keys() if e.xdata else []) if a.startswith("$")]
+    if ids:
+        labels.setdefault(ids[0], []).append(e)
+kinds = sorted({a for l in labels.values() for e in l for a in e.xdata.data.keys() if a.startswith("TV_TEXT_") and a[8:].isdigit()})
+assert kinds == ["TV_TEXT_0", "TV_TEXT_1", "TV_TEXT_2"], kinds
+assert len(labels) == 3, list(labels)
+groups = sorted(sorted(e.dxf.handle for e in g) for _, g in doc.groups)
+assert groups == sorted(sorted(e.dxf.handle for e in l) for l in labels.values()), groups
+assert sorted(doc.rootdict.get("QDHK_HANDLE").keys()) == sorted(labels)
+# The wall's leaders end on the wall, with the mark of a snapped end.
+marks = [e for e in doc.modelspace().query("INSERT") if e.dxf.name in ("QDL", "QDS2")]
+assert sorted((m.dxf.name, round(m.dxf.insert.x)) for m in marks) == [("QDL", 3000), ("QDL", 3000), ("QDS2", 1000)]
