@@ -167,9 +167,9 @@ void prepareLayer(const std::u16string& layer, short purpose) {
   invoke(acutBuildList(RTSTR, u"QD008e", RTSTR, layer.c_str(), RTSHORT, 0, RTSTR, u"", RTSHORT, purpose, 0));
 }
 
-double drawingSize(const label_context& ctx, const char16_t* sheetSize) {
+double drawingSize(const label_context& ctx, std::u16string_view sheetSize) {
   char16_t size[32] = {0};
-  for (size_t i = 0; i + 1 < 32 && sheetSize[i]; ++i) size[i] = sheetSize[i];
+  std::copy_n(sheetSize.begin(), std::min<size_t>(sheetSize.size(), 31), size);
   return number(ctx.settings.settings.scale_to_drawing(size, 32));
 }
 
@@ -357,9 +357,7 @@ void buildContext(label_context& ctx) {
   if (acdbAngToF(s.settings.angle_edit[0] ? s.settings.angle_edit : u"0", -1, &angle) != RTNORM) angle = 0;
   if (angle > kFoldFrom && angle < kFoldTo) angle -= kHalfTurn;
   ctx.rotation = angle;
-  char16_t size[16] = {0};
-  std::copy(k.heighttext_sc, k.heighttext_sc + 9, size);
-  ctx.height = number(s.settings.scale_to_drawing(size, 16));
+  ctx.height = drawingSize(ctx, k.heighttext_sc);
   ctx.width_factor = number(k.widthtext);
   ctx.style_name = k.text_style;
   ctx.ask_text = std::u16string(s.settings.confirm_txt) == u"1";

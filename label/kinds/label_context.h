@@ -3,10 +3,12 @@
 // entities together, the final texts with their extended data, part and group, and the
 // preview that follows the cursor.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Library/Inc/holders.h"
@@ -59,7 +61,11 @@ void buildContext(label_context& ctx);
 plane_vector lineStep(const label_context& ctx);
 plane_vector polar(double angle, double length);
 // A size on the sheet (a settings text) in drawing units.
-double drawingSize(const label_context& ctx, const char16_t* sheetSize);
+double drawingSize(const label_context& ctx, std::u16string_view sheetSize);
+template <size_t N>
+double drawingSize(const label_context& ctx, const char16_t (&field)[N]) {
+  return drawingSize(ctx, std::u16string_view(field, static_cast<size_t>(std::find(field, field + N, u'\0') - field)));
+}
 // Asks the family's layer function for a layer the label draws on.
 void prepareLayer(const std::u16string& layer, short purpose);
 
@@ -85,7 +91,7 @@ class label_builder {
   // The label's own identity, empty before its first entity.
   const std::u16string& own() const { return m_own; }
   bool failed() const { return m_failed; }
-  bool empty() const { return m_set.empty(); }
+  // The made entities, for moving them as one.
   int64_t* set() { return m_set.name(); }
   // Records the made entities as a part under the identity (the own one when empty)
   // and groups them; false when nothing could be made.
