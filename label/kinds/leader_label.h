@@ -86,5 +86,7 @@ void placeOnTextLine(leader_label& k);
 // Kind 1 and kind 2 placement.
 void textWithLeaders(label_state& state);
 void groupedTextWithLeaders(label_state& state);
+// Kind 8: texts on a line between two picked points.
+void textOnLine(label_state& state);
 
 }  // namespace qd::label
