@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/acge.h"
 #include "host/dbmain.h"
 #include "label/DESC_PAR.h"
 #include "label/settings/var_set.h"
@@ -65,6 +66,7 @@ struct picked_label {
     bool present = false;
     int color = 256;
     double width = 0, height = 0;
+    std::vector<AcGeVector3d> edges;  // a frame of lines: its edges, measured against the text
   } frame;
   std::optional<std::u16string> rotateWithLine;
 };

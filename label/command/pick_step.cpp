@@ -157,6 +157,13 @@ void readLine(const AcDbLine* line, picked_label& out) {
 
 void readEntity(const AcDbEntity* e, picked_label& out) {
   if (const auto* text = AcDbText::cast(e)) return readText(text, out);
+  // A frame of four lines: its width runs along the text, its height across.
+  if (const auto* line = AcDbLine::cast(e); line && hasXdata(line, u"BE_TEXT_MAIT")) {
+    out.frame.present = true;
+    out.frame.color = line->colorIndex();
+    out.frame.edges.push_back(line->endPoint() - line->startPoint());
+    return;
+  }
   if (const auto* line = AcDbLine::cast(e)) return readLine(line, out);
   if (const auto* circle = AcDbCircle::cast(e); circle && !out.circle.present) {
     out.circle = {true, circle->colorIndex(), circle->radius()};
@@ -169,7 +176,7 @@ void readEntity(const AcDbEntity* e, picked_label& out) {
   if (hasXdata(e, u"BE_TEXT_MAIT") && !out.frame.present) {
     AcDbExtents box;
     if (e->getGeomExtents(box) == Acad::eOk)
-      out.frame = {true, e->colorIndex(), box.maxPoint().x - box.minPoint().x, box.maxPoint().y - box.minPoint().y};
+      out.frame = {true, e->colorIndex(), box.maxPoint().x - box.minPoint().x, box.maxPoint().y - box.minPoint().y, {}};
   }
   if (auto rotate = xdataText(e, u"BE_TEXT_ROTA"); rotate && !out.rotateWithLine) out.rotateWithLine = rotate;
 }
@@ -302,8 +309,14 @@ void takeMarks(label_state& s, const picked_label& p, kind_settings& block) {
     setText(block.number_row, p.rows.size() > 1 ? u"row2" : u"row1");
   }
   if (p.frame.present) {
-    setText(block.edt_wdth_mk_sc, sheetSize(s, p.frame.width));
-    setText(block.edt_hght_mk_sc, sheetSize(s, p.frame.height));
+    double width = p.frame.width, height = p.frame.height;
+    const AcGeVector3d along(std::cos(p.rotation), std::sin(p.rotation), 0);
+    for (const AcGeVector3d& edge : p.frame.edges) {
+      width = std::max(width, std::abs(edge.dotProduct(along)));
+      height = std::max(height, std::abs(edge.x * along.y - edge.y * along.x));
+    }
+    setText(block.edt_wdth_mk_sc, sheetSize(s, width));
+    setText(block.edt_hght_mk_sc, sheetSize(s, height));
     block.color_mark = p.frame.color;
   }
 }

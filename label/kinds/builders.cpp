@@ -22,7 +22,7 @@ void notBuilt(label_state& state) {
 }
 
 const Builder kBuilders[kKinds] = {plainTextLabel, textWithLeaders, groupedTextWithLeaders, notBuilt, notBuilt,
-                                   notBuilt, notBuilt, notBuilt, textOnLine};
+                                   notBuilt, framedTextWithLeaders, framedTextAlone, textOnLine};
 
 }  // namespace
 

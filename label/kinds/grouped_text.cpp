@@ -53,16 +53,6 @@ void makeAtStart(leader_label& k, label_builder& b, const AcGePoint3d& s, group_
     addLineComponent(k, b, k.reference_line, g.starts.front(), g.starts.back());
 }
 
-AcGePoint3d g_base;  // where the label was made, for the drag
-
-int translateFromBase(ads_point cursor, ads_matrix m) {
-  const AcGePoint3d at = toWorld(cursor, cursor[2]);
-  setIdentity(m);
-  m[0][3] = at.x - g_base.x;
-  m[1][3] = at.y - g_base.y;
-  return RTNORM;
-}
-
 void apply(int64_t* set, const AcGeMatrix3d& m) {
   ads_matrix a;
   for (int r = 0; r < 4; ++r)
@@ -198,9 +188,9 @@ bool placeGroups(leader_label& k) {
   group_geometry g;
   makeAtStart(k, b, s, g);
   if (b.failed() || g.starts.empty()) return false;
-  g_base = s;
+  setDragBase(s);
   ads_point picked;
-  if (acedDragGen(b.set(), qd::support::moduleText(39), 0, translateFromBase, picked) != RTNORM) return false;
+  if (acedDragGen(b.set(), qd::support::moduleText(39), 0, dragTranslate, picked) != RTNORM) return false;
   g.chosen = s;
   const AcGeMatrix3d move = AcGeMatrix3d::translation(toWorld(picked, k.elevation) - s);
   apply(b.set(), move);

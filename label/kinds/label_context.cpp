@@ -149,15 +149,6 @@ AcGePoint3d rowPosition(const label_context& ctx, const AcGePoint3d& start, cons
   return i == 0 ? start : before - AcGeVector3d(row.step_x, row.step_y, 0);
 }
 
-int translate(ads_point cursor, ads_matrix m) {
-  ads_point world;
-  qd::support::toUcsOrWcs(cursor, 0, world);
-  setIdentity(m);
-  m[0][3] = world[0] - g_dragBase.x;
-  m[1][3] = world[1] - g_dragBase.y;
-  m[2][3] = world[2] - g_dragBase.z;
-  return RTNORM;
-}
 
 }  // namespace
 
@@ -317,6 +308,18 @@ AcDbObjectId appendToSpace(const label_context& ctx, AcDbEntity* entity) {
   return id;
 }
 
+void setDragBase(const AcGePoint3d& base) { g_dragBase = base; }
+
+int dragTranslate(ads_point cursor, ads_matrix m) {
+  ads_point world;
+  qd::support::toUcsOrWcs(cursor, 0, world);
+  setIdentity(m);
+  m[0][3] = world[0] - g_dragBase.x;
+  m[1][3] = world[1] - g_dragBase.y;
+  m[2][3] = world[2] - g_dragBase.z;
+  return RTNORM;
+}
+
 void setIdentity(ads_matrix m) {
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c) m[r][c] = r == c ? 1.0 : 0.0;
@@ -425,9 +428,9 @@ int dragLabelPreview(label_context& ctx, bool relative, AcGePoint3d& chosen) {
     if (append(ctx, newLabelText(ctx, ctx.rows[i], p), name))
       acedSSAdd(name, set.empty() ? nullptr : set.name(), set.name());
   }
-  g_dragBase = start;
+  setDragBase(start);
   ads_point picked = {0, 0, 0};
-  const int rc = set.empty() ? RTERROR : acedDragGen(set.name(), qd::support::moduleText(39), 0, translate, picked);
+  const int rc = set.empty() ? RTERROR : acedDragGen(set.name(), qd::support::moduleText(39), 0, dragTranslate, picked);
   // The preview goes, last member first.
   for (int32_t i = set.length() - 1; i >= 0; --i) {
     ads_name member;

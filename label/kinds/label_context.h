@@ -156,6 +156,9 @@ void toUser(const AcGePoint3d& p, ads_point out);
 
 // The transform that leaves a dragged set where it is.
 void setIdentity(ads_matrix m);
+// A drag that moves what was built at the base point to the cursor.
+void setDragBase(const AcGePoint3d& base);
+int dragTranslate(ads_point cursor, ads_matrix m);
 
 // After a label: the entities of the label taken for editing may be erased.
 void sourceTextQuestion(label_state& state);

@@ -86,6 +86,9 @@ void placeOnTextLine(leader_label& k);
 // Kind 1 and kind 2 placement.
 void textWithLeaders(label_state& state);
 void groupedTextWithLeaders(label_state& state);
+// Kinds 6 and 7: a text in a frame, with leaders from its edge or alone.
+void framedTextWithLeaders(label_state& state);
+void framedTextAlone(label_state& state);
 // Kind 8: texts on a line between two picked points.
 void textOnLine(label_state& state);
 

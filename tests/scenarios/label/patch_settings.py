@@ -15,6 +15,8 @@ FIELDS = {
     "edit_lenght_sc": (344, 20), "along_pos": (364, 4), "bold_line_fr": (368, 4), "colr_fr": (372, "i"),
     "edit_fr_sc": (376, 20), "mark_snapped": (396, "i"), "mark_free": (400, "i"), "mark_plain": (404, "i"),
     "attachline": (408, 4), "perpen_text": (412, 4), "ed_attch_ln_sc": (416, 20), "lenght_text_line": (436, 40),
+    "width_mark": (476, 4), "height_mark": (480, 4), "bold_line_mark": (484, 4), "edt_wdth_mk_sc": (488, 20),
+    "edt_hght_mul": (508, 20), "edt_hght_mk_sc": (528, 20), "pos_mark": (548, "i"), "color_mark": (552, "i"),
 }
 
 path, changes = sys.argv[1], sys.argv[2:]
