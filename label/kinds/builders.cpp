@@ -15,14 +15,9 @@ const char16_t* const kSlides[kKinds] = {u"qdlbl(text)",   u"qdlbl(textod)", u"q
 
 using Builder = void (*)(label_state&);
 
-// A kind whose geometry is not made yet says so and draws nothing.
-void notBuilt(label_state& state) {
-  const int kind = state.settings.current_kind;
-  acutPrintf(u"\nLabel kind %d (%ls) cannot be drawn yet; nothing was drawn.\n", kind, kindName(kind));
-}
-
-const Builder kBuilders[kKinds] = {plainTextLabel, textWithLeaders, groupedTextWithLeaders, notBuilt, notBuilt,
-                                   notBuilt, framedTextWithLeaders, framedTextAlone, textOnLine};
+const Builder kBuilders[kKinds] = {plainTextLabel,    textWithLeaders,       groupedTextWithLeaders,
+                                   bubbleWithLeaders, freeBubble,            bubbleOnLine,
+                                   framedTextWithLeaders, framedTextAlone,   textOnLine};
 
 }  // namespace
 

@@ -63,6 +63,16 @@ void continueLeader(leader_label& k) {
 
 }  // namespace
 
+int snappedPoint(const ads_point* from, short prompt, double elevation, AcGePoint3d& out, int flags) {
+  acedInitGet(flags, qd::support::moduleText(34));
+  ads_point p, snapped;
+  const int rc = acedGetPoint(from ? *from : nullptr, qd::support::moduleText(prompt), p);
+  if (rc != RTNORM) return rc;
+  if (acedOsnap(p, u"_nea", snapped) == RTNORM) ads_point_set(snapped, p);
+  out = toWorld(p, elevation);
+  return RTNORM;
+}
+
 LeaderInput askLeaders(leader_label& k, const AcGePoint3d& from) {
   k.leaders.clear();
   for (;;) {

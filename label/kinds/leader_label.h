@@ -66,6 +66,10 @@ plane_vector textOffset(const leader_label& k);
 // Where the text or attach line ends for the side.
 AcGePoint3d lineEnd(const leader_label& k, const AcGePoint3d& anchor, int side);
 
+// A point asked with module message `prompt` (from `from` with a rubber band) and moved
+// onto the nearest object point there; the keyword of message 34 gives RTKWORD.
+int snappedPoint(const ads_point* from, short prompt, double elevation, AcGePoint3d& out, int flags = 0);
+
 enum class LeaderInput { Done, Abandoned, TakenBack };
 // Asks for the leaders from `from` (world coordinates) into k.leaders.
 LeaderInput askLeaders(leader_label& k, const AcGePoint3d& from);
@@ -86,6 +90,10 @@ void placeOnTextLine(leader_label& k);
 // Kind 1 and kind 2 placement.
 void textWithLeaders(label_state& state);
 void groupedTextWithLeaders(label_state& state);
+// Kinds 3, 4 and 5: bubbles with leaders, free, or on lines.
+void bubbleWithLeaders(label_state& state);
+void freeBubble(label_state& state);
+void bubbleOnLine(label_state& state);
 // Kinds 6 and 7: a text in a frame, with leaders from its edge or alone.
 void framedTextWithLeaders(label_state& state);
 void framedTextAlone(label_state& state);

@@ -7,6 +7,7 @@
 #include "host/adslib.h"
 #include "host/dbents.h"
 #include "label/command/label_state.h"
+#include "label/kinds/block_preview.h"
 #include "label/kinds/element_picker.h"
 #include "label/kinds/leader_label.h"
 
@@ -33,17 +34,6 @@ std::optional<Modes> modesOf(const std::u16string& pos) {
   return Modes{0, 0};
 }
 
-// A point picked and moved onto the nearest object point there.
-int snappedPoint(const ads_point* from, short prompt, double elevation, AcGePoint3d& out) {
-  acedInitGet(0, qd::support::moduleText(34));
-  ads_point p, snapped;
-  const int rc = acedGetPoint(from ? *from : nullptr, qd::support::moduleText(prompt), p);
-  if (rc != RTNORM) return rc;
-  if (acedOsnap(p, u"_nea", snapped) == RTNORM) ads_point_set(snapped, p);
-  out = toWorld(p, elevation);
-  return RTNORM;
-}
-
 // The two ends of the line; a keyword at the second steps back to the first.
 int askLine(leader_label& k, AcGePoint3d& first, AcGePoint3d& second) {
   acutPrintf(u"%ls", qd::support::moduleText(41));
@@ -57,23 +47,6 @@ int askLine(leader_label& k, AcGePoint3d& first, AcGePoint3d& second) {
     if (rc == RTKWORD) continue;
     return rc;
   }
-}
-
-struct Slide {
-  AcGePoint3d start, end, base, at;
-};
-Slide g_slide;  // the line the rows slide along
-
-// The rows follow the cursor's foot on the line; beyond its ends they stay.
-int slideAlong(ads_point cursor, ads_matrix m) {
-  setIdentity(m);
-  const AcGePoint3d k = toWorld(cursor, g_slide.base.z);
-  const AcGeVector3d along = g_slide.end - g_slide.start;
-  const double t = (k - g_slide.start).dotProduct(along) / along.dotProduct(along);
-  if (t >= 0 && t <= 1) g_slide.at = g_slide.start + along * t;
-  m[0][3] = g_slide.at.x - g_slide.base.x;
-  m[1][3] = g_slide.at.y - g_slide.base.y;
-  return RTNORM;
 }
 
 plane_vector turnedUp(const plane_vector& v) { return {-v.y, v.x}; }
@@ -103,7 +76,7 @@ int slideRows(leader_label& k, const AcGePoint3d& first, const AcGePoint3d& seco
     ads_name name;
     if (!id.isNull() && acdbGetAdsName(name, id) == Acad::eOk) acedSSAdd(name, set.empty() ? nullptr : set.name(), set.name());
   }
-  g_slide = Slide{first, second, middle, middle};
+  beginSlide({first, second, middle, middle});
   ads_point picked;
   int rc = set.empty() ? RTERROR : acedDragGen(set.name(), qd::support::moduleText(50), 0, slideAlong, picked);
   for (int32_t i = set.length() - 1; i >= 0; --i) {
@@ -118,7 +91,7 @@ int slideRows(leader_label& k, const AcGePoint3d& first, const AcGePoint3d& seco
   toUser(second, b);
   acedGrDraw(a, b, -1, 0);
   if (rc == RTNONE) at = middle, rc = RTNORM;
-  else at = g_slide.at;
+  else at = currentSlide().at;
   return rc;
 }
 
