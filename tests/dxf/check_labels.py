@@ -1,5 +1,6 @@
-"""The labels of the main job in the drawing it wrote, as another program reads it: each
-label one group and one part, its entities tied by one identity, the drawing clean."""
+"""The labels of the main job in the drawing it wrote, as another program reads it: one
+of each kind, each one group and one part, its entities tied by one identity, the
+drawing clean."""
 import sys
 from ezdxf import recover
 
@@ -11,11 +12,12 @@ for e in doc.modelspace():
     if ids:
         labels.setdefault(ids[0], []).append(e)
 kinds = sorted({a for l in labels.values() for e in l for a in e.xdata.data.keys() if a.startswith("TV_TEXT_") and a[8:].isdigit()})
-assert kinds == ["TV_TEXT_0", "TV_TEXT_1", "TV_TEXT_2"], kinds
-assert len(labels) == 3, list(labels)
+assert kinds == ["TV_TEXT_%d" % k for k in range(9)], kinds
+assert len(labels) == 9, list(labels)
 groups = sorted(sorted(e.dxf.handle for e in g) for _, g in doc.groups)
 assert groups == sorted(sorted(e.dxf.handle for e in l) for l in labels.values()), groups
 assert sorted(doc.rootdict.get("QDHK_HANDLE").keys()) == sorted(labels)
-# The wall's leaders end on the wall, with the mark of a snapped end.
+# The leaders snapped onto the walls end with a tick, the free ones with an arrow.
 marks = [e for e in doc.modelspace().query("INSERT") if e.dxf.name in ("QDL", "QDS2")]
-assert sorted((m.dxf.name, round(m.dxf.insert.x)) for m in marks) == [("QDL", 3000), ("QDL", 3000), ("QDS2", 1000)]
+assert sorted((m.dxf.name, round(m.dxf.insert.x)) for m in marks) == [
+    ("QDL", 0), ("QDL", 3000), ("QDL", 3000), ("QDS2", 1000), ("QDS2", 5760)], marks
