@@ -20,8 +20,6 @@ namespace {
 
 using qd::support::ResbufList;
 
-constexpr double kFoldFrom = 1.5882496193148434;  // 91 degrees
-constexpr double kFoldTo = 4.729842272904643;     // 271 degrees
 constexpr double kHalfTurn = 3.1415926535898;
 constexpr double kQuarterTurn = 1.5707963267949;
 
@@ -39,17 +37,6 @@ struct bubble_label : leader_label {
   double radius() const { return by_height ? height * multiplier : radius_given; }
   bool withLines() const { return kind == 3 || kind == 5; }
 };
-
-void layerOf(const bubble_label& k, const char16_t* bold, int32_t colour, std::u16string& layer, int16_t& index) {
-  const std::u16string base = k.layer_name.substr(0, 8);
-  if (is(k.settings.settings.color, u"1")) {
-    layer = base + (is(bold, u"1") ? u"Z" : u"Y");
-    index = 256;
-  } else {
-    layer = base + u"W";
-    index = static_cast<int16_t>(colour);
-  }
-}
 
 // The displayed rows from the stored texts: one centred on the centre, or two either
 // side of the divider.
@@ -70,8 +57,8 @@ void showRows(bubble_label& k) {
 void buildBubble(bubble_label& k) {
   const kind_settings& s = k.settings.currentBlock();
   k.row_count = is(s.number_row, u"row1") ? 1 : 2;
-  layerOf(k, s.bold_ln_bubb, s.color_crcl, k.circle_layer, k.circle_colour);
-  layerOf(k, s.bold_div_ln, s.colorline, k.divider_layer, k.divider_colour);
+  partLayer(k, s.bold_ln_bubb, s.color_crcl, k.circle_layer, k.circle_colour);
+  partLayer(k, s.bold_div_ln, s.colorline, k.divider_layer, k.divider_colour);
   k.by_height = is(s.height_bubble, u"hgt_mul");
   k.multiplier = std::atof(qd::text::toUtf8(s.edit_mul_height).c_str());
   k.radius_given = drawingSize(k, s.input_dia_cir_sc) / 2;
@@ -296,17 +283,6 @@ Placed placeWithLeaders(bubble_label& k) {
 
 // ---- kind 5: in a line, or where two lines cross ----
 
-double readingAngle(const bubble_label& k, const AcGePoint3d& a, const AcGePoint3d& b) {
-  ads_point p, q;
-  toUser(a, p);
-  toUser(b, q);
-  double angle = std::atan2(q[1] - p[1], q[0] - p[0]);
-  if (angle < 0) angle += 2 * kHalfTurn;
-  angle += k.ucs_angle;
-  if (angle > kFoldFrom && angle < kFoldTo) angle -= kHalfTurn;
-  return angle;
-}
-
 void drawLine(const AcGePoint3d& a, const AcGePoint3d& b) {
   ads_point p, q;
   toUser(a, p);
@@ -367,16 +343,6 @@ void addLineToCircle(bubble_label& k, label_builder& b, const AcGePoint3d& from,
   });
 }
 
-bool pickAtPoint(bubble_label& k, const AcGePoint3d& at) {
-  if (!k.link_to_element) return true;
-  const std::u16string code = k.layer_name.size() >= 7 ? k.layer_name.substr(5, 2) : u"";
-  element_choice choice = elementPicker(at, code, k.dialog_file);
-  while (choice.status == PickStatus::Picked && !choice.name) choice = elementPicker(std::nullopt, code, k.dialog_file);
-  if (choice.status == PickStatus::Cancelled || choice.status == PickStatus::DialogCancelled) return false;
-  if (choice.name) k.link_name = choice.name;
-  return true;
-}
-
 Placed placeOnLines(bubble_label& k) {
   AcGePoint3d p[4];
   const Lines lines = askLines(k, p);
@@ -400,7 +366,7 @@ Placed placeOnLines(bubble_label& k) {
     acdbInters(a, b, c, d, 1, crossing);
     centre = toWorld(crossing, k.elevation);
   }
-  if (!pickAtPoint(k, p[0])) return Placed::NotMade;
+  if (!linkAt(k, p[0])) return Placed::NotMade;
   prepareBubbleLayers(k);
   prepareLayer(k.reference_line.layer, 32);
   label_builder b(k);

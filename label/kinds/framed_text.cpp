@@ -59,14 +59,7 @@ void measureWidth(framed_label& k) {
 void buildFrame(framed_label& k) {
   const kind_settings& s = k.settings.currentBlock();
   k.height_multiplier = std::atof(qd::text::toUtf8(s.edt_hght_mul).c_str());
-  const std::u16string base = k.layer_name.substr(0, 8);
-  if (is(k.settings.settings.color, u"1")) {
-    k.frame_layer = base + (is(s.bold_line_mark, u"1") ? u"Z" : u"Y");
-    k.frame_colour = 256;
-  } else {
-    k.frame_layer = base + u"W";
-    k.frame_colour = static_cast<int16_t>(s.color_mark);
-  }
+  partLayer(k, s.bold_line_mark, s.color_mark, k.frame_layer, k.frame_colour);
   k.frame_position = s.pos_mark;
   k.width_from_text = is(s.width_mark, u"1");
   k.height_from_text = is(s.height_mark, u"1");

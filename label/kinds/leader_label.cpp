@@ -18,20 +18,15 @@ namespace {
 using qd::support::Opened;
 using qd::support::ResbufList;
 
+constexpr double kFoldFrom = 1.5882496193148434;  // 91 degrees
+constexpr double kFoldTo = 4.729842272904643;     // 271 degrees
+constexpr double kHalfTurn = 3.1415926535898;
+
 bool is(const char16_t* field, const char16_t* value) { return std::u16string(field) == value; }
 
-// The layer of a line of the label: the label's layer cut to eight characters with the
-// letter of its kind of colour (Z bold or Y by layer, W its own colour).
 template <class Component>
 void colourOf(const leader_label& k, Component& c, const char16_t* bold, int32_t colour) {
-  const std::u16string base = k.layer_name.substr(0, 8);
-  if (is(k.settings.settings.color, u"1")) {
-    c.layer = base + (is(bold, u"1") ? u"Z" : u"Y");
-    c.colour = 256;
-  } else {
-    c.layer = base + u"W";
-    c.colour = static_cast<int16_t>(colour);
-  }
+  partLayer(k, bold, colour, c.layer, c.colour);
 }
 
 line_component lineComponent(const leader_label& k, const char16_t* bold, int32_t colour, app_tag tag,
@@ -90,6 +85,27 @@ void showSearchWindow(const AcGePoint3d& at) {
 }
 
 }  // namespace
+
+void partLayer(const label_context& k, const char16_t* bold, int32_t colour, std::u16string& layer, int16_t& index) {
+  const std::u16string base = k.layer_name.substr(0, 8);
+  if (is(k.settings.settings.color, u"1")) {
+    layer = base + (is(bold, u"1") ? u"Z" : u"Y");
+    index = 256;
+  } else {
+    layer = base + u"W";
+    index = static_cast<int16_t>(colour);
+  }
+}
+
+double readingAngle(const label_context& k, const AcGePoint3d& first, const AcGePoint3d& second) {
+  ads_point a, b;
+  toUser(first, a);
+  toUser(second, b);
+  double angle = std::atan2(b[1] - a[1], b[0] - a[0]);
+  if (angle < 0) angle += 2 * kHalfTurn;
+  if (angle > kFoldFrom && angle < kFoldTo) angle -= kHalfTurn;
+  return angle + k.ucs_angle;
+}
 
 void buildLeaderLabel(leader_label& k) {
   const kind_settings& s = k.settings.currentBlock();
@@ -240,17 +256,30 @@ void prepareLineLayers(const leader_label& k) {
   prepareLayer(k.text_line ? k.text_line->layer : k.attach_line->layer, 32);
 }
 
+element_choice elementAt(const label_context& k, const AcGePoint3d& at) {
+  const std::u16string code = k.layer_name.size() >= 7 ? k.layer_name.substr(5, 2) : u"";
+  element_choice choice = elementPicker(at, code, k.dialog_file);
+  // Nothing there with an identity: the user shows the element, or keeps the label's own.
+  while (choice.status == PickStatus::Picked && !choice.name) choice = elementPicker(std::nullopt, code, k.dialog_file);
+  return choice;
+}
+
+bool linkAt(label_context& k, const AcGePoint3d& at) {
+  if (!k.link_to_element) return true;
+  const element_choice choice = elementAt(k, at);
+  if (choice.status == PickStatus::Cancelled || choice.status == PickStatus::DialogCancelled) return false;
+  if (choice.name) k.link_name = choice.name;
+  return true;
+}
+
 bool pickLeaderElements(leader_label& k, std::vector<std::u16string>& leaderIdentities) {
   leaderIdentities.assign(k.leaders.size(), u"");
   if (!k.link_to_element) return true;
-  const std::u16string code = k.layer_name.size() >= 7 ? k.layer_name.substr(5, 2) : u"";
   for (size_t i = 0; i < k.leaders.size(); ++i) {
     if (k.leaders[i].empty()) continue;
     const AcGePoint3d end = k.leaders[i].back().end;
     showSearchWindow(end);
-    element_choice choice = elementPicker(end, code, k.dialog_file);
-    // Nothing there with an identity: the user shows the element, or keeps the label's own.
-    while (choice.status == PickStatus::Picked && !choice.name) choice = elementPicker(std::nullopt, code, k.dialog_file);
+    const element_choice choice = elementAt(k, end);
     acedRedraw(nullptr, 1);
     if (choice.status == PickStatus::Cancelled || choice.status == PickStatus::DialogCancelled) return false;
     if (choice.name) {

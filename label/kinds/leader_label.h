@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "label/kinds/element_picker.h"
 #include "label/kinds/label_context.h"
 
 namespace qd::label {
@@ -49,6 +50,12 @@ struct leader_label : label_context {
   std::vector<leader> leaders;
 };
 
+// The layer of a part of the label (a line, a frame, a circle): the label's layer cut to
+// eight characters with Z (bold) or Y when colours go by layer, W with its own colour.
+void partLayer(const label_context& k, const char16_t* bold, int32_t colour, std::u16string& layer, int16_t& index);
+// The angle from one point to another as text reads along it: never upside down.
+double readingAngle(const label_context& k, const AcGePoint3d& first, const AcGePoint3d& second);
+
 // The kind's lines, marks and gap from its settings.
 void buildLeaderLabel(leader_label& k);
 // The rows of a label on one text line: their modes and offsets from the line, the gap
@@ -74,6 +81,12 @@ enum class LeaderInput { Done, Abandoned, TakenBack };
 // Asks for the leaders from `from` (world coordinates) into k.leaders.
 LeaderInput askLeaders(leader_label& k, const AcGePoint3d& from);
 
+// The element at a point, or, when nothing there has an identity, one the user shows
+// (Enter keeps the label's own).
+element_choice elementAt(const label_context& k, const AcGePoint3d& at);
+// The label takes the identity of the element at the point when it is tied to elements;
+// false when the user gave up.
+bool linkAt(label_context& k, const AcGePoint3d& at);
 // The identities of the elements at the leaders' ends (empty: the label's own), the
 // first one also the texts'; false when the user gave up on one.
 bool pickLeaderElements(leader_label& k, std::vector<std::u16string>& leaderIdentities);

@@ -16,9 +16,6 @@ namespace {
 
 using qd::support::ResbufList;
 
-constexpr double kFoldFrom = 1.5882496193148434;  // 91 degrees
-constexpr double kFoldTo = 4.729842272904643;     // 271 degrees
-constexpr double kHalfTurn = 3.1415926535898;
 
 struct Modes {
   int horizontal = 0, vertical = 0;
@@ -95,19 +92,8 @@ int slideRows(leader_label& k, const AcGePoint3d& first, const AcGePoint3d& seco
   return rc;
 }
 
-// The element at the line's first point, or one the user shows; false when given up.
-bool pickAtFirstPoint(leader_label& k, const AcGePoint3d& first) {
-  if (!k.link_to_element) return true;
-  const std::u16string code = k.layer_name.size() >= 7 ? k.layer_name.substr(5, 2) : u"";
-  element_choice choice = elementPicker(first, code, k.dialog_file);
-  while (choice.status == PickStatus::Picked && !choice.name) choice = elementPicker(std::nullopt, code, k.dialog_file);
-  if (choice.status == PickStatus::Cancelled || choice.status == PickStatus::DialogCancelled) return false;
-  if (choice.name) k.link_name = choice.name;
-  return true;
-}
-
 bool makeLabel(leader_label& k, const AcGePoint3d& first, const AcGePoint3d& second, const AcGePoint3d& at) {
-  if (!pickAtFirstPoint(k, first)) return false;
+  if (!linkAt(k, first)) return false;
   prepareLayer(k.layer_name, 32);
   prepareLayer(k.reference_line.layer, 32);
   label_builder b(k);
@@ -140,17 +126,6 @@ bool makeLabel(leader_label& k, const AcGePoint3d& first, const AcGePoint3d& sec
   const bool made = b.finish(k.link_name.value_or(u""));
   k.link_name.reset();
   return made;
-}
-
-// Text reads along the line from either end: upside-down angles are turned.
-double readingAngle(const leader_label& k, const AcGePoint3d& first, const AcGePoint3d& second) {
-  ads_point a, b;
-  toUser(first, a);
-  toUser(second, b);
-  double angle = std::atan2(b[1] - a[1], b[0] - a[0]);
-  if (angle < 0) angle += 2 * kHalfTurn;
-  if (angle > kFoldFrom && angle < kFoldTo) angle -= kHalfTurn;
-  return angle + k.ucs_angle;
 }
 
 }  // namespace
