@@ -10,6 +10,7 @@
 #include "host/dbents.h"
 #include "label/command/label_state.h"
 #include "label/kinds/block_preview.h"
+#include "label/kinds/label_geometry.h"
 #include "label/kinds/leader_label.h"
 #include "platform/codepage.h"
 
@@ -38,16 +39,8 @@ struct frame {
 };
 
 frame frameAt(const framed_label& k, const AcGePoint3d& at) {
-  const double w = k.frame_width / 2, h = k.frame_height / 2;
-  // The point of the frame that lies on `at`, by the position option.
-  static const double kReference[9][2] = {{0, 0}, {-1, 1}, {0, 1}, {1, 1}, {-1, 0}, {1, 0}, {-1, -1}, {0, -1}, {1, -1}};
-  const int p = k.frame_position >= 0 && k.frame_position <= 8 ? k.frame_position : 0;
-  const double rx = kReference[p][0] * w, ry = kReference[p][1] * h;
-  const double c = std::cos(k.rotation), s = std::sin(k.rotation);
-  auto place = [&](double x, double y) {
-    return AcGePoint3d(at.x + c * (x - rx) - s * (y - ry), at.y + s * (x - rx) + c * (y - ry), at.z);
-  };
-  return {{place(-w, h), place(w, h), place(w, -h), place(-w, -h)}, place(0, 0)};
+  const auto p = frameCorners(k.frame_width, k.frame_height, k.frame_position, k.rotation, at);
+  return {{p[0], p[1], p[2], p[3]}, p[4]};
 }
 
 double textWidth(const framed_label& k) { return rowWidth(k, k.rows[0]); }

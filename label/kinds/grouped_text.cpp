@@ -8,6 +8,7 @@
 #include "host/adslib.h"
 #include "host/dbents.h"
 #include "label/command/label_state.h"
+#include "label/kinds/label_geometry.h"
 #include "label/kinds/leader_label.h"
 
 namespace qd::label {
@@ -16,8 +17,6 @@ namespace {
 using qd::support::ResbufList;
 
 constexpr double kQuarterTurn = 1.5707963267949;
-constexpr double kHalfTurn = 3.1415926535898;
-constexpr double kThreeQuarters = 4.7123889803847;
 constexpr double kFullTurn = 6.2831853071796;
 
 // The label's lines and points kept apart from its entities, moved with them.
@@ -68,14 +67,6 @@ struct Quadrant {
   bool changed = false;
 };
 Quadrant g_quadrant;
-
-int quadrantOf(double r) {
-  if (r <= kQuarterTurn) return 1;
-  if (r < kHalfTurn) return 2;
-  if (r < kThreeQuarters) return 3;
-  if (r > kThreeQuarters) return 4;
-  return 0;  // exactly on the border of 3 and 4: no change
-}
 
 int dragQuadrant(ads_point cursor, ads_matrix m) {
   setIdentity(m);

@@ -7,13 +7,12 @@
 #include "host/adslib.h"
 #include "host/dbents.h"
 #include "label/command/label_state.h"
+#include "label/kinds/label_geometry.h"
 #include "label/kinds/leader_label.h"
 
 namespace qd::label {
 namespace {
 
-constexpr double kQuarterTurn = 1.5707963267949;
-constexpr double kFullTurn = 6.2831853071796;
 
 leader_label* g_label = nullptr;  // the label whose side is being chosen
 bool g_sideChanged = false;
@@ -44,19 +43,16 @@ void drawSide(leader_label& k, int side) {
 
 // The text goes to the side of the anchor the cursor is on: left of the perpendicular
 // through the anchor is the mirrored side.
-int sideOf(const leader_label& k, const ads_point cursor) {
+int cursorSide(const leader_label& k, const ads_point cursor) {
   ads_point anchor;
   toUser(k.anchor, anchor);
-  double b = std::atan2(cursor[1] - anchor[1], cursor[0] - anchor[0]) + k.ucs_angle;
-  double d = std::fmod(b - k.rotation, kFullTurn);
-  if (d < 0) d += kFullTurn;
-  return d > kQuarterTurn && d < 3 * kQuarterTurn ? -1 : 1;
+  return sideOf(std::atan2(cursor[1] - anchor[1], cursor[0] - anchor[0]) + k.ucs_angle, k.rotation);
 }
 
 int sideDrag(ads_point cursor, ads_matrix m) {
   setIdentity(m);
   leader_label& k = *g_label;
-  const int side = sideOf(k, cursor);
+  const int side = cursorSide(k, cursor);
   if (side == k.side) return RTNONE;
   k.side = side;
   drawSide(k, side);
