@@ -54,6 +54,18 @@ TEST_F(Picking, FollowsWhatIsAppendedMovedAndErased) {
   EXPECT_TRUE(pick(900000, 50).isNull());
 }
 
+TEST_F(Picking, AWidePickFindsSmallEntitiesFiledForANarrowOne) {
+  const AcDbObjectId tiny = addLine({0, 0, 0}, {0.001, 0, 0});
+  EXPECT_EQ(pick(0, 0), tiny);
+  // Zoomed far out: the pick box now spans millions of the cells small entities lie in.
+  qd::db::VarValue size;
+  size.type = RTREAL;
+  size.real = 1e9;
+  db->impl()->setVar(u"VIEWSIZE", size);
+  EXPECT_EQ(pick(5e6, 5e6), tiny);
+  EXPECT_TRUE(pick(5e8, 5e8).isNull());
+}
+
 TEST_F(Picking, TheLastDrawnWinsATieAndUndoIsFollowed) {
   db->impl()->undoMark();
   addLine({0, 0, 0}, {10, 0, 0});
