@@ -19,16 +19,6 @@ namespace {
 
 constexpr double kLargestSheetSize = 999;
 
-// The text field of a block by its tile key, with its width; null for no such field.
-char16_t* fieldOf(kind_settings& block, const std::u16string& key, size_t& units) {
-  for (const auto& f : settingsFields())
-    if (f.text() && key == f.key) {
-      units = f.units;
-      return reinterpret_cast<char16_t*>(reinterpret_cast<unsigned char*>(&block) + f.offset);
-    }
-  return nullptr;
-}
-
 void setText(char16_t* field, size_t units, const std::u16string& text) {
   const size_t n = std::min(text.size(), units - 1);
   std::copy(text.begin(), text.begin() + static_cast<long>(n), field);
@@ -73,7 +63,7 @@ double scaleNumber(const var_set& v) {
 // size on the sheet. Enter keeps the size.
 void askSize(label_state& state, kind_settings& block, const std::u16string& key) {
   size_t units = 0;
-  char16_t* field = fieldOf(block, key, units);
+  char16_t* field = textField(block, key, units);
   if (!field) return;
   for (;;) {
     char16_t shown[64] = {0};

@@ -96,6 +96,23 @@ const std::vector<SettingsField>& settingsFields() {
   return fields;
 }
 
+bool kindUses(std::u16string_view key, int kind) { return defaulted(key, kind); }
+
+char16_t* textField(kind_settings& block, std::u16string_view key, size_t& units) {
+  for (const auto& f : settingsFields())
+    if (f.text() && key == f.key) {
+      units = f.units;
+      return reinterpret_cast<char16_t*>(reinterpret_cast<unsigned char*>(&block) + f.offset);
+    }
+  return nullptr;
+}
+
+int32_t* integerField(kind_settings& block, std::u16string_view key) {
+  for (const auto& f : settingsFields())
+    if (!f.text() && key == f.key) return reinterpret_cast<int32_t*>(reinterpret_cast<unsigned char*>(&block) + f.offset);
+  return nullptr;
+}
+
 std::u16string defaultText(const SettingsField& f, int variant, int kind) {
   const std::u16string_view key = f.key;
   if (!defaulted(key, kind)) return u"";

@@ -98,6 +98,13 @@ struct SettingsField {
 };
 const std::vector<SettingsField>& settingsFields();
 
+// Whether a kind has the field (its settings dialog shows it).
+bool kindUses(std::u16string_view key, int kind);
+// A block's text field by its tile key, with its width in UTF-16 units; null for none.
+char16_t* textField(kind_settings& block, std::u16string_view key, size_t& units);
+// A block's integer field by its name; null for none.
+int32_t* integerField(kind_settings& block, std::u16string_view key);
+
 // The built-in default of a field for a variant and kind: its text, or its integer.
 std::u16string defaultText(const SettingsField& f, int variant, int kind);
 int32_t defaultInteger(const SettingsField& f, int variant, int kind);
