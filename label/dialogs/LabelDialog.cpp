@@ -1,4 +1,5 @@
 #include "label/dialogs/LabelDialog.h"
+#include "label/dialogs/LabelPreview.h"
 
 #include <cstdlib>
 #include <vector>
@@ -53,6 +54,7 @@ void fillRows(ads_hdlg dlg, label_state& s) {
   std::vector<std::u16string> lines;
   for (size_t i = 0; i < rows.size(); ++i) lines.push_back(rowText(rows, i));
   fillList(dlg, u"text", lines.data(), lines.size());
+  drawLabelPreview(dlg, s);
 }
 
 void showRow(ads_hdlg dlg, label_state& s, size_t index) {
@@ -74,7 +76,6 @@ void refresh(ads_hdlg dlg, label_state& s) {
   ads_set_tile(dlg, u"width_txt", block.widthtext);
   ads_set_tile(dlg, u"textstyle", block.text_style);
   fillRows(dlg, s);
-  showSlide(dlg, u"image1", kindSlide(s.settings.current_kind));
 }
 
 void caption(ads_hdlg dlg, label_state& s) {

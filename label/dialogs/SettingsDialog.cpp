@@ -3,9 +3,11 @@
 // in drawing units, and bad numbers held in place until they are mended.
 #include "label/dialogs/SettingsDialog.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -117,8 +119,36 @@ std::u16string toSheet(const session& x, double drawing) {
   return number(drawing / scale * x.s.settings.unit_factor, 2);
 }
 
-// Whether the open dialog has the tile of a field: its kind has the field.
-bool hasTile(const session& x, const char16_t* key) { return kindUses(key, x.kind); }
+bool among(int kind, std::initializer_list<int> kinds) { return std::find(kinds.begin(), kinds.end(), kind) != kinds.end(); }
+
+bool inGroup(std::u16string_view key, std::initializer_list<const char16_t*> group) {
+  for (const char16_t* k : group)
+    if (key == k) return true;
+  return false;
+}
+
+// Whether the dialog of a kind shows the tile of a field: the text frame in every one,
+// the kind's own groups in theirs.
+bool hasTile(const session& x, const char16_t* tile) {
+  const std::u16string_view key = tile;
+  const int k = x.kind;
+  if (inGroup(key, {u"x_ref", u"r_line", u"bold_line_rl", u"color_ref_line", u"ltype"})) return among(k, {1, 2, 5, 8});
+  if (inGroup(key, {u"lenght_along", u"bold_textline", u"edit_lenght_sc", u"color_text_line", u"lenght_text_line",
+                    u"along_pos", u"bold_line_fr", u"edit_fr_sc", u"colr_fr", u"attachline", u"perpen_text",
+                    u"ed_attch_ln_sc"}))
+    return among(k, {1, 2});
+  if (key == u"number_row") return among(k, {3, 4, 5, 8});
+  if (inGroup(key, {u"bold_div_ln", u"colorline", u"height_bubble", u"edit_mul_height", u"input_dia_cir_sc",
+                    u"bold_ln_bubb", u"color_crcl"}))
+    return among(k, {3, 4, 5});
+  if (key == u"text_rotat") return among(k, {5, 8});
+  if (key == u"where") return k == 6;
+  if (inGroup(key, {u"width_mark", u"height_mark", u"edt_wdth_mk_sc", u"edt_hght_mk_sc", u"edt_hght_mul",
+                    u"bold_line_mark", u"color_mark", u"pos_mark"}))
+    return among(k, {6, 7});
+  return inGroup(key, {u"width_char", u"bold_line", u"edit_space_sc", u"heighttext_sc", u"widthtext", u"text_style",
+                       u"text_pos", u"color_text"});
+}
 
 // A number a tile may hold: a whole real, not negative, at most `largest`, short enough
 // for its field.

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "label/dialogs/LabelPreview.h"
 #include "label/kinds/label_geometry.h"
 
 namespace {
@@ -56,6 +57,31 @@ TEST(LabelGeometry, AFrameLiesOnItsChosenPoint) {
   f = frameCorners(12, 4, 0, deg(90), at);
   EXPECT_NEAR(f[1].x, 98, 1e-9);
   EXPECT_NEAR(f[1].y, 56, 1e-9);
+}
+
+}  // namespace
+
+namespace {
+
+using qd::label::rowBoxes;
+
+TEST(LabelPreview, RowBoxesAlignByTheJustification) {
+  // Widths 10 and 20, right aligned: both end at the right edge, the narrower 10 in.
+  auto boxes = rowBoxes({10, 20}, 3, 1, u"BR");
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_DOUBLE_EQ(boxes[0].left, 10);
+  EXPECT_DOUBLE_EQ(boxes[0].right, 20);
+  EXPECT_DOUBLE_EQ(boxes[1].left, 0);
+  EXPECT_DOUBLE_EQ(boxes[1].right, 20);
+  // Each next row the height and the gap lower.
+  EXPECT_DOUBLE_EQ(boxes[1].top, 4);
+  EXPECT_DOUBLE_EQ(boxes[1].bottom, 7);
+  EXPECT_DOUBLE_EQ(rowBoxes({10, 20}, 3, 1, u"Left")[0].left, 0);
+  EXPECT_DOUBLE_EQ(rowBoxes({10, 20}, 3, 1, u"TC")[0].left, 5);
+  EXPECT_DOUBLE_EQ(rowBoxes({10, 20}, 3, 1, u"Center")[0].left, 5);
+  EXPECT_DOUBLE_EQ(rowBoxes({10, 20}, 3, 1, u"Middle")[0].left, 5);
+  EXPECT_DOUBLE_EQ(rowBoxes({10, 20}, 3, 1, u"Right")[0].left, 10);
+  EXPECT_TRUE(rowBoxes({}, 3, 1, u"BL").empty());
 }
 
 }  // namespace
