@@ -1,5 +1,6 @@
 """What the settings dialog stored: only the accepted edits of variant I's plain text
-(width factor 0.9, colour 3), the height refused and the cancelled edits nowhere."""
+(width factor 0.9, colour 3) and the style the host's style dialog made current; the
+heights refused and the cancelled edits nowhere."""
 import struct
 import sys
 
@@ -10,6 +11,14 @@ TABLE, BLOCK = 77, 648
 block = bytearray(before[TABLE:TABLE + BLOCK])
 block[48:68] = "0.9".encode("utf-16-le").ljust(20, b"\0")
 block[200:204] = struct.pack("<i", 3)
+block[68:134] = "Standard".encode("utf-16-le").ljust(66, b"\0")
 assert after[TABLE:TABLE + BLOCK] == bytes(block), "variant I kind 0 holds other bytes"
+# Variant I's text on a line: a broken reference line, not drawn, in the linetype the
+# host's linetype dialog left current.
+block = bytearray(before[TABLE + BLOCK:TABLE + 2 * BLOCK])
+block[220:288] = "ByLayer".encode("utf-16-le").ljust(68, b"\0")
+block[212:216] = "0".encode("utf-16-le").ljust(4, b"\0")
+block[292:312] = "break".encode("utf-16-le").ljust(20, b"\0")
+assert after[TABLE + BLOCK:TABLE + 2 * BLOCK] == bytes(block), "variant I kind 1 holds other bytes"
 # Every other block is as it was.
-assert after[TABLE + BLOCK:TABLE + 27 * BLOCK] == before[TABLE + BLOCK:TABLE + 27 * BLOCK]
+assert after[TABLE + 2 * BLOCK:TABLE + 27 * BLOCK] == before[TABLE + 2 * BLOCK:TABLE + 27 * BLOCK]
