@@ -197,7 +197,8 @@ qd_frame_marks : boxed_column {
     : image { key = "image_color_mark"; width = 4; height = 1.2; fixed_width = true; }
   }
   : row {
-    : popup_list { key = "pos_mark"; label = "Tvar:"; edit_width = 14; list = "Obdélník\nZaoblený\nOvál"; }
+    : popup_list { key = "pos_mark"; label = "Bod vložení:"; edit_width = 14;
+                   list = "Střed\nVlevo nahoře\nNahoře\nVpravo nahoře\nVlevo\nVpravo\nVlevo dole\nDole\nVpravo dole"; }
     : image_button { key = "pos_mk_image"; width = 8; height = 2.5; color = 0; fixed_width = true; }
   }
 }

@@ -240,6 +240,50 @@ void paintJustification(ads_hdlg dlg, const std::u16string& pos) {
   ads_end_image();
 }
 
+// The frame's insertion point: the frame with a cross on the chosen point.
+void paintPosition(ads_hdlg dlg, int position) {
+  short w = 0, h = 0;
+  if (ads_dimensions_tile(dlg, u"pos_mk_image", &w, &h) != RTNORM) return;
+  static const int kAt[9][2] = {{1, 1}, {0, 0}, {1, 0}, {2, 0}, {0, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}};
+  const int p = position >= 0 && position <= 8 ? position : 0;
+  const short left = static_cast<short>(w / 5), right = static_cast<short>(w - w / 5);
+  const short top = static_cast<short>(h / 4), bottom = static_cast<short>(h - h / 4);
+  ads_start_image(dlg, u"pos_mk_image");
+  ads_fill_image(0, 0, w, h, 0);
+  ads_vector_image(left, top, right, top, 7);
+  ads_vector_image(right, top, right, bottom, 7);
+  ads_vector_image(right, bottom, left, bottom, 7);
+  ads_vector_image(left, bottom, left, top, 7);
+  const short x = static_cast<short>(left + (right - left) * kAt[p][0] / 2);
+  const short y = static_cast<short>(top + (bottom - top) * kAt[p][1] / 2);
+  ads_vector_image(static_cast<short>(x - 3), static_cast<short>(y - 3), static_cast<short>(x + 3), static_cast<short>(y + 3), 1);
+  ads_vector_image(static_cast<short>(x - 3), static_cast<short>(y + 3), static_cast<short>(x + 3), static_cast<short>(y - 3), 1);
+  ads_end_image();
+}
+
+// The marks a leader's end may get, in the order a click on a mark's picture goes through.
+const int kMarkOptions[] = {2, 3, 4, 5, 6, 0};
+const char16_t* const kMarkFields[] = {u"mark_snapped", u"mark_free", u"mark_plain"};
+
+const char16_t* markName(int option) {
+  switch (option) {
+    case 2: return u"QDL";
+    case 3: return u"QDS2";
+    case 4: return u"QDS1";
+    case 5: return u"QDK";
+    case 6: return u"QDB";
+    default: return u"-";
+  }
+}
+
+void showMarks(session& x, ads_hdlg dlg) {
+  for (int i = 0; i < 3; ++i)
+    if (const int32_t* option = integerField(x.copy, kMarkFields[i])) {
+      const std::u16string key = u"text_fr_txt_" + qd::text::fromUtf8(std::to_string(i));
+      ads_set_tile(dlg, key.c_str(), markName(*option));
+    }
+}
+
 size_t justificationIndex(const session& x) {
   const auto& list = justifications(x.kind);
   const std::u16string pos = x.copy.text_pos;
@@ -249,6 +293,8 @@ size_t justificationIndex(const session& x) {
 }
 
 void showJustification(session& x, ads_hdlg dlg) {
+  const auto& list = justifications(x.kind);
+  fillList(dlg, u"text_pos", list.data(), list.size());
   const size_t i = justificationIndex(x);
   ads_set_tile(dlg, u"text_pos", qd::text::fromUtf8(std::to_string(i)).c_str());
   paintJustification(dlg, justifications(x.kind)[i]);
@@ -307,6 +353,11 @@ void showTiles(session& x, ads_hdlg dlg) {
     if (const int32_t* colour = integerField(x.copy, c.button); colour && hasTile(x, c.button))
       paintSwatch(dlg, c.swatch, *colour);
   if (hasTile(x, u"ltype")) ads_set_tile(dlg, u"type_line", x.copy.ltype);
+  if (hasTile(x, u"pos_mark")) {
+    ads_set_tile(dlg, u"pos_mark", qd::text::fromUtf8(std::to_string(x.copy.pos_mark)).c_str());
+    paintPosition(dlg, x.copy.pos_mark);
+  }
+  if (hasTile(x, u"along_pos")) showMarks(x, dlg);
   showStyles(x, dlg);
   showJustification(x, dlg);
   enableTiles(x, dlg);
@@ -373,6 +424,27 @@ void onKey(session& x, ads_hdlg dlg, const std::u16string& key) {
       if (!x.invalid) chooseColour(x, dlg, c);
       return;
     }
+  if (key == u"pos_mark" || key == u"pos_mk_image") {
+    int position = x.copy.pos_mark;
+    if (!x.invalid) {
+      position = key == u"pos_mark" ? std::atoi(qd::text::toUtf8(tileValue(dlg, u"pos_mark")).c_str()) : (position + 1) % 9;
+      x.copy.pos_mark = position >= 0 && position <= 8 ? position : 0;
+    }
+    ads_set_tile(dlg, u"pos_mark", qd::text::fromUtf8(std::to_string(x.copy.pos_mark)).c_str());
+    paintPosition(dlg, x.copy.pos_mark);
+    return;
+  }
+  if (key.rfind(u"image_btn_fr_", 0) == 0 && key.size() == 14) {
+    const int i = key[13] - u'0';
+    if (i >= 0 && i < 3 && !x.invalid)
+      if (int32_t* option = integerField(x.copy, kMarkFields[i])) {
+        size_t at = 0;
+        while (at < std::size(kMarkOptions) && kMarkOptions[at] != *option) ++at;
+        *option = kMarkOptions[(at + 1) % std::size(kMarkOptions)];
+      }
+    showMarks(x, dlg);
+    return;
+  }
   if (x.invalid && key != u"accept") {
     storeOrPutBack(x, dlg, key);
     return;
