@@ -190,10 +190,11 @@ bool storeSettings(label_state& state) {
 
 void drawLabel(label_state& state) {
   if (!state.skip_store) storeSettings(state);
+  const RowList before = state.currentList();
   buildLabel(state);
   // A label may change the rows (bubble counters count on): the drawing keeps them as
   // they are now, for the next run of the command.
-  if (!state.skip_store) storeSettings(state);
+  if (!state.skip_store && state.currentList() != before) storeSettings(state);
 }
 
 int labelCommand() {
