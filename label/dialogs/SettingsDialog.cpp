@@ -22,6 +22,7 @@
 #include "label/command/label_state.h"
 #include "label/command/sibling_calls.h"
 #include "label/dialogs/LabelDialog.h"
+#include "label/kinds/leader_label.h"
 #include "platform/codepage.h"
 
 namespace qd::label {
@@ -265,22 +266,12 @@ void paintPosition(ads_hdlg dlg, int position) {
 const int kMarkOptions[] = {2, 3, 4, 5, 6, 0};
 const char16_t* const kMarkFields[] = {u"mark_snapped", u"mark_free", u"mark_plain"};
 
-const char16_t* markName(int option) {
-  switch (option) {
-    case 2: return u"QDL";
-    case 3: return u"QDS2";
-    case 4: return u"QDS1";
-    case 5: return u"QDK";
-    case 6: return u"QDB";
-    default: return u"-";
-  }
-}
-
 void showMarks(session& x, ads_hdlg dlg) {
   for (int i = 0; i < 3; ++i)
     if (const int32_t* option = integerField(x.copy, kMarkFields[i])) {
       const std::u16string key = u"text_fr_txt_" + qd::text::fromUtf8(std::to_string(i));
-      ads_set_tile(dlg, key.c_str(), markName(*option));
+      const char16_t* name = markBlock(*option);
+      ads_set_tile(dlg, key.c_str(), name ? name : u"-");
     }
 }
 

@@ -9,6 +9,7 @@
 #include "host/adslib.h"
 #include "host/dbents.h"
 #include "label/command/label_state.h"
+#include "label/kinds/label_geometry.h"
 #include "label/kinds/block_preview.h"
 #include "label/kinds/bubble_counter.h"
 #include "label/kinds/element_picker.h"
@@ -19,9 +20,6 @@ namespace qd::label {
 namespace {
 
 using qd::support::ResbufList;
-
-constexpr double kHalfTurn = 3.1415926535898;
-constexpr double kQuarterTurn = 1.5707963267949;
 
 bool is(const char16_t* field, const char16_t* value) { return std::u16string(field) == value; }
 

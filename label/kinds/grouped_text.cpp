@@ -16,9 +16,6 @@ namespace {
 
 using qd::support::ResbufList;
 
-constexpr double kQuarterTurn = 1.5707963267949;
-constexpr double kFullTurn = 6.2831853071796;
-
 // The label's lines and points kept apart from its entities, moved with them.
 struct group_geometry {
   std::vector<AcGePoint3d> starts;                         // where each group's line begins

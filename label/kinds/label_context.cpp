@@ -15,6 +15,7 @@
 #include "label/command/label_state.h"
 #include "label/command/sibling_calls.h"
 #include "label/kinds/element_picker.h"
+#include "label/kinds/label_geometry.h"
 #include "platform/codepage.h"
 
 namespace qd::label {
@@ -22,12 +23,6 @@ namespace {
 
 using qd::support::Opened;
 using qd::support::ResbufList;
-
-constexpr double kFoldFrom = 1.5882496193148434;  // 91 degrees
-constexpr double kFoldTo = 4.729842272904643;     // 271 degrees
-constexpr double kHalfTurn = 3.1415926535898;
-constexpr double kQuarterTurn = 1.5707963267949;
-constexpr double kDegree = 0.017453292519943334;
 
 AcGePoint3d g_dragBase;  // where the preview was built, for the drag callback
 
@@ -52,7 +47,6 @@ std::u16string currentLayerName() {
   FreeLibrary(library);
   return buffer;
 }
-
 
 bool isTrueTypeStyle(const std::u16string& style) {
   ResbufList record(acdbTblSearch(u"STYLE", style.c_str(), 0));
@@ -148,7 +142,6 @@ AcGePoint3d rowPosition(const label_context& ctx, const AcGePoint3d& start, cons
   if (!relative) return start + AcGeVector3d(row.step_x, row.step_y, 0);
   return i == 0 ? start : before - AcGeVector3d(row.step_x, row.step_y, 0);
 }
-
 
 }  // namespace
 

@@ -5,11 +5,6 @@
 namespace qd::label {
 namespace {
 
-constexpr double kQuarterTurn = 1.5707963267949;
-constexpr double kHalfTurn = 3.1415926535898;
-constexpr double kThreeQuarters = 4.7123889803847;
-constexpr double kFullTurn = 6.2831853071796;
-
 }  // namespace
 
 int sideOf(double angle, double rotation) {

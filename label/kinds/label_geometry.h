@@ -7,6 +7,15 @@
 
 namespace qd::label {
 
+// The angles the labels decide by, as the stored settings give them.
+constexpr double kQuarterTurn = 1.5707963267949;
+constexpr double kHalfTurn = 3.1415926535898;
+constexpr double kThreeQuarters = 4.7123889803847;
+constexpr double kFullTurn = 6.2831853071796;
+constexpr double kFoldFrom = 1.5882496193148434;  // 91 degrees: text past it would read upside down
+constexpr double kFoldTo = 4.729842272904643;     // 271 degrees
+constexpr double kDegree = 0.017453292519943334;
+
 // +1 when a cursor seen from the anchor at `angle` lies on the text's side of the
 // perpendicular through the anchor (text at `rotation`), -1 on the other side.
 int sideOf(double angle, double rotation);

@@ -11,16 +11,13 @@
 #include "host/dbsymtb.h"
 #include "label/command/label_state.h"
 #include "label/kinds/element_picker.h"
+#include "label/kinds/label_geometry.h"
 
 namespace qd::label {
 namespace {
 
 using qd::support::Opened;
 using qd::support::ResbufList;
-
-constexpr double kFoldFrom = 1.5882496193148434;  // 91 degrees
-constexpr double kFoldTo = 4.729842272904643;     // 271 degrees
-constexpr double kHalfTurn = 3.1415926535898;
 
 bool is(const char16_t* field, const char16_t* value) { return std::u16string(field) == value; }
 
@@ -49,17 +46,6 @@ int textLineMode(const leader_label& k, const kind_settings& s) {
   return mode >= 0 && mode <= 2 ? mode : 0;
 }
 
-const char16_t* markBlock(int option) {
-  switch (option) {
-    case 2: return u"QDL";
-    case 3: return u"QDS2";
-    case 4: return u"QDS1";
-    case 5: return u"QDK";
-    case 6: return u"QDB";
-    default: return nullptr;
-  }
-}
-
 AcDbObjectId blockId(const char16_t* name) {
   AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
   AcDbBlockTable* table = nullptr;
@@ -85,6 +71,17 @@ void showSearchWindow(const AcGePoint3d& at) {
 }
 
 }  // namespace
+
+const char16_t* markBlock(int option) {
+  switch (option) {
+    case 2: return u"QDL";
+    case 3: return u"QDS2";
+    case 4: return u"QDS1";
+    case 5: return u"QDK";
+    case 6: return u"QDB";
+    default: return nullptr;
+  }
+}
 
 void partLayer(const label_context& k, const char16_t* bold, int32_t colour, std::u16string& layer, int16_t& index) {
   const std::u16string base = k.layer_name.substr(0, 8);

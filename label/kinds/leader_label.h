@@ -56,6 +56,10 @@ void partLayer(const label_context& k, const char16_t* bold, int32_t colour, std
 // The angle from one point to another as text reads along it: never upside down.
 double readingAngle(const label_context& k, const AcGePoint3d& first, const AcGePoint3d& second);
 
+// The block of a leader's mark by its option (2 QDL, 3 QDS2, 4 QDS1, 5 QDK, 6 QDB);
+// null for an option that draws no mark.
+const char16_t* markBlock(int option);
+
 // The kind's lines, marks and gap from its settings.
 void buildLeaderLabel(leader_label& k);
 // The rows of a label on one text line: their modes and offsets from the line, the gap

@@ -1,5 +1,6 @@
 // Kind 0, the plain text label: rows hanging from a point, centred on it or standing on
 // it, as the kind's justification says.
+#include "label/kinds/label_geometry.h"
 #include "label/kinds/plain_text.h"
 
 #include <algorithm>
@@ -66,10 +67,6 @@ void place(label_context& ctx, bool relative) {
 }
 
 // ---- text fitted between two points ----
-
-constexpr double kFoldFrom = 1.5882496193148434;  // 91 degrees
-constexpr double kFoldTo = 4.729842272904643;     // 271 degrees
-constexpr double kHalfTurn = 3.1415926535898;
 
 struct Fit {
   label_context* ctx = nullptr;

@@ -16,7 +16,6 @@ namespace {
 
 using qd::support::ResbufList;
 
-
 struct Modes {
   int horizontal = 0, vertical = 0;
 };

@@ -13,7 +13,6 @@
 namespace qd::label {
 namespace {
 
-
 leader_label* g_label = nullptr;  // the label whose side is being chosen
 bool g_sideChanged = false;
 
