@@ -151,10 +151,10 @@ bool hasTile(const session& x, const char16_t* tile) {
                        u"text_pos", u"color_text"});
 }
 
-// A number a tile may hold: a whole real, not negative, at most `largest`, short enough
-// for its field.
-bool validNumber(const std::u16string& text, double largest) {
-  if (text.empty() || text.size() > kLongestNumber) return false;
+// A number a tile may hold: a whole real, not negative, at most `largest`; a value that
+// is stored short enough for its field.
+bool validNumber(const std::u16string& text, double largest, bool stored) {
+  if (text.empty() || (stored && text.size() > kLongestNumber)) return false;
   const std::string narrow = qd::text::toUtf8(text);
   char* end = nullptr;
   const double v = std::strtod(narrow.c_str(), &end);
@@ -166,7 +166,9 @@ double valueOf(const std::u16string& text) { return std::atof(qd::text::toUtf8(t
 // A bad value is put back, the tile marked and the user told; a good one clears its mark.
 bool checked(session& x, ads_hdlg dlg, const char16_t* key, double largest, short message, const std::u16string& back) {
   const std::u16string value = tileValue(dlg, key, 32);
-  if (validNumber(value, largest)) {
+  // Sizes in drawing units are not stored as typed: only the sheet's are bound by their field.
+  const bool stored = !std::u16string_view(key).ends_with(u"_re");
+  if (validNumber(value, largest, stored)) {
     if (x.marked.erase(key) && x.marked.empty()) {
       x.invalid = false;
       ads_set_tile(dlg, u"error", u"");
