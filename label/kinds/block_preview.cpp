@@ -63,11 +63,11 @@ int dragWorkBlock(label_context& ctx, const std::function<void(AcDbBlockTableRec
   acedCommand(RTSTR, u"._-INSERT", RTSTR, kWorkBlock, RTPOINT, at, RTSTR, u"", RTSTR, u"", RTSTR, u"", RTNONE);
   int rc = RTERROR;
   if (acdbEntLast(reference) == RTNORM && !ads_name_equal(reference, before)) {
-    ads_name set;
-    acedSSAdd(reference, nullptr, set);
+    qd::support::SelectionSet set;
+    acedSSAdd(reference, nullptr, set.name());
     begin(start);
-    rc = acedDragGen(set, qd::support::moduleText(prompt), 0, drag, picked);
-    acedSSFree(set);
+    rc = acedDragGen(set.name(), qd::support::moduleText(prompt), 0, drag, picked);
+    set.free();
     acdbEntDel(reference);
   }
   dropWorkBlock();

@@ -239,14 +239,12 @@ int askExit(bubble_label& k, const AcGePoint3d& centre, AcGePoint3d& exit) {
   resbuf rb{};
   const double view = acedGetVar(u"VIEWSIZE", &rb) == RTNORM && rb.restype == RTREAL ? rb.resval.rreal : 1;
   g_exit = Exit{{centre + AcGeVector3d(a.x, a.y, 0), centre + AcGeVector3d(b.x, b.y, 0)}, -1, view / 28 / 2};
-  const AcDbObjectId point = appendToSpace(k, new AcDbPoint(centre));
-  ads_name name, set;
-  acdbGetAdsName(name, point);
-  acedSSAdd(name, nullptr, set);
   ads_point picked;
-  const int rc = acedDragGen(set, qd::support::moduleText(40), 0, chooseExit, picked);
-  acedSSFree(set);
-  acdbEntDel(name);
+  int rc;
+  {
+    temporary_point point(k, centre);
+    rc = acedDragGen(point.set(), qd::support::moduleText(40), 0, chooseExit, picked);
+  }
   acedRedraw(nullptr, 1);
   if (rc == RTNORM) exit = g_exit.candidates[nearer(toWorld(picked, centre.z))];
   return rc;

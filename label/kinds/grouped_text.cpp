@@ -123,22 +123,17 @@ int chooseQuadrant(leader_label& k, label_builder& b, group_geometry& g, const A
                    const AcGePoint3d& reference, int& shown) {
   const short mirrorText = shortVariable(u"MIRRTEXT");
   setShort(u"MIRRTEXT", 0);
-  const AcDbObjectId point = appendToSpace(k, new AcDbPoint(centre));
-  ads_name pointName, pointSet;
-  acdbGetAdsName(pointName, point);
-  acedSSAdd(pointName, nullptr, pointSet);
+  temporary_point point(k, centre);
   g_quadrant = Quadrant{centre, reference, shown, false};
   int rc;
   for (;;) {
     g_quadrant.changed = false;
     ads_point picked;
-    rc = acedDragGen(pointSet, qd::support::moduleText(40), 0, dragQuadrant, picked);
+    rc = acedDragGen(point.set(), qd::support::moduleText(40), 0, dragQuadrant, picked);
     if (rc != RTCAN || !g_quadrant.changed) break;
     turnInto(k, b.set(), g, centre, reference, shown, g_quadrant.current);
     shown = g_quadrant.current;
   }
-  acedSSFree(pointSet);
-  acdbEntDel(pointName);
   setShort(u"MIRRTEXT", mirrorText);
   return rc;
 }

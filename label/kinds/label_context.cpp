@@ -301,6 +301,17 @@ AcDbObjectId appendToSpace(const label_context& ctx, AcDbEntity* entity) {
   return id;
 }
 
+temporary_point::temporary_point(const label_context& ctx, const AcGePoint3d& at) {
+  ads_name_clear(m_point);
+  const AcDbObjectId id = appendToSpace(ctx, new AcDbPoint(at));
+  if (!id.isNull() && acdbGetAdsName(m_point, id) == Acad::eOk) acedSSAdd(m_point, nullptr, m_set.name());
+}
+
+temporary_point::~temporary_point() {
+  m_set.free();
+  if (!ads_name_nil(m_point)) acdbEntDel(m_point);
+}
+
 void setDragBase(const AcGePoint3d& base) { g_dragBase = base; }
 
 int dragTranslate(ads_point cursor, ads_matrix m) {

@@ -154,6 +154,21 @@ AcGePoint3d toWorld(const ads_point p, double elevation);
 // And back, for prompts and drags.
 void toUser(const AcGePoint3d& p, ads_point out);
 
+// A point drawn only to be dragged (the cursor's stand-in while a label's side, quadrant
+// or exit is chosen), in a selection set of its own; both go with the holder.
+class temporary_point {
+ public:
+  temporary_point(const label_context& ctx, const AcGePoint3d& at);
+  ~temporary_point();
+  temporary_point(const temporary_point&) = delete;
+  temporary_point& operator=(const temporary_point&) = delete;
+  int64_t* set() { return m_set.name(); }
+
+ private:
+  ads_name m_point;
+  qd::support::SelectionSet m_set;
+};
+
 // The transform that leaves a dragged set where it is.
 void setIdentity(ads_matrix m);
 // A drag that moves what was built at the base point to the cursor.

@@ -121,10 +121,7 @@ int fitDrag(ads_point cursor, ads_matrix m) {
 void placeFitted(label_context& ctx) {
   // The drag moves a point of its own; the texts are rebuilt at every cursor position.
   const AcGePoint3d centre = previewStart(ctx);
-  const AcDbObjectId marker = appendToSpace(ctx, new AcDbPoint(AcGePoint3d(centre.x, centre.y, ctx.elevation)));
-  ads_name markerName, set;
-  acdbGetAdsName(markerName, marker);
-  acedSSAdd(markerName, nullptr, set);
+  temporary_point marker(ctx, AcGePoint3d(centre.x, centre.y, ctx.elevation));
   g_fit = Fit{&ctx, {}, {}, 1};
   bool askAgain = true;
   for (;;) {
@@ -133,7 +130,7 @@ void placeFitted(label_context& ctx) {
     if (acedGetPoint(nullptr, u"\nZadej bod:", f) != RTNORM) break;
     g_fit.first = toWorld(f, ctx.elevation);
     ads_point g;
-    const int rc = acedDragGen(set, qd::support::moduleText(39), 0, fitDrag, g);
+    const int rc = acedDragGen(marker.set(), qd::support::moduleText(39), 0, fitDrag, g);
     eraseTemporaries(ctx);
     if (rc != RTNORM) break;
     const AcGePoint3d second = toWorld(g, ctx.elevation);
@@ -147,8 +144,6 @@ void placeFitted(label_context& ctx) {
     if (!ctx.repeat) break;
     askAgain = ctx.ask_text;
   }
-  acedSSFree(set);
-  acdbEntDel(markerName);
   g_fit = Fit{};
   ctx.fit_reference.reset();
 }

@@ -61,10 +61,7 @@ int sideDrag(ads_point cursor, ads_matrix m) {
 
 // The side of the label, chosen by dragging a point from the anchor; RTNORM when chosen.
 int chooseSide(leader_label& k) {
-  const AcDbObjectId point = appendToSpace(k, new AcDbPoint(k.anchor));
-  ads_name pointName, set;
-  acdbGetAdsName(pointName, point);
-  acedSSAdd(pointName, nullptr, set);
+  temporary_point point(k, k.anchor);
   g_label = &k;
   k.side = 1;
   drawSide(k, k.side);
@@ -72,11 +69,9 @@ int chooseSide(leader_label& k) {
   do {
     g_sideChanged = false;
     ads_point picked;
-    rc = acedDragGen(set, qd::support::moduleText(40), 0, sideDrag, picked);
+    rc = acedDragGen(point.set(), qd::support::moduleText(40), 0, sideDrag, picked);
   } while (rc == RTERROR && g_sideChanged);
   g_label = nullptr;
-  acedSSFree(set);
-  acdbEntDel(pointName);
   if (rc == RTNORM) k.line_end = lineEnd(k, k.anchor, k.side);
   return rc;
 }
