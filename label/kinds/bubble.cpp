@@ -192,9 +192,7 @@ Placed placeFree(bubble_label& k) {
   prepareBubbleLayers(k);
   label_builder b(k);
   addBubble(k, b, centre);
-  const bool made = b.finish(k.link_name.value_or(u""));
-  k.link_name.reset();
-  return made ? Placed::Made : Placed::NotMade;
+  return b.finish() ? Placed::Made : Placed::NotMade;
 }
 
 // ---- kind 3: leaders from the bubble's edge ----
@@ -271,9 +269,7 @@ Placed placeWithLeaders(bubble_label& k) {
     label_builder b(k);
     if (addBubble(k, b, centre) && k.attach_line && attach > 0) addLineComponent(k, b, *k.attach_line, exit, from);
     addLeaders(k, b, identities);
-    const bool made = b.finish(k.link_name.value_or(u""));
-    k.link_name.reset();
-    return made ? Placed::Made : Placed::NotMade;
+    return b.finish() ? Placed::Made : Placed::NotMade;
   }
 }
 
@@ -368,9 +364,7 @@ Placed placeOnLines(bubble_label& k) {
   label_builder b(k);
   if (addBubble(k, b, centre))
     for (int i = 0; i < (lines == Lines::One ? 2 : 4); ++i) addLineToCircle(k, b, p[i], centre, i == 0);
-  const bool made = b.finish(k.link_name.value_or(u""));
-  k.link_name.reset();
-  return made ? Placed::Made : Placed::NotMade;
+  return b.finish() ? Placed::Made : Placed::NotMade;
 }
 
 void placeBubbles(label_state& state, Placed (*place)(bubble_label&)) {

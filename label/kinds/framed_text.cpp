@@ -145,9 +145,7 @@ bool makeLabel(framed_label& k, const frame& f) {
     return xdata;
   });
   addLeaders(k, b, leaderIdentities);
-  const bool made = b.finish(k.link_name.value_or(u""));
-  k.link_name.reset();
-  return made;
+  return b.finish();
 }
 
 enum class Placed { Made, NotMade, GivenUp };

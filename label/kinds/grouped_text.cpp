@@ -193,9 +193,7 @@ bool placeGroups(leader_label& k) {
   if (!pickLeaderElements(k, leaderIdentities)) return false;
   if (k.link_name) tagWithElement(b, *k.link_name);
   addLeaders(k, b, leaderIdentities);
-  const bool made = b.finish(k.link_name.value_or(u""));
-  k.link_name.reset();
-  return made;
+  return b.finish();
 }
 
 }  // namespace

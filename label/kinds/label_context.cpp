@@ -128,12 +128,6 @@ std::u16string refusal(const AcDbEntity* e, Acad::ErrorStatus es) {
   return what + u" (" + acadErrorStatusText(es) + u")";
 }
 
-// Appends the entity to the context's space and gives its name.
-bool append(const label_context& ctx, AcDbEntity* entity, ads_name name) {
-  const AcDbObjectId id = appendToSpace(ctx, entity);
-  return !id.isNull() && acdbGetAdsName(name, id) == Acad::eOk;
-}
-
 // Where row i goes: relative rows one step from the row before (the first at the
 // start), absolute rows at the start plus their own offset.
 AcGePoint3d rowPosition(const label_context& ctx, const AcGePoint3d& start, const AcGePoint3d& before, size_t i,
@@ -221,14 +215,7 @@ label_builder::~label_builder() {
   if (!m_finished) eraseMade();
 }
 
-void label_builder::eraseMade() {
-  for (int32_t i = m_set.length() - 1; i >= 0; --i) {
-    ads_name member;
-    if (acedSSName(m_set.name(), i, member) != RTNORM) continue;
-    acedSSDel(member, m_set.name());
-    acdbEntDel(member);
-  }
-}
+void label_builder::eraseMade() { deleteMembers(m_set); }
 
 bool label_builder::append(AcDbEntity* entity, const xdata_maker& xdata, Acad::ErrorStatus& es) {
   if (const auto* text = AcDbText::cast(entity); text && !hasRecord(u"STYLE", text->textStyleName())) {
@@ -269,10 +256,12 @@ bool label_builder::add(AcDbEntity* entity, const xdata_maker& xdata) {
   return false;
 }
 
-bool label_builder::finish(const std::u16string& identity) {
+bool label_builder::finish() {
+  const std::u16string identity = m_ctx.link_name.value_or(m_own);
+  m_ctx.link_name.reset();
   if (m_failed || m_set.empty()) return false;
   m_finished = true;
-  qd::support::recordNewPart((identity.empty() ? m_own : identity).c_str(), m_last);
+  qd::support::recordNewPart(identity.c_str(), m_last);
   acedCommand(RTSTR, u"._-GROUP", RTSTR, u"_create", RTSTR, u"*", RTSTR, u"", RTPICKS, m_set.name(), RTSTR, u"",
               RTNONE);
   return true;
@@ -288,6 +277,22 @@ AcDbText* newLabelText(const label_context& ctx, const text_row& row, const AcGe
   text->setWidthFactor(ctx.width_factor);
   text->setOblique(ctx.oblique);
   return text;
+}
+
+bool appendToSet(const label_context& ctx, AcDbEntity* entity, qd::support::SelectionSet& set) {
+  const AcDbObjectId id = appendToSpace(ctx, entity);
+  ads_name name;
+  if (id.isNull() || acdbGetAdsName(name, id) != Acad::eOk) return false;
+  return acedSSAdd(name, set.empty() ? nullptr : set.name(), set.name()) == RTNORM;
+}
+
+void deleteMembers(qd::support::SelectionSet& set) {
+  for (int32_t i = set.length() - 1; i >= 0; --i) {
+    ads_name member;
+    if (acedSSName(set.name(), i, member) != RTNORM) continue;
+    acedSSDel(member, set.name());
+    acdbEntDel(member);
+  }
 }
 
 AcDbObjectId appendToSpace(const label_context& ctx, AcDbEntity* entity) {
@@ -417,9 +422,7 @@ bool makeLabelTexts(label_context& ctx, const AcGePoint3d& at, bool relative) {
   prepareLayer(ctx.layer_name, 32);
   label_builder builder(ctx);
   addLabelTexts(ctx, builder, at, relative);
-  const bool made = builder.finish(ctx.link_name.value_or(u""));
-  ctx.link_name.reset();
-  return made;
+  return builder.finish();
 }
 
 int dragLabelPreview(label_context& ctx, bool relative, AcGePoint3d& chosen) {
@@ -428,20 +431,12 @@ int dragLabelPreview(label_context& ctx, bool relative, AcGePoint3d& chosen) {
   AcGePoint3d p = start;
   for (size_t i = 0; i < ctx.rows.size() && !ctx.rows[i].text.empty(); ++i) {
     p = rowPosition(ctx, start, p, i, relative);
-    ads_name name;
-    if (append(ctx, newLabelText(ctx, ctx.rows[i], p), name))
-      acedSSAdd(name, set.empty() ? nullptr : set.name(), set.name());
+    appendToSet(ctx, newLabelText(ctx, ctx.rows[i], p), set);
   }
   setDragBase(start);
   ads_point picked = {0, 0, 0};
   const int rc = set.empty() ? RTERROR : acedDragGen(set.name(), qd::support::moduleText(39), 0, dragTranslate, picked);
-  // The preview goes, last member first.
-  for (int32_t i = set.length() - 1; i >= 0; --i) {
-    ads_name member;
-    if (acedSSName(set.name(), i, member) != RTNORM) continue;
-    acedSSDel(member, set.name());
-    acdbEntDel(member);
-  }
+  deleteMembers(set);
   if (rc != RTNORM) return rc;
   ads_point pickedWorld;
   qd::support::toUcsOrWcs(picked, 0, pickedWorld);

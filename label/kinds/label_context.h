@@ -93,9 +93,10 @@ class label_builder {
   bool failed() const { return m_failed; }
   // The made entities, for moving them as one.
   int64_t* set() { return m_set.name(); }
-  // Records the made entities as a part under the identity (the own one when empty)
-  // and groups them; false when nothing could be made.
-  bool finish(const std::u16string& identity = u"");
+  // Records the made entities as a part under the identity of the element picked for
+  // the label (which is then forgotten), else the label's own, and groups them; false
+  // when nothing could be made.
+  bool finish();
 
  private:
   bool append(AcDbEntity* entity, const xdata_maker& xdata, Acad::ErrorStatus& es);
@@ -144,6 +145,10 @@ int dragLabelPreview(label_context& ctx, bool relative, AcGePoint3d& chosen);
 // preview entities erased, a text's box.
 AcDbText* newLabelText(const label_context& ctx, const text_row& row, const AcGePoint3d& at);
 AcDbObjectId appendToSpace(const label_context& ctx, AcDbEntity* entity);
+// The same, and the entity into the set; false when refused.
+bool appendToSet(const label_context& ctx, AcDbEntity* entity, qd::support::SelectionSet& set);
+// Deletes every entity of the set, the last member first, taking each out of the set.
+void deleteMembers(qd::support::SelectionSet& set);
 void eraseTemporaries(label_context& ctx);
 bool textBox(const label_context& ctx, const char16_t* text, ads_point lo, ads_point hi);
 // The view centre raised by one and a half view heights, in world coordinates at the

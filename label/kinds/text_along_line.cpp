@@ -67,20 +67,11 @@ void placeRows(leader_label& k) {
 int slideRows(leader_label& k, const AcGePoint3d& first, const AcGePoint3d& second, AcGePoint3d& at) {
   const AcGePoint3d middle = first + (second - first) * 0.5;
   qd::support::SelectionSet set;
-  for (const auto& row : k.rows) {
-    const AcDbObjectId id = appendToSpace(k, newLabelText(k, row, middle + AcGeVector3d(row.step_x, row.step_y, 0)));
-    ads_name name;
-    if (!id.isNull() && acdbGetAdsName(name, id) == Acad::eOk) acedSSAdd(name, set.empty() ? nullptr : set.name(), set.name());
-  }
+  for (const auto& row : k.rows) appendToSet(k, newLabelText(k, row, middle + AcGeVector3d(row.step_x, row.step_y, 0)), set);
   beginSlide({first, second, middle, middle});
   ads_point picked;
   int rc = set.empty() ? RTERROR : acedDragGen(set.name(), qd::support::moduleText(50), 0, slideAlong, picked);
-  for (int32_t i = set.length() - 1; i >= 0; --i) {
-    ads_name member;
-    if (acedSSName(set.name(), i, member) != RTNORM) continue;
-    acedSSDel(member, set.name());
-    acdbEntDel(member);
-  }
+  deleteMembers(set);
   // The rubber band of the second point goes.
   ads_point a, b;
   toUser(first, a);
@@ -122,9 +113,7 @@ bool makeLabel(leader_label& k, const AcGePoint3d& first, const AcGePoint3d& sec
     appendXdata(xdata, tagXdata(k.reference_line.tag));
     return xdata;
   });
-  const bool made = b.finish(k.link_name.value_or(u""));
-  k.link_name.reset();
-  return made;
+  return b.finish();
 }
 
 }  // namespace

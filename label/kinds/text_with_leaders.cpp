@@ -93,9 +93,7 @@ bool makeLabel(leader_label& k) {
   if (k.side < 0) swapLeftRight(k);
   addLabelTexts(k, builder, textStart(k, k.side), false, &line.tag);
   if (k.side < 0) swapLeftRight(k);
-  const bool made = builder.finish(k.link_name.value_or(u""));
-  k.link_name.reset();
-  return made;
+  return builder.finish();
 }
 
 enum class Placed { Made, NotMade, GivenUp };
