@@ -18,4 +18,5 @@ if [ -f "$work/open.dxf" ]; then open="--open $work/open.dxf"; fi
 "$qdhost" --quiet --no-modules --module "$module" --data "$work/data" --env "TVDAT=$work/tvdat" \
   --dialogs "$work/dialogs" $open --script "$script" --transcript "$work/transcript.txt" --save "$work/drawing.dxf" \
   --svg "$work/drawing.svg"
-if [ -f "$base.check.py" ]; then /usr/bin/python3 "$base.check.py" "$work"; fi
+# The checks share a helper beside them; no compiled copy of it is left in the sources.
+if [ -f "$base.check.py" ]; then PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 "$base.check.py" "$work"; fi

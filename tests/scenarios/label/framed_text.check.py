@@ -2,16 +2,13 @@
 by the chosen point, turned with the text; a leader leaving from the frame's edge."""
 import sys
 import ezdxf
+from labels import labels_of
 
 doc = ezdxf.readfile(sys.argv[1] + "/drawing.dxf")
 msp = doc.modelspace()
-labels = {}
-for e in msp:
-    ids = [a for a in (e.xdata.data.keys() if e.xdata else []) if a.startswith("$")]
-    if ids:
-        labels.setdefault(ids[0], []).append(e)
+labels = labels_of(msp)
 assert len(labels) == 3, list(labels)
-first, turned, leadered = sorted(labels.values(), key=lambda l: int(l[0].dxf.handle, 16))
+first, turned, leadered = labels.values()
 
 
 def corners(label):

@@ -2,21 +2,14 @@
 turned half round its last group; nothing left of the two given up."""
 import sys
 import ezdxf
+from labels import apps, labels_of
 
 doc = ezdxf.readfile(sys.argv[1] + "/drawing.dxf")
 
 
-def apps(e):
-    return list(e.xdata.data.keys()) if e.xdata else []
-
-
-labels = {}
-for e in doc.modelspace():
-    ids = [a for a in apps(e) if a.startswith("$")]
-    if ids:
-        labels.setdefault(ids[0], []).append(e)
+labels = labels_of(doc.modelspace())
 assert len(labels) == 2, list(labels)
-first, second = sorted(labels.values(), key=lambda l: int(l[0].dxf.handle, 16))
+first, second = labels.values()
 for label in (first, second):
     assert label[0].dxftype() == "TEXT" and apps(label[0])[0] == "$" + label[0].dxf.handle
 

@@ -2,26 +2,19 @@
 their marks, and what ties each label together."""
 import sys
 import ezdxf
+from labels import apps, labels_of
 
 doc = ezdxf.readfile(sys.argv[1] + "/drawing.dxf")
 msp = doc.modelspace()
-
-
-def apps(e):
-    return list(e.xdata.data.keys()) if e.xdata else []
 
 
 def near(a, b):
     return abs(a[0] - b[0]) < 1e-6 and abs(a[1] - b[1]) < 1e-6
 
 
-labels = {}
-for e in msp:
-    ids = [a for a in apps(e) if a.startswith("$")]
-    if ids:
-        labels.setdefault(ids[0], []).append(e)
+labels = labels_of(msp)
 assert len(labels) == 2, list(labels)
-first, second = sorted(labels.values(), key=lambda l: int(l[0].dxf.handle, 16))
+first, second = labels.values()
 
 # The identity is the handle of the label's first entity, its text line.
 for label in (first, second):
