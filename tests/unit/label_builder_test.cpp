@@ -14,28 +14,22 @@
 #include "label/command/label_state.h"
 #include "label/kinds/label_context.h"
 #include "platform/codepage.h"
+#include "tests/unit/label_fixture.h"
 
 namespace {
 
 using qd::support::ResbufList;
 
-class LabelBuilder : public ::testing::Test {
+class LabelBuilder : public LabelTest {
  protected:
   void SetUp() override {
-    db = std::make_unique<AcDbDatabase>(true);
-    acdbHostApplicationServices()->setWorkingDatabase(db.get());
-    qd::ads::printSink() = [this](const std::u16string& s) { printed += s; };
-    state = std::make_unique<qd::label::label_state>();
-    state->settings.set_defaults();
-    state->settings.current_kind = 0;
+    LabelTest::SetUp();
     ctx = std::make_unique<qd::label::label_context>(*state);
     ctx->layer_name = u"0";
   }
   void TearDown() override {
     ctx.reset();
-    state.reset();
-    qd::ads::printSink() = [](const std::u16string&) {};
-    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+    LabelTest::TearDown();
   }
   size_t entities() {
     AcDbBlockTableRecord* space = nullptr;
@@ -57,10 +51,7 @@ class LabelBuilder : public ::testing::Test {
     return qd::text::toUpper(text);
   }
 
-  std::unique_ptr<AcDbDatabase> db;
-  std::unique_ptr<qd::label::label_state> state;
   std::unique_ptr<qd::label::label_context> ctx;
-  std::u16string printed;
 };
 
 TEST_F(LabelBuilder, TheFirstEntityNamesTheLabelThatIsOnePartAndOneGroup) {

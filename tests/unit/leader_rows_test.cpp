@@ -9,26 +9,14 @@
 #include "host/dbdatabase.h"
 #include "label/command/label_state.h"
 #include "label/kinds/leader_label.h"
+#include "tests/unit/label_fixture.h"
 
 namespace {
 
 using qd::label::leader_label;
 
-class LeaderRows : public ::testing::Test {
+class LeaderRows : public LabelTest {
  protected:
-  void SetUp() override {
-    db = std::make_unique<AcDbDatabase>(true);
-    acdbHostApplicationServices()->setWorkingDatabase(db.get());
-    qd::ads::printSink() = [](const std::u16string&) {};
-    state = std::make_unique<qd::label::label_state>();
-    state->settings.set_defaults();
-    std::copy_n(u"1:100", 6, state->settings.scale);
-    state->settings.unit_factor = 1;
-  }
-  void TearDown() override {
-    state.reset();
-    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
-  }
   // A label of the kind with the rows and justification, built as the kind builds it.
   std::unique_ptr<leader_label> label(int kind, std::initializer_list<const char16_t*> texts, const char16_t* pos) {
     state->settings.current_kind = kind;
@@ -42,9 +30,6 @@ class LeaderRows : public ::testing::Test {
     return k;
   }
   double step(const leader_label& k) { return qd::label::lineStep(k).y; }
-
-  std::unique_ptr<AcDbDatabase> db;
-  std::unique_ptr<qd::label::label_state> state;
 };
 
 TEST_F(LeaderRows, RowsStandAboveOnAndBelowTheMarkedRow) {

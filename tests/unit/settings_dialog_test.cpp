@@ -13,33 +13,26 @@
 #include "label/dialogs/SettingsDialog.h"
 #include "platform/codepage.h"
 #include "siblings/siblings.h"
+#include "tests/unit/label_fixture.h"
 
 namespace {
 
 using qd::ui::Console;
 
-class SettingsDialog : public ::testing::Test {
+class SettingsDialog : public LabelTest {
  protected:
   void SetUp() override {
-    db = std::make_unique<AcDbDatabase>(true);
-    acdbHostApplicationServices()->setWorkingDatabase(db.get());
-    qd::ads::printSink() = [](const std::u16string&) {};
+    LabelTest::SetUp();
     qd::siblings::install(std::string(QD_SOURCE_DIR) + "/data");
     qd::ads::session().supportPaths.push_back(std::string(QD_SOURCE_DIR) + "/data");
-    state = std::make_unique<qd::label::label_state>();
-    state->settings.set_defaults();
-    state->settings.current_kind = 0;
-    std::copy_n(u"1:100", 6, state->settings.scale);
-    state->settings.unit_factor = 1;
     ASSERT_EQ(ads_load_dialog(u"qdlbl.dcl", &state->dcl_id), RTNORM);
   }
   void TearDown() override {
     ads_unload_dialog(state->dcl_id);
-    state.reset();
     Console::get().setSource(nullptr);
     Console::get().clearStop();
     qd::ads::session().supportPaths.pop_back();
-    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+    LabelTest::TearDown();
   }
   // Opens the kind's dialog on the events; false when the session stopped on one.
   bool run(const std::string& events) {
@@ -52,8 +45,6 @@ class SettingsDialog : public ::testing::Test {
   std::u16string field(const char16_t* text) { return text; }
   qd::label::kind_settings& block() { return state->currentBlock(); }
 
-  std::unique_ptr<AcDbDatabase> db;
-  std::unique_ptr<qd::label::label_state> state;
   std::unique_ptr<qd::ui::ScriptSource> script;
 };
 
