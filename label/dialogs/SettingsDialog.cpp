@@ -93,20 +93,9 @@ std::u16string number(double v, int decimals) {
 
 bool sheetMode(const session& x) { return std::u16string(x.s.settings.by_scale) != u"0"; }
 
-std::u16string fieldText(session& x, std::u16string_view key) {
-  size_t units = 0;
-  const char16_t* f = textField(x.copy, key, units);
-  return f ? std::u16string(f, std::find(f, f + units, u'\0')) : u"";
-}
+std::u16string fieldText(session& x, std::u16string_view key) { return textFieldValue(x.copy, key); }
 
-void setField(session& x, std::u16string_view key, const std::u16string& value) {
-  size_t units = 0;
-  if (char16_t* f = textField(x.copy, key, units)) {
-    const size_t n = std::min(value.size(), units - 1);
-    std::copy(value.begin(), value.begin() + static_cast<long>(n), f);
-    std::fill(f + n, f + units, u'\0');
-  }
-}
+void setField(session& x, std::u16string_view key, const std::u16string& value) { setTextField(x.copy, key, value); }
 
 // A size on the sheet in drawing units, and back with two decimals.
 std::u16string toDrawing(const session& x, const std::u16string& sheet) {

@@ -107,6 +107,22 @@ char16_t* textField(kind_settings& block, std::u16string_view key, size_t& units
   return nullptr;
 }
 
+std::u16string textFieldValue(kind_settings& block, std::u16string_view key) {
+  size_t units = 0;
+  const char16_t* f = textField(block, key, units);
+  return f ? std::u16string(f, std::find(f, f + units, u'\0')) : u"";
+}
+
+bool setTextField(kind_settings& block, std::u16string_view key, std::u16string_view value) {
+  size_t units = 0;
+  char16_t* f = textField(block, key, units);
+  if (!f) return false;
+  const size_t n = std::min(value.size(), units - 1);
+  std::copy(value.begin(), value.begin() + static_cast<long>(n), f);
+  std::fill(f + n, f + units, u'\0');
+  return true;
+}
+
 int32_t* integerField(kind_settings& block, std::u16string_view key) {
   for (const auto& f : settingsFields())
     if (!f.text() && key == f.key) return reinterpret_cast<int32_t*>(reinterpret_cast<unsigned char*>(&block) + f.offset);

@@ -102,6 +102,10 @@ const std::vector<SettingsField>& settingsFields();
 bool kindUses(std::u16string_view key, int kind);
 // A block's text field by its tile key, with its width in UTF-16 units; null for none.
 char16_t* textField(kind_settings& block, std::u16string_view key, size_t& units);
+// A text field's value by its tile key (empty for none), and setting it, cut to fit
+// (false for no such field).
+std::u16string textFieldValue(kind_settings& block, std::u16string_view key);
+bool setTextField(kind_settings& block, std::u16string_view key, std::u16string_view value);
 // A block's integer field by its name; null for none.
 int32_t* integerField(kind_settings& block, std::u16string_view key);
 
