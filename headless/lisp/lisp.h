@@ -56,6 +56,9 @@ std::u16string princText(const Value& v);
 // The result-buffer form functions receive and return.
 resbuf* toResbuf(const Value& v);
 resbuf* toResbufList(const std::vector<Value>& args);
+// The arguments of an external function: only lists of two or three reals are points;
+// other lists arrive as lists, ended as the caller wrote them.
+resbuf* toArgumentList(const std::vector<Value>& args);
 // An entity-list group: (code . value) or (code x y [z]) becomes a buffer of that code.
 resbuf* toGroupResbuf(const Value& v);
 // Reads one value from a chain and advances it; a whole chain of several values is a list.

@@ -393,6 +393,35 @@ resbuf* toResbuf(const Value& v) {
   return acutNewRb(RTNIL);
 }
 
+namespace {
+bool isRealPoint(const Value& v) {
+  if (!v.isPoint()) return false;
+  for (const auto& i : v.items)
+    if (i.kind != Value::Kind::Real) return false;
+  return true;
+}
+
+// An argument as an external function receives it: a list of two or three reals is a
+// point, any other list (integers, dotted pairs, entity-list groups) stays a list.
+resbuf* toArgument(const Value& v) {
+  if (v.kind != Value::Kind::List || isRealPoint(v)) return toResbuf(v);
+  resbuf *head = nullptr, *tail = nullptr;
+  appendTo(head, tail, acutNewRb(RTLB));
+  for (size_t i = 0; i < v.items.size(); ++i) {
+    if (v.dotted && i + 1 == v.items.size()) appendTo(head, tail, acutNewRb(RTDOTE));
+    appendTo(head, tail, toArgument(v.items[i]));
+  }
+  if (!v.dotted) appendTo(head, tail, acutNewRb(RTLE));
+  return head;
+}
+}  // namespace
+
+resbuf* toArgumentList(const std::vector<Value>& args) {
+  resbuf *head = nullptr, *tail = nullptr;
+  for (const auto& a : args) appendTo(head, tail, toArgument(a));
+  return head;
+}
+
 resbuf* toResbufList(const std::vector<Value>& args) {
   resbuf *head = nullptr, *tail = nullptr;
   for (const auto& a : args) appendTo(head, tail, toResbuf(a));

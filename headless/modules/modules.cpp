@@ -67,11 +67,19 @@ AcRx::AppRetCode Manager::send(Module* m, AcRx::AppMsgCode msg) {
 void* Manager::openLibrary(const std::string& fileName) const {
   namespace fs = std::filesystem;
   std::vector<fs::path> candidates;
-  if (const Module* loaded = find(moduleName(fileName))) candidates.push_back(loaded->path);
-  const std::string stem = fs::path(fileName).stem().string();
-  for (const auto& dir : m_folders) {
-    candidates.push_back(fs::path(dir) / (stem + ".so"));
-    candidates.push_back(fs::path(dir) / ("lib" + stem + ".so"));
+  const fs::path given(fileName);
+  const std::string stem = given.stem().string();
+  if (given.has_parent_path()) {
+    // A library named with its folder is looked for there only, as the file named or
+    // as this platform's shared object of that name.
+    for (const fs::path& name : {given.filename(), fs::path(stem + ".so"), fs::path("lib" + stem + ".so")})
+      candidates.push_back(given.parent_path() / name);
+  } else {
+    if (const Module* loaded = find(moduleName(fileName))) candidates.push_back(loaded->path);
+    for (const auto& dir : m_folders) {
+      candidates.push_back(fs::path(dir) / (stem + ".so"));
+      candidates.push_back(fs::path(dir) / ("lib" + stem + ".so"));
+    }
   }
   for (const auto& c : candidates) {
     std::error_code ec;

@@ -30,7 +30,7 @@ lisp::Interpreter& interpreter() {
       return true;
     }
     if (!modules.isDefined(name)) return false;
-    qd::ads::RbList in(lisp::toResbufList(args));
+    qd::ads::RbList in(lisp::toArgumentList(args));
     qd::ads::RbList out;
     status = modules.invoke(name, in.get(), out);
     result = lisp::Value::nil();

@@ -47,7 +47,8 @@ void usage() {
       "  --quiet             do not echo the transcript\n"
       "  --support DIR       another folder where files are searched for (repeatable)\n"
       "  --dialogs DIR       write a picture (HTML) of every dialog shown into DIR\n"
-      "  --env NAME=VALUE    set a host environment entry (TVDAT, TVDWG, TORVEL_DIR, TVC ...)\n"
+      "  --env NAME=VALUE    set a host environment entry (TVDAT, TVDWG, TORVEL_DIR, TVC,\n"
+      "                      TVXLS ...); NAME= leaves it unset\n"
       "Exit status: 0, 1 when a file could not be read or written, 4 when a script's\n"
       "check failed or a script stopped on an event that did not fit.\n",
       stderr);
@@ -150,15 +151,21 @@ int main(int argc, char** argv) {
   qd::ads::session().supportPaths.push_back(o.data);
   for (const auto& dir : o.support) qd::ads::session().supportPaths.push_back(dir);
   qd::ui::setDialogPictureFolder(o.dialogs);
+  // An entry given with no value is left unset, defaults included.
+  std::vector<std::u16string> given;
   for (const auto& entry : o.env) {
     const size_t eq = entry.find('=');
-    acedSetEnv(qd::text::fromUtf8(entry.substr(0, eq)).c_str(), qd::text::fromUtf8(entry.substr(eq + 1)).c_str());
+    given.push_back(qd::text::toUpper(qd::text::fromUtf8(entry.substr(0, eq))));
+    if (eq + 1 < entry.size())
+      acedSetEnv(given.back().c_str(), qd::text::fromUtf8(entry.substr(eq + 1)).c_str());
   }
-  // The product's folders point into the data folder unless the environment says otherwise.
+  // The product's folders point into the data folder unless the environment says
+  // otherwise; its libraries ("TVC") are built beside the modules.
   for (const char16_t* entry : {u"TVDAT", u"TVDWG", u"TORVEL_DIR", u"TVC"}) {
     ACHAR value[1024];
-    if (acedGetEnv(entry, value, 1024) != RTNORM) {
-      const std::string dir = o.data + (std::u16string(entry) == u"TVDWG" ? "/dwg" : "");
+    const std::u16string name = entry;
+    if (std::find(given.begin(), given.end(), name) == given.end() && acedGetEnv(entry, value, 1024) != RTNORM) {
+      const std::string dir = name == u"TVC" ? o.moduleDir : o.data + (name == u"TVDWG" ? "/dwg" : "");
       acedSetEnv(entry, qd::text::fromUtf8(dir).c_str());
     }
   }
