@@ -334,6 +334,26 @@ TableDescription::TableDescription()
   titleHeight = 1.5 * textHeight;
 }
 
+const std::optional<std::u16string>& TableDescription::text(int row, int column) const {
+  static const std::optional<std::u16string> none;
+  if (row < 0 || column < 0 || static_cast<size_t>(row) >= cells.size()) return none;
+  const auto& r = cells[static_cast<size_t>(row)];
+  return static_cast<size_t>(column) < r.size() ? r[static_cast<size_t>(column)] : none;
+}
+
+int headerRowCount(const TableDescription& d) {
+  int r = 0;
+  for (; r < d.rows; ++r) {
+    bool merged = false;
+    for (int c = 0; c < d.columns && !merged; ++c) {
+      const int s = spanCode(d.span(r, c));
+      merged = s == -1 || (r > 0 && s < -1);
+    }
+    if (!merged) break;
+  }
+  return std::max(r, 1);
+}
+
 int readTableDescription(const resbuf* arguments, TableDescription& d) {
   if (!arguments) return 10;
   Cursor c(arguments);

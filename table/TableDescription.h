@@ -45,11 +45,21 @@ struct TableDescription {
 
   int& span(int row, int column) { return spans[static_cast<size_t>(row * kMaxColumns + column)]; }
   int& alignment(int row, int column) { return alignments[static_cast<size_t>(row * kMaxColumns + column)]; }
+  int span(int row, int column) const { return spans[static_cast<size_t>(row * kMaxColumns + column)]; }
+  int alignment(int row, int column) const { return alignments[static_cast<size_t>(row * kMaxColumns + column)]; }
+  const std::optional<std::u16string>& text(int row, int column) const;
 };
 
 // Reads the argument chain into the description. 5100 (RTNORM) when reading ended, well
 // or after a message; -5001 (RTERROR) when the table texts are missing; 10 for no
 // arguments.
 int readTableDescription(const resbuf* arguments, TableDescription& d);
+
+// A span code as it acts on the layout: values of 1000 and more (by size) carry their
+// code in the last three digits.
+inline int spanCode(int raw) { return raw >= 1000 || raw <= -1000 ? raw % 1000 : raw; }
+// The rows at the top that form the header: up to the first row free of merged cells
+// (and, below the first row, of cells that never take a line below), at least one.
+int headerRowCount(const TableDescription& d);
 
 }  // namespace qd::table
