@@ -194,10 +194,26 @@ struct Split {
   ads_point last{};
 };
 
-bool splitAt(const std::u16string& id, const ads_name tableSet, std::vector<TablePiece>& pieces, int n,
-             const ads_point given, Split& result) {
+// The upper part ends at the cut: its lines there are its bottom line, named as the
+// bottom of a table is.
+void nameBottom(const std::vector<TablePiece>& pieces, int n) {
+  std::u16string name = u"H";
+  for (char ch : std::to_string(n)) name += static_cast<char16_t>(ch);
+  for (const auto& p : pieces) {
+    if (!isRowLine(p) || p.number != n || p.kind == 'H') continue;
+    ResbufList list(acdbEntGet(p.name));
+    if (!list.get()) continue;
+    resbuf* tail = list.get();
+    while (tail->rbnext) tail = tail->rbnext;
+    tail->rbnext = acutBuildList(-3, 1001, u"QD_DRAW_TABLE", 1000, name.c_str(), 0);
+    acdbEntMod(list.get());
+  }
+}
+
+bool splitAt(const std::u16string& id, const ads_name tableSet, std::vector<TablePiece>& pieces, int headerLine,
+             int n, const ads_point given, Split& result) {
   double cut = 0, headerY = 0;
-  if (!boundaryY(pieces, n, cut) || !boundaryY(pieces, 0, headerY)) return false;
+  if (!boundaryY(pieces, n, cut) || !boundaryY(pieces, headerLine, headerY)) return false;
   const ads_point still = {0, 0, 0};
   ResbufList copyCall(acutBuildList(RTSTR, u"qdcopy_ss", RTPICKS, tableSet, RT3DPOINT, still, 0));
   ResbufList copied;
@@ -215,6 +231,7 @@ bool splitAt(const std::u16string& id, const ads_name tableSet, std::vector<Tabl
     if (p.kind == 'V') clip(p, cut, true);
     else if (p.kind && p.kind != 'X' && !above(p, n)) erase(p);
   }
+  nameBottom(pieces, n);
   SelectionSet body, lower;
   std::vector<TablePiece> kept;
   for (const auto& p : copies) {
@@ -260,19 +277,22 @@ int editTable() {
                      args->rbnext->restype == RT3DPOINT ? args->rbnext->resval.rpoint[Z] : 0.0};
   SelectionSet set;
   std::vector<TablePiece> pieces = tablePieces(id, set);
-  int bottom = -1;
-  for (const auto& p : pieces)
+  int bottom = -1, header = -1;
+  for (const auto& p : pieces) {
     if (p.line && p.kind == 'H') bottom = std::max(bottom, p.number);
+    if (isRowLine(p)) header = header < 0 ? p.number : std::min(header, p.number);
+  }
   if (bottom < 0) return acedRetNil();
-  // The cut may fall on any boundary between two body rows.
-  if (bottom < 2) {
+  // The cut may fall on any boundary between two body rows: below the header line (the
+  // first boundary of the body) and above the bottom.
+  if (bottom - header < 2) {
     acutPrintf(u"%ls", message(440).c_str());
     return acedRetNil();
   }
   int chosen = 0;
-  if (chooseBoundary(pieces, 1, bottom - 1, given, chosen) != RTNORM) return acedRetNil();
+  if (chooseBoundary(pieces, header + 1, bottom - 1, given, chosen) != RTNORM) return acedRetNil();
   Split split;
-  if (!splitAt(id, set.name(), pieces, chosen, given, split)) {
+  if (!splitAt(id, set.name(), pieces, header, chosen, given, split)) {
     acutPrintf(u"%ls", message(440).c_str());
     return acedRetNil();
   }
