@@ -84,7 +84,10 @@ def polylines(svg_path):
     return out
 
 
-def same_segment(s, a, b, tolerance=2e-3):
+def same_segment(s, a, b):
+    # The picture writes six significant digits.
+    tolerance = 2e-3 + 6e-6 * max(abs(c) for p in (a, b) for c in p)
+
     def near(p, q):
         return abs(p[0] - q[0]) < tolerance and abs(p[1] - q[1]) < tolerance
     return (near(s[0], a) and near(s[1], b)) or (near(s[0], b) and near(s[1], a))
@@ -97,7 +100,7 @@ def picture_transform(strokes, entities):
     top = max(lines(entities), key=lambda e: (e.dxf.start.y, -e.dxf.start.x))
     length = abs(top.dxf.end.x - top.dxf.start.x)
     for s in segments:
-        if abs(s[0][1] - s[1][1]) > 1e-3 or abs(abs(s[1][0] - s[0][0]) - length) > 1e-3:
+        if abs(s[0][1] - s[1][1]) > 1e-3 or abs(abs(s[1][0] - s[0][0]) - length) > 2e-3 + 6e-6 * abs(s[0][0]):
             continue
         dx = min(s[0][0], s[1][0]) - min(top.dxf.start.x, top.dxf.end.x)
         ky = s[0][1] + top.dxf.start.y
