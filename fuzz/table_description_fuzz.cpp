@@ -1,7 +1,8 @@
 // Arbitrary argument lists for "tv_write_table": each byte picks the next element (a
 // point, a text, a real, a short, a list's begin or end, nil) and the bytes after it
 // its value. Lists may be unbalanced and values of any type in any place: reading ends
-// with a message or a status, never a crash.
+// with a message or a status, never a crash, and whatever was read is laid out, drawn
+// into a fresh drawing and built into the export table without one.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -13,6 +14,8 @@
 #include "host/dbdatabase.h"
 #include "headless/ads/session.h"
 #include "table/TableDescription.h"
+#include "table/TableDrawing.h"
+#include "table/TableExport.h"
 
 namespace {
 
@@ -45,7 +48,7 @@ resbuf* element(Bytes& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static AcDbDatabase db(true);
+  AcDbDatabase db(true);
   acdbHostApplicationServices()->setWorkingDatabase(&db);
   qd::ads::printSink() = [](const std::u16string&) {};
   Bytes b{data, size};
@@ -57,7 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tail = e;
   }
   auto d = std::make_unique<qd::table::TableDescription>();
-  qd::table::readTableDescription(head, *d);
+  const int status = qd::table::readTableDescription(head, *d);
   acutRelRb(head);
+  if (status == RTNORM) {
+    const qd::table::ExportBuild exported(*d);
+    d->widthDialog = 1;  // no one is there to answer the question
+    qd::table::DrawnTable drawn;
+    qd::table::drawTable(*d, drawn);
+  }
+  acdbHostApplicationServices()->setWorkingDatabase(nullptr);
   return 0;
 }
