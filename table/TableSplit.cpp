@@ -140,16 +140,11 @@ void clip(const TablePiece& p, double cut, bool keepAbove) {
   acdbEntMod(list.get());
 }
 
-// Whether a row entity belongs to the rows above the cut at boundary n (texts and
-// strike lines of body rows below n, boundaries up to n).
-bool above(const TablePiece& p, int n) {
-  if (p.kind == 'T' || p.kind == 'S') return p.number < n;
-  return p.number <= n;
-}
-bool below(const TablePiece& p, int n) {
-  if (p.kind == 'T' || p.kind == 'S') return p.number >= n;
-  return p.number >= n;
-}
+// Whether a row entity stays with the rows above the cut at boundary n (texts and strike
+// lines of the body rows above it, boundaries down to it), or with those below.
+bool above(const TablePiece& p, int n) { return p.kind == 'T' || p.kind == 'S' ? p.number < n : p.number <= n; }
+bool below(const TablePiece& p, int n) { return p.number >= n; }
+bool isRowPiece(const TablePiece& p) { return p.kind && p.kind != 'X' && p.kind != 'V'; }
 
 // The lower part takes an id of its own, the handle of its first entity.
 std::u16string renameCopy(const std::vector<TablePiece>& copies, const std::u16string& oldId) {
@@ -210,42 +205,59 @@ void nameBottom(const std::vector<TablePiece>& pieces, int n) {
   }
 }
 
-bool splitAt(const std::u16string& id, const ads_name tableSet, std::vector<TablePiece>& pieces, int headerLine,
-             int n, const ads_point given, Split& result) {
-  double cut = 0, headerY = 0;
-  if (!boundaryY(pieces, n, cut) || !boundaryY(pieces, headerLine, headerY)) return false;
+// Copies of the table's entities in place, paired with the pieces they copy.
+bool copyPieces(const ads_name tableSet, const std::vector<TablePiece>& pieces, std::vector<TablePiece>& copies) {
   const ads_point still = {0, 0, 0};
-  ResbufList copyCall(acutBuildList(RTSTR, u"qdcopy_ss", RTPICKS, tableSet, RT3DPOINT, still, 0));
+  ResbufList call(acutBuildList(RTSTR, u"qdcopy_ss", RTPICKS, tableSet, RT3DPOINT, still, 0));
   ResbufList copied;
-  if (acedInvoke(copyCall.get(), copied.out()) != RTNORM || !copied.get() || copied.get()->restype != RTPICKS) return false;
+  if (acedInvoke(call.get(), copied.out()) != RTNORM || !copied.get() || copied.get()->restype != RTPICKS) return false;
   SelectionSet copySet;
   ads_name_set(copied.get()->resval.rlname, copySet.name());
-  int32_t count = 0;
-  acedSSLength(copySet.name(), &count);
-  if (count != static_cast<int32_t>(pieces.size())) return false;
-  std::vector<TablePiece> copies = pieces;
-  for (int32_t i = 0; i < count; ++i) acedSSName(copySet.name(), i, copies[static_cast<size_t>(i)].name);
+  if (copySet.length() != static_cast<int32_t>(pieces.size())) return false;
+  copies = pieces;
+  for (int32_t i = 0; i < copySet.length(); ++i) acedSSName(copySet.name(), i, copies[static_cast<size_t>(i)].name);
+  return true;
+}
 
-  // The upper part keeps the rows above the cut, the lower part those below it.
+// The upper part keeps the rows above the cut and its column lines down to it.
+void trimUpper(const std::vector<TablePiece>& pieces, int n, double cut) {
   for (const auto& p : pieces) {
     if (p.kind == 'V') clip(p, cut, true);
-    else if (p.kind && p.kind != 'X' && !above(p, n)) erase(p);
+    else if (isRowPiece(p) && !above(p, n)) erase(p);
   }
   nameBottom(pieces, n);
-  SelectionSet body, lower;
+}
+
+// The lower part keeps the header and the rows below the cut; `body` gathers what is not
+// header, `lower` everything kept.
+std::vector<TablePiece> trimLower(const std::vector<TablePiece>& copies, int n, double cut, SelectionSet& lower,
+                                  SelectionSet& body) {
   std::vector<TablePiece> kept;
   for (const auto& p : copies) {
-    if (p.kind == 'V') clip(p, cut, false);
-    else if (p.kind && p.kind != 'X' && !below(p, n)) {
+    if (p.kind == 'V') {
+      clip(p, cut, false);
+      if (p.start.y > cut + kTiny && p.end.y > cut + kTiny) continue;  // wholly above: erased
+    } else if (isRowPiece(p) && !below(p, n)) {
       erase(p);
       continue;
     }
-    if (p.kind == 'V' && p.start.y > cut + kTiny && p.end.y > cut + kTiny) continue;
     kept.push_back(p);
     acedSSAdd(p.name, lower.empty() ? nullptr : lower.name(), lower.name());
     if (p.kind != 'X') acedSSAdd(p.name, body.empty() ? nullptr : body.name(), body.name());
   }
-  if (lower.empty()) return false;
+  return kept;
+}
+
+bool splitAt(const std::u16string& id, const ads_name tableSet, const std::vector<TablePiece>& pieces, int headerLine,
+             int n, const ads_point given, Split& result) {
+  double cut = 0, headerY = 0;
+  std::vector<TablePiece> copies;
+  if (!boundaryY(pieces, n, cut) || !boundaryY(pieces, headerLine, headerY) || !copyPieces(tableSet, pieces, copies))
+    return false;
+  trimUpper(pieces, n, cut);
+  SelectionSet lower, body;
+  const std::vector<TablePiece> kept = trimLower(copies, n, cut, lower, body);
+  if (kept.empty()) return false;
   // The lower rows close up under their copy of the header.
   if (!body.empty()) {
     ads_matrix up = {{1, 0, 0, 0}, {0, 1, 0, headerY - cut}, {0, 0, 1, 0}, {0, 0, 0, 1}};
