@@ -13,6 +13,9 @@ def by_corner(doc, x, y):
 def check(work):
     doc = t.open_drawing(work)
     assert len(t.tables(doc)) == 5, len(t.tables(doc))
+    # Each table is recorded as a part under its id: all it made, nothing else.
+    for table_id, entities in t.tables(doc).items():
+        assert t.part_members(doc, table_id) == {e.dxf.handle for e in entities}, table_id
 
     defaults = by_corner(doc, 0, 0)
     assert [e.dxf.text for e in t.texts(defaults)] == ["Jen nadpis"]

@@ -32,8 +32,11 @@ def check(work):
     assert [t.name_of(e) for e in t.named(lower, r"[LH]\d+")] == ["L2", "L3", "L4", "H5"]
     for e in t.named(lower, r"V\d+"):
         assert abs(max(e.dxf.start.y, e.dxf.end.y) - 195.8) < 1e-9 and abs(min(e.dxf.start.y, e.dxf.end.y) - bottom) < 1e-9
-    # The lower part carries its own id only.
+    # The lower part carries its own id only, and is a part of its own; the upper part's
+    # record still names what was erased from it, which the host skips.
     assert all(t.table_ids(e) == ["$44"] for e in lower)
+    assert t.part_members(doc, "$44") == {e.dxf.handle for e in lower}
+    assert t.part_members(doc, "$1E") > {e.dxf.handle for e in upper}
 
 
 t.main(check)

@@ -42,6 +42,13 @@ def tables(doc):
     return found
 
 
+def part_members(doc, table_id):
+    """The handles the drawing's part of that name records."""
+    parts = doc.rootdict.get("QDHK_HANDLE")
+    assert parts is not None and table_id in parts, f"no part {table_id}"
+    return {tag.value for tag in parts.get(table_id).tags if tag.code == 330}
+
+
 def named(entities, pattern):
     rx = re.compile(pattern + r"\Z")
     return [e for e in entities if name_of(e) is not None and rx.match(name_of(e))]
