@@ -411,7 +411,8 @@ resbuf* toArgument(const Value& v) {
     if (v.dotted && i + 1 == v.items.size()) appendTo(head, tail, acutNewRb(RTDOTE));
     appendTo(head, tail, toArgument(v.items[i]));
   }
-  if (!v.dotted) appendTo(head, tail, acutNewRb(RTLE));
+  // A dotted pair ends as a list does: (1 . 2) is RTLB 1 RTDOTE 2 RTLE.
+  appendTo(head, tail, acutNewRb(RTLE));
   return head;
 }
 }  // namespace

@@ -141,6 +141,20 @@ TEST(Lisp, ValuesBecomeResultBuffersAndBack) {
   EXPECT_EQ(bad.get()->resval.rbinary.clen, 0);
 }
 
+TEST(Lisp, AnExternalFunctionGetsPointsOfRealsAndListsAsWritten) {
+  std::vector<Value> args;
+  std::u16string error;
+  ASSERT_TRUE(qd::lisp::read(u"(1.0 2.0 3.0) (1 2 3) (1 2 3 4) (10 . 5) ((1 1) (2.5 0.5))", args, error));
+  qd::ads::RbList chain(qd::lisp::toArgumentList(args));
+  std::vector<int> types;
+  for (resbuf* rb = chain.get(); rb; rb = rb->rbnext) types.push_back(rb->restype);
+  EXPECT_EQ(types, (std::vector<int>{RT3DPOINT,                                   // reals: a point
+                                     RTLB, RTSHORT, RTSHORT, RTSHORT, RTLE,       // integers: a list
+                                     RTLB, RTSHORT, RTSHORT, RTSHORT, RTSHORT, RTLE,  // four: no group
+                                     RTLB, RTSHORT, RTDOTE, RTSHORT, RTLE,        // a dotted pair
+                                     RTLB, RTLB, RTSHORT, RTSHORT, RTLE, RTPOINT, RTLE}));
+}
+
 TEST(Lisp, EvaluatesArithmeticListsAndVariables) {
   qd::lisp::Interpreter lisp(nullptr);
   auto run = [&](const std::u16string& text) { return evalPrinted(lisp, text); };
