@@ -1,0 +1,92 @@
+#!/usr/bin/python3
+"""Writes the shipped workspace definition file from the product table: for each floor a
+group tied to it (the whole floor, the walls only, the structure without texts, the
+openings), and a free group over the whole building (every floor, all walls, axes and
+dimensions, each section alone).
+
+    make_workspaces.py data/product.txt data/QDSTRAT.QDL
+
+The file is 68-byte records in pre-order (level, state, a 52-byte name in code page
+1250, two unused bytes and three link flags), the settings record last."""
+import struct
+import sys
+
+SETTINGS_LEVEL = 0xAD
+
+
+def product(path):
+    codes = {}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            line = line.strip()
+            if not line or line.startswith("#"):
+                continue
+            kind, code, *rest = line.split("|")
+            codes.setdefault(kind, []).append((code, rest[0] if rest else ""))
+    return codes
+
+
+class Node:
+    def __init__(self, level, name, state=0):
+        self.level, self.name, self.state, self.children = level, name, state, []
+
+    def add(self, name, state=0):
+        child = Node(self.level + 1, name, state)
+        self.children.append(child)
+        return child
+
+
+def workspace(group, title, description, actions):
+    w = group.add(title)
+    pieces = [description[i:i + 50] for i in range(0, len(description), 50)] or [""]
+    first = w.add(pieces[0])
+    for piece in pieces[1:]:
+        w.add(piece)
+    for a in actions:
+        first.add(a)
+
+
+def tree(codes):
+    groups = []
+    for floor, text in codes["floor"]:
+        g = Node(0, floor, state=1)
+        workspace(g, "Celé podlaží", f"Všechny hladiny podlaží {text}.", [f"_T ?????{floor}*"])
+        workspace(g, "Jen svislé konstrukce", "Stěny a příčky podlaží, ostatní zmrazeno.",
+                  [f"_F ?????{floor}*", f"_T ??SK?{floor}*"])
+        workspace(g, "Konstrukce bez popisů", "Podlaží bez popisů a kót.",
+                  [f"_T ?????{floor}*", f"_F ??PO_{floor}*", f"_F ??KO_{floor}*"])
+        workspace(g, "Otvory", "Okna a dveře podlaží.", [f"_F ?????{floor}*", f"_T ??OK?{floor}*"])
+        groups.append(g)
+    whole = Node(0, "Celý objekt")
+    workspace(whole, "Všechna podlaží", "", ["_T *"])
+    workspace(whole, "Všechny stěny", "Svislé konstrukce všech podlaží.", ["_F *", "_T ??SK?*"])
+    workspace(whole, "Osy a kóty", "", ["_F *", "_T ??OS_*", "_T ??KO_*"])
+    for section, text in codes["section"]:
+        workspace(whole, f"Jen {section} - {text}"[:52], f"Jen hladiny sekce {text}.", ["_F *", f"_T {section}*"])
+    groups.append(whole)
+    return groups
+
+
+def record(level, state, name, child, nxt, prev):
+    data = name.encode("cp1250")[:52]
+    return struct.pack("<bB52sHIII", level if level < 128 else level - 256, state, data, 0, child, nxt, prev)
+
+
+def write(nodes, out, has_prev):
+    for i, n in enumerate(nodes):
+        prev = has_prev or i > 0
+        out.append(record(n.level, n.state, n.name, 1 if n.children else 0, 1 if i + 1 < len(nodes) else 0, 1 if prev else 0))
+        write(n.children, out, True)
+
+
+def main(source, target):
+    out = []
+    write(tree(product(source)), out, False)
+    settings = "1" * 12 + "SK0" + "." * 31
+    out.append(record(SETTINGS_LEVEL, 0, settings, 0, 0, 0))
+    with open(target, "wb") as f:
+        f.write(b"".join(out))
+
+
+if __name__ == "__main__":
+    main(sys.argv[1], sys.argv[2])
