@@ -11,3 +11,13 @@ typedef void (*FARPROC)();
 HMODULE LoadLibraryW(const ACHAR* fileName);
 FARPROC GetProcAddress(HMODULE module, const char* procName);
 int FreeLibrary(HMODULE module);
+// The loaded module of that name (file name, any extension), not to be given back; null
+// when none is loaded.
+HMODULE GetModuleHandleW(const ACHAR* moduleName);
+// The module's file name; its length, 0 when the handle is no loaded module.
+unsigned GetModuleFileNameW(HMODULE module, ACHAR* buffer, unsigned size);
+
+// A message box of the platform: its text and caption, answered OK, Yes or No.
+constexpr unsigned MB_OK = 0x0, MB_YESNO = 0x4;
+constexpr int IDOK = 1, IDYES = 6, IDNO = 7;
+int MessageBoxW(void* owner, const ACHAR* text, const ACHAR* caption, unsigned type);

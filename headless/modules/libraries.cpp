@@ -2,6 +2,8 @@
 // that name when it is loaded, else the shared library of that name in a module folder.
 #include <dlfcn.h>
 
+#include <algorithm>
+
 #include "headless/modules/modules.h"
 #include "host/winlib.h"
 #include "platform/codepage.h"
@@ -17,3 +19,20 @@ FARPROC GetProcAddress(HMODULE module, const char* procName) {
 }
 
 int FreeLibrary(HMODULE module) { return module && dlclose(module) == 0 ? 1 : 0; }
+
+HMODULE GetModuleHandleW(const ACHAR* moduleName) {
+  if (!moduleName) return nullptr;
+  const qd::modules::Module* m = qd::modules::Manager::get().find(qd::modules::moduleName(qd::text::toUtf8(moduleName)));
+  return m ? m->handle : nullptr;
+}
+
+unsigned GetModuleFileNameW(HMODULE module, ACHAR* buffer, unsigned size) {
+  if (!module || !buffer || size == 0) return 0;
+  const qd::modules::Module* m = qd::modules::Manager::get().findByHandle(module);
+  if (!m) return 0;
+  const std::u16string path = qd::text::fromUtf8(m->path);
+  const size_t n = std::min<size_t>(path.size(), size - 1);
+  std::copy_n(path.begin(), n, buffer);
+  buffer[n] = 0;
+  return static_cast<unsigned>(n);
+}

@@ -14,11 +14,11 @@ namespace qd::modules {
 
 namespace {
 std::u16string upper(const std::u16string& s) { return qd::text::toUpper(s); }
+}  // namespace
 
 std::u16string moduleName(const std::string& path) {
-  return upper(qd::text::fromUtf8(std::filesystem::path(path).stem().string()));
+  return qd::text::toUpper(qd::text::fromUtf8(std::filesystem::path(path).stem().string()));
 }
-}  // namespace
 
 namespace {
 // Whether the working drawing has live objects whose class the module defines.
@@ -47,6 +47,12 @@ Module* Manager::find(const std::u16string& name) const {
   const std::u16string wanted = moduleName(qd::text::toUtf8(name));
   for (const auto& m : m_modules)
     if (m->name == wanted) return m.get();
+  return nullptr;
+}
+
+Module* Manager::findByHandle(void* handle) const {
+  for (const auto& m : m_modules)
+    if (m->handle == handle) return m.get();
   return nullptr;
 }
 

@@ -26,6 +26,10 @@ struct Module {
   std::map<int, int (*)()> registered;  // acedRegFunc
 };
 
+// A module's name as the host knows it: the file name without folder and extension,
+// in upper case.
+std::u16string moduleName(const std::string& path);
+
 class Manager {
  public:
   static Manager& get();
@@ -48,6 +52,7 @@ class Manager {
   void* openLibrary(const std::string& fileName) const;
   const std::vector<std::unique_ptr<Module>>& modules() const { return m_modules; }
   Module* find(const std::u16string& name) const;
+  Module* findByHandle(void* handle) const;
   Module* byAppId(void* appId) const;
 
   // Functions.

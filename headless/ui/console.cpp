@@ -79,14 +79,25 @@ Console& Console::get() {
   return c;
 }
 
+void Console::insertEvents(const std::vector<std::u16string>& events, const std::string& name) {
+  for (size_t i = events.size(); i-- > 0;) m_inserted.push_back(Event{events[i], name, static_cast<int>(i + 1)});
+}
+
+bool Console::nextEvent(EventSource& source, Event& e, const std::u16string& prompt) {
+  if (m_inserted.empty()) return source.next(e, prompt);
+  e = m_inserted.back();
+  m_inserted.pop_back();
+  return true;
+}
+
 bool Console::take(const std::u16string& prompt, Event& e) {
   if (m_stopped) return false;
-  bool got = m_source && m_source->next(e, prompt);
+  bool got = m_source && nextEvent(*m_source, e, prompt);
   while (got && checkHook && e.text.rfind(u"expect ", 0) == 0) {
     answer(e.text);
     checkHook(e);
     write(prompt);
-    got = m_source->next(e, prompt);
+    got = nextEvent(*m_source, e, prompt);
   }
   if (!got) {
     std::u16string where;

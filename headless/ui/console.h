@@ -62,6 +62,10 @@ class Console {
   // Takes the next event for an input request. With none left, the request is answered
   // with Esc and the transcript says so; false then.
   bool take(const std::u16string& prompt, Event& e);
+  // Events that come before the source's next ones, as a script the host runs: each
+  // token of it one event. The next event from the source, or from those.
+  void insertEvents(const std::vector<std::u16string>& events, const std::string& name);
+  bool nextEvent(EventSource& source, Event& e, const std::u16string& prompt);
   // Stops the script: an event did not fit its request. Every later request is cancelled.
   void stop(const Event& e, const std::u16string& prompt, const std::u16string& expected);
   bool stopped() const { return m_stopped; }
@@ -101,6 +105,7 @@ class Console {
 
  private:
   EventSource* m_source = nullptr;
+  std::vector<Event> m_inserted;  // the next first, at the back
   std::u16string m_transcript;
   std::u16string m_printed;  // the transcript without answers and notes
   bool m_echo = false, m_stopped = false;

@@ -160,7 +160,7 @@ int runSession(EventSource& source) {
   for (;;) {
     Event e;
     c.write(u"Command: ");
-    if (!source.next(e, u"Command: ")) {
+    if (!c.nextEvent(source, e, u"Command: ")) {
       c.answer(u"");
       break;
     }
