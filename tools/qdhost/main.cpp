@@ -125,8 +125,10 @@ void loadModules(const Options& o) {
   std::vector<std::string> names = o.modules;
   if (names.empty() && !o.noModules) {
     std::error_code ec;
+    // "lib" names are libraries that modules load, not application modules.
     for (const auto& entry : std::filesystem::directory_iterator(o.moduleDir, ec))
-      if (entry.path().extension() == ".so") names.push_back(entry.path().string());
+      if (entry.path().extension() == ".so" && entry.path().filename().string().rfind("lib", 0) != 0)
+        names.push_back(entry.path().string());
     std::sort(names.begin(), names.end());
   }
   for (const auto& name : names) {
