@@ -2,7 +2,7 @@
 """Writes the shipped workspace definition file from the product table: for each floor a
 group tied to it (the whole floor, the walls only, the structure without texts, the
 openings), and a free group over the whole building (every floor, all walls, axes and
-dimensions, each section alone).
+dimensions, each section alone), and the settings the options start from.
 
     make_workspaces.py data/product.txt data/QDSTRAT.QDL
 
@@ -82,7 +82,9 @@ def write(nodes, out, has_prev):
 def main(source, target):
     out = []
     write(tree(product(source)), out, False)
-    settings = "1" * 12 + "SK0" + "." * 31
+    # Every option on but the section filter (no section chosen yet), thawed layers left
+    # unlocked, floor _1, construction SK0, any section.
+    settings = "0111110111" + "_1" + "SK0" + "?" + "\x01" + "." * 29
     out.append(record(SETTINGS_LEVEL, 0, settings, 0, 0, 0))
     with open(target, "wb") as f:
         f.write(b"".join(out))

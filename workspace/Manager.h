@@ -1,0 +1,70 @@
+// The manager's run: the host module bound, the tree loaded, the code lists rebuilt,
+// the main dialog shown until it ends, and the layer commands of setting or locking a
+// workspace sent to the host's command line.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "workspace/HostCalls.h"
+#include "workspace/WorkspaceTree.h"
+
+namespace qd::workspace {
+
+// End codes of the main dialog.
+enum DialogCode {
+  kSet = 101,
+  kLock = 102,
+  kConstruction1 = 103,
+  kConstruction2 = 104,
+  kFirstPick = 206,
+  kLastPick = 219,
+  kScriptWritten = 99,
+};
+
+// The host's code lists, rebuilt at every start.
+struct HostLists {
+  WorkspaceNode *sections = nullptr, *modules = nullptr, *floors = nullptr, *views = nullptr,
+                *constructions = nullptr, *generalLayers = nullptr;
+  void clear();
+};
+
+struct ManagerState {
+  WorkspaceNode* root = nullptr;
+  WorkspaceNode* selected = nullptr;
+  int mode = 0;
+  int environment = 0;
+  bool paperSpace = false;
+  std::u16string drawingName = u"QDSTRAT", drawingFolder = u"\\";
+  std::vector<std::u16string> history;
+  std::u16string pick;
+  int pickKind = 208;
+  void* parentWindow = nullptr;
+  HostCalls calls;
+  bool bound = false, lightBound = false;
+  HostLists lists;
+};
+ManagerState& state();
+
+// The main dialog: shows the manager for the mode and returns its end code, with the
+// selection made in state(). Until the dialogs are built, the host module may stand in.
+using DialogStep = int (*)(int mode);
+void setDialogStep(DialogStep step);
+
+// Selects a tree node, with the settings' floor flag and floor code of its group.
+void select(WorkspaceNode* node);
+WorkspaceNode* firstActionOfSelection();
+
+// The runs of the full and the light entry: 1 when the host is to run the script.
+int runManager(int mode);
+int runLight(const std::string& path, int mode);
+
+// The layer commands of a set (99 when the floor script was written, else 101) and of a
+// lock.
+int setSequence();
+void lockSequence();
+
+// Where the definition file is read from: the first and the second choice.
+std::vector<std::string> definitionPaths(const std::string& moduleFolder);
+std::string scriptPath();
+
+}  // namespace qd::workspace
