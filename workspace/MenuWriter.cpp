@@ -31,7 +31,7 @@ class Menu {
     return name.size() < 2 ? u"??" : std::u16string(name.substr(0, 2));
   }
   int stateOf(const WorkspaceNode* n) const { return groupOf(const_cast<WorkspaceNode*>(n))->state; }
-  std::u16string floorMask(const WorkspaceNode* n) const {
+  std::u16string groupFloorMask(const WorkspaceNode* n) const {
     std::u16string mask = u"?????" + floorOf(n) + u"*";
     if (on(6)) mask[0] = at(15);
     return mask;
@@ -52,7 +52,7 @@ void Menu::workspaceItem(const WorkspaceNode* n, bool lockPass) {
   } else {
     put(u"  [" + close + name + u" - " + qd::workspace::text(132) + (at(7) == u'0' ? qd::workspace::text(133) : u"") + u"]^C^C_-LAYER ");
   }
-  if (a > 0) put((lockPass ? u"_T " : u"_F ~") + floorMask(n) + u";");
+  if (a > 0) put((lockPass ? u"_T " : u"_F ~") + groupFloorMask(n) + u";");
   if (!n->firstChild) itemEnd(n, lockPass);
 }
 
@@ -75,7 +75,7 @@ void Menu::action(const WorkspaceNode* n, bool lockPass) {
 }
 
 void Menu::itemEnd(const WorkspaceNode* n, bool lockPass) {
-  if (lockPass && at(7) == u'0') put(u"_LO " + floorMask(n) + u";");
+  if (lockPass && at(7) == u'0') put(u"_LO " + groupFloorMask(n) + u";");
   if (!lockPass && on(3)) put(u"_T 0,DEFPOINTS;");
   put(on(4) ? u";_ZOOM _E _ZOOM .95x " : u";");
 }
