@@ -1,5 +1,7 @@
 #include "workspace/Manager.h"
 
+#include <dlfcn.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -306,6 +308,28 @@ std::string scriptPath() {
   std::error_code ec;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   return (ec ? std::filesystem::path(".") : exe.parent_path()).string() + "/QDSTRAT.SCR";
+}
+
+std::string helpFile() {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (state().environment == 1) {
+    const char* tvc = std::getenv("TVC");
+    return tvc && *tvc ? (fs::path(tvc).parent_path() / "torvel.hlp").string() : std::string();
+  }
+  if (state().environment == 2) {
+    ACHAR file[1024] = {};
+    HMODULE program = GetModuleHandleW(u"TORVELLT.EXE");
+    if (!program || !GetModuleFileNameW(program, file, 1024)) return {};
+    return fs::path(qd::text::toUtf8(file)).replace_extension("HLP").string();
+  }
+  // Standalone: the help beside the library.
+  Dl_info info{};
+  const fs::path folder = dladdr(reinterpret_cast<void*>(&helpFile), &info) && info.dli_fname
+                              ? fs::path(info.dli_fname).parent_path()
+                              : fs::path(".");
+  const fs::path own = folder / "TORVELLT.HLP";
+  return fs::exists(own, ec) ? own.string() : (folder / "QDSTRAT.HLP").string();
 }
 
 int runManager(int mode) {

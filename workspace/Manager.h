@@ -66,5 +66,8 @@ void lockSequence();
 // Where the definition file is read from: the first and the second choice.
 std::vector<std::string> definitionPaths(const std::string& moduleFolder);
 std::string scriptPath();
+// The help file the main dialog's help opens (context 2290), or "" when there is none.
+std::string helpFile();
+constexpr unsigned kHelpContext = 2290;
 
 }  // namespace qd::workspace

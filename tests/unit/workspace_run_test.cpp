@@ -3,6 +3,7 @@
 // for constructions and picks, and the exports that hand trees over.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,20 @@ TEST_F(Run, AConstructionChoiceAndPicksComeBackThroughTheLoop) {
   ws::runLight("", 0);
   EXPECT_EQ(ws::state().pick, u"ASSK1_1Z");
   EXPECT_EQ(ws::state().pickKind, 209);
+}
+
+TEST_F(Run, TheHelpFileFollowsTheEnvironment) {
+  ws::state().environment = 1;
+  unsetenv("TVC");
+  EXPECT_EQ(ws::helpFile(), "");
+  setenv("TVC", "/opt/torvel/bin/torvel.exe", 1);
+  EXPECT_EQ(ws::helpFile(), "/opt/torvel/bin/torvel.hlp");
+  unsetenv("TVC");
+  ws::state().environment = 2;  // the light program is not running here
+  EXPECT_EQ(ws::helpFile(), "");
+  ws::state().environment = 0;
+  const std::string standalone = ws::helpFile();
+  EXPECT_EQ(standalone.substr(standalone.rfind('/') + 1), "QDSTRAT.HLP");
 }
 
 TEST_F(Run, TreesHandedOverAreOwnedOnce) {
