@@ -78,32 +78,32 @@ std::u16string formatted(int number, const std::u16string& item) {
 
 std::u16string selectionText() { return std::u16string(nameOf(state().selected)); }
 
-WorkspaceNode* chainOf(FillFn fill, WorkspaceNode* first) {
-  if (!fill) return first;
+// Calls `take` with each entry a host list gives, from its first on.
+template <class Take>
+void eachEntry(FillFn fill, Take take) {
+  if (!fill) return;
   char16_t buffer[kBufferLength];
   for (int flag = 0;; flag = 1) {
     buffer[0] = 0;
     if (fill(flag, buffer) < 0) break;
     buffer[kBufferLength - 1] = 0;
-    appendSibling(first, buffer);
+    take(std::u16string(buffer));
   }
+}
+
+WorkspaceNode* chainOf(FillFn fill, WorkspaceNode* first) {
+  eachEntry(fill, [first](const std::u16string& entry) { appendSibling(first, entry); });
   return first;
 }
 
 // Each entry gets a group entry of its first characters and "?" before it, unless one
 // like it is there.
 WorkspaceNode* withGroups(FillFn fill, WorkspaceNode* first, size_t prefix) {
-  if (!fill) return first;
-  char16_t buffer[kBufferLength];
-  for (int flag = 0;; flag = 1) {
-    buffer[0] = 0;
-    if (fill(flag, buffer) < 0) break;
-    buffer[kBufferLength - 1] = 0;
-    const std::u16string entry = buffer;
+  eachEntry(fill, [first, prefix](const std::u16string& entry) {
     const std::u16string group = entry.substr(0, prefix) + u"?";
     if (!hasPrefix(first, group)) appendSibling(first, group);
     appendSibling(first, entry);
-  }
+  });
   return first;
 }
 
