@@ -3,6 +3,7 @@
 // command "QDPURGE" (group "COM") with "C:QDPURGE001".
 #include <cstring>
 
+#include "Library/Inc/lisp_functions.h"
 #include "host/aced.h"
 #include "host/acedads.h"
 #include "host/adslib.h"
@@ -13,13 +14,8 @@
 
 namespace {
 
-struct LispFunction {
-  const ACHAR* name;
-  int (*function)();
-};
-
 // The index of an entry is its function code for the host.
-const LispFunction kFunctions[] = {
+const qd::support::LispFunction kFunctions[] = {
     {u"C:QDLBL001", qd::label::labelCommand},
     {u"C:QDPURGE001", qd::purge::purgeCommand},
 };
@@ -52,23 +48,6 @@ void unload() {
   }
 }
 
-int defineFunctions() {
-  for (size_t code = 0; code < std::size(kFunctions); ++code)
-    if (acedDefun(kFunctions[code].name, static_cast<int>(code)) != RTNORM) return RTERROR;
-  return RTNORM;
-}
-
-void undefineFunctions() {
-  for (size_t code = 0; code < std::size(kFunctions); ++code) acedUndef(kFunctions[code].name, static_cast<int>(code));
-}
-
-int dispatch() {
-  acedRetVoid();  // the LISP caller gets nil whatever the function does
-  const int code = acedGetFunCode();
-  if (code < 0 || static_cast<size_t>(code) >= std::size(kFunctions)) return RTERROR;
-  return kFunctions[code].function() == RTNORM ? RSRSLT : RSERR;
-}
-
 }  // namespace
 
 ACRX_ENTRY_POINT AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId) {
@@ -82,9 +61,9 @@ ACRX_ENTRY_POINT AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* app
       initialise();
       break;
     case AcRx::kUnloadAppMsg: unload(); break;
-    case AcRx::kLoadDwgMsg: defineFunctions(); break;
-    case AcRx::kUnloadDwgMsg: undefineFunctions(); break;
-    case AcRx::kInvkSubrMsg: return static_cast<AcRx::AppRetCode>(dispatch());
+    case AcRx::kLoadDwgMsg: qd::support::defineFunctions(kFunctions); break;
+    case AcRx::kUnloadDwgMsg: qd::support::undefineFunctions(kFunctions); break;
+    case AcRx::kInvkSubrMsg: return static_cast<AcRx::AppRetCode>(qd::support::invokeFunction(kFunctions));
     default: break;
   }
   return AcRx::kRetOK;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "Library/Inc/lisp_functions.h"
 #include "host/acedads.h"
 #include "host/adslib.h"
 #include "host/rxregsvc.h"
@@ -42,33 +43,11 @@ int writeTable() {
   return RTNORM;
 }
 
-struct LispFunction {
-  const ACHAR* name;
-  int (*function)();
-};
-
 // The index of an entry is its function code for the host.
-const LispFunction kFunctions[] = {
+const qd::support::LispFunction kFunctions[] = {
     {u"tv_write_table", writeTable},
     {u"tv_edit_table", qd::table::editTable},
 };
-
-int defineFunctions() {
-  for (size_t code = 0; code < std::size(kFunctions); ++code)
-    if (acedDefun(kFunctions[code].name, static_cast<int>(code)) != RTNORM) return RTERROR;
-  return RTNORM;
-}
-
-void undefineFunctions() {
-  for (size_t code = 0; code < std::size(kFunctions); ++code) acedUndef(kFunctions[code].name, static_cast<int>(code));
-}
-
-int dispatch() {
-  acedRetVoid();
-  const int code = acedGetFunCode();
-  if (code < 0 || static_cast<size_t>(code) >= std::size(kFunctions)) return RTERROR;
-  return kFunctions[code].function() == RTNORM ? RSRSLT : RSERR;
-}
 
 }  // namespace
 
@@ -78,9 +57,9 @@ ACRX_ENTRY_POINT AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* app
       acrxUnlockApplication(appId);
       acrxRegisterAppMDIAware(appId);
       break;
-    case AcRx::kLoadDwgMsg: defineFunctions(); break;
-    case AcRx::kUnloadDwgMsg: undefineFunctions(); break;
-    case AcRx::kInvkSubrMsg: return static_cast<AcRx::AppRetCode>(dispatch());
+    case AcRx::kLoadDwgMsg: qd::support::defineFunctions(kFunctions); break;
+    case AcRx::kUnloadDwgMsg: qd::support::undefineFunctions(kFunctions); break;
+    case AcRx::kInvkSubrMsg: return static_cast<AcRx::AppRetCode>(qd::support::invokeFunction(kFunctions));
     default: break;
   }
   return AcRx::kRetOK;
