@@ -2,7 +2,8 @@
 // loads the manager's library (libQdstrat beside it), offers the call-backs the library
 // finds by name (the command line, host variables, the product's code lists, a layer
 // pick), defines the command "QDSTRAT" that runs the manager, and runs "QDSTRAT.SCR"
-// when the manager leaves it for the host.
+// when the manager leaves it for the host. Built with QD_LIGHT_EDITION it is the light
+// edition's QDSTRAT.CRX: the same command runs the light entry on TVDAT's file.
 //
 // Layer commands arrive a token at a time and are run when the manager ends them (an
 // empty token) or hands control back; every token is taken as accepted.
@@ -28,6 +29,14 @@
 namespace {
 
 using qd::workspace::WorkspaceNode;
+
+#ifdef QD_LIGHT_EDITION
+const char16_t* const kModuleName = u"QDSTRAT.CRX";
+constexpr int kEnvironment = 2;
+#else
+const char16_t* const kModuleName = u"Qdstrat.arx";
+constexpr int kEnvironment = 1;
+#endif
 
 std::vector<std::u16string> g_pending;
 qd::siblings::Product g_product;
@@ -136,25 +145,39 @@ void runScript() {
   qd::ui::Console::get().insertEvents(tokens, "QDSTRAT.SCR");
 }
 
-void qdstratCommand() {
+// Runs the manager once: the full entry, or the light one on the definition file in
+// TVDAT, which the light run saves when it ends.
+int runOnce(HMODULE library, int mode) {
+#ifdef QD_LIGHT_EDITION
+  using LightFn = int (*)(const char16_t*, int);
+  auto light = reinterpret_cast<LightFn>(GetProcAddress(library, "LT_QDSTRAT"));
+  ACHAR folder[1024] = {};
+  if (!light || acedGetEnv(u"TVDAT", folder, 1024) != RTNORM) return -1;
+  return light((std::u16string(folder) + u"/QDSTRAT.QDL").c_str(), mode);
+#else
   using RunFn = int (*)(int);
+  auto run = reinterpret_cast<RunFn>(GetProcAddress(library, "Do_TV_lay"));
+  return run ? run(mode) : -1;
+#endif
+}
+
+void qdstratCommand() {
   using StepFn = void (*)(qd::workspace::DialogStep);
   ACHAR self[1024] = {};
-  GetModuleFileNameW(GetModuleHandleW(u"Qdstrat.arx"), self, 1024);
+  GetModuleFileNameW(GetModuleHandleW(kModuleName), self, 1024);
   const std::filesystem::path folder = std::filesystem::path(qd::text::toUtf8(self)).parent_path();
   static HMODULE library = LoadLibraryW(qd::text::fromUtf8((folder / "libQdstrat.so").string()).c_str());
-  auto run = library ? reinterpret_cast<RunFn>(GetProcAddress(library, "Do_TV_lay")) : nullptr;
   auto step = library ? reinterpret_cast<StepFn>(GetProcAddress(library, "QdstratSetDialogStep")) : nullptr;
   g_tree = library ? reinterpret_cast<WorkspaceNode* (*)()>(GetProcAddress(library, "GetAllData")) : nullptr;
   g_select = library ? reinterpret_cast<void (*)(WorkspaceNode*)>(GetProcAddress(library, "QdstratSelect")) : nullptr;
-  if (!run || !step || !g_tree || !g_select) {
+  if (!step || !g_tree || !g_select) {
     acutPrintf(u"\nKnihovnu pracovních ploch nelze načíst.");
     return;
   }
   step(commandLineDialog);
-  const int mode = g_reopen ? 1 : 0;
-  const int result = run(mode);
+  const int result = runOnce(library, g_reopen ? 1 : 0);
   flush();
+  if (result < 0) acutPrintf(u"\nKnihovnu pracovních ploch nelze načíst.");
   g_reopen = result == 1;
   if (g_reopen) runScript();
 }
@@ -174,7 +197,7 @@ AcEdCommandStack* commandStack() { return AcEdCommandStack::cast(acrxSysRegistry
 
 ACRX_ENTRY_POINT int getQDSTRATenv() {
   ACHAR value[16] = {};
-  if (acedGetEnv(u"QDSTRAT_ENV", value, 16) != RTNORM) return 1;
+  if (acedGetEnv(u"QDSTRAT_ENV", value, 16) != RTNORM) return kEnvironment;
   return value[0] == u'2' ? 2 : value[0] == u'1' ? 1 : 0;
 }
 
