@@ -332,14 +332,18 @@ std::string helpFile() {
   return fs::exists(own, ec) ? own.string() : (folder / "QDSTRAT.HLP").string();
 }
 
+namespace {
+// Mode 11 is a plain start that also forgets the selection.
+void takeMode(int mode) {
+  ManagerState& st = state();
+  st.mode = mode == 11 ? 0 : mode;
+  if (mode == 11) st.selected = nullptr;
+}
+}  // namespace
+
 int runManager(int mode) {
   ManagerState& st = state();
-  if (mode == 11) {
-    st.mode = 0;
-    st.selected = nullptr;
-  } else {
-    st.mode = mode;
-  }
+  takeMode(mode);
   HMODULE module = GetModuleHandleW(u"Qdstrat.arx");
   ACHAR file[1024] = {};
   if (module) GetModuleFileNameW(module, file, 1024);
@@ -361,12 +365,7 @@ int runManager(int mode) {
 
 int runLight(const std::string& path, int mode) {
   ManagerState& st = state();
-  if (mode == 11) {
-    st.mode = 0;
-    st.selected = nullptr;
-  } else {
-    st.mode = mode;
-  }
+  takeMode(mode);
   if (!st.lightBound) st.lightBound = bindHostCalls(u"QDSTRAT.CRX", st.calls, true);
   if (!st.lightBound) return -1;
   st.environment = st.calls.getQDSTRATenv ? st.calls.getQDSTRATenv() : 0;
