@@ -31,11 +31,15 @@ bool listed(const std::optional<std::vector<short>>& list, int value, int last) 
   return false;
 }
 
-// Layers whose names end in Z draw heavy, unless the environment asks for one weight.
-bool heavyLayer(const std::u16string& layer) {
-  if (layer.empty() || (layer.back() != u'Z' && layer.back() != u'z')) return false;
+// Whether the environment asks for lines of one weight (TVRCDAT set).
+bool oneWeight() {
   ACHAR value[256];
-  return acedGetEnv(u"TVRCDAT", value, 256) != RTNORM && !std::getenv("TVRCDAT");
+  return acedGetEnv(u"TVRCDAT", value, 256) == RTNORM || std::getenv("TVRCDAT");
+}
+
+// Layers whose names end in Z draw heavy, unless the environment asks for one weight.
+bool heavyLayer(const std::u16string& layer, bool oneWeight) {
+  return !oneWeight && !layer.empty() && (layer.back() == u'Z' || layer.back() == u'z');
 }
 
 std::u16string numbered(const char16_t* prefix, int n) {
@@ -51,20 +55,6 @@ resbuf* append(resbuf* list, resbuf* more) {
   while (tail->rbnext) tail = tail->rbnext;
   tail->rbnext = more;
   return list;
-}
-
-// The width factor and obliquing of a text style, as its record gives them.
-struct StyleFactors {
-  double width = 1.0, oblique = 0.0;
-};
-StyleFactors styleFactors(const std::u16string& style, double fallbackWidth) {
-  StyleFactors f{fallbackWidth, 0.0};
-  ResbufList record(acdbTblSearch(u"STYLE", style.c_str(), 0));
-  for (const resbuf* rb = record.get(); rb; rb = rb->rbnext) {
-    if (rb->restype == 41) f.width = rb->resval.rreal;
-    if (rb->restype == 50) f.oblique = rb->resval.rreal;
-  }
-  return f;
 }
 
 class TableDrawer {
@@ -102,8 +92,8 @@ class TableDrawer {
   std::u16string rowName(const char16_t* prefix, int row) const {
     return row >= m_layout.headerRows() ? numbered(prefix, row - m_layout.headerRows()) : kHeader;
   }
-  int lineColour(const std::u16string& layer) const { return heavyLayer(layer) ? m_d.colours[0] : m_d.colours[1]; }
-  int textColour(const std::u16string& layer) const { return heavyLayer(layer) ? m_d.colours[0] : m_d.colours[2]; }
+  int lineColour(const std::u16string& layer) const { return heavyLayer(layer, m_oneWeight) ? m_d.colours[0] : m_d.colours[1]; }
+  int textColour(const std::u16string& layer) const { return heavyLayer(layer, m_oneWeight) ? m_d.colours[0] : m_d.colours[2]; }
 
   resbuf* tableXdata() const { return acutBuildList(1001, m_id.c_str(), 1000, u"1000", 0); }
   static resbuf* drawXdata(const std::u16string& name) { return acutBuildList(1001, kDrawApp, 1000, name.c_str(), 0); }
@@ -124,6 +114,7 @@ class TableDrawer {
   const TableLayout& m_layout;
   double m_x0, m_y0, m_z, m_rowHeight, m_bottom = 0, m_headerY = 0;
   StyleFactors m_text, m_title;
+  bool m_oneWeight = oneWeight();
   std::vector<double> m_columnX;       // left edge of each column, and the right border
   std::vector<int> m_first, m_last;    // each logical row's first and last drawn line
   std::u16string m_id;

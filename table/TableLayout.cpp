@@ -55,15 +55,23 @@ bool isStrike(const std::u16string& text) {
   return text.find(u'&') != std::u16string::npos && text.find_first_not_of(u"& ") == std::u16string::npos;
 }
 
+StyleFactors styleFactors(const std::u16string& style, double fallbackWidth) {
+  StyleFactors f{fallbackWidth, 0.0, false};
+  qd::support::ResbufList record(acdbTblSearch(u"STYLE", style.c_str(), 0));
+  f.found = record.get() != nullptr;
+  for (const resbuf* rb = record.get(); rb; rb = rb->rbnext) {
+    if (rb->restype == 41) f.width = rb->resval.rreal;
+    if (rb->restype == 50) f.oblique = rb->resval.rreal;
+  }
+  return f;
+}
+
 HostTextMeasure::HostTextMeasure(const std::u16string& style, const std::u16string& layer, double height,
                                  double fallbackWidth)
-    : m_style(style), m_layer(layer), m_height(height), m_widthFactor(fallbackWidth) {
-  qd::support::ResbufList record(acdbTblSearch(u"STYLE", style.c_str(), 0));
-  for (const resbuf* rb = record.get(); rb; rb = rb->rbnext) {
-    if (rb->restype == 41) m_widthFactor = rb->resval.rreal;
-    if (rb->restype == 50) m_oblique = rb->resval.rreal;
-  }
-  if (record.get() && m_widthFactor <= 0) m_widthFactor = 1.0;
+    : m_style(style), m_layer(layer), m_height(height) {
+  const StyleFactors f = styleFactors(style, fallbackWidth);
+  m_widthFactor = f.found && f.width <= 0 ? 1.0 : f.width;
+  m_oblique = f.oblique;
 }
 
 double HostTextMeasure::operator()(const std::u16string& text) {

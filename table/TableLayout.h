@@ -25,6 +25,14 @@ struct TableLine {
   std::vector<std::optional<std::u16string>> slots;
 };
 
+// The width factor and obliquing of a text style as its record gives them; the fallback
+// width and no obliquing for a style the drawing does not have.
+struct StyleFactors {
+  double width = 1.0, oblique = 0.0;
+  bool found = false;
+};
+StyleFactors styleFactors(const std::u16string& style, double fallbackWidth);
+
 // The width of a text as drawn: its box, with leading blanks counted.
 using TextMeasure = std::function<double(const std::u16string&)>;
 
