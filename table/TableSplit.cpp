@@ -146,6 +146,20 @@ bool above(const TablePiece& p, int n) { return p.kind == 'T' || p.kind == 'S' ?
 bool below(const TablePiece& p, int n) { return p.number >= n; }
 bool isRowPiece(const TablePiece& p) { return p.kind && p.kind != 'X' && p.kind != 'V'; }
 
+// Changes an entity's extended data by the applications the chain names (one named with
+// nothing under it loses its data); the chain is taken over.
+void modifyXdata(const ads_name entity, resbuf* xdata) {
+  ResbufList list(acdbEntGet(entity));
+  if (!list.get()) {
+    acutRelRb(xdata);
+    return;
+  }
+  resbuf* tail = list.get();
+  while (tail->rbnext) tail = tail->rbnext;
+  tail->rbnext = xdata;
+  acdbEntMod(list.get());
+}
+
 // The lower part takes an id of its own, the handle of its first entity.
 std::u16string renameCopy(const std::vector<TablePiece>& copies, const std::u16string& oldId) {
   if (copies.empty()) return u"";
@@ -155,14 +169,7 @@ std::u16string renameCopy(const std::vector<TablePiece>& copies, const std::u16s
     if (rb->restype == 5 && rb->resval.rstring) id = u"$" + std::u16string(rb->resval.rstring);
   if (id.size() < 2) return oldId;
   acdbRegApp(id.c_str());
-  for (const auto& p : copies) {
-    ResbufList list(acdbEntGet(p.name));
-    if (!list.get()) continue;
-    resbuf* tail = list.get();
-    while (tail->rbnext) tail = tail->rbnext;
-    tail->rbnext = acutBuildList(-3, 1001, oldId.c_str(), 1001, id.c_str(), 1000, u"1000", 0);
-    acdbEntMod(list.get());
-  }
+  for (const auto& p : copies) modifyXdata(p.name, acutBuildList(-3, 1001, oldId.c_str(), 1001, id.c_str(), 1000, u"1000", 0));
   return id;
 }
 
@@ -194,15 +201,9 @@ struct Split {
 void nameBottom(const std::vector<TablePiece>& pieces, int n) {
   std::u16string name = u"H";
   for (char ch : std::to_string(n)) name += static_cast<char16_t>(ch);
-  for (const auto& p : pieces) {
-    if (!isRowLine(p) || p.number != n || p.kind == 'H') continue;
-    ResbufList list(acdbEntGet(p.name));
-    if (!list.get()) continue;
-    resbuf* tail = list.get();
-    while (tail->rbnext) tail = tail->rbnext;
-    tail->rbnext = acutBuildList(-3, 1001, u"QD_DRAW_TABLE", 1000, name.c_str(), 0);
-    acdbEntMod(list.get());
-  }
+  for (const auto& p : pieces)
+    if (isRowLine(p) && p.number == n && p.kind != 'H')
+      modifyXdata(p.name, acutBuildList(-3, 1001, u"QD_DRAW_TABLE", 1000, name.c_str(), 0));
 }
 
 // Copies of the table's entities in place, paired with the pieces they copy.
