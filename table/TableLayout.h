@@ -41,8 +41,6 @@ class HostTextMeasure {
  public:
   HostTextMeasure(const std::u16string& style, const std::u16string& layer, double height, double fallbackWidth);
   double operator()(const std::u16string& text);
-  double widthFactor() const { return m_widthFactor; }
-  double oblique() const { return m_oblique; }
 
  private:
   std::u16string m_style, m_layer;
