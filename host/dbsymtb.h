@@ -186,6 +186,9 @@ class AcDbLayerTableRecord : public AcDbSymbolTableRecord {
   void setIsOff(bool v);
   bool isLocked() const { return m_flags & 4; }
   void setIsLocked(bool v);
+  // Frozen in the viewports made from now on.
+  bool VPDFLT() const { return m_flags & 2; }
+  void setVPDFLT(bool v);
   int16_t colorIndex() const { return m_color; }
   void setColorIndex(int16_t c);
   const ACHAR* linetypeName() const { return m_linetype.c_str(); }

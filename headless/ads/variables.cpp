@@ -137,6 +137,14 @@ int acedSetVar(const ACHAR* sym, const resbuf* value) {
   if ((name == u"LUNITS" && (v.integer < 1 || v.integer > 5)) || (name == u"AUNITS" && (v.integer < 0 || v.integer > 4)) ||
       ((name == u"LUPREC" || name == u"AUPREC") && (v.integer < 0 || v.integer > 8)))
     return RTERROR;
+  // Leaving the Model tab opens the layout on its sheet (paper space); coming back
+  // makes the model the current viewport again.
+  if (name == u"TILEMODE" && v.integer != d->varInt(u"TILEMODE", 1)) {
+    qd::db::VarValue port;
+    port.type = RTSHORT;
+    port.integer = v.integer ? 2 : 1;
+    d->setVar(u"CVPORT", port);
+  }
   d->setVar(name, v);
   return RTNORM;
 }

@@ -75,6 +75,19 @@ bool Args::point(const std::u16string& prompt, AcGePoint3d& out) {
   return true;
 }
 
+bool Args::pointOrWord(const std::u16string& prompt, AcGePoint3d& pt, std::u16string& word, bool& isPoint) {
+  const resbuf* rb = peek();
+  if (rb && (rb->restype == RTPOINT || rb->restype == RT3DPOINT)) {
+    isPoint = true;
+    return point(prompt, pt);
+  }
+  if (!text(prompt, word)) return false;
+  ads_point p;
+  isPoint = qd::ui::parsePoint(word, p);
+  if (isPoint) pt = AcGePoint3d(p[0], p[1], p[2]);
+  return true;
+}
+
 bool Args::real(const std::u16string& prompt, double& out) {
   const resbuf* rb = peek();
   if (rb && !isPause(rb)) {

@@ -20,6 +20,8 @@ class Args {
   bool text(const std::u16string& prompt, std::u16string& out);
   bool point(const std::u16string& prompt, AcGePoint3d& out);
   bool real(const std::u16string& prompt, double& out);
+  // A point, or else a word (a keyword or an empty answer) in `word`.
+  bool pointOrWord(const std::u16string& prompt, AcGePoint3d& pt, std::u16string& word, bool& isPoint);
   // Objects up to the empty string (or one selection set, or the user's selection).
   bool objects(std::vector<AcDbObjectId>& out);
   bool cancelled() const { return m_cancelled; }

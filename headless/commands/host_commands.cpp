@@ -1,4 +1,4 @@
-// The host commands modules send: UNDO, -LAYER, VPLAYER, UCS, ZOOM, MOVE, MIRROR,
+// The host commands modules send: UNDO, -LAYER, UCS, ZOOM, MOVE, MIRROR,
 // -GROUP, -INSERT, QSAVE, and variables typed as commands.
 #include "headless/commands/host_commands.h"
 
@@ -13,21 +13,44 @@
 #include "platform/codepage.h"
 
 namespace qd::commands {
-namespace {
-
-using qd::ui::Console;
 
 std::u16string option(std::u16string s) {
   s = qd::text::toUpper(s);
   while (!s.empty() && (s[0] == u'_' || s[0] == u'.')) s.erase(0, 1);
   return s;
 }
-// Whether a typed option names `keyword`, whose first `min` letters are required.
 bool is(const std::u16string& typed, const std::u16string& keyword, size_t min) {
   return typed.size() >= min && typed.size() <= keyword.size() && keyword.compare(0, typed.size(), typed) == 0;
 }
 
-void say(const std::u16string& text) { Console::get().write(text + u"\n"); }
+void say(const std::u16string& text) { qd::ui::Console::get().write(text + u"\n"); }
+
+std::vector<AcDbLayerTableRecord*> layersMatching(AcDbDatabase* db, const std::u16string& mask) {
+  std::vector<AcDbLayerTableRecord*> out;
+  auto* d = db->impl();
+  auto* table = AcDbSymbolTable::cast(d->peek(d->layerTable));
+  for (const auto& id : AcDbSymbolTableAccess::records(table)) {
+    auto* rec = AcDbLayerTableRecord::cast(d->peek(id));
+    if (rec && !rec->isErased() && acutWcMatch(rec->nameConst(), mask.c_str()) == RTNORM) out.push_back(rec);
+  }
+  return out;
+}
+
+AcDbExtents modelExtents(AcDbDatabase* db) {
+  AcDbExtents ext;
+  auto* d = db->impl();
+  if (auto* ms = AcDbBlockTableRecord::cast(d->peek(d->modelSpace)))
+    for (const auto& id : ms->entityIds()) {
+      auto* e = AcDbEntity::cast(d->peek(id));
+      AcDbExtents one;
+      if (e && !e->isErased() && e->getGeomExtents(one) == Acad::eOk && one.isValid()) ext.addExt(one);
+    }
+  return ext;
+}
+
+namespace {
+
+using qd::ui::Console;
 
 // ---- UNDO ----
 int undo(AcDbDatabase* db, Args& args) {
@@ -51,17 +74,6 @@ int undo(AcDbDatabase* db, Args& args) {
 }
 
 // ---- -LAYER ----
-std::vector<AcDbLayerTableRecord*> layersMatching(AcDbDatabase* db, const std::u16string& mask) {
-  std::vector<AcDbLayerTableRecord*> out;
-  auto* d = db->impl();
-  auto* table = AcDbSymbolTable::cast(d->peek(d->layerTable));
-  for (const auto& id : AcDbSymbolTableAccess::records(table)) {
-    auto* rec = AcDbLayerTableRecord::cast(d->peek(id));
-    if (rec && !rec->isErased() && acutWcMatch(rec->nameConst(), mask.c_str()) == RTNORM) out.push_back(rec);
-  }
-  return out;
-}
-
 template <class Change>
 void changeLayers(AcDbDatabase* db, const std::u16string& mask, Change change) {
   for (AcDbLayerTableRecord* rec : layersMatching(db, mask)) {
@@ -175,27 +187,6 @@ int layer(AcDbDatabase* db, Args& args) {
   }
 }
 
-// ---- VPLAYER ----
-int vplayer(AcDbDatabase* db, Args& args) {
-  // Viewport freezing needs paper-space viewports; in model space the options are
-  // read and the layers stay as they are, as the host does on the Model tab.
-  const bool model = db->impl()->varInt(u"TILEMODE", 1) != 0;
-  for (;;) {
-    std::u16string o;
-    if (!args.text(u"Enter an option [?/Freeze/Thaw/Reset/Newfrz/Vpvisdflt]: ", o)) return RTCAN;
-    o = option(o);
-    if (o.empty()) break;
-    std::u16string value;
-    if (!args.text(u"Enter layer name(s): ", value)) return RTCAN;
-    if (!is(o, u"NEWFRZ", 1) && !is(o, u"VPVISDFLT", 1) && o != u"?") {
-      std::u16string scope;
-      if (!args.text(u"Enter an option [All/Select/Current] <Current>: ", scope)) return RTCAN;
-    }
-  }
-  if (model) say(u"** Command not allowed in Model Tab **");
-  return RTNORM;
-}
-
 // ---- UCS ----
 void setUcs(AcDbDatabase* db, const std::u16string& name, const AcGePoint3d& org, const AcGeVector3d& x,
             const AcGeVector3d& y) {
@@ -282,14 +273,7 @@ int zoom(AcDbDatabase* db, Args& args) {
     return RTCAN;
   o = option(o);
   if (is(o, u"EXTENTS", 1) || is(o, u"ALL", 1)) {
-    AcDbExtents ext;
-    auto* d = db->impl();
-    if (auto* ms = AcDbBlockTableRecord::cast(d->peek(d->modelSpace)))
-      for (const auto& id : ms->entityIds()) {
-        auto* e = AcDbEntity::cast(d->peek(id));
-        AcDbExtents one;
-        if (e && !e->isErased() && e->getGeomExtents(one) == Acad::eOk && one.isValid()) ext.addExt(one);
-      }
+    const AcDbExtents ext = modelExtents(db);
     if (ext.isValid())
       setView(db, ext.minPoint() + (ext.maxPoint() - ext.minPoint()) * 0.5,
               std::max(ext.maxPoint().y - ext.minPoint().y, (ext.maxPoint().x - ext.minPoint().x) / 1.5) * 1.05);
@@ -434,7 +418,8 @@ int openDrawing(AcDbDatabase*, Args& args) {
 
 const std::map<std::u16string, Command>& hostCommands() {
   static const std::map<std::u16string, Command> table = {
-      {u"UNDO", undo},       {u"-LAYER", layer}, {u"VPLAYER", vplayer}, {u"UCS", ucs},   {u"ZOOM", zoom},
+      {u"UNDO", undo},       {u"-LAYER", layer}, {u"VPLAYER", vplayer}, {u"MVIEW", mview}, {u"MSPACE", mspace}, {u"PSPACE", pspace},
+      {u"UCS", ucs},   {u"ZOOM", zoom},
       {u"MOVE", move},       {u"MIRROR", mirror}, {u"-GROUP", group},   {u"QSAVE", qsave},
       {u"-INSERT", insert},  {u"DDSTYLE", ddstyle}, {u"STYLE", ddstyle},     {u"DDLTYPE", ddltype},
       {u"LINETYPE", ddltype}, {u"NEW", newDrawing}, {u"OPEN", openDrawing},

@@ -15,8 +15,6 @@
 namespace qd::commands {
 namespace {
 
-void say(const std::u16string& text) { qd::ui::Console::get().write(text + u"\n"); }
-
 // Copies an object's data from one drawing into a new object of another: references
 // to records travel by name, so they find the target's records.
 template <class T>

@@ -404,6 +404,7 @@ Acad::ErrorStatus AcDbLayerTableRecord::setIsFrozen(bool v) {
 }
 void AcDbLayerTableRecord::setIsOff(bool v) { m_off = v; }
 void AcDbLayerTableRecord::setIsLocked(bool v) { m_flags = static_cast<int16_t>(v ? (m_flags | 4) : (m_flags & ~4)); }
+void AcDbLayerTableRecord::setVPDFLT(bool v) { m_flags = static_cast<int16_t>(v ? (m_flags | 2) : (m_flags & ~2)); }
 void AcDbLayerTableRecord::setColorIndex(int16_t c) { m_color = c < 0 ? static_cast<int16_t>(-c) : c; }
 AcDbObjectId AcDbLayerTableRecord::linetypeObjectId() const {
   auto* d = implOf(database());
