@@ -49,10 +49,17 @@ void anyPair(const std::u16string& option, const std::u16string& argument) {
 }
 
 // The selected workspace's actions that pass the section filter.
+// The actions of the last sequence left out because their masks do not read.
+std::vector<std::u16string> g_unreadable;
+
 void sendActions() {
   for (WorkspaceNode* n = firstActionOfSelection(); n; n = n->next) {
     std::optional<Action> a = parseAction(nameOf(n));
     if (!a) continue;
+    if (!maskReadable(a->mask)) {
+      g_unreadable.emplace_back(nameOf(n));
+      continue;
+    }
     if (on(6) && !a->mask.empty() && a->mask[0] == u'?') a->mask[0] = at(15);
     const bool carried = !on(6) || (!a->mask.empty() && (a->mask[0] == at(15) || a->mask[0] == u'*'));
     if (!carried) continue;
@@ -62,6 +69,15 @@ void sendActions() {
     }
     anyPair(a->option, a->prefix + a->mask);
   }
+}
+
+// Says which actions were left out, once the layer command has ended.
+void reportUnreadable() {
+  if (g_unreadable.empty()) return;
+  std::u16string message = u"These actions were left out: their layer masks cannot be read.";
+  for (const std::u16string& action : g_unreadable) message += u"\n" + action;
+  g_unreadable.clear();
+  MessageBoxW(state().parentWindow, message.c_str(), u" Pozor", MB_OK);
 }
 
 void zoom() {
@@ -262,6 +278,7 @@ int setSequence() {
     anyPair(u"_T", u"DEFPOINTS");
   }
   endCommand();
+  reportUnreadable();
   zoom();
   if (st.environment != 1) return kSet;
   std::string error;
@@ -294,6 +311,7 @@ void lockSequence() {
     pair(u"_LO", floorMask(S()));
   }
   endCommand();
+  reportUnreadable();
   zoom();
 }
 

@@ -58,7 +58,7 @@ void Menu::workspaceItem(const WorkspaceNode* n, bool lockPass) {
 
 void Menu::action(const WorkspaceNode* n, bool lockPass) {
   const std::optional<Action> a = parseAction(nameOf(n));
-  if (a && (at(6) == u'0' || at(6) == u'1')) {
+  if (a && maskReadable(a->mask) && (at(6) == u'0' || at(6) == u'1')) {
     std::u16string mask = a->mask;
     bool written = true;
     if (on(6)) {

@@ -172,6 +172,27 @@ std::optional<Action> parseAction(std::u16string_view text) {
   return a;
 }
 
+bool maskReadable(std::u16string_view mask) {
+  if (mask.empty()) return false;
+  for (size_t i = 0; i < mask.size(); ++i) {
+    const char16_t c = mask[i];
+    if (c == u'`') {
+      if (++i == mask.size()) return false;  // nothing to take literally
+    } else if (c == u'[') {
+      size_t j = i + 1;
+      if (j < mask.size() && mask[j] == u'~') ++j;
+      // The first character of a class may be ']' itself.
+      for (bool first = true; j < mask.size() && (mask[j] != u']' || first); ++j, first = false)
+        if (mask[j] == u'`') ++j;
+      if (j >= mask.size()) return false;
+      i = j;
+    } else if (c < u' ' || std::u16string_view(u"<>/\\\":;=|").find(c) != std::u16string_view::npos) {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::u16string descriptionOf(const WorkspaceNode* workspace) {
   std::u16string text;
   if (!workspace) return text;

@@ -64,6 +64,10 @@ struct Action {
 // An action string: option, blanks, an optional reference prefix ("XREF|" or "$0$"), a
 // mask with a leading '~' moved onto the option. None when it is not an action.
 std::optional<Action> parseAction(std::u16string_view text);
+// Whether a mask reads as a layer-name pattern: not empty, every bracket closed and no
+// character that no layer name holds (< > / \ " : ; = | and control characters). An
+// action whose mask does not read is left out of the layer commands and the menu.
+bool maskReadable(std::u16string_view mask);
 
 // A workspace's description, stored in pieces of 50 characters under it; the actions
 // hang under the first piece.

@@ -152,6 +152,23 @@ TEST_F(Run, AFreeGroupSetsWithoutTheFloorAndCannotBeLocked) {
   EXPECT_NE(printed.find(u"[ Pozor] ERROR 620314001"), std::u16string::npos);
 }
 
+TEST_F(Run, AnActionWhoseMaskDoesNotReadIsLeftOutAndReported) {
+  ws::appendChild(plan()->firstChild, u"_F A[B");
+  ws::appendChild(plan()->firstChild, u"_T X;Y");
+  ws::select(plan());
+  ws::setSequence();
+  EXPECT_EQ(g_tokens, tokens({u"._-LAYER", u"_T", u"*", u"_U", u"*", u"_F", u"~?????_1*", u"_F", u"?????_1*", u"_T", u"B*",
+                              u"_T", u"*", u"_LO", u"~A$0$?????_2*", u""}));
+  EXPECT_NE(printed.find(u"[ Pozor] These actions were left out: their layer masks cannot be read.\n_F A[B\n_T X;Y"),
+            std::u16string::npos);
+  // The lock leaves them out too, and says so once.
+  printed.clear();
+  ws::lockSequence();
+  const size_t first = printed.find(u"left out");
+  EXPECT_NE(first, std::u16string::npos);
+  EXPECT_EQ(printed.find(u"left out", first + 1), std::u16string::npos);
+}
+
 TEST_F(Run, LockingThawsTheFloorAndLocksWhenAsked) {
   ws::select(plan());
   ws::settings()[7] = u'0';

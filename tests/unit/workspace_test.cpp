@@ -149,6 +149,18 @@ TEST_F(Workspace, ActionStrings) {
   EXPECT_FALSE(ws::parseAction(u"_ON   "));
 }
 
+TEST_F(Workspace, MasksThatDoNotReadAsLayerPatterns) {
+  for (const char16_t* good : {u"?????_1*", u"*", u"A[BC]*", u"A[~0-9]?", u"[]]X", u"A`[B", u"A B", u"#@.-"})
+    EXPECT_TRUE(ws::maskReadable(good)) << std::string(good, good + std::char_traits<char16_t>::length(good));
+  for (const char16_t* bad : {u"", u"A[BC", u"A[~", u"A`", u"A;B", u"A|B", u"A<B", u"A\"B", u"A/B", u"A\\B", u"A:B",
+                              u"A=B", u"A\tB"})
+    EXPECT_FALSE(ws::maskReadable(bad)) << std::string(bad, bad + std::char_traits<char16_t>::length(bad));
+  // A reference's prefix is not part of the mask; a second bar is.
+  EXPECT_TRUE(ws::maskReadable(ws::parseAction(u"_T PLAN|A*")->mask));
+  EXPECT_FALSE(ws::maskReadable(ws::parseAction(u"_T PLAN|A|B")->mask));
+  EXPECT_FALSE(ws::maskReadable(ws::parseAction(u"_T PLAN|")->mask));
+}
+
 TEST_F(Workspace, DescriptionsAreStoredInPiecesAndKeepTheActions) {
   Tree t;
   t.root = ws::create(u"G");
@@ -313,6 +325,18 @@ TEST_F(Workspace, AFreeGroupMakesSetItemsOnlyAndLockingCanLockThawedLayers) {
   const std::u16string lock = qd::text::fromAnsi(ws::menuText("m.mnu", f.root, u"10000000_2SK0A"));
   EXPECT_NE(lock.find(u"  [<-Jen patro - sperren (getaute)]^C^C_-LAYER _T ?????_2*;_LO ?????_2*;;\n"), std::u16string::npos)
       << qd::text::toUtf8(lock);
+}
+
+TEST_F(Workspace, AnActionWhoseMaskDoesNotReadStaysOutOfTheMenu) {
+  // Its ';' would end the macro's layer command early.
+  Tree t;
+  t.root = ws::create(u"3D");
+  WorkspaceNode* a = ws::appendChild(t.root, u"Vše");
+  ws::setDescription(a, u"d");
+  ws::appendChild(a->firstChild, u"_F A;B");
+  ws::appendChild(a->firstChild, u"_T C*");
+  const std::u16string text = qd::text::fromAnsi(ws::menuText("m.mnu", t.root, u"10000000001_SK0A"));
+  EXPECT_NE(text.find(u"  [<-Vše - setzen]^C^C_-LAYER _T *;_U *;_T C*;;\n"), std::u16string::npos) << qd::text::toUtf8(text);
 }
 
 }  // namespace
