@@ -4,7 +4,11 @@ group tied to it (the whole floor, the walls only, the structure without texts, 
 openings), and a free group over the whole building (every floor, all walls, axes and
 dimensions, each section alone), and the settings the options start from.
 
-    make_workspaces.py data/product.txt data/QDSTRAT.QDL
+    make_workspaces.py data/product.txt data/QDSTRAT.QDL [OPTIONS]
+
+OPTIONS, when given, replaces the leading characters of the settings (positions 0 to 9:
+the floor flag, the six options and the lock choice), for a file that starts from other
+options than the shipped one.
 
 The file is 68-byte records in pre-order (level, state, a 52-byte name in code page
 1250, two unused bytes and three link flags), the settings record last."""
@@ -79,16 +83,21 @@ def write(nodes, out, has_prev):
         write(n.children, out, True)
 
 
-def main(source, target):
+def main(source, target, options=""):
     out = []
     write(tree(product(source)), out, False)
     # Every option on but the section filter (no section chosen yet), thawed layers left
     # unlocked, floor _1, construction SK0, any section.
     settings = "0111110111" + "_1" + "SK0" + "?" + "\x01" + "." * 29
+    if len(options) > 10 or any(c not in "012" for c in options):
+        sys.exit(f"{sys.argv[0]}: options are up to ten of 0, 1 and 2: {options!r}")
+    settings = options + settings[len(options):]
     out.append(record(SETTINGS_LEVEL, 0, settings, 0, 0, 0))
     with open(target, "wb") as f:
         f.write(b"".join(out))
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    if len(sys.argv) not in (3, 4):
+        sys.exit(__doc__)
+    main(*sys.argv[1:])
