@@ -213,11 +213,8 @@ void handle(Dialog& d, const Event& e, const std::u16string& prompt) {
 }
 
 void writePicture(const Dialog& d) {
-  State& s = state();
-  if (s.pictureDir.empty()) return;
-  std::error_code ec;
-  std::filesystem::create_directories(s.pictureDir, ec);
-  const std::string file = s.pictureDir + "/" + std::to_string(++s.pictureCount) + "-" + qd::text::toUtf8(d.name) + ".html";
+  const std::string file = dialogPicturePath(d.name);
+  if (file.empty()) return;
   std::string error;
   if (!qd::files::replaceFile(file, dialogHtml(d), error)) {
     Console::get().note(u"; " + qd::text::fromUtf8(error) + u"\n");
@@ -240,6 +237,14 @@ bool Dialog::usable(const LiveTile& t) {
 }
 
 void setDialogPictureFolder(const std::string& dir) { state().pictureDir = dir; }
+
+std::string dialogPicturePath(const std::u16string& name) {
+  State& s = state();
+  if (s.pictureDir.empty()) return "";
+  std::error_code ec;
+  std::filesystem::create_directories(s.pictureDir, ec);
+  return s.pictureDir + "/" + std::to_string(++s.pictureCount) + "-" + qd::text::toUtf8(name) + ".html";
+}
 
 bool checkDialog(const std::u16string& kind, const std::u16string& key, const std::u16string& expected,
                  std::u16string& message) {

@@ -59,6 +59,9 @@ bool checkDialog(const std::u16string& kind, const std::u16string& key, const st
 
 // Where pictures of dialogs go (none when empty): one HTML file per dialog shown.
 void setDialogPictureFolder(const std::string& dir);
+// The file for the picture of the next dialog shown, numbered in the order shown; empty
+// when pictures are not asked for.
+std::string dialogPicturePath(const std::u16string& name);
 // The picture of a dialog with its current values.
 std::string dialogHtml(const Dialog& d);
 

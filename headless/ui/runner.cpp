@@ -5,6 +5,7 @@
 #include "headless/lisp/lisp.h"
 #include "headless/modules/modules.h"
 #include "headless/ui/dialogs.h"
+#include "headless/ui/native/native_dialogs.h"
 #include "host/acedads.h"
 #include "host/adslib.h"
 #include "platform/codepage.h"
@@ -121,7 +122,8 @@ void check(const Event& e) {
   }
   if ((kind == u"tile" || kind == u"list" || kind == u"usable") && w.size() >= 3) {
     std::u16string message;
-    if (!checkDialog(kind, w[2], rest(3), message)) failed(e, message);
+    const bool ok = native::shown() ? native::check(kind, w[2], rest(3), message) : checkDialog(kind, w[2], rest(3), message);
+    if (!ok) failed(e, message);
     return;
   }
   failed(e, u"unknown check \"" + e.text + u"\"");
