@@ -118,6 +118,20 @@ TEST(ResourceScript, RefusesWhatItCannotReadAtItsLine) {
   }
 }
 
+TEST(ResourceScript, TakesTheNamesOfTheHeaderItIncludes) {
+  const auto dir = std::filesystem::temp_directory_path() / "qd_rc_include";
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / "ids.h") << "#pragma once\n#define IDD_X 300\n#define IDC_X 301\nint notForTheScript;\n";
+  native::ResourceScript s;
+  std::u16string error;
+  EXPECT_TRUE(s.parse(u"#include \"ids.h\"\n#include <windows.h>\nIDD_X DIALOGEX 0, 0, 9, 9\nBEGIN\n  EDITTEXT IDC_X, 0, 0, 5, 5\nEND\n",
+                      "x.rc", error, dir.string()))
+      << qd::text::toUtf8(error);
+  ASSERT_NE(s.dialog(300), nullptr);
+  EXPECT_EQ(s.dialog(300)->control(u"IDC_X")->id, 301);
+  std::filesystem::remove_all(dir);
+}
+
 // A controller that records what it hears and does what a test asks on each.
 struct Recorder : win::DialogController {
   std::vector<std::string> heard;

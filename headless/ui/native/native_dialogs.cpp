@@ -361,7 +361,8 @@ const ResourceScript* script(const std::string& path) {
   }
   auto parsed = std::make_unique<ResourceScript>();
   std::u16string error;
-  if (!parsed->parse(dcl::decodeText(bytes), std::filesystem::path(path).filename().string(), error)) {
+  const std::filesystem::path file(path);
+  if (!parsed->parse(dcl::decodeText(bytes), file.filename().string(), error, file.parent_path().string())) {
     Console::get().write(error + u"\n");
     return nullptr;
   }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 namespace qd::ui::native {
 namespace {
@@ -96,7 +97,16 @@ bool statements(const std::u16string& t, std::vector<Line>& out, std::u16string&
     } else if (isWordStart(c)) {
       size_t end = i + 1;
       while (end < t.size() && isWordChar(t[end])) ++end;
-      current.tokens.push_back(Token{Token::Word, t.substr(i, end - i)});
+      const std::u16string word = t.substr(i, end - i);
+      size_t next = end;
+      while (next < t.size() && (t[next] == u' ' || t[next] == u'\t')) ++next;
+      // Directives other than names and quoted includes (<windows.h>, #ifdef ...) are
+      // the platform compiler's business: the rest of their line is passed over.
+      if (c == u'#' && word != u"#define" && !(word == u"#include" && next < t.size() && t[next] == u'"')) {
+        while (end < t.size() && t[end] != u'\n') ++end;
+      } else {
+        current.tokens.push_back(Token{Token::Word, word});
+      }
       i = end;
     } else if (std::u16string_view(u",|{}()").find(c) != std::u16string_view::npos) {
       current.tokens.push_back(Token{Token::Punct, std::u16string(1, c)});
@@ -157,8 +167,9 @@ std::optional<ControlKind> classKind(const std::u16string& cls, const std::set<s
 
 class Parser {
  public:
-  Parser(std::map<std::u16string, int>& defines, std::map<int, DialogTemplate>& dialogs, std::map<int, std::u16string>& strings)
-      : m_defines(defines), m_dialogs(dialogs), m_strings(strings) {}
+  Parser(std::map<std::u16string, int>& defines, std::map<int, DialogTemplate>& dialogs, std::map<int, std::u16string>& strings,
+         std::string folder)
+      : m_defines(defines), m_dialogs(dialogs), m_strings(strings), m_folder(std::move(folder)) {}
 
   bool run(const std::vector<Line>& lines, std::u16string& error, int& errorLine) {
     for (m_at = 0; m_at < lines.size(); ++m_at) {
@@ -200,7 +211,8 @@ class Parser {
       m_defines[s[1].text] = static_cast<int>(s[2].number);
       return true;
     }
-    if (s[0].text.rfind(u"#", 0) == 0) return true;  // #include, #pragma and the like
+    if (s[0].text == u"#include" && s.size() == 2 && s[1].kind == Token::String) return include(s[1].text, error);
+    if (s[0].text.rfind(u"#", 0) == 0) return true;  // #pragma, #ifdef and the like
     if (s[0].text == u"LANGUAGE") return true;
     if (s[0].text == u"STRINGTABLE") return stringTable(lines, error);
     if (s.size() >= 2 && (s[1].text == u"DIALOGEX" || s[1].text == u"DIALOG")) return dialog(lines, error);
@@ -208,6 +220,24 @@ class Parser {
     if (s.size() >= 2 && s[1].kind == Token::Word) return skipResource(lines);
     error = u"\"" + s[0].text + u"\" begins no resource";
     return false;
+  }
+
+  bool include(const std::u16string& name, std::u16string& error) {
+    if (m_folder.empty()) return true;
+    std::string bytes, why;
+    const std::string path = m_folder + "/" + qd::text::toUtf8(name);
+    if (!qd::files::readFile(path, bytes, why, kScriptLimit)) return true;
+    std::vector<Line> lines;
+    int line = 0;
+    if (!statements(qd::text::fromUtf8(bytes), lines, error, line)) {
+      error = name + u"(" + qd::text::fromUtf8(std::to_string(line)) + u"): " + error;
+      return false;
+    }
+    for (const Line& l : lines)
+      if (l.tokens[0].text == u"#define" && l.tokens.size() >= 3 && l.tokens[1].kind == Token::Word &&
+          l.tokens[2].kind == Token::Number)
+        m_defines[l.tokens[1].text] = static_cast<int>(l.tokens[2].number);
+    return true;
   }
 
   // A resource of another kind, on its line and in the block that follows it.
@@ -361,6 +391,7 @@ class Parser {
   std::map<std::u16string, int>& m_defines;
   std::map<int, DialogTemplate>& m_dialogs;
   std::map<int, std::u16string>& m_strings;
+  std::string m_folder;
   size_t m_at = 0;
 };
 
@@ -377,14 +408,15 @@ const ControlTemplate* DialogTemplate::control(const std::u16string& wanted) con
   return nullptr;
 }
 
-bool ResourceScript::parse(const std::u16string& text, const std::string& fileName, std::u16string& error) {
+bool ResourceScript::parse(const std::u16string& text, const std::string& fileName, std::u16string& error,
+                           const std::string& folder) {
   m_defines = {{u"IDOK", 1}, {u"IDCANCEL", 2}, {u"IDHELP", 9}, {u"IDC_STATIC", -1}};
   m_dialogs.clear();
   m_strings.clear();
   std::vector<Line> lines;
   int line = 0;
   std::u16string why;
-  if (statements(text, lines, why, line) && Parser(m_defines, m_dialogs, m_strings).run(lines, why, line)) return true;
+  if (statements(text, lines, why, line) && Parser(m_defines, m_dialogs, m_strings, folder).run(lines, why, line)) return true;
   error = qd::text::fromUtf8(fileName) + u"(" + qd::text::fromUtf8(std::to_string(line)) + u"): " + why;
   return false;
 }

@@ -35,7 +35,10 @@ struct DialogTemplate {
 class ResourceScript {
  public:
   // False with a message naming the line when the text is not a script of this kind.
-  bool parse(const std::u16string& text, const std::string& fileName, std::u16string& error);
+  // '#include "header"' takes the header's "#define" names from `folder`, as the C++
+  // code that shares them includes it; headers not there (the platform's) are passed over.
+  bool parse(const std::u16string& text, const std::string& fileName, std::u16string& error,
+             const std::string& folder = "");
   const DialogTemplate* dialog(int id) const;
   std::optional<std::u16string> string(int id) const;
   // The value of a "#define" name, or of a number written out.
