@@ -211,7 +211,7 @@ class Parser {
       m_defines[s[1].text] = static_cast<int>(s[2].number);
       return true;
     }
-    if (s[0].text == u"#include" && s.size() == 2 && s[1].kind == Token::String) return include(s[1].text, error);
+    if (s[0].text == u"#include" && s.size() == 2 && s[1].kind == Token::String) return include(s[1].text);
     if (s[0].text.rfind(u"#", 0) == 0) return true;  // #pragma, #ifdef and the like
     if (s[0].text == u"LANGUAGE") return true;
     if (s[0].text == u"STRINGTABLE") return stringTable(lines, error);
@@ -222,21 +222,27 @@ class Parser {
     return false;
   }
 
-  bool include(const std::u16string& name, std::u16string& error) {
+  bool include(const std::u16string& name) {
     if (m_folder.empty()) return true;
     std::string bytes, why;
     const std::string path = m_folder + "/" + qd::text::toUtf8(name);
     if (!qd::files::readFile(path, bytes, why, kScriptLimit)) return true;
-    std::vector<Line> lines;
-    int line = 0;
-    if (!statements(qd::text::fromUtf8(bytes), lines, error, line)) {
-      error = name + u"(" + qd::text::fromUtf8(std::to_string(line)) + u"): " + error;
-      return false;
+    // A header is C++ besides: only its "#define NAME number" lines are read.
+    const std::u16string text = qd::text::fromUtf8(bytes);
+    for (size_t start = 0; start < text.size();) {
+      size_t end = text.find(u'\n', start);
+      if (end == std::u16string::npos) end = text.size();
+      const std::u16string line = text.substr(start, end - start);
+      start = end + 1;
+      if (line.find_first_not_of(u" \t") == std::u16string::npos || line.substr(line.find_first_not_of(u" \t"), 7) != u"#define")
+        continue;
+      std::vector<Line> lines;
+      int at = 0;
+      std::u16string ignored;
+      if (!statements(line, lines, ignored, at) || lines.empty()) continue;
+      const Statement& l = lines[0].tokens;
+      if (l.size() >= 3 && l[1].kind == Token::Word && l[2].kind == Token::Number) m_defines[l[1].text] = static_cast<int>(l[2].number);
     }
-    for (const Line& l : lines)
-      if (l.tokens[0].text == u"#define" && l.tokens.size() >= 3 && l.tokens[1].kind == Token::Word &&
-          l.tokens[2].kind == Token::Number)
-        m_defines[l.tokens[1].text] = static_cast<int>(l.tokens[2].number);
     return true;
   }
 
