@@ -77,6 +77,16 @@ class DialogWindow {
   virtual void endDialog(int code) = 0;
 };
 
+// The platform's file dialogs. `filter` is "Name (*.ext)|*.ext|...||"; a name given
+// without an extension takes `defaultExtension`, one without a folder `initialFolder`.
+struct FileDialog {
+  std::u16string title, filter, defaultExtension, initialFolder;
+  bool overwritePrompt = false;
+  std::u16string file;  // the path chosen
+};
+bool GetOpenFileNameW(FileDialog& dialog);
+bool GetSaveFileNameW(FileDialog& dialog);
+
 // Shows dialog `templateId` of the resource script `resourceFile` until it ends: the code
 // it ended with, or -1 when the script or the template cannot be had (said at the
 // command line).

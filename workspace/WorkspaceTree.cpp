@@ -86,6 +86,21 @@ void unlink(WorkspaceNode* node) {
   delete node;
 }
 
+bool swapWithNext(WorkspaceNode*& root, WorkspaceNode* a) {
+  WorkspaceNode* b = a ? a->next : nullptr;
+  if (!b) return false;
+  WorkspaceNode* before = a->prev;  // a previous sibling, a parent, or none
+  if (before && before->next == a) before->next = b;
+  else if (before && before->firstChild == a) before->firstChild = b;
+  if (root == a) root = b;
+  b->prev = before;
+  a->next = b->next;
+  if (a->next) a->next->prev = a;
+  b->next = a;
+  a->prev = b;
+  return true;
+}
+
 namespace {
 // Copies a chain (each node with its children) as the children of `parent`.
 void copyChildren(WorkspaceNode* parent, const WorkspaceNode* chain) {

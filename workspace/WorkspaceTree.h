@@ -47,6 +47,10 @@ void freeTree(WorkspaceNode* node);
 void freeSubtrees(WorkspaceNode* node);
 // Takes the node out of its chain and frees it with its children.
 void unlink(WorkspaceNode* node);
+// Swaps a node with its next sibling (the Down button; Up is the swap of its previous
+// sibling). `root` follows when the first top-level node moves. False when there is no
+// next sibling.
+bool swapWithNext(WorkspaceNode*& root, WorkspaceNode* node);
 // Copies `source`'s children (and with `withSiblings` its next chain) into the node in
 // `slot`, made from `source` when the slot is empty.
 void copyInto(WorkspaceNode*& slot, const WorkspaceNode* source, bool clearFirst, bool withSiblings);

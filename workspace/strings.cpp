@@ -1,29 +1,115 @@
 #include "workspace/strings.h"
 
+#include <map>
+
 namespace qd::workspace {
 
+// The manager's texts by number: the German texts of the product's string table, and a
+// few more of its own (8 to 12, 15 to 17, 26 to 28) for captions the table leaves open.
 const char16_t* text(int number) {
-  switch (number) {
-    case 78: return u"Exportieren in Datei";
-    case 95: return u"Setzen: %s";
-    case 96: return u"Sperren: %s ";
-    case 100: return u"\nZum Beenden der Ansicht drücke ENTER...";
-    case 101: return u"? ??? (Alle Bauteile)";
-    case 102: return u"? ??# (Äußere Bauteile)";
-    case 103: return u"? ??@ (Innere Bauteile)";
-    case 104: return u"Getaute Layer sperren ?";
-    case 105: return u"Sperren";
-    case 111: return u"? Alle Sektionen";
-    case 112: return u"? Alle Module";
-    case 114: return u"??? Alle Allg.Laye";
-    case 115: return u"?? Alle Ebenen";
-    case 116: return u"* Alle Darstellungsarten";
-    case 130: return u"MNU ...";
-    case 131: return u"setzen";
-    case 132: return u"sperren";
-    case 133: return u" (getaute)";
-    default: return u"";
-  }
+  static const std::map<int, const char16_t*> table = {
+      {5, u"Ebene:"},
+      {6, u"Bemerkung:"},
+      {7, u"Hinweis:"},
+      {8, u"Setzen"},
+      {9, u"Sperren"},
+      {10, u"Auswahl"},
+      {11, u"Optionen"},
+      {12, u"TV-Layergruppen"},
+      {13, u"Höher"},
+      {14, u"Tiefer"},
+      {15, u"Neu ..."},
+      {16, u"Bearbeiten ..."},
+      {17, u"Kopieren ..."},
+      {18, u"Hilfe"},
+      {19, u"Alle Layer einschalten beim Setzen"},
+      {20, u"Setzen / Aktualisieren Layer:"},
+      {21, u"Layer  DEFPOINTS und 0 tauen"},
+      {22, u"ZOOM 0.95 MAX durchführen"},
+      {23, u"Ebene setzen"},
+      {24, u"Sektion setzen"},
+      {25, u"Getaute Layer sperren ?"},
+      {26, u"Löschen"},
+      {27, u"Importieren ..."},
+      {28, u"Exportieren ..."},
+      {33, u"Neue Aktion:"},
+      {34, u"Definierte Aktionen:"},
+      {35, u"Sektion ..."},
+      {36, u"Modul ..."},
+      {37, u"Bauteil ..."},
+      {38, u"Allg. Layer ..."},
+      {39, u"Ebene ..."},
+      {40, u"Darstellungsart ..."},
+      {41, u"XREF ..."},
+      {42, u"Layer ..."},
+      {43, u"Reset"},
+      {44, u"OK"},
+      {45, u"Voransicht"},
+      {46, u"Abbruch"},
+      {47, u"Definieren TVLayergruppe <"},
+      {49, u"Sektion"},
+      {50, u"Modul"},
+      {51, u"Sektion wählen <"},
+      {52, u"Modul wählen <"},
+      {53, u"Info"},
+      {54, u"Bauteil"},
+      {56, u"Ebene"},
+      {57, u"&Bezeichnung         Bemerkung"},
+      {58, u"Ebene wählen <"},
+      {59, u"Bauteil wählen <"},
+      {60, u"Module"},
+      {61, u"ohne Beschreibung"},
+      {63, u"Bezeichnung Gruppe"},
+      {64, u"Neue Bezeichnung"},
+      {65, u"Gruppe mit Ebene verbinden"},
+      {66, u"Kopieren Gruppe"},
+      {67, u"Wohin?"},
+      {68, u"Existierendes Layer"},
+      {69, u"Layer wählen <"},
+      {78, u"Exportieren in Datei"},
+      {79, u"Standard"},
+      {80, u"Löschen bestätigen"},
+      {81, u"Wirklich TVLayergruppe [%s/%s] löschen?"},
+      {82, u"Wirklich die ganze Gruppe [%s] löschen?"},
+      {83, u"Bauteil / Allg. Layer ..."},
+      {86, u"Erstellen Bauteil, allg. Layer oder aktuelles Layer setzen"},
+      {87, u"Bauteil ..."},
+      {88, u"Allg. Layer ..."},
+      {91, u"Allg. Layer"},
+      {92, u"Allg. Layer wählen <"},
+      {93, u"Darstellungsart"},
+      {94, u"Darstellungsart wählen <"},
+      {95, u"Setzen: %s"},
+      {96, u"Sperren: %s "},
+      {97, u"TVLAYERGRUPPE01"},
+      {98, u"Neu>"},
+      {99, u"Kopieren>"},
+      {100, u"\nZum Beenden der Ansicht drücke ENTER..."},
+      {101, u"? ??? (Alle Bauteile)"},
+      {102, u"? ??# (Äußere Bauteile)"},
+      {103, u"? ??@ (Innere Bauteile)"},
+      {104, u"Getaute Layer sperren ?"},
+      {105, u"Sperren"},
+      {106, u"_F  Auswahl frieren"},
+      {107, u"_F~ Alle außer gewählte frieren"},
+      {108, u"_T Auswahl tauen"},
+      {110, u"Alle"},
+      {111, u"? Alle Sektionen"},
+      {112, u"? Alle Module"},
+      {114, u"??? Alle Allg.Laye"},
+      {115, u"?? Alle Ebenen"},
+      {116, u"* Alle Darstellungsarten"},
+      {126, u"Ja"},
+      {127, u"Nein"},
+      {128, u"Auf Anfrage"},
+      {129, u"Ansicht fertig..."},
+      {130, u"MNU ..."},
+      {131, u"setzen"},
+      {132, u"sperren"},
+      {133, u" (getaute)"},
+  };
+  auto it = table.find(number);
+  return it == table.end() ? u"" : it->second;
 }
 
 }  // namespace qd::workspace

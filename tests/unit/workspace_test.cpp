@@ -161,6 +161,26 @@ TEST_F(Workspace, MasksThatDoNotReadAsLayerPatterns) {
   EXPECT_FALSE(ws::maskReadable(ws::parseAction(u"_T PLAN|")->mask));
 }
 
+TEST_F(Workspace, UpAndDownSwapNeighboursAndKeepEveryLink) {
+  Tree t;
+  t.root = ws::create(u"G1");
+  WorkspaceNode* a = ws::appendChild(t.root, u"A");
+  WorkspaceNode* b = ws::appendSibling(a, u"B");
+  WorkspaceNode* c = ws::appendSibling(a, u"C");
+  WorkspaceNode* g2 = ws::appendSibling(t.root, u"G2");
+  ws::appendChild(b, u"b1");
+  EXPECT_TRUE(ws::swapWithNext(t.root, a));  // the first child moves down
+  EXPECT_EQ(outline(t.root), (std::vector<std::string>{"0 G1", "1 B", "2 b1", "1 A", "1 C", "0 G2"}));
+  EXPECT_TRUE(ws::swapWithNext(t.root, a));  // one in the middle, to the end
+  EXPECT_EQ(outline(t.root), (std::vector<std::string>{"0 G1", "1 B", "2 b1", "1 C", "1 A", "0 G2"}));
+  EXPECT_FALSE(ws::swapWithNext(t.root, a));  // the last stays
+  EXPECT_TRUE(ws::swapWithNext(t.root, t.root));  // the first group: the root follows
+  EXPECT_EQ(t.root, g2);
+  EXPECT_EQ(outline(t.root), (std::vector<std::string>{"0 G2", "0 G1", "1 B", "2 b1", "1 C", "1 A"}));
+  EXPECT_EQ(ws::groupOf(c), g2->next);
+  EXPECT_EQ(g2->prev, nullptr);
+}
+
 TEST_F(Workspace, DescriptionsAreStoredInPiecesAndKeepTheActions) {
   Tree t;
   t.root = ws::create(u"G");
