@@ -19,5 +19,5 @@ unsigned GetModuleFileNameW(HMODULE module, ACHAR* buffer, unsigned size);
 
 // A message box of the platform: its text and caption, answered OK, Yes or No.
 constexpr unsigned MB_OK = 0x0, MB_YESNO = 0x4;
-constexpr int IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7;
+constexpr int IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7, IDHELP = 9;
 int MessageBoxW(void* owner, const ACHAR* text, const ACHAR* caption, unsigned type);

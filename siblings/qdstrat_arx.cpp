@@ -28,8 +28,6 @@
 
 namespace {
 
-using qd::workspace::WorkspaceNode;
-
 #ifdef QD_LIGHT_EDITION
 const char16_t* const kModuleName = u"QDSTRAT.CRX";
 constexpr int kEnvironment = 2;
@@ -42,9 +40,6 @@ std::vector<std::u16string> g_pending;
 qd::siblings::Product g_product;
 bool g_productRead = false;
 bool g_reopen = false;
-// The library's own tree and selection, through its exports.
-WorkspaceNode* (*g_tree)() = nullptr;
-void (*g_select)(WorkspaceNode*) = nullptr;
 
 void copyOut(const std::u16string& text, char16_t* buffer) {
   const size_t n = std::min<size_t>(text.size(), qd::workspace::kBufferLength - 1);
@@ -95,42 +90,6 @@ std::vector<std::u16string> entriesOf(const Map& map, const std::u16string& befo
   return out;
 }
 
-WorkspaceNode* findWorkspace(const std::u16string& path) {
-  const size_t slash = path.find(u'/');
-  const std::u16string group = path.substr(0, slash), title = slash == std::u16string::npos ? u"" : path.substr(slash + 1);
-  for (WorkspaceNode* g = g_tree ? g_tree() : nullptr; g; g = g->next) {
-    const std::u16string_view name = qd::workspace::nameOf(g);
-    if (name != group && name.substr(0, 2) != group) continue;
-    if (title.empty()) return g;
-    for (WorkspaceNode* w = g->firstChild; w; w = w->next)
-      if (qd::workspace::nameOf(w) == title) return w;
-  }
-  return nullptr;
-}
-
-// Stands in for the manager's dialog until it is built: the workspace by its group and
-// title, then what to do with it.
-int commandLineDialog(int) {
-  flush();
-  ACHAR answer[512] = {};
-  if (acedGetString(1, u"\nPracovní plocha (skupina/plocha): ", answer, 512) != RTNORM) return 0;
-  WorkspaceNode* chosen = findWorkspace(answer);
-  if (!chosen) {
-    acutPrintf(u"\nPracovní plocha \"%ls\" neexistuje.", answer);
-    return 0;
-  }
-  g_select(chosen);
-  acedInitGet(0, u"Nastavit Zamknout Konstrukce Hladina Konec");
-  ACHAR action[64] = {};
-  if (acedGetKword(u"\nAkce [Nastavit/Zamknout/Konstrukce/Hladina/Konec] <Nastavit>: ", action, 64) == RTCAN) return 0;
-  const std::u16string a = action;
-  if (a.empty() || a == u"Nastavit") return qd::workspace::kSet;
-  if (a == u"Zamknout") return qd::workspace::kLock;
-  if (a == u"Konstrukce") return qd::workspace::kConstruction1;
-  if (a == u"Hladina") return 208;
-  return 0;
-}
-
 void runScript() {
   std::string bytes, error;
   if (!qd::files::readFile(qd::workspace::scriptPath(), bytes, error)) return;
@@ -162,19 +121,14 @@ int runOnce(HMODULE library, int mode) {
 }
 
 void qdstratCommand() {
-  using StepFn = void (*)(qd::workspace::DialogStep);
   ACHAR self[1024] = {};
   GetModuleFileNameW(GetModuleHandleW(kModuleName), self, 1024);
   const std::filesystem::path folder = std::filesystem::path(qd::text::toUtf8(self)).parent_path();
   static HMODULE library = LoadLibraryW(qd::text::fromUtf8((folder / "libQdstrat.so").string()).c_str());
-  auto step = library ? reinterpret_cast<StepFn>(GetProcAddress(library, "QdstratSetDialogStep")) : nullptr;
-  g_tree = library ? reinterpret_cast<WorkspaceNode* (*)()>(GetProcAddress(library, "GetAllData")) : nullptr;
-  g_select = library ? reinterpret_cast<void (*)(WorkspaceNode*)>(GetProcAddress(library, "QdstratSelect")) : nullptr;
-  if (!step || !g_tree || !g_select) {
+  if (!library) {
     acutPrintf(u"\nKnihovnu pracovních ploch nelze načíst.");
     return;
   }
-  step(commandLineDialog);
   const int result = runOnce(library, g_reopen ? 1 : 0);
   flush();
   if (result < 0) acutPrintf(u"\nKnihovnu pracovních ploch nelze načíst.");

@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "workspace/LayerMasks.h"
+#include "workspace/dialogs/DialogSupport.h"
 #include "workspace/strings.h"
 
 namespace qd::workspace {
@@ -85,14 +86,9 @@ void zoom() {
   for (const char16_t* t : {u"_ZOOM", u"_E", u"_ZOOM", u".95x"}) send(t);
 }
 
-std::u16string formatted(int number, const std::u16string& item) {
-  std::u16string pattern = text(number);
-  const size_t at = pattern.find(u"%s");
-  if (at != std::u16string::npos) pattern.replace(at, 2, item);
-  return pattern;
+std::u16string selectionText() {
+  return state().selectionPath.empty() ? std::u16string(nameOf(state().selected)) : state().selectionPath;
 }
-
-std::u16string selectionText() { return std::u16string(nameOf(state().selected)); }
 
 // Calls `take` with each entry a host list gives, from its first on.
 template <class Take>
@@ -159,7 +155,7 @@ void loadTree(const std::vector<std::string>& choices) {
   state().root = defaultTree();
 }
 
-int dialogStep(int mode) { return g_dialog ? g_dialog(mode) : 0; }
+int dialogStep(int mode) { return g_dialog ? g_dialog(mode) : showMainDialog(mode); }
 
 void readDrawing() {
   const HostCalls& c = state().calls;
@@ -188,10 +184,10 @@ int loop(bool light) {
     if (code == kSet) {
       code = setSequence();
       state().history.clear();
-      state().history.push_back(formatted(95, selectionText()));
+      state().history.push_back(formatted(95, {selectionText()}));
     } else if (code == kLock) {
       lockSequence();
-      state().history.insert(state().history.begin(), formatted(96, selectionText()));
+      state().history.insert(state().history.begin(), formatted(96, {selectionText()}));
     } else if (code == kConstruction1 || code == kConstruction2) {
       const int kind = code == kConstruction1 ? 1 : 2;
       char16_t buffer[kBufferLength] = {};

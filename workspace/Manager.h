@@ -31,6 +31,7 @@ struct HostLists {
 struct ManagerState {
   WorkspaceNode* root = nullptr;
   WorkspaceNode* selected = nullptr;
+  std::u16string selectionPath;  // "[ group / workspace ]" as the selection page shows it
   int mode = 0;
   int environment = 0;
   bool paperSpace = false;
@@ -46,9 +47,11 @@ struct ManagerState {
 ManagerState& state();
 
 // The main dialog: shows the manager for the mode and returns its end code, with the
-// selection made in state(). Until the dialogs are built, the host module may stand in.
+// selection made in state(). Tests put a step of their own in its place (none: the
+// dialog).
 using DialogStep = int (*)(int mode);
 void setDialogStep(DialogStep step);
+int showMainDialog(int mode);
 
 // Selects a tree node, with the settings' floor flag and floor code of its group.
 void select(WorkspaceNode* node);

@@ -59,8 +59,3 @@ ACRX_ENTRY_POINT void setSettings(const char16_t* text) {
   std::u16string s = text;
   qd::workspace::settings() = s.substr(0, qd::workspace::kSettingsLength);
 }
-
-// Until the manager's dialogs are built, the host module shows the manager: it selects
-// a node of the tree and gives the dialog's end code.
-ACRX_ENTRY_POINT void QdstratSetDialogStep(qd::workspace::DialogStep step) { qd::workspace::setDialogStep(step); }
-ACRX_ENTRY_POINT void QdstratSelect(WorkspaceNode* node) { qd::workspace::select(node); }

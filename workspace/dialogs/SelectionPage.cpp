@@ -1,0 +1,161 @@
+#include "workspace/dialogs/SelectionPage.h"
+
+#include <map>
+
+#include "host/winlib.h"
+#include "platform/codepage.h"
+#include "workspace/Manager.h"
+#include "workspace/MenuWriter.h"
+#include "workspace/dialogs/DialogSupport.h"
+#include "workspace/dialogs/OptionsPage.h"
+#include "workspace/dialogs/resource.h"
+#include "workspace/strings.h"
+
+namespace qd::workspace {
+namespace {
+
+WorkspaceNode* nodeOf(win::DialogWindow& w) {
+  return reinterpret_cast<WorkspaceNode*>(w.treeItemData(IDC_TREE, w.selectedItem(IDC_TREE)));
+}
+
+bool tied(WorkspaceNode* node) {
+  const WorkspaceNode* group = groupOf(node);
+  return group && group->state > 0;
+}
+
+// A save dialog of the manager's files, starting in the drawing's folder.
+bool askSavePath(const char16_t* extension, int title, std::string& path) {
+  win::FileDialog d;
+  d.title = text(title);
+  d.defaultExtension = extension;
+  d.filter = std::u16string(u"QDSTRAT (*.") + extension + u")|*." + extension + u"|All Files (*.*)|*.*||";
+  d.initialFolder = state().drawingFolder;
+  d.overwritePrompt = true;
+  if (!win::GetSaveFileNameW(d)) return false;
+  path = qd::text::toUtf8(d.file);
+  return true;
+}
+
+}  // namespace
+
+void tvLay1t::onInitDialog(win::DialogWindow& w) {
+  captions(w, {{IDC_NEW, 15}, {IDC_EDIT, 16}, {IDC_COPY, 17}, {IDC_DELETE, 26}, {IDC_UP, 13}, {IDC_DOWN, 14},
+               {IDC_IMPORT, 27}, {IDC_EXPORT, 28}, {IDC_MNU, 130}, {IDC_FLOOR, 5}});
+  w.setText(IDC_PATH, u"");
+  w.setText(IDC_DESCRIPTION, u"");
+  fill(w);
+}
+
+void tvLay1t::fill(win::DialogWindow& w) {
+  w.deleteAllItems(IDC_TREE);
+  WorkspaceNode* selected = state().selected;
+  win::TreeItem select = 0;
+  // Groups tied to a floor show bold.
+  for (WorkspaceNode* g = state().root; g; g = g->next) {
+    const win::TreeItem item = w.insertItem(IDC_TREE, 0, nameOf(g), reinterpret_cast<intptr_t>(g), g->state > 0);
+    if (g == selected) select = item;
+    for (WorkspaceNode* ws = g->firstChild; ws; ws = ws->next) {
+      const win::TreeItem child = w.insertItem(IDC_TREE, item, nameOf(ws), reinterpret_cast<intptr_t>(ws), false);
+      if (ws == selected) select = child;
+    }
+  }
+  w.selectItem(IDC_TREE, select);
+  choose(w, select ? selected : nullptr);
+}
+
+void tvLay1t::choose(win::DialogWindow& w, WorkspaceNode* node) {
+  const bool workspace = node && node->level > 0;
+  if (m_main) {
+    m_main->enable(IDC_SET, workspace);
+    m_main->enable(IDC_LOCK, workspace && tied(node));
+  }
+  for (int id : {IDC_EDIT, IDC_COPY, IDC_DELETE, IDC_UP, IDC_DOWN}) w.enable(id, node != nullptr);
+  if (!node) {
+    state().selected = nullptr;
+    state().selectionPath.clear();
+    w.setText(IDC_FLOOR, text(5));
+    w.setText(IDC_PATH, u"");
+    w.setText(IDC_DESCRIPTION, u"");
+    return;
+  }
+  select(node);
+  const WorkspaceNode* group = groupOf(node);
+  w.setText(IDC_FLOOR, text(5) + (u" " + std::u16string(nameOf(group))));
+  state().selectionPath = workspace ? u"[ " + std::u16string(nameOf(group)) + u" / " + std::u16string(nameOf(node)) + u" ]"
+                                    : std::u16string(nameOf(group)) + u" ";
+  w.setText(IDC_PATH, state().selectionPath);
+  w.setText(IDC_DESCRIPTION, workspace ? descriptionOf(node) : u"");
+}
+
+void tvLay1t::onSelChange(win::DialogWindow& w, int id) {
+  if (id == IDC_TREE) choose(w, nodeOf(w));
+}
+
+void tvLay1t::onKey(win::DialogWindow& w, int id, win::Key key) {
+  if (id == IDC_TREE && key == win::Key::Delete) remove(w);
+}
+
+void tvLay1t::onCommand(win::DialogWindow& w, int id) {
+  switch (id) {
+    case IDC_DELETE: return remove(w);
+    case IDC_UP: return move(w, true);
+    case IDC_DOWN: return move(w, false);
+    case IDC_IMPORT: return importTree(w);
+    case IDC_EXPORT: return exportTree();
+    case IDC_MNU: return writeMenuFile();
+    default: return;
+  }
+}
+
+void tvLay1t::remove(win::DialogWindow& w) {
+  WorkspaceNode* node = nodeOf(w);
+  if (!node) return;
+  const WorkspaceNode* group = groupOf(node);
+  const std::u16string question = node->level > 0 ? formatted(81, {nameOf(group), nameOf(node)}) : formatted(82, {nameOf(node)});
+  if (MessageBoxW(state().parentWindow, question.c_str(), text(80), MB_YESNO) != IDYES) return;
+  if (node == state().root) state().root = node->next;
+  state().selected = nullptr;
+  unlink(node);
+  fill(w);
+}
+
+void tvLay1t::move(win::DialogWindow& w, bool up) {
+  WorkspaceNode* node = nodeOf(w);
+  if (!node) return;
+  WorkspaceNode* swapped = up ? (node->prev && node->prev->next == node ? node->prev : nullptr) : node;
+  if (!swapped || !swapWithNext(state().root, swapped)) return;
+  state().selected = node;
+  fill(w);
+}
+
+void tvLay1t::importTree(win::DialogWindow& w) {
+  win::FileDialog d;
+  d.title = text(27);
+  d.defaultExtension = u"QDL";
+  d.filter = u"QDSTRAT (*.qdl)|*.qdl|All Files (*.*)|*.*||";
+  d.initialFolder = state().drawingFolder;
+  if (!win::GetOpenFileNameW(d)) return;
+  WorkspaceNode* loaded = nullptr;
+  const std::u16string before = settings();
+  if (!load(qd::text::toUtf8(d.file), loaded)) {
+    settings() = before;  // the tree and the options in use stay
+    return;
+  }
+  freeTree(state().root);
+  state().root = loaded;
+  state().selected = nullptr;
+  m_options.refresh();
+  fill(w);
+}
+
+void tvLay1t::exportTree() {
+  std::string path;
+  if (askSavePath(u"QDL", 78, path)) save(path, state().root);
+}
+
+void tvLay1t::writeMenuFile() {
+  std::string path;
+  if (askSavePath(u"MNU", 130, path)) writeMenu(path, state().root);
+}
+
+}  // namespace qd::workspace
