@@ -114,6 +114,9 @@ bool openDrawing(const Options& o, const std::string& path, std::unique_ptr<AcDb
   const bool fromDefaults = path.empty() && !std::ifstream(source);
   auto db = std::make_unique<AcDbDatabase>(fromDefaults);
   if (!fromDefaults && qd::dxf::readFile(db.get(), source, error) != Acad::eOk) return false;
+  // A new drawing is not the template: it is named as the host names one, in the folder
+  // the session works in, where saving it without a name would put it.
+  if (path.empty()) qd::dxf::nameDrawing(db.get(), "Drawing1.dwg");
   out = std::move(db);
   acdbHostApplicationServices()->setWorkingDatabase(out.get());
   return true;

@@ -35,7 +35,6 @@ void QDKlay01::showHistory(win::DialogWindow& w) {
   w.resetContent(IDC_HISTORY);
   for (const std::u16string& entry : history) w.addString(IDC_HISTORY, entry);
   w.show(IDC_HISTORY, !history.empty());
-  w.show(IDC_NOTE, !history.empty());
   if (!history.empty()) w.setCurSel(IDC_HISTORY, 0);
 }
 

@@ -1,0 +1,11 @@
+"""The settings exported after the options page's changes: the defaults, then zoom off."""
+import struct
+import sys
+
+work = sys.argv[1]
+with open(f"{work}/optionen.QDL", "rb") as f:
+    data = f.read()
+settings = struct.unpack("<bB52sHIII", data[-68:])[2].rstrip(b"\0").decode("cp1250")
+if settings[1:8] != "1110111":
+    print(f"{sys.argv[0]}: settings {settings!r}")
+    sys.exit(1)
