@@ -37,15 +37,15 @@ void pair(const std::u16string& option, const std::u16string& argument) {
 }
 
 // In paper space each layer is set in the current viewport: "_C" after every argument
-// the host took.
-void viewportPair(const std::u16string& option, const std::u16string& argument) {
+// the host took (a preview takes every viewport, "*").
+void viewportPair(const std::u16string& option, const std::u16string& argument, const char16_t* scope = u"_C") {
   if (option.empty() || (option.size() == 1 && option != u"_")) return;
   send(option);
-  if (send(argument) == kAccepted) send(u"_C");
+  if (send(argument) == kAccepted) send(scope);
 }
 
-void anyPair(const std::u16string& option, const std::u16string& argument) {
-  if (state().paperSpace) viewportPair(option, argument);
+void anyPair(const std::u16string& option, const std::u16string& argument, const char16_t* scope = u"_C") {
+  if (state().paperSpace) viewportPair(option, argument, scope);
   else pair(option, argument);
 }
 
@@ -53,12 +53,18 @@ void anyPair(const std::u16string& option, const std::u16string& argument) {
 // The actions of the last sequence left out because their masks do not read.
 std::vector<std::u16string> g_unreadable;
 
-void sendActions() {
-  for (WorkspaceNode* n = firstActionOfSelection(); n; n = n->next) {
-    std::optional<Action> a = parseAction(nameOf(n));
+std::vector<std::u16string> actionsOfSelection() {
+  std::vector<std::u16string> out;
+  for (WorkspaceNode* n = firstActionOfSelection(); n; n = n->next) out.emplace_back(nameOf(n));
+  return out;
+}
+
+void sendActions(const std::vector<std::u16string>& actions, const char16_t* scope = u"_C") {
+  for (const std::u16string& text : actions) {
+    std::optional<Action> a = parseAction(text);
     if (!a) continue;
     if (!maskReadable(a->mask)) {
-      g_unreadable.emplace_back(nameOf(n));
+      g_unreadable.push_back(text);
       continue;
     }
     if (on(6) && !a->mask.empty() && a->mask[0] == u'?') a->mask[0] = at(15);
@@ -68,7 +74,7 @@ void sendActions() {
       a->option.pop_back();
       a->mask = u"~" + a->mask;
     }
-    anyPair(a->option, a->prefix + a->mask);
+    anyPair(a->option, a->prefix + a->mask, scope);
   }
 }
 
@@ -268,7 +274,7 @@ int setSequence() {
     endCommand();
     send(u"._VPLAYER");
   }
-  sendActions();
+  sendActions(actionsOfSelection());
   if (on(3)) {
     anyPair(u"_T", u"0");
     anyPair(u"_T", u"DEFPOINTS");
@@ -296,7 +302,7 @@ void lockSequence() {
   }
   send(st.paperSpace ? u"._VPLAYER" : u"._-LAYER");
   anyPair(u"_T", floorMask(S()));
-  sendActions();
+  sendActions(actionsOfSelection());
   bool locking = at(7) == u'0';
   if (at(7) == u'2') locking = MessageBoxW(st.parentWindow, text(104), text(105), MB_YESNO) == IDYES;
   if (locking) {
@@ -309,6 +315,30 @@ void lockSequence() {
   endCommand();
   reportUnreadable();
   zoom();
+}
+
+void previewSequence(const std::vector<std::u16string>& actions, void (*pause)()) {
+  ManagerState& st = state();
+  send(u"._UNDO");
+  send(u"_M");
+  endCommand();
+  send(u"._-LAYER");
+  pair(u"_T", u"*");
+  pair(u"_U", u"*");
+  if (on(1)) pair(u"_ON", u"*");
+  if (st.paperSpace) {
+    endCommand();
+    send(u"._VPLAYER");
+  }
+  sendActions(actions, u"*");
+  endCommand();
+  reportUnreadable();
+  if (st.calls.doAdsPause) st.calls.doAdsPause(text(100));
+  zoom();
+  if (pause) pause();
+  send(u"._UNDO");
+  send(u"_B");
+  endCommand();
 }
 
 std::vector<std::string> definitionPaths(const std::string& moduleFolder) {

@@ -65,6 +65,9 @@ int runLight(const std::string& path, int mode);
 // lock.
 int setSequence();
 void lockSequence();
+// The definition dialog's preview of actions: marked for undo, set as a set would set
+// them (every viewport in paper space), shown until `pause` returns, and undone.
+void previewSequence(const std::vector<std::u16string>& actions, void (*pause)());
 
 // Where the definition file is read from: the first and the second choice.
 std::vector<std::string> definitionPaths(const std::string& moduleFolder);

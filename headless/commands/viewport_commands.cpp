@@ -36,7 +36,7 @@ bool chooseViewports(AcDbDatabase* db, Args& args, std::vector<AcDbObjectId>& ou
   if (!args.text(prompt, scope)) return false;
   scope = option(scope);
   const std::vector<AcDbObjectId> all = qd::db::floatingViewports(db);
-  if (is(scope, u"ALL", 1)) {
+  if (is(scope, u"ALL", 1) || scope == u"*") {  // "*" as the manager's preview sends it
     out = all;
   } else if (!current.isNull() && (scope.empty() || is(scope, u"CURRENT", 1))) {
     out = {current};

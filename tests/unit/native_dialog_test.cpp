@@ -211,6 +211,10 @@ TEST_F(NativeDialog, ControlsTakeTheEventsOfTheirKind) {
       "expect tile IDC_NAME Dům a zahrada\n"
       "set IDC_KIND druhá\n"
       "expect tile IDC_KIND druhá\n"
+      "select IDC_KIND první\n"
+      "expect tile IDC_KIND první\n"
+      "select IDC_KIND 1\n"
+      "expect tile IDC_KIND druhá\n"
       "click IDC_B\n"
       "expect tile IDC_A 0\n"
       "expect tile IDC_B 1\n"
@@ -231,7 +235,7 @@ TEST_F(NativeDialog, ControlsTakeTheEventsOfTheirKind) {
       r);
   EXPECT_EQ(code, 1);
   EXPECT_EQ(newFailures(), 0) << qd::text::toUtf8(Console::get().transcript());
-  EXPECT_EQ(r.heard, (std::vector<std::string>{"command 1001", "select 1002", "command 1004", "command 1003", "select 1005",
+  EXPECT_EQ(r.heard, (std::vector<std::string>{"command 1001", "select 1002", "select 1002", "select 1002", "command 1004", "command 1003", "select 1005",
                                                "select 1006", "key 1005 0"}));
   EXPECT_EQ(page.heard, std::vector<std::string>{"command 1010"});
 }

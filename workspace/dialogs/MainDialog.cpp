@@ -28,6 +28,8 @@ void QDKlay01::onInitDialog(win::DialogWindow& w) {
     w.setCurTab(IDC_TAB, kOptionsTab);
     w.setText(IDC_NOTE, text(7));
   }
+  // A definition that ended for a pick in the drawing comes back with the answer.
+  m_selection.resumeDefinition();
 }
 
 void QDKlay01::showHistory(win::DialogWindow& w) {

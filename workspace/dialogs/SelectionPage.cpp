@@ -6,7 +6,9 @@
 #include "platform/codepage.h"
 #include "workspace/Manager.h"
 #include "workspace/MenuWriter.h"
+#include "workspace/dialogs/DefinitionDialog.h"
 #include "workspace/dialogs/DialogSupport.h"
+#include "workspace/dialogs/SmallDialogs.h"
 #include "workspace/dialogs/OptionsPage.h"
 #include "workspace/dialogs/resource.h"
 #include "workspace/strings.h"
@@ -39,8 +41,9 @@ bool askSavePath(const char16_t* extension, int title, std::string& path) {
 }  // namespace
 
 void tvLay1t::onInitDialog(win::DialogWindow& w) {
+  m_page = &w;
   captions(w, {{IDC_NEW, 15}, {IDC_EDIT, 16}, {IDC_COPY, 17}, {IDC_DELETE, 26}, {IDC_UP, 13}, {IDC_DOWN, 14},
-               {IDC_IMPORT, 27}, {IDC_EXPORT, 28}, {IDC_MNU, 130}, {IDC_FLOOR, 5}});
+               {IDC_IMPORT, 27}, {IDC_EXPORT, 28}, {IDC_MNU, 130}, {IDC_FLOOR, 5}, {IDC_INFO, 53}});
   w.setText(IDC_PATH, u"");
   w.setText(IDC_DESCRIPTION, u"");
   fill(w);
@@ -69,7 +72,8 @@ void tvLay1t::choose(win::DialogWindow& w, WorkspaceNode* node) {
     m_main->enable(IDC_SET, workspace);
     m_main->enable(IDC_LOCK, workspace && tied(node));
   }
-  for (int id : {IDC_EDIT, IDC_COPY, IDC_DELETE, IDC_UP, IDC_DOWN}) w.enable(id, node != nullptr);
+  for (int id : {IDC_DELETE, IDC_UP, IDC_DOWN, IDC_INFO}) w.enable(id, node != nullptr);
+  for (int id : {IDC_EDIT, IDC_COPY}) w.enable(id, workspace);
   if (!node) {
     state().selected = nullptr;
     state().selectionPath.clear();
@@ -92,7 +96,31 @@ void tvLay1t::onSelChange(win::DialogWindow& w, int id) {
 }
 
 void tvLay1t::onKey(win::DialogWindow& w, int id, win::Key key) {
-  if (id == IDC_TREE && key == win::Key::Delete) remove(w);
+  if (id != IDC_TREE) return;
+  if (key == win::Key::Delete) remove(w);
+  if (key == win::Key::F2 && nodeOf(w) && nodeOf(w)->level > 0) define(w, true, false);
+}
+
+void tvLay1t::define(win::DialogWindow& w, bool edit, bool copy) {
+  WorkspaceNode* node = nodeOf(w);
+  std::u16string group;
+  if (copy && !askCopyTarget(group)) return;
+  draft().start(edit || copy ? node : nullptr, copy, group);
+  runDefinition(w);
+}
+
+// A pick ends the main dialog for the run loop; otherwise the tree shows what was stored.
+void tvLay1t::runDefinition(win::DialogWindow& w) {
+  const int code = defineWorkspace();
+  if (code > 200) {
+    if (m_main) m_main->endDialog(code);
+    return;
+  }
+  fill(w);
+}
+
+void tvLay1t::resumeDefinition() {
+  if (m_page && draft().open) runDefinition(*m_page);
 }
 
 void tvLay1t::onCommand(win::DialogWindow& w, int id) {
@@ -103,6 +131,10 @@ void tvLay1t::onCommand(win::DialogWindow& w, int id) {
     case IDC_IMPORT: return importTree(w);
     case IDC_EXPORT: return exportTree();
     case IDC_MNU: return writeMenuFile();
+    case IDC_NEW: return define(w, false, false);
+    case IDC_EDIT: return define(w, true, false);
+    case IDC_COPY: return define(w, false, true);
+    case IDC_INFO: return showInformation(nodeOf(w));
     default: return;
   }
 }

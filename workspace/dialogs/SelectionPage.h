@@ -15,6 +15,8 @@ class tvLay1t : public win::DialogController {
   void onSelChange(win::DialogWindow& w, int id) override;
   void onCommand(win::DialogWindow& w, int id) override;
   void onKey(win::DialogWindow& w, int id, win::Key key) override;
+  // Shows the definition dialog again on its draft (after a pick in the drawing).
+  void resumeDefinition();
 
  private:
   void fill(win::DialogWindow& w);
@@ -24,9 +26,12 @@ class tvLay1t : public win::DialogController {
   void importTree(win::DialogWindow& w);
   void exportTree();
   void writeMenuFile();
+  void define(win::DialogWindow& w, bool edit, bool copy);
+  void runDefinition(win::DialogWindow& w);
 
   win::DialogWindow*& m_main;
   tvLay2t& m_options;
+  win::DialogWindow* m_page = nullptr;
 };
 
 }  // namespace qd::workspace

@@ -40,6 +40,7 @@
 #define IDC_IMPORT 1020
 #define IDC_EXPORT 1021
 #define IDC_MNU 1022
+#define IDC_INFO 1023
 
 // Options page
 #define IDC_OPT_ON 1031
@@ -59,3 +60,56 @@
 #define IDC_CHOICE_TEXT 1050
 #define IDC_CHOICE_CONSTRUCTION 1051
 #define IDC_CHOICE_GENERAL 1052
+
+// Definition dialog
+#define IDC_DEF_MODE 1100
+#define IDC_DEF_GROUP 1101
+#define IDC_DEF_NAME 1102
+#define IDC_DEF_DESCRIPTION 1103
+#define IDC_DEF_NEW_LABEL 1104
+#define IDC_DEF_LIST_LABEL 1105
+#define IDC_DEF_OPERATION 1106
+#define IDC_F_SECTION 1107
+#define IDC_F_MODULE 1108
+#define IDC_F_CONSTRUCTION 1109
+#define IDC_F_FLOOR 1110
+#define IDC_F_VIEW 1111
+#define IDC_F_REST 1112
+#define IDC_DEF_MASK 1113
+#define IDC_DEF_FREE 1114
+#define IDC_T_SECTION 1115
+#define IDC_T_MODULE 1116
+#define IDC_T_CONSTRUCTION 1117
+#define IDC_T_GENERAL 1118
+#define IDC_T_FLOOR 1119
+#define IDC_T_VIEW 1120
+#define IDC_T_XREF 1121
+#define IDC_T_LAYER 1122
+#define IDC_DEF_LIST 1123
+#define IDC_DEF_ADD 1124
+#define IDC_DEF_REMOVE 1125
+#define IDC_DEF_UP 1126
+#define IDC_DEF_DOWN 1127
+#define IDC_DEF_RESET 1128
+#define IDC_DEF_PREVIEW 1129
+
+// Choosers
+#define IDC_CH_LABEL 1150
+#define IDC_CH_LIST 1151
+#define IDC_CH_PICK 1152
+#define IDC_CH_FILTER_LABEL 1153
+#define IDC_CH_FILTER 1154
+#define IDC_CH_PLAIN 1155
+#define IDC_CH_NAME 1156
+
+// New group, copy, information, end of preview
+#define IDC_NG_LABEL 1170
+#define IDC_NG_NAME_LABEL 1171
+#define IDC_NG_NAME 1172
+#define IDC_NG_TIED 1173
+#define IDC_NG_FLOOR 1174
+#define IDC_CP_LABEL 1175
+#define IDC_CP_WHERE 1176
+#define IDC_CP_GROUP 1177
+#define IDC_INFO_TREE 1178
+#define IDC_PAUSE_TEXT 1179

@@ -272,7 +272,7 @@ void handle(Window& top, const Event& e, const std::u16string& prompt) {
   static const std::u16string verbs = u" click set select tree tab key ";
   if (w.size() < 2 || verbs.find(u" " + verb + u" ") == std::u16string::npos)
     return con.stop(e, prompt,
-                    u"a dialog event (dialog NAME, click ID, set ID TEXT, select ID N, tree ID PATH, tab ID CAPTION, key ID "
+                    u"a dialog event (dialog NAME, click ID, set ID TEXT, select ID N|TEXT, tree ID PATH, tab ID CAPTION, key ID "
                     u"Delete|F2|Enter|Insert, ok, cancel)");
   Window* where = nullptr;
   LiveControl* c = top.find(w[1], &where);
@@ -314,9 +314,13 @@ void handle(Window& top, const Event& e, const std::u16string& prompt) {
     return wrongKind();
   }
   if (verb == u"select") {
-    int index = 0;
+    // An item by its index, or by its whole text.
+    int index = -1;
     if (!isList(*c)) return wrongKind();
-    if (!parseIndex(rest, index) || index >= static_cast<int>(c->items.size()))
+    if (!parseIndex(rest, index))
+      for (size_t i = 0; i < c->items.size() && index < 0; ++i)
+        if (c->items[i].text == rest) index = static_cast<int>(i);
+    if (index < 0 || index >= static_cast<int>(c->items.size()))
       return fault(u"list \"" + w[1] + u"\" of dialog \"" + top.def().name + u"\" has no item " + rest);
     where->setCurSel(id, index);
     return ctl.onSelChange(*where, id);
