@@ -5,7 +5,7 @@
 namespace qd::workspace {
 
 // The manager's texts by number: the German texts of the product's string table, and a
-// few more of its own (8 to 12, 15 to 17, 26 to 28) for captions the table leaves open.
+// few more of its own (8 to 12, 15 to 17, 26 to 29) for captions the table leaves open.
 const char16_t* text(int number) {
   static const std::map<int, const char16_t*> table = {
       {5, u"Ebene:"},
@@ -32,6 +32,7 @@ const char16_t* text(int number) {
       {26, u"Löschen"},
       {27, u"Importieren ..."},
       {28, u"Exportieren ..."},
+      {29, u"Freie Maske"},
       {33, u"Neue Aktion:"},
       {34, u"Definierte Aktionen:"},
       {35, u"Sektion ..."},

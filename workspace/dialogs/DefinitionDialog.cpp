@@ -109,7 +109,7 @@ void tvLay1m::onInitDialog(win::DialogWindow& w) {
   captions(w, {{IDC_DEF_NEW_LABEL, 33}, {IDC_DEF_LIST_LABEL, 34}, {IDC_T_SECTION, 35}, {IDC_T_MODULE, 36},
                {IDC_T_CONSTRUCTION, 37}, {IDC_T_GENERAL, 38}, {IDC_T_FLOOR, 39}, {IDC_T_VIEW, 40}, {IDC_T_XREF, 41},
                {IDC_T_LAYER, 42}, {IDC_DEF_UP, 13}, {IDC_DEF_DOWN, 14}, {IDC_DEF_RESET, 43}, {IDOK, 44},
-               {IDC_DEF_PREVIEW, 45}, {IDCANCEL, 46}, {IDHELP, 18}});
+               {IDC_DEF_PREVIEW, 45}, {IDCANCEL, 46}, {IDHELP, 18}, {IDC_DEF_FREE, 29}});
   w.setText(IDC_DEF_MODE, text(d.copy ? 99 : 98));
   for (WorkspaceNode* g = state().root; g; g = g->next) w.addString(IDC_DEF_GROUP, nameOf(g));
   w.setText(IDC_DEF_GROUP, d.group);

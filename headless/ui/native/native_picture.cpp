@@ -1,6 +1,7 @@
 // Pictures of native dialogs as HTML: each control at its place in the template (dialog
 // units scaled to pixels), with its current text, check, items, selection, tree, tabs
 // and whether it can be used; the page of each tab control drawn inside it.
+#include <algorithm>
 #include <string>
 
 #include "headless/ui/native/native_dialogs.h"
@@ -47,8 +48,10 @@ void controls(std::string& out, const Window& w, int dx, int dy);
 void control(std::string& out, const LiveControl& c, int dx, int dy) {
   const ControlTemplate& d = *c.def;
   if (!c.shown) return;
+  // A combo's height in the template is that of its list dropped down.
+  const int height = d.kind == ControlKind::Combo ? std::min(d.height, 12) : d.height;
   const std::string place = "left:" + px(d.x + dx, kX) + ";top:" + px(d.y + dy, kY) + ";width:" + px(d.width, kX) +
-                            ";height:" + px(d.height, kY);
+                            ";height:" + px(height, kY);
   const std::string title = " title=\"" + esc(d.name) + "\"";
   const std::string disabled = c.enabled ? "" : " disabled";
   const std::string style = " style=\"" + place + "\"";
