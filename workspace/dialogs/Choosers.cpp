@@ -47,7 +47,7 @@ WorkspaceNode* listOf(Chooser kind) {
   return nullptr;
 }
 
-std::vector<std::u16string> entriesOf(Chooser kind) {
+std::vector<std::u16string> entries(Chooser kind) {
   std::vector<std::u16string> out;
   if (kind == Chooser::Layer) {
     // The drawing's layers as the host lists them now.
@@ -76,6 +76,8 @@ std::u16string presetPick(Chooser kind, const std::u16string& current) {
 
 }  // namespace
 
+std::vector<std::u16string> chooserEntries(Chooser kind) { return entries(kind); }
+
 int pickCode(Chooser kind) { return 206 + static_cast<int>(kind); }
 Chooser chooserOfPick(int code) { return static_cast<Chooser>(std::clamp(code - 206, 0, 6)); }
 
@@ -97,7 +99,7 @@ void ChooserDialog::onInitDialog(win::DialogWindow& w) {
     for (WorkspaceNode* m = state().lists.modules; m; m = m->next) w.addString(IDC_CH_FILTER, nameOf(m));
     w.setCurSel(IDC_CH_FILTER, 0);
   }
-  m_entries = entriesOf(m_kind);
+  m_entries = chooserEntries(m_kind);
   fill(w);
 }
 

@@ -21,6 +21,10 @@ Chooser chooserOfPick(int code);
 // module character).
 std::u16string entryCode(Chooser kind, std::u16string_view entry);
 
+// The entries a chooser offers: the host's list (with the chooser's own first entry),
+// or the drawing's layers.
+std::vector<std::u16string> chooserEntries(Chooser kind);
+
 // Shows the chooser with `current` the field's value: IDOK with the code chosen in
 // `code`, IDCANCEL, or the pick code, with the pick buffer preset from `current`.
 int choose(Chooser kind, const std::u16string& current, std::u16string& code);

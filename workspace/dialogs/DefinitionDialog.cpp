@@ -7,6 +7,7 @@
 #include "platform/codepage.h"
 #include "workspace/Manager.h"
 #include "workspace/dialogs/Choosers.h"
+#include "workspace/dialogs/CodeCombo.h"
 #include "workspace/dialogs/DialogSupport.h"
 #include "workspace/dialogs/SmallDialogs.h"
 #include "workspace/dialogs/resource.h"
@@ -22,6 +23,14 @@ constexpr std::pair<int, size_t> kFields[] = {{IDC_F_SECTION, 1}, {IDC_F_MODULE,
 constexpr int kTargets[] = {IDC_T_SECTION, IDC_T_MODULE, IDC_T_CONSTRUCTION, IDC_T_GENERAL,
                             IDC_T_FLOOR,   IDC_T_VIEW,   IDC_T_XREF,         IDC_T_LAYER};
 constexpr const char16_t* kUnnamed = u"<...>";
+// The position fields that are code combos.
+const CSekce kCodeCombos[] = {{IDC_F_SECTION, Chooser::Section}, {IDC_F_MODULE, Chooser::Module},
+                              {IDC_F_FLOOR, Chooser::Floor}, {IDC_F_VIEW, Chooser::View}};
+const CSekce* codeCombo(int id) {
+  for (const CSekce& c : kCodeCombos)
+    if (c.id() == id) return &c;
+  return nullptr;
+}
 
 std::u16string* fieldOf(DefinitionDraft& d, int id) {
   switch (id) {
@@ -116,6 +125,7 @@ void tvLay1m::onInitDialog(win::DialogWindow& w) {
   w.setText(IDC_DEF_NAME, d.name);
   w.setText(IDC_DEF_DESCRIPTION, d.description);
   for (int t : kOperations) w.addString(IDC_DEF_OPERATION, text(t));
+  for (const CSekce& c : kCodeCombos) c.fill(w);
   applyPick();
   // Outside the full product the mask is always typed.
   w.enable(IDC_DEF_FREE, state().environment == 1);
@@ -154,7 +164,8 @@ void tvLay1m::showComposer(win::DialogWindow& w) {
   DefinitionDraft& d = draft();
   w.setCurSel(IDC_DEF_OPERATION, d.operation);
   for (const auto& [id, width] : kFields) {
-    w.setText(id, *fieldOf(d, id));
+    if (const CSekce* combo = codeCombo(id)) combo->show(w, *fieldOf(d, id));
+    else w.setText(id, *fieldOf(d, id));
     w.enable(id, !d.free);
   }
   w.setCheck(IDC_DEF_FREE, d.free);
@@ -182,7 +193,8 @@ void tvLay1m::onCommand(win::DialogWindow& w, int id) {
   readFields(w);
   if (std::u16string* field = fieldOf(d, id)) {
     const size_t width = std::find_if(std::begin(kFields), std::end(kFields), [id](const auto& f) { return f.first == id; })->second;
-    std::u16string typed = qd::text::toUpper(w.text(id));
+    const CSekce* combo = codeCombo(id);
+    const std::u16string typed = combo ? combo->typed(w) : qd::text::toUpper(w.text(id));
     *field = width ? typed.substr(0, width) : typed;
     w.setText(IDC_DEF_MASK, d.mask());
     return;
@@ -263,6 +275,11 @@ void tvLay1m::target(win::DialogWindow& w, int id) {
 
 void tvLay1m::onSelChange(win::DialogWindow& w, int id) {
   readFields(w);
+  if (const CSekce* combo = codeCombo(id)) {
+    *fieldOf(draft(), id) = combo->selected(w);
+    w.setText(IDC_DEF_MASK, draft().mask());
+    return;
+  }
   if (id == IDC_DEF_LIST) takeBack(w, w.curSel(IDC_DEF_LIST));
 }
 
