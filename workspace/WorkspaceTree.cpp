@@ -325,6 +325,7 @@ Loaded loadBytes(std::string_view bytes) {
       root->level = r.level;
       root->state = r.state;
       setName(root, nameFrom(r));
+      ++result.placed;
       continue;
     }
     // Back along the links to the node the new one follows or hangs under.
@@ -345,6 +346,7 @@ Loaded loadBytes(std::string_view bytes) {
       p->firstChild = node;
     }
     last = node;
+    ++result.placed;
   }
   return result;
 }
@@ -352,8 +354,7 @@ Loaded loadBytes(std::string_view bytes) {
 bool load(const std::string& path, WorkspaceNode*& tree) {
   if (path.empty()) return false;
   std::string bytes, error;
-  // A definition file of the most workspaces a person keeps is far smaller.
-  if (!qd::files::readFile(path, bytes, error, size_t{64} << 20)) return false;
+  if (!qd::files::readFile(path, bytes, error, kDefinitionLimit)) return false;
   tree = loadBytes(bytes).tree;
   return tree != nullptr;
 }

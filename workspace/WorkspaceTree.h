@@ -101,11 +101,14 @@ static_assert(offsetof(DefinitionRecord, name) == 2 && offsetof(DefinitionRecord
 // record was there.
 struct Loaded {
   WorkspaceNode* tree = nullptr;
+  size_t placed = 0;  // records that made a node; none: no definition file at all
   size_t skipped = 0;
   size_t trailingBytes = 0;
   bool settingsFound = false;
 };
 Loaded loadBytes(std::string_view bytes);
+// A definition file of the most workspaces a person keeps is far smaller.
+constexpr size_t kDefinitionLimit = size_t{64} << 20;
 // False when the path is empty or the file cannot be read; `tree` is then untouched.
 bool load(const std::string& path, WorkspaceNode*& tree);
 std::string saveBytes(WorkspaceNode* tree);

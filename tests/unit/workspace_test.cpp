@@ -229,6 +229,7 @@ TEST_F(Workspace, RecordsAttachByTheirLevels) {
   // group; a description under a group has nothing to hang under.
   EXPECT_EQ(outline(t.root), (std::vector<std::string>{"0 _1", "1 W1", "2 ", "3 _F *", "3 _T A*", "1 W2", "0 G2", "1 W3"}));
   EXPECT_EQ(loaded.skipped, 2u);
+  EXPECT_EQ(loaded.placed, 8u);
   EXPECT_FALSE(loaded.settingsFound);
 }
 
@@ -238,6 +239,7 @@ TEST_F(Workspace, DamagedFilesLoadWhatIsSound) {
     const ws::Loaded loaded = ws::loadBytes("");
     t.root = loaded.tree;
     EXPECT_EQ(outline(t.root), (std::vector<std::string>{"0 "}));
+    EXPECT_EQ(loaded.placed, 0u);  // an empty group stands for nothing read
   }
   {
     // Without a settings record the settings stay as they are; a record cut short ends

@@ -4,6 +4,7 @@
 
 #include "host/winlib.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "workspace/Manager.h"
 #include "workspace/MenuWriter.h"
 #include "workspace/dialogs/DefinitionDialog.h"
@@ -167,14 +168,20 @@ void tvLay1t::importTree(win::DialogWindow& w) {
   d.filter = u"QDSTRAT (*.qdl)|*.qdl|All Files (*.*)|*.*||";
   d.initialFolder = state().drawingFolder;
   if (!win::GetOpenFileNameW(d)) return;
-  WorkspaceNode* loaded = nullptr;
+  // A file that makes no node is no definition file: the tree and options in use stay.
   const std::u16string before = settings();
-  if (!load(qd::text::toUtf8(d.file), loaded)) {
-    settings() = before;  // the tree and the options in use stay
+  std::string bytes, error;
+  Loaded loaded;
+  if (qd::files::readFile(qd::text::toUtf8(d.file), bytes, error, kDefinitionLimit)) loaded = loadBytes(bytes);
+  if (!loaded.placed) {
+    freeTree(loaded.tree);
+    settings() = before;
+    MessageBoxW(state().parentWindow, (d.file + u"\nis no workspace definition file: nothing was imported.").c_str(), text(27),
+                MB_OK);
     return;
   }
   freeTree(state().root);
-  state().root = loaded;
+  state().root = loaded.tree;
   state().selected = nullptr;
   m_options.refresh();
   fill(w);
