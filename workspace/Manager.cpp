@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "workspace/LayerMasks.h"
+#include "workspace/dialogs/DefinitionDialog.h"
 #include "workspace/dialogs/DialogSupport.h"
 #include "workspace/strings.h"
 
@@ -377,8 +378,10 @@ std::string helpFile() {
 }
 
 namespace {
-// Mode 11 is a plain start that also forgets the selection.
+// Mode 11 is a plain start that also forgets the selection. A definition left open by
+// an earlier run does not outlive it.
 void takeMode(int mode) {
+  draft() = DefinitionDraft{};
   ManagerState& st = state();
   st.mode = mode == 11 ? 0 : mode;
   if (mode == 11) st.selected = nullptr;
