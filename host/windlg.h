@@ -29,6 +29,8 @@ class DialogController {
   // The selection of a list, a combo, a tree or a tab changed.
   virtual void onSelChange(DialogWindow&, int id) {}
   virtual void onKey(DialogWindow&, int id, Key) {}
+  // The context menu asked for on a control (the right mouse button).
+  virtual void onContextMenu(DialogWindow&, int id) {}
   // OK (Enter) and Cancel (Esc): the dialog ends with IDOK or IDCANCEL unless false.
   virtual bool onOK(DialogWindow&) { return true; }
   virtual bool onCancel(DialogWindow&) { return true; }
@@ -73,6 +75,9 @@ class DialogWindow {
   virtual DialogWindow* addPage(int tabId, std::u16string_view caption, int templateId, DialogController& page) = 0;
   virtual void setCurTab(int tabId, int index) = 0;
   virtual int curTab(int tabId) const = 0;
+
+  // Shows menu `menuId` of the script as a pop-up: the id of the item chosen, 0 for none.
+  virtual int trackPopupMenu(int menuId) = 0;
 
   virtual void endDialog(int code) = 0;
 };

@@ -58,6 +58,18 @@ DLG_PAGE DIALOGEX 0, 0, 90, 50
 BEGIN
     AUTOCHECKBOX    "Volba ""x""", IDC_PAGE_OPT, 5, 5, 80, 10
 END
+#define IDR_MENU 200
+#define ID_ONE 201
+#define ID_TWO 202
+IDR_MENU MENU
+BEGIN
+    POPUP "x"
+    BEGIN
+        MENUITEM "&Jedna", ID_ONE
+        MENUITEM SEPARATOR
+        MENUITEM "&Dvě    F2", ID_TWO
+    END
+END
 STRINGTABLE
 BEGIN
     10 "Erster"
@@ -85,6 +97,10 @@ TEST(ResourceScript, ReadsDialogsControlsAndStrings) {
   EXPECT_TRUE(d->control(1007)->hasStyle(u"NOT_WS_VISIBLE"));
   EXPECT_EQ(d->control(1)->kind, native::ControlKind::DefaultButton);
   EXPECT_EQ(s.dialog(101)->control(1010)->text, u"Volba \"x\"");
+  ASSERT_NE(s.menu(200), nullptr);
+  ASSERT_EQ(s.menu(200)->size(), 2u);
+  EXPECT_EQ((*s.menu(200))[1].text, u"&Dvě    F2");
+  EXPECT_EQ((*s.menu(200))[1].id, 202);
   EXPECT_EQ(s.string(10), u"Erster");
   EXPECT_EQ(s.string(11), u"Zweiter\nZeile");
   EXPECT_FALSE(s.string(12));
@@ -109,6 +125,8 @@ TEST(ResourceScript, RefusesWhatItCannotReadAtItsLine) {
       {"STRINGTABLE\nBEGIN\n  7\nEND\n", "t.rc(3): a string table entry is a number and a string"},
       {"#define 5 X\n", "t.rc(1): #define wants a name and a number"},
       {"@\n", "t.rc(1): unexpected character '@'"},
+      {"5 MENU\nBEGIN\n  MENUITEM \"a\"\nEND\n", "t.rc(3): a menu item is a text and an id"},
+      {"5 MENU\nBEGIN\n  LTEXT \"a\", 1, 0, 0, 1, 1\nEND\n", "t.rc(3): \"LTEXT\" stands in no menu"},
   };
   for (const auto& [text, message] : bad) {
     native::ResourceScript s;
@@ -146,6 +164,9 @@ struct Recorder : win::DialogController {
     if (command) command(w, id);
   }
   void onSelChange(win::DialogWindow&, int id) override { heard.push_back("select " + std::to_string(id)); }
+  void onContextMenu(win::DialogWindow& w, int id) override {
+    heard.push_back("menu " + std::to_string(id) + " " + std::to_string(w.trackPopupMenu(200)));
+  }
   void onKey(win::DialogWindow&, int id, win::Key k) override {
     heard.push_back("key " + std::to_string(id) + " " + std::to_string(static_cast<int>(k)));
   }
@@ -229,6 +250,10 @@ TEST_F(NativeDialog, ControlsTakeTheEventsOfTheirKind) {
       "tab IDC_TABS Volby\n"
       "expect tile IDC_PAGE_OPT 0\n"
       "key IDC_TREE Delete\n"
+      "context IDC_TREE\n"
+      "menu Dvě\n"
+      "context IDC_TREE\n"
+      "cancel\n"
       "expect usable IDC_MORE no\n"
       "expect usable IDC_LIST no\n"
       "ok\n",
@@ -236,7 +261,7 @@ TEST_F(NativeDialog, ControlsTakeTheEventsOfTheirKind) {
   EXPECT_EQ(code, 1);
   EXPECT_EQ(newFailures(), 0) << qd::text::toUtf8(Console::get().transcript());
   EXPECT_EQ(r.heard, (std::vector<std::string>{"command 1001", "select 1002", "select 1002", "select 1002", "command 1004", "command 1003", "select 1005",
-                                               "select 1006", "key 1005 0"}));
+                                               "select 1006", "key 1005 0", "menu 1005 202", "menu 1005 0"}));
   EXPECT_EQ(page.heard, std::vector<std::string>{"command 1010"});
 }
 
@@ -253,12 +278,14 @@ TEST_F(NativeDialog, FaultsOfTheScriptAndOfTheCallerAreReported) {
        "select IDC_KIND 5\n"
        "tab IDC_TABS Nic\n"
        "key IDC_TREE Space\n"
+       "context IDC_TREE\n"
+       "menu Tři\n"
        "set IDC_A text\n"
        "dialog DLG_OTHER\n"
        "cancel\n",
        r);
-  EXPECT_EQ(newFailures(), 10);
-  EXPECT_TRUE(r.heard == std::vector<std::string>{"cancel"});
+  EXPECT_EQ(newFailures(), 11);
+  EXPECT_EQ(r.heard, (std::vector<std::string>{"menu 1005 0", "cancel"}));
 }
 
 TEST_F(NativeDialog, ANestedDialogEndsWithItsCodeAndTheFirstGoesOn) {

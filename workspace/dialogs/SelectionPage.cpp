@@ -102,6 +102,30 @@ void tvLay1t::onKey(win::DialogWindow& w, int id, win::Key key) {
   if (key == win::Key::F2 && nodeOf(w) && nodeOf(w)->level > 0) define(w, true, false);
 }
 
+// The tree's menu does what the buttons do, for what they allow.
+void tvLay1t::onContextMenu(win::DialogWindow& w, int id) {
+  if (id != IDC_TREE) return;
+  WorkspaceNode* node = nodeOf(w);
+  const int chosen = w.trackPopupMenu(IDR_TREE_MENU);
+  const bool workspace = node && node->level > 0;
+  switch (chosen) {
+    case ID_TREE_SET:
+      if (workspace && m_main) m_main->endDialog(kSet);
+      return;
+    case ID_TREE_LOCK:
+      if (workspace && tied(node) && m_main) m_main->endDialog(kLock);
+      return;
+    case ID_TREE_COPY:
+      if (workspace) define(w, false, true);
+      return;
+    case ID_TREE_EDIT:
+      if (workspace) define(w, true, false);
+      return;
+    case ID_TREE_DELETE: return remove(w);
+    default: return;
+  }
+}
+
 void tvLay1t::define(win::DialogWindow& w, bool edit, bool copy) {
   WorkspaceNode* node = nodeOf(w);
   std::u16string group;

@@ -15,6 +15,7 @@ class tvLay1t : public win::DialogController {
   void onSelChange(win::DialogWindow& w, int id) override;
   void onCommand(win::DialogWindow& w, int id) override;
   void onKey(win::DialogWindow& w, int id, win::Key key) override;
+  void onContextMenu(win::DialogWindow& w, int id) override;
   // Shows the definition dialog again on its draft (after a pick in the drawing).
   void resumeDefinition();
 

@@ -19,6 +19,14 @@
 #define IDD_TVLAY1K 149
 #define IDD_TVLAY8L 101
 
+// The tree's context menu
+#define IDR_TREE_MENU 150
+#define ID_TREE_SET 1200
+#define ID_TREE_LOCK 1201
+#define ID_TREE_COPY 1202
+#define ID_TREE_EDIT 1203
+#define ID_TREE_DELETE 1204
+
 // Main dialog
 #define IDC_TAB 1000
 #define IDC_HISTORY 1001

@@ -194,6 +194,39 @@ int Window::curTab(int tabId) const {
   return c ? c->currentTab : -1;
 }
 
+// A menu item's name as a script gives it: its text without '&' and without the key
+// shown after it ("&Upravit    F2" is "Upravit").
+std::u16string menuItemName(const std::u16string& text) {
+  std::u16string out;
+  for (char16_t c : text.substr(0, std::min(text.find(u"  "), text.find(u'\t'))))
+    if (c != u'&') out += c;
+  return out;
+}
+
+int Window::trackPopupMenu(int menuId) {
+  const std::vector<MenuItem>* items = m_script.menu(menuId);
+  if (!items) {
+    fault(u"dialog \"" + m_def.name + u"\": the script has no menu " + number(menuId));
+    return 0;
+  }
+  Console& c = Console::get();
+  const std::u16string prompt = u"[Menu " + m_script.nameOf(menuId) + u"] ";
+  c.write(prompt);
+  Event e;
+  if (!c.take(prompt, e)) return 0;
+  c.answer(e.text);
+  if (e.text == u"<esc>" || e.text == u"cancel") return 0;
+  const std::u16string wanted = eventRest(e.text, 1);
+  if (eventWords(e.text).empty() || eventWords(e.text)[0] != u"menu") {
+    c.stop(e, prompt, u"a menu item (menu ITEM) or cancel");
+    return 0;
+  }
+  for (const MenuItem& item : *items)
+    if (menuItemName(item.text) == wanted) return item.id;
+  fault(u"menu " + m_script.nameOf(menuId) + u" has no item \"" + wanted + u"\"");
+  return 0;
+}
+
 void Window::endDialog(int code) {
   if (m_owner) return m_owner->endDialog(code);
   m_done = true;
@@ -269,11 +302,11 @@ void handle(Window& top, const Event& e, const std::u16string& prompt) {
   }
   if (verb == u"ok" || e.text == u"<enter>") return end(top, true);
   if (verb == u"cancel" || e.text == u"<esc>") return end(top, false);
-  static const std::u16string verbs = u" click set select tree tab key ";
+  static const std::u16string verbs = u" click set select tree tab key context ";
   if (w.size() < 2 || verbs.find(u" " + verb + u" ") == std::u16string::npos)
     return con.stop(e, prompt,
                     u"a dialog event (dialog NAME, click ID, set ID TEXT, select ID N|TEXT, tree ID PATH, tab ID CAPTION, key ID "
-                    u"Delete|F2|Enter|Insert, ok, cancel)");
+                    u"Delete|F2|Enter|Insert, context ID, ok, cancel)");
   Window* where = nullptr;
   LiveControl* c = top.find(w[1], &where);
   if (!c) return fault(u"dialog \"" + top.def().name + u"\" has no control \"" + w[1] + u"\" in view (" + verb + u")");
@@ -284,6 +317,7 @@ void handle(Window& top, const Event& e, const std::u16string& prompt) {
   win::DialogController& ctl = where->controller();
   const ControlKind kind = c->def->kind;
   auto wrongKind = [&] { fault(u"control \"" + w[1] + u"\" of dialog \"" + top.def().name + u"\" takes no \"" + verb + u"\""); };
+  if (verb == u"context") return ctl.onContextMenu(*where, id);
   if (verb == u"click") {
     if (kind == ControlKind::Check) {
       c->checked = !c->checked;

@@ -73,6 +73,7 @@ class Window : public win::DialogWindow {
   DialogWindow* addPage(int tabId, std::u16string_view caption, int templateId, win::DialogController& page) override;
   void setCurTab(int tabId, int index) override;
   int curTab(int tabId) const override;
+  int trackPopupMenu(int menuId) override;
   void endDialog(int code) override;
 
   const DialogTemplate& def() const { return m_def; }

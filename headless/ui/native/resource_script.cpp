@@ -167,9 +167,9 @@ std::optional<ControlKind> classKind(const std::u16string& cls, const std::set<s
 
 class Parser {
  public:
-  Parser(std::map<std::u16string, int>& defines, std::map<int, DialogTemplate>& dialogs, std::map<int, std::u16string>& strings,
-         std::string folder)
-      : m_defines(defines), m_dialogs(dialogs), m_strings(strings), m_folder(std::move(folder)) {}
+  Parser(std::map<std::u16string, int>& defines, std::map<int, DialogTemplate>& dialogs,
+         std::map<int, std::vector<MenuItem>>& menus, std::map<int, std::u16string>& strings, std::string folder)
+      : m_defines(defines), m_dialogs(dialogs), m_menus(menus), m_strings(strings), m_folder(std::move(folder)) {}
 
   bool run(const std::vector<Line>& lines, std::u16string& error, int& errorLine) {
     for (m_at = 0; m_at < lines.size(); ++m_at) {
@@ -216,6 +216,7 @@ class Parser {
     if (s[0].text == u"LANGUAGE") return true;
     if (s[0].text == u"STRINGTABLE") return stringTable(lines, error);
     if (s.size() >= 2 && (s[1].text == u"DIALOGEX" || s[1].text == u"DIALOG")) return dialog(lines, error);
+    if (s.size() >= 2 && (s[1].text == u"MENU" || s[1].text == u"MENUEX")) return menu(lines, error);
     // Resources dialogs do not use (menus, icons, version blocks) are passed over.
     if (s.size() >= 2 && s[1].kind == Token::Word) return skipResource(lines);
     error = u"\"" + s[0].text + u"\" begins no resource";
@@ -255,6 +256,40 @@ class Parser {
       if (isBlockEnd(lines[m_at].tokens) && --depth == 0) break;
     }
     return true;
+  }
+
+  bool menu(const std::vector<Line>& lines, std::u16string& error) {
+    int id = 0;
+    if (!value(Statement{lines[m_at].tokens[0]}, id)) {
+      error = u"the menu's name \"" + lines[m_at].tokens[0].text + u"\" has no value";
+      return false;
+    }
+    std::vector<MenuItem> items;
+    int depth = 0;
+    for (++m_at; m_at < lines.size(); ++m_at) {
+      const Statement& s = lines[m_at].tokens;
+      if (isBlockStart(s)) {
+        ++depth;
+      } else if (isBlockEnd(s)) {
+        if (--depth > 0) continue;
+        m_menus[id] = std::move(items);
+        return true;
+      } else if (s[0].text == u"MENUITEM" && !(s.size() == 2 && s[1].text == u"SEPARATOR")) {
+        const auto f = fields(s);
+        MenuItem item;
+        if (f.size() < 2 || f[0].size() != 1 || f[0][0].kind != Token::String || !value(f[1], item.id)) {
+          error = u"a menu item is a text and an id";
+          return false;
+        }
+        item.text = f[0][0].text;
+        items.push_back(std::move(item));
+      } else if (s[0].text != u"POPUP" && s[0].text != u"MENUITEM") {
+        error = u"\"" + s[0].text + u"\" stands in no menu";
+        return false;
+      }
+    }
+    error = u"the menu has no END";
+    return false;
   }
 
   bool stringTable(const std::vector<Line>& lines, std::u16string& error) {
@@ -396,6 +431,7 @@ class Parser {
 
   std::map<std::u16string, int>& m_defines;
   std::map<int, DialogTemplate>& m_dialogs;
+  std::map<int, std::vector<MenuItem>>& m_menus;
   std::map<int, std::u16string>& m_strings;
   std::string m_folder;
   size_t m_at = 0;
@@ -418,11 +454,12 @@ bool ResourceScript::parse(const std::u16string& text, const std::string& fileNa
                            const std::string& folder) {
   m_defines = {{u"IDOK", 1}, {u"IDCANCEL", 2}, {u"IDHELP", 9}, {u"IDC_STATIC", -1}};
   m_dialogs.clear();
+  m_menus.clear();
   m_strings.clear();
   std::vector<Line> lines;
   int line = 0;
   std::u16string why;
-  if (statements(text, lines, why, line) && Parser(m_defines, m_dialogs, m_strings, folder).run(lines, why, line)) return true;
+  if (statements(text, lines, why, line) && Parser(m_defines, m_dialogs, m_menus, m_strings, folder).run(lines, why, line)) return true;
   error = qd::text::fromUtf8(fileName) + u"(" + qd::text::fromUtf8(std::to_string(line)) + u"): " + why;
   return false;
 }
@@ -430,6 +467,10 @@ bool ResourceScript::parse(const std::u16string& text, const std::string& fileNa
 const DialogTemplate* ResourceScript::dialog(int id) const {
   auto it = m_dialogs.find(id);
   return it == m_dialogs.end() ? nullptr : &it->second;
+}
+const std::vector<MenuItem>* ResourceScript::menu(int id) const {
+  auto it = m_menus.find(id);
+  return it == m_menus.end() ? nullptr : &it->second;
 }
 std::optional<std::u16string> ResourceScript::string(int id) const {
   auto it = m_strings.find(id);

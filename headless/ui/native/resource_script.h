@@ -32,6 +32,12 @@ struct DialogTemplate {
   const ControlTemplate* control(const std::u16string& name) const;
 };
 
+// A menu's items in order (those of its pop-ups, one after the other); separators left out.
+struct MenuItem {
+  std::u16string text;  // as written, with its '&'
+  int id = 0;
+};
+
 class ResourceScript {
  public:
   // False with a message naming the line when the text is not a script of this kind.
@@ -40,6 +46,7 @@ class ResourceScript {
   bool parse(const std::u16string& text, const std::string& fileName, std::u16string& error,
              const std::string& folder = "");
   const DialogTemplate* dialog(int id) const;
+  const std::vector<MenuItem>* menu(int id) const;
   std::optional<std::u16string> string(int id) const;
   // The value of a "#define" name, or of a number written out.
   std::optional<int> value(const std::u16string& name) const;
@@ -48,6 +55,7 @@ class ResourceScript {
  private:
   std::map<std::u16string, int> m_defines;
   std::map<int, DialogTemplate> m_dialogs;
+  std::map<int, std::vector<MenuItem>> m_menus;
   std::map<int, std::u16string> m_strings;
 };
 
