@@ -8,17 +8,7 @@
 namespace qd::ui {
 namespace {
 
-std::string esc(const std::u16string& s) {
-  std::string out;
-  for (char c : qd::text::toUtf8(s)) {
-    if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else if (c == '&') out += "&amp;";
-    else if (c == '"') out += "&quot;";
-    else out += c;
-  }
-  return out;
-}
+std::string esc(const std::u16string& s) { return htmlText(s); }
 
 const char* aci(short c) {
   static const char* basic[] = {"#000", "#f00", "#ff0", "#0f0", "#0ff", "#00f", "#f0f", "#fff", "#808080", "#c0c0c0"};
@@ -115,6 +105,19 @@ std::u16string title(const Dialog& d) {
 }
 
 }  // namespace
+
+std::string htmlText(const std::u16string& s, bool breaks) {
+  std::string out;
+  for (char c : qd::text::toUtf8(s)) {
+    if (c == '<') out += "&lt;";
+    else if (c == '>') out += "&gt;";
+    else if (c == '&') out += "&amp;";
+    else if (c == '"') out += "&quot;";
+    else if (c == '\n' && breaks) out += "<br>";
+    else out += c;
+  }
+  return out;
+}
 
 std::string dialogHtml(const Dialog& d) {
   std::string out =

@@ -64,5 +64,8 @@ void setDialogPictureFolder(const std::string& dir);
 std::string dialogPicturePath(const std::u16string& name);
 // The picture of a dialog with its current values.
 std::string dialogHtml(const Dialog& d);
+// Text for an HTML picture, its markup characters escaped (line breaks as <br> when
+// asked).
+std::string htmlText(const std::u16string& s, bool breaks = false);
 
 }  // namespace qd::ui

@@ -11,13 +11,13 @@
 namespace qd::workspace {
 namespace {
 
-struct Spec {
+struct ChooserData {
   Chooser kind;
   int templateId, label, pickLabel;
   const char16_t* preset;  // the pick buffer before a pick, with the field's value
   const char16_t* first;   // the chooser's own first entry, instead of the list's
 };
-constexpr Spec kSpecs[] = {
+constexpr ChooserData kChoosers[] = {
     {Chooser::Section, IDD_TVLAY1L, 49, 51, u"%s*", nullptr},
     {Chooser::Module, IDD_TVLAY2L, 50, 52, u"?%s?????*", nullptr},
     {Chooser::Construction, IDD_TVLAY3L, 54, 59, u"??%s??*", nullptr},
@@ -27,10 +27,10 @@ constexpr Spec kSpecs[] = {
     {Chooser::Layer, IDD_TVLAY8L, 68, 69, u"???????*", nullptr},
 };
 
-const Spec& spec(Chooser kind) {
-  for (const Spec& s : kSpecs)
+const ChooserData& dataOf(Chooser kind) {
+  for (const ChooserData& s : kChoosers)
     if (s.kind == kind) return s;
-  return kSpecs[0];
+  return kChoosers[0];
 }
 
 WorkspaceNode* listOf(Chooser kind) {
@@ -62,14 +62,14 @@ std::vector<std::u16string> entries(Chooser kind) {
     }
     return out;
   }
-  const Spec& s = spec(kind);
+  const ChooserData& s = dataOf(kind);
   for (WorkspaceNode* n = listOf(kind); n; n = n->next)
     out.emplace_back(s.first && n == listOf(kind) ? std::u16string(s.first) : std::u16string(nameOf(n)));
   return out;
 }
 
 std::u16string presetPick(Chooser kind, const std::u16string& current) {
-  std::u16string p = spec(kind).preset;
+  std::u16string p = dataOf(kind).preset;
   if (const size_t at = p.find(u"%s"); at != std::u16string::npos) p.replace(at, 2, current);
   return p;
 }
@@ -90,7 +90,7 @@ std::u16string entryCode(Chooser kind, std::u16string_view entry) {
 }
 
 void ChooserDialog::onInitDialog(win::DialogWindow& w) {
-  const Spec& s = spec(m_kind);
+  const ChooserData& s = dataOf(m_kind);
   w.setWindowText(text(s.label));
   captions(w, {{IDC_CH_LABEL, s.label}, {IDC_CH_PICK, s.pickLabel}, {IDOK, 44}, {IDCANCEL, 46}});
   if (w.hasControl(IDC_CH_PLAIN)) w.setText(IDC_CH_PLAIN, text(61));
@@ -138,7 +138,7 @@ bool ChooserDialog::onOK(win::DialogWindow& w) {
 
 int choose(Chooser kind, const std::u16string& current, std::u16string& code) {
   ChooserDialog dialog(kind, current);
-  const int result = win::DialogBoxParamW(resourceFile().c_str(), spec(kind).templateId, dialog, state().parentWindow);
+  const int result = win::DialogBoxParamW(resourceFile().c_str(), dataOf(kind).templateId, dialog, state().parentWindow);
   if (result == IDOK) code = dialog.chosen();
   return result < 0 ? IDCANCEL : result;
 }

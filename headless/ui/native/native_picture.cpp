@@ -4,24 +4,14 @@
 #include <algorithm>
 #include <string>
 
+#include "headless/ui/dialogs.h"
 #include "headless/ui/native/native_dialogs.h"
 #include "platform/codepage.h"
 
 namespace qd::ui::native {
 namespace {
 
-std::string esc(const std::u16string& s) {
-  std::string out;
-  for (char c : qd::text::toUtf8(s)) {
-    if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else if (c == '&') out += "&amp;";
-    else if (c == '"') out += "&quot;";
-    else if (c == '\n') out += "<br>";
-    else out += c;
-  }
-  return out;
-}
+std::string esc(const std::u16string& s) { return htmlText(s, true); }
 
 // Dialog units to pixels, for the 8-point dialog font.
 std::string px(int units, double scale) { return std::to_string(static_cast<int>(units * scale + 0.5)) + "px"; }
