@@ -20,60 +20,100 @@ namespace {
 using db::Tag;
 using db::TagKind;
 
-std::string hex(uint64_t v) {
+// Numbers and texts are formatted straight into the file's buffer.
+void appendHex(std::string& out, uint64_t v) {
   char buf[24];
-  std::snprintf(buf, sizeof buf, "%llX", static_cast<unsigned long long>(v));
-  return buf;
+  char* end = std::to_chars(buf, buf + sizeof buf, v, 16).ptr;
+  std::transform(buf, end, buf, [](char c) { return c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c; });
+  out.append(buf, end);
+}
+std::string hex(uint64_t v) {
+  std::string out;
+  appendHex(out, v);
+  return out;
 }
 
-std::string real(double v) {
+// The shortest text that reads back as the same number, with a point.
+void appendReal(std::string& out, double v) {
   char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, v);
-  std::string s(buf, r.ptr);
-  if (s.find_first_of(".eEn") == std::string::npos) s += ".0";
-  return s;
+  char* end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+  out.append(buf, end);
+  if (std::find_if(buf, end, [](char c) { return c == '.' || c == 'e' || c == 'E' || c == 'n'; }) == end) out += ".0";
+}
+std::string real(double v) {
+  std::string out;
+  appendReal(out, v);
+  return out;
 }
 
 // Control characters are written in caret notation so a value stays on one line.
-std::string text(const std::u16string& s) {
-  std::string out;
-  for (char16_t c : s) {
+void appendText(std::string& out, const std::u16string& s) {
+  size_t run = 0;  // the start of the characters written as they are
+  auto flush = [&](size_t end) {
+    if (end > run) out += qd::text::toUtf8(std::u16string_view(s).substr(run, end - run));
+  };
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char16_t c = s[i];
+    if (c >= 32 && c != u'^') continue;
+    flush(i);
+    run = i + 1;
     if (c < 32) {
       out += '^';
       out += static_cast<char>(c + 64);
-    } else if (c == u'^') {
-      out += "^ ";
     } else {
-      out += qd::text::toUtf8(std::u16string(1, c));
+      out += "^ ";
     }
   }
-  return out;
+  flush(s.size());
 }
 
 class Out {
  public:
   std::string buf;
-  void put(int code, const std::string& value) {
-    char c[16];
-    std::snprintf(c, sizeof c, "%3d\n", code);
-    buf += c;
+  // A group's code, right-aligned in three places as the host writes it.
+  void code(int c) {
+    char digits[16];
+    char* end = std::to_chars(digits, digits + sizeof digits, c).ptr;
+    for (long pad = 3 - (end - digits); pad > 0; --pad) buf += ' ';
+    buf.append(digits, end);
+    buf += '\n';
+  }
+  void put(int c, std::string_view value) {
+    code(c);
     buf += value;
     buf += '\n';
   }
-  void str(int code, const std::u16string& s) { put(code, text(s)); }
-  void handle(int code, AcDbHandle h) { put(code, hex(h.value())); }
-  void id(int code, AcDbObjectId id) { put(code, id.isNull() || !id.isValid() ? "0" : hex(id.handle().value())); }
-  void integer(int code, int64_t v) { put(code, std::to_string(v)); }
-  void point(int code, const AcGePoint3d& p, int dims = 3) {
-    put(code, real(p.x));
-    put(code + 10, real(p.y));
-    if (dims == 3) put(code + 20, real(p.z));
+  void str(int c, const std::u16string& s) {
+    code(c);
+    appendText(buf, s);
+    buf += '\n';
+  }
+  void handle(int c, AcDbHandle h) { hexValue(c, h.value()); }
+  void id(int c, AcDbObjectId id) {
+    if (id.isNull() || !id.isValid()) put(c, "0");
+    else hexValue(c, id.handle().value());
+  }
+  void integer(int c, int64_t v) {
+    code(c);
+    char digits[24];
+    buf.append(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
+    buf += '\n';
+  }
+  void realValue(int c, double v) {
+    code(c);
+    appendReal(buf, v);
+    buf += '\n';
+  }
+  void point(int c, const AcGePoint3d& p, int dims = 3) {
+    realValue(c, p.x);
+    realValue(c + 10, p.y);
+    if (dims == 3) realValue(c + 20, p.z);
   }
   void tag(const Tag& t) {
     switch (t.kind) {
       case TagKind::String: str(t.code, t.str); break;
-      case TagKind::Handle: put(t.code, text(t.str)); break;
-      case TagKind::Real: put(t.code, real(t.real)); break;
+      case TagKind::Handle: str(t.code, t.str); break;
+      case TagKind::Real: realValue(t.code, t.real); break;
       case TagKind::Point: point(t.code, t.pt, t.dims); break;
       case TagKind::Int16:
       case TagKind::Int32:
@@ -83,17 +123,24 @@ class Out {
       case TagKind::Binary: binary(t.code, t.bytes); break;
     }
   }
-  void binary(int code, const std::string& bytes) {
+  void binary(int c, const std::string& bytes) {
     static const char* digits = "0123456789ABCDEF";
     for (size_t i = 0; i < bytes.size() || i == 0; i += 127) {
-      std::string h;
+      code(c);
       for (size_t k = i; k < std::min(bytes.size(), i + 127); ++k) {
-        h += digits[(static_cast<unsigned char>(bytes[k]) >> 4) & 15];
-        h += digits[static_cast<unsigned char>(bytes[k]) & 15];
+        buf += digits[(static_cast<unsigned char>(bytes[k]) >> 4) & 15];
+        buf += digits[static_cast<unsigned char>(bytes[k]) & 15];
       }
-      put(code, h);
+      buf += '\n';
       if (bytes.empty()) break;
     }
+  }
+
+ private:
+  void hexValue(int c, uint64_t v) {
+    code(c);
+    appendHex(buf, v);
+    buf += '\n';
   }
 };
 
