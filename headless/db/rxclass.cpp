@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "host/rxobject.h"
 #include "platform/codepage.h"
@@ -20,6 +21,24 @@ namespace {
 std::map<std::u16string, std::unique_ptr<AcRxClass>>& registry() {
   static std::map<std::u16string, std::unique_ptr<AcRxClass>> r;
   return r;
+}
+
+// The classes by upper-case DXF name, for the reader's lookup of every object. Of two
+// classes with one DXF name the first by class name stands, as a walk of the registry
+// finds it.
+std::unordered_map<std::u16string, AcRxClass*>& byDxfName() {
+  static std::unordered_map<std::u16string, AcRxClass*> m;
+  return m;
+}
+
+void indexDxfName(const std::u16string& key) {
+  auto& index = byDxfName();
+  index.erase(key);
+  for (auto& [n, c] : registry())
+    if (!c->data()->dxfName.empty() && qd::text::toUpper(c->data()->dxfName) == key) {
+      index[key] = c.get();
+      return;
+    }
 }
 }  // namespace
 
@@ -80,6 +99,7 @@ AcRxClass* newAcRxClass(const ACHAR* className, const ACHAR* parentClassName, in
   auto cls = std::make_unique<AcRxClass>(d);
   AcRxClass* raw = cls.get();
   reg.emplace(name, std::move(cls));
+  if (!d->dxfName.empty()) indexDxfName(qd::text::toUpper(d->dxfName));
   return raw;
 }
 
@@ -88,7 +108,9 @@ void deleteAcRxClass(AcRxClass* cls) {
   auto& reg = registry();
   for (auto& [n, c] : reg)
     if (c->data()->parent == cls) c->data()->parent = nullptr;
+  const std::u16string dxf = qd::text::toUpper(cls->data()->dxfName);
   reg.erase(cls->data()->name);
+  if (!dxf.empty()) indexDxfName(dxf);
 }
 
 void acrxBuildClassHierarchy() {
@@ -106,10 +128,9 @@ AcRxClass* acrxFindClass(const ACHAR* className) {
 }
 
 AcRxClass* acrxFindClassByDxfName(const ACHAR* dxfName) {
-  const std::u16string key = qd::text::toUpper(dxfName ? dxfName : u"");
-  for (auto& [n, c] : registry())
-    if (!c->data()->dxfName.empty() && qd::text::toUpper(c->data()->dxfName) == key) return c.get();
-  return nullptr;
+  auto& index = byDxfName();
+  auto it = index.find(qd::text::toUpper(dxfName ? dxfName : u""));
+  return it == index.end() ? nullptr : it->second;
 }
 
 void acrx_abort(const ACHAR* format, ...) {
