@@ -129,6 +129,12 @@ AcDbDatabase::Impl::~Impl() {
   }
 }
 
+void AcDbDatabase::Impl::reserveObjects(size_t more) {
+  stubs.reserve(stubs.size() + more);
+  byHandle.reserve(byHandle.size() + more);
+  qd::db::liveStubs().reserve(qd::db::liveStubs().size() + more);
+}
+
 AcDbStub* AcDbDatabase::Impl::newStub(AcDbHandle h) {
   auto stub = std::make_unique<AcDbStub>();
   stub->db = self;

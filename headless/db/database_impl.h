@@ -126,6 +126,8 @@ struct AcDbDatabase::Impl {
 
   ~Impl();
   AcDbStub* newStub(AcDbHandle h);
+  // Room for `more` objects, so that a file read grows no table again and again.
+  void reserveObjects(size_t more);
   AcDbStub* stubForHandle(AcDbHandle h, bool create);
   // Gives an object a stub and a handle (a fresh one unless `h` is set).
   AcDbObjectId add(AcDbObject* obj, AcDbObjectId owner, AcDbHandle h = AcDbHandle());

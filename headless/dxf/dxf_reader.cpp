@@ -779,7 +779,10 @@ Acad::ErrorStatus read(AcDbDatabase* db, const std::string& text, std::u16string
     if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
     if (body.substr(0, 18) == "AutoCAD Binary DXF") throw Failure{1, "binary DXF is not supported"};
     d->readingFile = true;
-    Reader r(db, splitGroups(body));
+    std::vector<RawGroup> groups = splitGroups(body);
+    // An object of a drawing takes some fifteen groups.
+    d->reserveObjects(groups.size() / 15);
+    Reader r(db, std::move(groups));
     r.run();
     d->readingFile = false;
     completeDrawing(db);
