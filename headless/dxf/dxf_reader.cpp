@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "headless/ads/resbuf_util.h"
@@ -20,13 +21,16 @@ using db::Tag;
 using db::TagKind;
 using db::Tags;
 
-// A group as the file has it: its value a view into the file's text, which outlives
-// the reading.
+// A group as the file has it: its value in the file's text, which outlives the reading.
+// Each group takes two lines, so its place gives its line; sixteen bytes a group keep
+// the groups of a large file small.
 struct RawGroup {
-  int code;
-  std::string_view value;
-  size_t line;  // of the code
+  const char* data;
+  uint32_t size;
+  int32_t code;
+  std::string_view value() const { return {data, size}; }
 };
+static_assert(sizeof(RawGroup) == 16);
 
 // Far above any drawing's handles, far below where they would run out.
 constexpr uint64_t kHandleSeedLimit = uint64_t{1} << 56;
@@ -71,7 +75,8 @@ std::vector<RawGroup> splitGroups(std::string_view text) {
     if (!nextLine(valueLine)) throw Failure{codeLineNo, "value missing after group code " + std::to_string(code)};
     std::string_view v = valueLine;
     if (!v.empty() && v.back() == '\r') v.remove_suffix(1);
-    out.push_back({code, v, codeLineNo});
+    if (v.size() > std::numeric_limits<uint32_t>::max()) throw Failure{codeLineNo + 1, "value too long"};
+    out.push_back({v.data(), static_cast<uint32_t>(v.size()), code});
     if (code == 0 && trim(v) == "EOF") break;
   }
   return out;
@@ -85,7 +90,10 @@ class Reader {
 
  private:
   const RawGroup& at(size_t i) const { return m_g[i]; }
-  bool isZero(size_t i, const char* v) const { return i < m_g.size() && m_g[i].code == 0 && trim(m_g[i].value) == v; }
+  // The line of a group's code.
+  size_t lineOf(size_t i) const { return 2 * i + 1; }
+  size_t lineOf(const RawGroup& g) const { return lineOf(static_cast<size_t>(&g - m_g.data())); }
+  bool isZero(size_t i, const char* v) const { return i < m_g.size() && m_g[i].code == 0 && trim(m_g[i].value()) == v; }
   std::u16string decode(std::string_view s) const;
   double number(const RawGroup& g) const;
   int64_t integer(const RawGroup& g) const;
@@ -144,23 +152,23 @@ std::u16string Reader::decode(std::string_view raw) const {
 }
 
 double Reader::number(const RawGroup& g) const {
-  const std::string_view v = trim(g.value);
+  const std::string_view v = trim(g.value());
   double d = 0;
   auto r = std::from_chars(v.data(), v.data() + v.size(), d);
   if (v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size() || !std::isfinite(d))
-    throw Failure{g.line + 1, "number expected for group " + std::to_string(g.code) + ", found \"" +
+    throw Failure{lineOf(g) + 1, "number expected for group " + std::to_string(g.code) + ", found \"" +
                                   std::string(v.substr(0, 40)) + "\""};
   return d;
 }
 
 int64_t Reader::integer(const RawGroup& g) const {
-  const std::string_view v = trim(g.value);
+  const std::string_view v = trim(g.value());
   int64_t n = 0;
   auto r = std::from_chars(v.data(), v.data() + v.size(), n);
   if (r.ec == std::errc() && r.ptr == v.data() + v.size()) return n;
   // Some writers put reals into integer groups.
   const double d = number(g);
-  if (d < -9.2e18 || d > 9.2e18) throw Failure{g.line + 1, "integer out of range for group " + std::to_string(g.code)};
+  if (d < -9.2e18 || d > 9.2e18) throw Failure{lineOf(g) + 1, "integer out of range for group " + std::to_string(g.code)};
   return static_cast<int64_t>(d);
 }
 
@@ -173,7 +181,7 @@ AcDbObjectId Reader::idOfHandle(const std::u16string& hex) {
 
 Tags Reader::objectTags(size_t& i, bool headerVariable) {
   Tags tags;
-  m_objectLine = i > 0 ? m_g[i - 1].line : 1;
+  m_objectLine = i > 0 ? lineOf(i - 1) : 1;
   while (i < m_g.size() && m_g[i].code != 0 && !(headerVariable && m_g[i].code == 9)) {
     const RawGroup& g = m_g[i++];
     Tag t;
@@ -181,7 +189,7 @@ Tags Reader::objectTags(size_t& i, bool headerVariable) {
     t.kind = db::tagKindOf(g.code);
     switch (t.kind) {
       case TagKind::String:
-      case TagKind::Handle: t.str = decode(g.value); break;
+      case TagKind::Handle: t.str = decode(g.value()); break;
       case TagKind::Real: t.real = number(g); break;
       case TagKind::Point: {
         t.pt.x = number(g);
@@ -200,16 +208,16 @@ Tags Reader::objectTags(size_t& i, bool headerVariable) {
       case TagKind::Int32:
       case TagKind::Int64:
       case TagKind::Bool: t.integer = integer(g); break;
-      case TagKind::Id: t.id = idOfHandle(qd::text::fromUtf8(trim(g.value))); break;
+      case TagKind::Id: t.id = idOfHandle(qd::text::fromUtf8(trim(g.value()))); break;
       case TagKind::Binary: {
         // Pairs of hexadecimal digits; anything else is damage, not data.
-        const std::string_view v = trim(g.value);
-        if (v.size() % 2) throw Failure{g.line + 1, "binary data with an odd number of digits"};
+        const std::string_view v = trim(g.value());
+        if (v.size() % 2) throw Failure{lineOf(g) + 1, "binary data with an odd number of digits"};
         for (size_t k = 0; k < v.size(); k += 2) {
           unsigned b = 0;
           const auto r = std::from_chars(v.data() + k, v.data() + k + 2, b, 16);
           if (r.ec != std::errc() || r.ptr != v.data() + k + 2)
-            throw Failure{g.line + 1, "binary data holds \"" + std::string(v.substr(k, 2)) + "\", which is not hexadecimal"};
+            throw Failure{lineOf(g) + 1, "binary data holds \"" + std::string(v.substr(k, 2)) + "\", which is not hexadecimal"};
           t.bytes += static_cast<char>(b);
         }
         break;
@@ -238,20 +246,20 @@ void Reader::readHeader(size_t& i) {
       ++i;
       continue;
     }
-    const std::string name(trim(m_g[i].value));
+    const std::string name(trim(m_g[i].value()));
     ++i;
     if (i >= m_g.size()) break;
     const RawGroup& v = m_g[i];
     if (name == "$ACADVER") {
-      const std::string ver(trim(v.value));
+      const std::string ver(trim(v.value()));
       m_r12 = ver <= "AC1009";
       if (ver < "AC1021" && m_codePage == 0) m_codePage = qd::text::ansiCodePage();
     } else if (name == "$DWGCODEPAGE") {
-      const std::string cp(trim(v.value));
+      const std::string cp(trim(v.value()));
       const int n = std::atoi(cp.substr(cp.find_last_of('_') + 1).c_str());
       if (m_codePage != 0 && qd::text::isSupportedCodePage(n)) m_codePage = n;
     } else if (name == "$HANDSEED") {
-      m_handseed = AcDbHandle(qd::text::fromUtf8(trim(v.value)).c_str()).value();
+      m_handseed = AcDbHandle(qd::text::fromUtf8(trim(v.value())).c_str()).value();
     } else if (name.size() > 1) {
       const std::u16string var = qd::text::fromUtf8(name.substr(1));
       size_t j = i;
@@ -404,7 +412,7 @@ void Reader::readTables(size_t& i) {
       ++i;
       continue;
     }
-    const std::u16string type = decode(trim(m_g[i].value));
+    const std::u16string type = decode(trim(m_g[i].value()));
     ++i;
     if (type == u"TABLE") {
       Tags tags = objectTags(i);
@@ -482,7 +490,7 @@ void Reader::readBlocks(size_t& i) {
       ++i;
       continue;
     }
-    const std::u16string type = decode(trim(m_g[i].value));
+    const std::u16string type = decode(trim(m_g[i].value()));
     ++i;
     Tags tags = objectTags(i);
     if (type == u"BLOCK") {
@@ -497,7 +505,7 @@ void Reader::readBlocks(size_t& i) {
         else if (t.code == 10) origin = t.pt;
         else if (t.code == 70) flags = static_cast<int16_t>(t.integer);
       }
-      if (name.empty()) throw Failure{m_g[i > 0 ? i - 1 : 0].line, "BLOCK without a name"};
+      if (name.empty()) throw Failure{lineOf(i > 0 ? i - 1 : 0), "BLOCK without a name"};
       auto* table = AcDbBlockTable::cast(m_d->peek(m_d->blockTable));
       block = m_d->recordId(m_d->blockTable, name);
       if (block.isNull() && table) {
@@ -545,7 +553,7 @@ void Reader::readEntities(size_t& i, AcDbObjectId modelSpace) {
       ++i;
       continue;
     }
-    const std::u16string type = decode(trim(m_g[i].value));
+    const std::u16string type = decode(trim(m_g[i].value()));
     ++i;
     Tags tags = objectTags(i);
     bool paper = false;
@@ -565,7 +573,7 @@ void Reader::readObjects(size_t& i) {
       ++i;
       continue;
     }
-    const std::u16string type = decode(trim(m_g[i].value));
+    const std::u16string type = decode(trim(m_g[i].value()));
     ++i;
     Tags tags = objectTags(i);
     AcDbObjectId id;
@@ -604,9 +612,9 @@ void Reader::checkStructure() const {
   };
   for (size_t i = 0; i < m_g.size(); ++i) {
     if (m_g[i].code != 0) continue;
-    const std::string_view v = trim(m_g[i].value);
-    const size_t line = m_g[i].line;
-    const std::string name(i + 1 < m_g.size() && m_g[i + 1].code == 2 ? trim(m_g[i + 1].value) : std::string_view());
+    const std::string_view v = trim(m_g[i].value());
+    const size_t line = lineOf(i);
+    const std::string name(i + 1 < m_g.size() && m_g[i + 1].code == 2 ? trim(m_g[i + 1].value()) : std::string_view());
     if (v == "SECTION") {
       if (name.empty()) throw Failure{line, "SECTION without a name"};
       open(section, name, "section", line);
@@ -632,7 +640,7 @@ void Reader::checkStructure() const {
       return;
     }
   }
-  const size_t last = m_g.back().line + 1;
+  const size_t last = lineOf(m_g.size() - 1) + 1;
   if (!section.empty())
     throw Failure{last, "the file ends inside section " + section + " from line " + std::to_string(opened)};
   throw Failure{last, "the file ends before its EOF"};
@@ -645,21 +653,21 @@ void Reader::run() {
   checkStructure();
   while (i < m_g.size()) {
     if (isZero(i, "SECTION") && i + 1 < m_g.size() && m_g[i + 1].code == 2) {
-      sections.emplace_back(trim(m_g[i + 1].value), i + 2);
+      sections.emplace_back(trim(m_g[i + 1].value()), i + 2);
       i += 2;
       continue;
     }
     if (isZero(i, "EOF")) break;
     ++i;
   }
-  if (sections.empty()) throw Failure{m_g.front().line, "no SECTION found"};
+  if (sections.empty()) throw Failure{lineOf(size_t{0}), "no SECTION found"};
   // Objects that come without a handle get theirs above every handle of the file, so
   // that none takes a handle an object later in the file has (and extended data names).
   for (size_t k = 0; k < m_g.size(); ++k) {
     const RawGroup& g = m_g[k];
     // A header variable's value ($HANDSEED) is no object's handle.
     if ((g.code == 5 || g.code == 105) && !(k > 0 && m_g[k - 1].code == 9)) {
-      const uint64_t h = AcDbHandle(qd::text::fromUtf8(trim(g.value)).c_str()).value();
+      const uint64_t h = AcDbHandle(qd::text::fromUtf8(trim(g.value())).c_str()).value();
       if (h < kHandleSeedLimit && h >= m_d->nextHandle) m_d->nextHandle = h + 1;
     }
   }
