@@ -355,6 +355,13 @@ std::string scriptPath() {
   return (ec ? std::filesystem::path(".") : exe.parent_path()).string() + "/QDSTRAT.SCR";
 }
 
+std::string libraryFolder() {
+  Dl_info info{};
+  return dladdr(reinterpret_cast<void*>(&libraryFolder), &info) && info.dli_fname
+             ? std::filesystem::path(info.dli_fname).parent_path().string()
+             : std::string(".");
+}
+
 std::string helpFile() {
   namespace fs = std::filesystem;
   std::error_code ec;
@@ -369,10 +376,7 @@ std::string helpFile() {
     return fs::path(qd::text::toUtf8(file)).replace_extension("HLP").string();
   }
   // Standalone: the help beside the library.
-  Dl_info info{};
-  const fs::path folder = dladdr(reinterpret_cast<void*>(&helpFile), &info) && info.dli_fname
-                              ? fs::path(info.dli_fname).parent_path()
-                              : fs::path(".");
+  const fs::path folder = libraryFolder();
   const fs::path own = folder / "TORVELLT.HLP";
   return fs::exists(own, ec) ? own.string() : (folder / "QDSTRAT.HLP").string();
 }

@@ -72,6 +72,8 @@ void previewSequence(const std::vector<std::u16string>& actions, void (*pause)()
 // Where the definition file is read from: the first and the second choice.
 std::vector<std::string> definitionPaths(const std::string& moduleFolder);
 std::string scriptPath();
+// The folder of the library the manager is in (its resource script and help lie there).
+std::string libraryFolder();
 // The help file the main dialog's help opens (context 2290), or "" when there is none.
 std::string helpFile();
 constexpr unsigned kHelpContext = 2290;

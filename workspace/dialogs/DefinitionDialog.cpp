@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "host/winhelp.h"
 #include "host/winlib.h"
 #include "platform/codepage.h"
 #include "workspace/Manager.h"
@@ -221,11 +220,7 @@ void tvLay1m::onCommand(win::DialogWindow& w, int id) {
       for (const auto& a : d.actions) actions.push_back(a.text);
       return previewSequence(actions, showPreviewEnd);
     }
-    case IDHELP: {
-      const std::u16string help = qd::text::fromUtf8(helpFile());
-      if (!help.empty()) WinHelpW(state().parentWindow, help.c_str(), HELP_CONTEXT, kHelpContext);
-      return;
-    }
+    case IDHELP: return showHelp();
     default:
       for (int t : kTargets)
         if (id == t) return target(w, id);

@@ -1,20 +1,21 @@
 #include "workspace/dialogs/DialogSupport.h"
 
-#include <dlfcn.h>
-
 #include <filesystem>
 
+#include "host/winhelp.h"
 #include "platform/codepage.h"
+#include "workspace/Manager.h"
 #include "workspace/strings.h"
 
 namespace qd::workspace {
 
 std::u16string resourceFile() {
-  Dl_info info{};
-  const std::filesystem::path folder = dladdr(reinterpret_cast<void*>(&resourceFile), &info) && info.dli_fname
-                                           ? std::filesystem::path(info.dli_fname).parent_path()
-                                           : std::filesystem::path(".");
-  return qd::text::fromUtf8((folder / "QDSTRAT.rc").string());
+  return qd::text::fromUtf8((std::filesystem::path(libraryFolder()) / "QDSTRAT.rc").string());
+}
+
+void showHelp() {
+  const std::u16string help = qd::text::fromUtf8(helpFile());
+  if (!help.empty()) WinHelpW(state().parentWindow, help.c_str(), HELP_CONTEXT, kHelpContext);
 }
 
 void captions(win::DialogWindow& w, std::initializer_list<std::pair<int, int>> list) {

@@ -11,6 +11,8 @@ namespace qd::workspace {
 
 // The manager's resource script, beside its library.
 std::u16string resourceFile();
+// The manager's help, at its context, when there is a help file.
+void showHelp();
 // Sets each control's caption (id, string number) from the string table.
 void captions(win::DialogWindow& w, std::initializer_list<std::pair<int, int>> list);
 // String `number` with its "%s" places filled in order.

@@ -1,8 +1,6 @@
 #include "workspace/dialogs/MainDialog.h"
 
-#include "host/winhelp.h"
 #include "host/winlib.h"
-#include "platform/codepage.h"
 #include "workspace/Manager.h"
 #include "workspace/dialogs/DialogSupport.h"
 #include "workspace/dialogs/resource.h"
@@ -48,10 +46,7 @@ void QDKlay01::onCommand(win::DialogWindow& w, int id) {
   // The options are in the settings string already: each change is written at once.
   if (id == IDC_SET) w.endDialog(kSet);
   if (id == IDC_LOCK) w.endDialog(kLock);
-  if (id == IDHELP) {
-    const std::u16string help = qd::text::fromUtf8(helpFile());
-    if (!help.empty()) WinHelpW(state().parentWindow, help.c_str(), HELP_CONTEXT, kHelpContext);
-  }
+  if (id == IDHELP) showHelp();
 }
 
 int showMainDialog(int mode) {
