@@ -10,6 +10,12 @@ std::u16string paddedSettings(const std::u16string& settings) {
   return s;
 }
 
+std::u16string& fullSettings() {
+  std::u16string& s = settings();
+  if (s.size() < kSettingsLength) s = paddedSettings(s);
+  return s;
+}
+
 std::u16string floorMask(const std::u16string& settings) {
   const std::u16string s = paddedSettings(settings);
   std::u16string mask = u"?????_1*";

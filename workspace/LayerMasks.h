@@ -7,6 +7,8 @@ namespace qd::workspace {
 
 // The settings string as long as the positions read from it, filled with "X".
 std::u16string paddedSettings(const std::u16string& settings);
+// The process-wide settings string, padded so first: every position can be read and set.
+std::u16string& fullSettings();
 // "?????_1*": the section first when the section filter is on, then the floor code.
 std::u16string floorMask(const std::u16string& settings);
 // "~?????_1*" likewise.

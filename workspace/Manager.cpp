@@ -18,11 +18,8 @@ namespace {
 
 DialogStep g_dialog = nullptr;
 
-std::u16string& S() { return settings(); }
-char16_t at(size_t i) {
-  if (S().size() < kSettingsLength) S() = paddedSettings(S());
-  return S()[i];
-}
+std::u16string& S() { return fullSettings(); }
+char16_t at(size_t i) { return S()[i]; }
 bool on(size_t i) { return at(i) == u'1'; }
 
 int send(const std::u16string& token) {
@@ -202,7 +199,6 @@ int loop(bool light) {
       buffer[kBufferLength - 1] = 0;
       const std::u16string chosen = buffer;
       if (chosen.size() > 2) {
-        at(0);
         S().replace(12, 3, chosen.substr(0, 3));
         S()[16] = static_cast<char16_t>(kind);
       }
@@ -237,7 +233,6 @@ void setDialogStep(DialogStep step) { g_dialog = step; }
 
 void select(WorkspaceNode* node) {
   state().selected = node;
-  at(0);
   WorkspaceNode* group = groupOf(node);
   const bool tied = group && group->state > 0;
   S()[0] = tied ? u'1' : u'0';

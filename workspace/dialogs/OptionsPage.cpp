@@ -14,10 +14,7 @@ namespace {
 constexpr int kChecks[] = {IDC_OPT_ON, IDC_OPT_CURRENT, IDC_OPT_THAW, IDC_OPT_ZOOM, IDC_OPT_FLOOR, IDC_OPT_SECTION};
 constexpr int kLockRadios[] = {IDC_LOCK_YES, IDC_LOCK_NO, IDC_LOCK_ASK};  // settings "0", "1", "2"
 
-std::u16string& S() {
-  if (settings().size() < kSettingsLength) settings() = paddedSettings(settings());
-  return settings();
-}
+std::u16string& S() { return fullSettings(); }
 
 // The construction the current-layer option names: the stored one, else the host's.
 std::u16string constructionCode() {
