@@ -85,6 +85,14 @@ void reportUnreadable() {
   MessageBoxW(state().parentWindow, message.c_str(), u" Pozor", MB_OK);
 }
 
+// A set starts from every layer thawed and unlocked (and on, with that option).
+void openLayerCommand() {
+  send(u"._-LAYER");
+  pair(u"_T", u"*");
+  pair(u"_U", u"*");
+  if (on(1)) pair(u"_ON", u"*");
+}
+
 void zoom() {
   if (!on(4)) return;
   for (const char16_t* t : {u"_ZOOM", u"_E", u"_ZOOM", u".95x"}) send(t);
@@ -92,19 +100,6 @@ void zoom() {
 
 std::u16string selectionText() {
   return state().selectionPath.empty() ? std::u16string(nameOf(state().selected)) : state().selectionPath;
-}
-
-// Calls `take` with each entry a host list gives, from its first on.
-template <class Take>
-void eachEntry(FillFn fill, Take take) {
-  if (!fill) return;
-  char16_t buffer[kBufferLength];
-  for (int flag = 0;; flag = 1) {
-    buffer[0] = 0;
-    if (fill(flag, buffer) < 0) break;
-    buffer[kBufferLength - 1] = 0;
-    take(std::u16string(buffer));
-  }
 }
 
 WorkspaceNode* chainOf(FillFn fill, WorkspaceNode* first) {
@@ -253,10 +248,7 @@ int setSequence() {
   }
   WorkspaceNode* group = groupOf(st.selected);
   if (on(2) && group && group->state > 0 && c.vytvorSkicu) c.vytvorSkicu(currentLayer(S()).c_str(), at(16) == 2 ? 2 : 1);
-  send(u"._-LAYER");
-  pair(u"_T", u"*");
-  pair(u"_U", u"*");
-  if (on(1)) pair(u"_ON", u"*");
+  openLayerCommand();
   if (on(0)) {
     if (on(2)) pair(u"_M", currentLayer(S()));
     if (st.paperSpace) {
@@ -318,10 +310,7 @@ void previewSequence(const std::vector<std::u16string>& actions, void (*pause)()
   send(u"._UNDO");
   send(u"_M");
   endCommand();
-  send(u"._-LAYER");
-  pair(u"_T", u"*");
-  pair(u"_U", u"*");
-  if (on(1)) pair(u"_ON", u"*");
+  openLayerCommand();
   if (st.paperSpace) {
     endCommand();
     send(u"._VPLAYER");

@@ -28,6 +28,19 @@ struct HostLists {
   void clear();
 };
 
+// Calls `take` with each entry a host list gives, from its first on.
+template <class Take>
+void eachEntry(FillFn fill, Take take) {
+  if (!fill) return;
+  char16_t buffer[kBufferLength];
+  for (int flag = 0;; flag = 1) {
+    buffer[0] = 0;
+    if (fill(flag, buffer) < 0) break;
+    buffer[kBufferLength - 1] = 0;
+    take(std::u16string(buffer));
+  }
+}
+
 struct ManagerState {
   WorkspaceNode* root = nullptr;
   WorkspaceNode* selected = nullptr;

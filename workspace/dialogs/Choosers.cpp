@@ -47,19 +47,13 @@ WorkspaceNode* listOf(Chooser kind) {
   return nullptr;
 }
 
-std::vector<std::u16string> entries(Chooser kind) {
+}  // namespace
+
+std::vector<std::u16string> chooserEntries(Chooser kind) {
   std::vector<std::u16string> out;
   if (kind == Chooser::Layer) {
     // The drawing's layers as the host lists them now.
-    if (FillFn fill = state().calls.fillHladiny) {
-      char16_t buffer[kBufferLength];
-      for (int next = 0;; next = 1) {
-        buffer[0] = 0;
-        if (fill(next, buffer) < 0) break;
-        buffer[kBufferLength - 1] = 0;
-        out.emplace_back(buffer);
-      }
-    }
+    eachEntry(state().calls.fillHladiny, [&out](std::u16string entry) { out.push_back(std::move(entry)); });
     return out;
   }
   const ChooserData& s = dataOf(kind);
@@ -68,6 +62,7 @@ std::vector<std::u16string> entries(Chooser kind) {
   return out;
 }
 
+namespace {
 std::u16string presetPick(Chooser kind, const std::u16string& current) {
   std::u16string p = dataOf(kind).preset;
   if (const size_t at = p.find(u"%s"); at != std::u16string::npos) p.replace(at, 2, current);
@@ -75,8 +70,6 @@ std::u16string presetPick(Chooser kind, const std::u16string& current) {
 }
 
 }  // namespace
-
-std::vector<std::u16string> chooserEntries(Chooser kind) { return entries(kind); }
 
 int pickCode(Chooser kind) { return 206 + static_cast<int>(kind); }
 Chooser chooserOfPick(int code) { return static_cast<Chooser>(std::clamp(code - 206, 0, 6)); }
