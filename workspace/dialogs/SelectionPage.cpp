@@ -26,13 +26,20 @@ bool tied(WorkspaceNode* node) {
   return group && group->state > 0;
 }
 
-// A save dialog of the manager's files, starting in the drawing's folder.
-bool askSavePath(const char16_t* extension, int title, std::string& path) {
+constexpr const char16_t* kDefinitionFilter = u"QDSTRAT (*.qdl)|*.qdl|All Files (*.*)|*.*||";
+
+// A file dialog of the manager's files, starting in the drawing's folder.
+win::FileDialog fileDialog(const char16_t* extension, const char16_t* filter, int title) {
   win::FileDialog d;
   d.title = text(title);
   d.defaultExtension = extension;
-  d.filter = std::u16string(u"QDSTRAT (*.") + extension + u")|*." + extension + u"|All Files (*.*)|*.*||";
+  d.filter = filter;
   d.initialFolder = state().drawingFolder;
+  return d;
+}
+
+bool askSavePath(const char16_t* extension, const char16_t* filter, int title, std::string& path) {
+  win::FileDialog d = fileDialog(extension, filter, title);
   d.overwritePrompt = true;
   if (!win::GetSaveFileNameW(d)) return false;
   path = qd::text::toUtf8(d.file);
@@ -186,11 +193,7 @@ void tvLay1t::move(win::DialogWindow& w, bool up) {
 }
 
 void tvLay1t::importTree(win::DialogWindow& w) {
-  win::FileDialog d;
-  d.title = text(27);
-  d.defaultExtension = u"QDL";
-  d.filter = u"QDSTRAT (*.qdl)|*.qdl|All Files (*.*)|*.*||";
-  d.initialFolder = state().drawingFolder;
+  win::FileDialog d = fileDialog(u"QDL", kDefinitionFilter, 27);
   if (!win::GetOpenFileNameW(d)) return;
   // A file that makes no node is no definition file: the tree and options in use stay.
   const std::u16string before = settings();
@@ -213,12 +216,12 @@ void tvLay1t::importTree(win::DialogWindow& w) {
 
 void tvLay1t::exportTree() {
   std::string path;
-  if (askSavePath(u"QDL", 78, path)) save(path, state().root);
+  if (askSavePath(u"QDL", kDefinitionFilter, 78, path)) save(path, state().root);
 }
 
 void tvLay1t::writeMenuFile() {
   std::string path;
-  if (askSavePath(u"MNU", 130, path)) writeMenu(path, state().root);
+  if (askSavePath(u"MNU", u"QDSTRAT (*.mnu)|*.mnu|All Files (*.*)|*.*||", 130, path)) writeMenu(path, state().root);
 }
 
 }  // namespace qd::workspace
