@@ -1,6 +1,7 @@
 #include "headless/db/viewports.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "headless/db/database_impl.h"
 #include "headless/db/filing.h"
@@ -44,14 +45,13 @@ void setViewportFrozenLayers(AcDbUnknownEntity* vp, const std::vector<AcDbObject
   auto first = std::find_if(tags.begin(), tags.end(), [](const Tag& t) { return t.code == kFrozenLayer; });
   if (first == tags.end())
     first = std::find_if(tags.begin(), tags.end(), [](const Tag& t) { return t.code == kStatusFlags; });
+  // Nothing before that place is a frozen layer, so it stays where it is once they go.
   const auto at = first - tags.begin();
   Tags rest;
-  for (long i = 0; i < static_cast<long>(tags.size()); ++i)
-    if (tags[static_cast<size_t>(i)].code != kFrozenLayer || i < at) rest.push_back(tags[static_cast<size_t>(i)]);
-  const long before = std::count_if(tags.begin(), tags.begin() + at, [](const Tag& t) { return t.code == kFrozenLayer; });
+  std::copy_if(tags.begin(), tags.end(), std::back_inserter(rest), [](const Tag& t) { return t.code != kFrozenLayer; });
   Tags list;
   for (const AcDbObjectId& id : layers) list.push_back(Tag::makeId(kFrozenLayer, id));
-  rest.insert(rest.begin() + (at - before), list.begin(), list.end());
+  rest.insert(rest.begin() + at, list.begin(), list.end());
   AcDbUnknownAccess::setGroups(vp, rest);
 }
 
