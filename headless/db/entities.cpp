@@ -1235,7 +1235,7 @@ template <class Drop>
 std::string keepRemainingGroups(AcDbDxfFiler* f, Drop drop) {
   auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
   if (!tf) return {};
-  const qd::db::Tags& all = tf->tags();
+  const qd::db::Tags& all = tf->readTags();
   qd::db::Tags rest;
   for (size_t i = tf->position(); i < all.size(); ++i)
     if (!drop(all, i)) rest.push_back(all[i]);
@@ -1316,7 +1316,7 @@ Acad::ErrorStatus AcDbUnknownEntity::dxfInFields(AcDbDxfFiler* f) {
   if (Acad::ErrorStatus es = AcDbEntity::dxfInFields(f); es != Acad::eOk) return es;
   auto* tf = dynamic_cast<qd::db::TagFiler*>(f);
   // Without subclass markers the entity's common groups were read already.
-  const bool markers = tf && std::any_of(tf->tags().begin() + static_cast<long>(tf->position()), tf->tags().end(),
+  const bool markers = tf && std::any_of(tf->readTags().begin() + static_cast<long>(tf->position()), tf->readTags().end(),
                                          [](const qd::db::Tag& t) { return t.code == 100; });
   m_groups = keepRemainingGroups(f, [markers](const qd::db::Tags& tags, size_t i) {
     return !markers && qd::db::isCommonEntityCode(tags[i].code) && !qd::db::isOwnCodeAmongCommon(tags, i);

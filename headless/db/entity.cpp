@@ -193,7 +193,7 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* f) {
       // Kept as they came: proxy graphics, shadows, material, plot style, true colour and
       // its name, transparency. The space (67, 410) follows from the owner.
       case 92: case 160:
-        if (tf && qd::db::isOwnCodeAmongCommon(tf->tags(), tf->position() - 1)) break;
+        if (tf && qd::db::isOwnCodeAmongCommon(tf->readTags(), tf->position() - 1)) break;
         qd::db::keepGroup(m_commonKept, f, rb);
         break;
       case 284: case 310: case 347: case 348: case 380: case 390: case 420: case 430: case 440:
@@ -204,7 +204,7 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* f) {
   }
   // A list without subclass markers (an entity list): the subclass reads it all again.
   if (tf && !markers) tf->seek(start);
-  if (tf && markers) tf->seek(tf->tags().size());
+  if (tf && markers) tf->seek(tf->readTags().size());
   return Acad::eOk;
 }
 

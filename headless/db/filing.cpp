@@ -38,7 +38,7 @@ void keepGroup(std::string& kept, AcDbDxfFiler* f, const resbuf& rb) {
   Tag t;
   // From a tag filer the group is taken as read, so a 2-D point stays 2-D.
   auto* tf = dynamic_cast<TagFiler*>(f);
-  if (tf && tf->position() > 0 && tf->tags()[tf->position() - 1].code == rb.restype) t = tf->tags()[tf->position() - 1];
+  if (tf && tf->position() > 0 && tf->readTags()[tf->position() - 1].code == rb.restype) t = tf->readTags()[tf->position() - 1];
   else if (!resbufToTag(rb, t)) return;
   // A pointer into another drawing (a record copied from one) would outlive it.
   if (t.kind == TagKind::Id && !t.id.isNull() && t.id.database() != db) return;

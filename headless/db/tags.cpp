@@ -161,16 +161,10 @@ bool resbufToTag(const resbuf& rb, Tag& out) {
 
 Acad::ErrorStatus TagFiler::readItem(resbuf* item) {
   // The end of the groups is no error of the filer: its status stays as it was.
-  if (m_pos >= m_tags.size()) return Acad::eEndOfFile;
-  const Tag& t = m_tags[m_pos++];
-  tagToTransientResbuf(t, *item);
-  if (t.kind == TagKind::String || t.kind == TagKind::Handle) {
-    m_lastString = t.str;
-    item->resval.rstring = m_lastString.data();
-  } else if (t.kind == TagKind::Binary) {
-    m_lastBytes = t.bytes;
-    item->resval.rbinary.buf = m_lastBytes.data();
-  }
+  const Tags& tags = readTags();
+  if (m_pos >= tags.size()) return Acad::eEndOfFile;
+  // Strings and bytes point into the group, which stays while the filer reads.
+  tagToTransientResbuf(tags[m_pos++], *item);
   return Acad::eOk;
 }
 
@@ -179,8 +173,9 @@ void TagFiler::pushBackItem() {
 }
 
 bool TagFiler::atSubclassData(const ACHAR* name) {
-  if (m_pos >= m_tags.size()) return false;
-  const Tag& t = m_tags[m_pos];
+  const Tags& tags = readTags();
+  if (m_pos >= tags.size()) return false;
+  const Tag& t = tags[m_pos];
   if (t.code != 100 || t.str != name) return false;
   ++m_pos;
   return true;

@@ -46,8 +46,15 @@ class TagFiler : public AcDbDxfFiler {
       : m_db(db), m_type(type), m_defaults(defaults) {}
   TagFiler(AcDbDatabase* db, Tags tags, AcDb::FilerType type = AcDb::kFileFiler)
       : m_db(db), m_type(type), m_tags(std::move(tags)) {}
+  // Reads groups it does not own, which outlive it (a file's object read in place).
+  TagFiler(AcDbDatabase* db, const Tags* borrowed) : m_db(db), m_type(AcDb::kFileFiler), m_borrowed(borrowed) {}
+  TagFiler(const TagFiler&) = delete;
+  TagFiler& operator=(const TagFiler&) = delete;
 
+  // The groups written (or given to read).
   Tags& tags() { return m_tags; }
+  // The groups being read.
+  const Tags& readTags() const { return m_borrowed ? *m_borrowed : m_tags; }
   size_t position() const { return m_pos; }
   void seek(size_t pos) { m_pos = pos; }
 
@@ -60,7 +67,7 @@ class TagFiler : public AcDbDxfFiler {
 
   Acad::ErrorStatus readItem(resbuf* item) override;
   void pushBackItem() override;
-  bool atEOF() override { return m_pos >= m_tags.size(); }
+  bool atEOF() override { return m_pos >= readTags().size(); }
   bool atSubclassData(const ACHAR* name) override;
 
   Acad::ErrorStatus writeItem(const resbuf& item) override;
@@ -81,10 +88,9 @@ class TagFiler : public AcDbDxfFiler {
   AcDb::FilerType m_type;
   bool m_defaults = false;
   Tags m_tags;
+  const Tags* m_borrowed = nullptr;
   size_t m_pos = 0;
   Acad::ErrorStatus m_status = Acad::eOk;
-  std::u16string m_lastString;  // keeps the string of the last item read alive
-  std::string m_lastBytes;
 };
 
 // A binary filer over a byte buffer (undo snapshots, stored custom-class data).

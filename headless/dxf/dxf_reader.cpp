@@ -391,7 +391,7 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjec
     // The stream was written by the class itself: bytes it does not read back are damage.
     if (es == Acad::eOk && !f.atEnd()) es = Acad::eDwgObjectImproperlyRead;
   } else {
-    db::TagFiler f(m_db, tags);
+    db::TagFiler f(m_db, &tags);
     es = obj->dxfInFields(&f);
   }
   // An object its class cannot read is damage; keeping it with made-up fields would
