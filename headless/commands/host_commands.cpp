@@ -143,7 +143,9 @@ int layer(AcDbDatabase* db, Args& args) {
     } else if (is(o, u"COLOR", 1)) {
       std::u16string color;
       if (!args.text(u"Enter color name or number (1-255): ", color)) return RTCAN;
-      if (!need(u"Enter name list of layer(s) for color: ")) return RTCAN;
+      // As in the host, Enter names the current layer.
+      if (!need((u"Enter name list of layer(s) for color " + color + u" <" + current + u">: ").c_str())) return RTCAN;
+      if (value.empty()) value = current;
       int index = std::atoi(qd::text::toUtf8(color).c_str());
       static const char16_t* names[] = {u"", u"RED", u"YELLOW", u"GREEN", u"CYAN", u"BLUE", u"MAGENTA", u"WHITE"};
       for (int i = 1; i < 8; ++i)
@@ -156,7 +158,10 @@ int layer(AcDbDatabase* db, Args& args) {
     } else if (is(o, u"LTYPE", 1) && !is(o, u"LOCK", 2)) {
       std::u16string lt;
       if (!args.text(u"Enter a loaded linetype name or [?] <Continuous>: ", lt)) return RTCAN;
-      if (!need(u"Enter name list of layer(s) for linetype: ")) return RTCAN;
+      if (!need((u"Enter name list of layer(s) for linetype \"" + (lt.empty() ? u"Continuous" : lt) + u"\" <" + current +
+                 u">: ").c_str()))
+        return RTCAN;
+      if (value.empty()) value = current;
       auto* d = db->impl();
       const AcDbObjectId ltId = d->recordId(d->linetypeTable, lt.empty() ? u"Continuous" : lt);
       if (ltId.isNull()) {
