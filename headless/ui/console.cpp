@@ -64,16 +64,6 @@ bool ScriptSource::next(Event& e, const std::u16string&) {
   return true;
 }
 
-bool TerminalSource::next(Event& e, const std::u16string&) {
-  std::string line;
-  if (!std::getline(std::cin, line)) return false;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  e.text = qd::text::fromUtf8(line);
-  e.source = "terminal";
-  ++e.line;
-  return true;
-}
-
 Console& Console::get() {
   static Console c;
   return c;
@@ -119,6 +109,11 @@ void Console::stop(const Event& e, const std::u16string& prompt, const std::u16s
   std::u16string p = prompt;
   while (!p.empty() && (p.back() == u' ' || p.back() == u':')) p.pop_back();
   while (!p.empty() && (p.front() == u'\n' || p.front() == u'\r' || p.front() == u' ')) p.erase(0, 1);
+  // A person is told and goes on: the request is cancelled, the session is not.
+  if (atTerminal()) {
+    note(u"; \"" + e.text + u"\" does not answer \"" + p + u"\", which expects " + expected + u"\n");
+    return;
+  }
   note(u"; " + qd::text::fromUtf8(e.source) + u" line " + qd::text::fromUtf8(std::to_string(e.line)) +
        u": \"" + e.text + u"\" does not answer \"" + p + u"\", which expects " + expected +
        u"; the script stops\n");
@@ -126,26 +121,50 @@ void Console::stop(const Event& e, const std::u16string& prompt, const std::u16s
   ++m_failures;
 }
 
+bool Console::atTerminal() const { return dynamic_cast<TerminalSource*>(m_source) != nullptr; }
+
 void Console::write(const std::u16string& text) {
   m_transcript += text;
   m_printed += text;
-  if (m_echo) {
+  if (!m_echo) return;
+  if (!atTerminal()) {
     std::fputs(qd::text::toUtf8(text).c_str(), stdout);
     std::fflush(stdout);
+    return;
   }
+  // At a terminal the open line waits for the line editor, which shows it as the prompt.
+  m_openLine += qd::text::toUtf8(text);
+  const size_t end = m_openLine.rfind('\n');
+  if (end == std::string::npos) return;
+  std::fwrite(m_openLine.data(), 1, end + 1, stdout);
+  std::fflush(stdout);
+  m_openLine.erase(0, end + 1);
+}
+
+std::string Console::takeOpenLine() {
+  std::string line;
+  line.swap(m_openLine);
+  return line;
 }
 
 void Console::answer(const std::u16string& text) {
   m_transcript += text + u"\n";
   // The answer ends the prompt's line; what was typed is not the system's output.
   m_printed += u"\n";
-  // A person at the terminal has typed the answer already.
-  if (m_echo && !dynamic_cast<TerminalSource*>(m_source)) std::fputs(qd::text::toUtf8(text + u"\n").c_str(), stdout);
+  if (!m_echo) return;
+  if (atTerminal()) {
+    // What the person typed stands on the screen already; an answer that came from
+    // elsewhere (events the host inserts) is shown after its prompt.
+    if (!m_openLine.empty()) std::fputs((takeOpenLine() + qd::text::toUtf8(text) + "\n").c_str(), stdout);
+    return;
+  }
+  std::fputs(qd::text::toUtf8(text + u"\n").c_str(), stdout);
 }
 
 void Console::note(const std::u16string& text) {
   m_transcript += text;
   if (m_echo) {
+    std::fputs(takeOpenLine().c_str(), stdout);
     std::fputs(qd::text::toUtf8(text).c_str(), stdout);
     std::fflush(stdout);
   }

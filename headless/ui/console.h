@@ -41,10 +41,22 @@ class ScriptSource : public EventSource {
   int m_lastLine = 0;
 };
 
-// Lines a person types at the terminal (the transcript shows the prompt).
+// Lines a person types at the terminal (the transcript shows the prompt). On a terminal
+// the line is edited with readline, with the history of earlier sessions and the
+// prompt's keywords completed by Tab; Ctrl-C answers Esc, Ctrl-D ends the session.
+// From a pipe the lines are read as they come.
 class TerminalSource : public EventSource {
  public:
+  TerminalSource();
+  ~TerminalSource() override;
+  TerminalSource(const TerminalSource&) = delete;
+  TerminalSource& operator=(const TerminalSource&) = delete;
   bool next(Event& e, const std::u16string& prompt) override;
+
+ private:
+  bool m_editing = false;  // standard input is a terminal
+  std::string m_historyFile;
+  int m_line = 0;
 };
 
 class Console {
@@ -55,6 +67,11 @@ class Console {
   EventSource* source() const { return m_source; }
   // Echoes the transcript to standard output as it grows.
   void setEcho(bool echo) { m_echo = echo; }
+  // Whether a person answers at the terminal.
+  bool atTerminal() const;
+  // The echo of the line not yet ended (the prompt a person answers), taken for the line
+  // editor to show, which redraws it as the line is edited.
+  std::string takeOpenLine();
 
   // Script checks ("expect ...") may stand between any two events; they run as they
   // are met.
@@ -109,6 +126,7 @@ class Console {
   std::u16string m_transcript;
   std::u16string m_printed;  // the transcript without answers and notes
   bool m_echo = false, m_stopped = false;
+  std::string m_openLine;  // echoed text after the last line break, held back at a terminal
   int m_failures = 0;
   int m_flags = 0;
   std::vector<std::u16string> m_keywords;

@@ -7,6 +7,7 @@
 
 #include "headless/render/slide.h"
 #include "headless/ui/console.h"
+#include "headless/ui/native/native_dialogs.h"
 #include "host/adslib.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -236,6 +237,13 @@ bool Dialog::usable(const LiveTile& t) {
   return true;
 }
 
+std::vector<std::u16string> openDialogKeys() {
+  std::vector<std::u16string> keys = native::openControlNames();
+  if (!state().stack.empty())
+    for (const auto& [key, tile] : state().stack.back()->tiles) keys.push_back(key);
+  return keys;
+}
+
 void setDialogPictureFolder(const std::string& dir) { state().pictureDir = dir; }
 
 std::string dialogPicturePath(const std::u16string& name) {
@@ -368,6 +376,7 @@ int ads_start_dialog(ads_hdlg hdlg, int* status) {
   if (!d) return RTERROR;
   Console& c = Console::get();
   const std::u16string prompt = u"[Dialog " + d->name + u"] ";
+  if (c.atTerminal()) c.write(qd::ui::dialogForm(*d));
   while (!d->done) {
     qd::ui::Event e;
     c.write(prompt);
@@ -375,6 +384,11 @@ int ads_start_dialog(ads_hdlg hdlg, int* status) {
       d->done = true;
       d->status = DLGCANCEL;
       break;
+    }
+    if (e.text == u"show") {
+      c.answer(e.text);
+      c.write(qd::ui::dialogForm(*d));
+      continue;
     }
     qd::ui::handle(*d, e, prompt);
     if (c.stopped()) {

@@ -64,6 +64,13 @@ void setDialogPictureFolder(const std::string& dir);
 std::string dialogPicturePath(const std::u16string& name);
 // The picture of a dialog with its current values.
 std::string dialogHtml(const Dialog& d);
+// The dialog as a text form for a person at the terminal, with the verbs that answer it.
+std::u16string dialogForm(Dialog& d);
+// A label as a form shows it: "&" marks the key of a mnemonic, "&&" stands for "&".
+std::u16string withoutMnemonics(const std::u16string& label);
+// The keys of the tiles and controls of the dialogs open, for completing what a person types.
+std::vector<std::u16string> openDialogKeys();
+
 // Text for an HTML picture, its markup characters escaped (line breaks as <br> when
 // asked).
 std::string htmlText(const std::u16string& s, bool breaks = false);

@@ -166,6 +166,10 @@ int runSession(EventSource& source) {
       c.answer(u"");
       break;
     }
+    if (e.text == u"<esc>") {
+      c.answer(u"*Cancel*");
+      continue;
+    }
     c.answer(e.text);
     runCommandLine(e);
     if (c.stopped()) break;

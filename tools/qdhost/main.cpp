@@ -232,6 +232,8 @@ int main(int argc, char** argv) {
     failures += qd::ui::runSession(script);
   }
   if (o.interactive) {
+    // A person sees the command line, whatever the scripts before did.
+    console.setEcho(true);
     qd::ui::TerminalSource terminal;
     qd::ui::runSession(terminal);
   }

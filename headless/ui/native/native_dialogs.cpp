@@ -411,6 +411,10 @@ const ResourceScript* script(const std::string& path) {
 
 bool shown() { return !state().stack.empty(); }
 
+std::vector<std::u16string> openControlNames() {
+  return state().stack.empty() ? std::vector<std::u16string>() : controlNames(*state().stack.back());
+}
+
 bool check(const std::u16string& kind, const std::u16string& name, const std::u16string& expected, std::u16string& message) {
   Window& top = *state().stack.back();
   Window* where = nullptr;
@@ -468,12 +472,18 @@ int DialogBoxParamW(const ACHAR* resourceFile, int templateId, DialogController&
   controller.onInitDialog(w);
   qd::ui::Console& c = qd::ui::Console::get();
   const std::u16string prompt = u"[Dialog " + def->name + u"] ";
+  if (c.atTerminal()) c.write(windowForm(w));
   while (!w.done()) {
     qd::ui::Event e;
     c.write(prompt);
     if (!c.take(prompt, e) || c.stopped()) {
       w.endDialog(2);
       break;
+    }
+    if (e.text == u"show") {
+      c.answer(e.text);
+      c.write(windowForm(w));
+      continue;
     }
     handle(w, e, prompt);
     if (c.stopped()) w.endDialog(2);

@@ -110,5 +110,11 @@ bool shown();
 bool check(const std::u16string& kind, const std::u16string& name, const std::u16string& expected, std::u16string& message);
 // The picture of a dialog with its pages and current values.
 std::string windowHtml(const Window& w);
+// The dialog as a text form for a person at the terminal, with the verbs that answer it.
+std::u16string windowForm(const Window& w);
+// The names of its controls and those of the page shown.
+std::vector<std::u16string> controlNames(const Window& w);
+// Those of the dialog on top, none when no native dialog is shown.
+std::vector<std::u16string> openControlNames();
 
 }  // namespace qd::ui::native
