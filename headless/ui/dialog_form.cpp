@@ -28,6 +28,10 @@ std::vector<int> chosen(const std::u16string& value) {
 
 void line(std::u16string& out, int depth, const std::u16string& text, const std::u16string& key, bool usable) {
   std::u16string l = u"| " + std::u16string(static_cast<size_t>(depth) * 2, u' ') + withoutMnemonics(text);
+  if (key.empty() && usable) {
+    out += l + u"\n";
+    return;
+  }
   if (l.size() < 44) l.append(44 - l.size(), u' ');
   out += l + u"  " + key + (usable ? u"" : u"  (not available)") + u"\n";
 }

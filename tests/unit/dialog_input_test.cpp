@@ -9,6 +9,7 @@
 
 #include "headless/ads/session.h"
 #include "headless/ui/console.h"
+#include "headless/ui/dialogs.h"
 #include "host/acedads.h"
 #include "host/adsdlg.h"
 #include "host/adslib.h"
@@ -120,6 +121,36 @@ TEST_F(Session, TilesRadioClustersListsAndDisabledTiles) {
   EXPECT_NE(Console::get().transcript().find(u"; tile \"off\" of dialog \"t\" is disabled"), std::u16string::npos);
   // After the dialog the handle is gone; unknown keys fail and are reported.
   EXPECT_EQ(ads_set_tile(dlg, u"name", u"x"), RTERROR);
+  ads_unload_dialog(id);
+}
+
+// The form a person at the terminal sees: each tile's state on its line with its key,
+// mnemonics left out, the chosen list line marked, a disabled tile said to be so.
+TEST_F(Session, DialogAsATextForm) {
+  dcl(R"(f : dialog { label = "Fo&rm";
+      : edit_box { key = "name"; label = "&Name"; value = "start"; }
+      : toggle { key = "keep"; label = "Keep && go"; value = "1"; }
+      : radio_row { : radio_button { key = "left"; label = "Left"; } : radio_button { key = "right"; label = "Right"; value = "1"; } }
+      : list_box { key = "items"; label = "Items"; list = "a\nb"; value = "1"; }
+      : button { key = "off"; label = "Off"; is_enabled = false; }
+      ok_cancel; })");
+  int id = -1;
+  ASSERT_EQ(ads_load_dialog(u"test.dcl", &id), RTNORM);
+  ads_hdlg dlg = nullptr;
+  ASSERT_EQ(ads_new_dialog(u"f", id, NULLCB, &dlg), RTNORM);
+  const std::string form = qd::text::toUtf8(qd::ui::dialogForm(*static_cast<qd::ui::Dialog*>(dlg)));
+  auto has = [&](const std::string& line) { return form.find(line) != std::string::npos; };
+  EXPECT_TRUE(has("+-- Fo&rm (f)\n")) << form;
+  EXPECT_TRUE(has("| Name [start]                                name\n")) << form;
+  EXPECT_TRUE(has("| [x] Keep & go                               keep\n")) << form;
+  EXPECT_TRUE(has("| ( ) Left") && has("| (*) Right")) << form;
+  EXPECT_TRUE(has("|     0 a\n") && has("|   > 1 b\n")) << form;
+  EXPECT_TRUE(has("| <Off>                                       off  (not available)\n")) << form;
+  EXPECT_EQ(qd::ui::withoutMnemonics(u"&&A&b&"), u"&Ab&");
+  ads_done_dialog(dlg, DLGCANCEL);
+  int status = 0;
+  events("");
+  ads_start_dialog(dlg, &status);
   ads_unload_dialog(id);
 }
 

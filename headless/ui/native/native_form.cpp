@@ -14,6 +14,10 @@ std::u16string number(size_t n) { return qd::text::fromUtf8(std::to_string(n)); 
 
 void line(std::u16string& out, int depth, const std::u16string& text, const std::u16string& name, bool usable) {
   std::u16string l = u"| " + std::u16string(static_cast<size_t>(depth) * 2, u' ') + withoutMnemonics(text);
+  if (name.empty() && usable) {
+    out += l + u"\n";
+    return;
+  }
   if (l.size() < 44) l.append(44 - l.size(), u' ');
   out += l + u"  " + name + (usable ? u"" : u"  (not available)") + u"\n";
 }
