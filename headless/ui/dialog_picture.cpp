@@ -69,14 +69,7 @@ void tile(std::string& out, const Dialog& d, const dcl::Tile& t) {
   } else if (k == u"list_box" || k == u"popup_list") {
     out += "<label" + title + ">" + label + " <select" + std::string(k == u"list_box" ? " size=\"6\" multiple" : "") +
            disabled + ">";
-    std::vector<int> selected;
-    if (live)
-      for (size_t p = 0; p < live->value.size();) {
-        const size_t sp = live->value.find(u' ', p);
-        selected.push_back(std::atoi(qd::text::toUtf8(live->value.substr(p, sp - p)).c_str()));
-        if (sp == std::u16string::npos) break;
-        p = sp + 1;
-      }
+    const std::vector<int> selected = live ? chosenLines(live->value) : std::vector<int>();
     if (live)
       for (size_t i = 0; i < live->list.size(); ++i)
         out += "<option" +

@@ -66,6 +66,11 @@ std::string dialogPicturePath(const std::u16string& name);
 std::string dialogHtml(const Dialog& d);
 // The dialog as a text form for a person at the terminal, with the verbs that answer it.
 std::u16string dialogForm(Dialog& d);
+// The list lines a list tile's value chooses ("0 2 5").
+std::vector<int> chosenLines(const std::u16string& value);
+// One line of a text form: the text indented by depth, then the key (or name) it answers
+// to, and whether it can be used.
+void formLine(std::u16string& out, int depth, const std::u16string& text, const std::u16string& key, bool usable);
 // A label as a form shows it: "&" marks the key of a mnemonic, "&&" stands for "&".
 std::u16string withoutMnemonics(const std::u16string& label);
 // The keys of the tiles and controls of the dialogs open, for completing what a person types.

@@ -12,22 +12,12 @@ namespace {
 
 std::u16string number(size_t n) { return qd::text::fromUtf8(std::to_string(n)); }
 
-void line(std::u16string& out, int depth, const std::u16string& text, const std::u16string& name, bool usable) {
-  std::u16string l = u"| " + std::u16string(static_cast<size_t>(depth) * 2, u' ') + withoutMnemonics(text);
-  if (name.empty() && usable) {
-    out += l + u"\n";
-    return;
-  }
-  if (l.size() < 44) l.append(44 - l.size(), u' ');
-  out += l + u"  " + name + (usable ? u"" : u"  (not available)") + u"\n";
-}
-
 void tree(std::u16string& out, const LiveControl& c, win::TreeItem parent, int depth) {
   auto it = c.tree.find(parent);
   if (it == c.tree.end()) return;
   for (win::TreeItem item : it->second.children) {
     const LiveTreeItem& node = c.tree.at(item);
-    line(out, depth, (item == c.selectedItem ? u"> " : u"  ") + node.text, u"", true);
+    formLine(out, depth, (item == c.selectedItem ? u"> " : u"  ") + node.text, u"", true);
     tree(out, c, item, depth + 1);
   }
 }
@@ -40,24 +30,24 @@ void control(std::u16string& out, const ControlTemplate& t, const LiveControl* c
   const bool usable = !c || c->enabled;
   switch (t.kind) {
     case ControlKind::Static:
-      if (!text.empty()) line(out, depth, text, t.id == -1 ? u"" : t.name, true);
+      if (!text.empty()) formLine(out, depth, text, t.id == -1 ? u"" : t.name, true);
       break;
-    case ControlKind::Group: line(out, depth, text + u":", u"", true); break;
+    case ControlKind::Group: formLine(out, depth, text + u":", u"", true); break;
     case ControlKind::Button:
-    case ControlKind::DefaultButton: line(out, depth, u"<" + text + u">", t.name, usable); break;
-    case ControlKind::Check: line(out, depth, (c && c->checked ? u"[x] " : u"[ ] ") + text, t.name, usable); break;
-    case ControlKind::Radio: line(out, depth, (c && c->checked ? u"(*) " : u"( ) ") + text, t.name, usable); break;
-    case ControlKind::Edit: line(out, depth, u"[" + text + u"]", t.name, usable); break;
+    case ControlKind::DefaultButton: formLine(out, depth, u"<" + text + u">", t.name, usable); break;
+    case ControlKind::Check: formLine(out, depth, (c && c->checked ? u"[x] " : u"[ ] ") + text, t.name, usable); break;
+    case ControlKind::Radio: formLine(out, depth, (c && c->checked ? u"(*) " : u"( ) ") + text, t.name, usable); break;
+    case ControlKind::Edit: formLine(out, depth, u"[" + text + u"]", t.name, usable); break;
     case ControlKind::Combo:
     case ControlKind::List:
-      line(out, depth, t.kind == ControlKind::Combo ? u"[" + text + u"] v" : u"list:", t.name, usable);
+      formLine(out, depth, t.kind == ControlKind::Combo ? u"[" + text + u"] v" : u"list:", t.name, usable);
       if (c)
         for (size_t i = 0; i < c->items.size(); ++i)
-          line(out, depth + 1, (static_cast<int>(i) == c->selection ? u"> " : u"  ") + number(i) + u" " + c->items[i].text,
+          formLine(out, depth + 1, (static_cast<int>(i) == c->selection ? u"> " : u"  ") + number(i) + u" " + c->items[i].text,
                u"", true);
       break;
     case ControlKind::Tree:
-      line(out, depth, u"tree:", t.name, usable);
+      formLine(out, depth, u"tree:", t.name, usable);
       if (c) tree(out, *c, 0, depth + 1);
       break;
     case ControlKind::Tab:
@@ -66,7 +56,7 @@ void control(std::u16string& out, const ControlTemplate& t, const LiveControl* c
         std::u16string strip;
         for (size_t i = 0; i < c->tabs.size(); ++i)
           strip += static_cast<int>(i) == c->currentTab ? u"[" + c->tabs[i].first + u"] " : c->tabs[i].first + u" ";
-        line(out, depth, strip, t.name, usable);
+        formLine(out, depth, strip, t.name, usable);
         if (c->currentTab >= 0 && c->currentTab < static_cast<int>(c->tabs.size()))
           controls(out, *c->tabs[static_cast<size_t>(c->currentTab)].second, depth + 1);
       }
