@@ -81,8 +81,16 @@ Got editLine(const std::string& prompt, std::string& out) {
   struct sigaction interrupt {}, previous {};
   interrupt.sa_handler = onInterrupt;
   sigemptyset(&interrupt.sa_mask);
-  interrupt.sa_flags = 0;  // select() returns at once on Ctrl-C
+  interrupt.sa_flags = 0;  // the wait returns at once on Ctrl-C
   sigaction(SIGINT, &interrupt, &previous);
+  // Ctrl-C waits while a key is handled and comes only inside pselect(), so that one
+  // pressed just after a key is never lost before the wait.
+  sigset_t blocked, original;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGINT);
+  sigprocmask(SIG_BLOCK, &blocked, &original);
+  sigset_t waiting = original;
+  sigdelset(&waiting, SIGINT);
   g_interrupted = 0;
   rl_callback_handler_install(prompt.c_str(), onLine);
   Got got = Got::Line;
@@ -90,7 +98,7 @@ Got editLine(const std::string& prompt, std::string& out) {
     fd_set in;
     FD_ZERO(&in);
     FD_SET(STDIN_FILENO, &in);
-    const int ready = select(STDIN_FILENO + 1, &in, nullptr, nullptr, nullptr);
+    const int ready = pselect(STDIN_FILENO + 1, &in, nullptr, nullptr, nullptr, &waiting);
     if (g_interrupted) {
       got = Got::Interrupted;
       rl_free_line_state();
@@ -107,6 +115,7 @@ Got editLine(const std::string& prompt, std::string& out) {
     }
     rl_callback_read_char();
   }
+  sigprocmask(SIG_SETMASK, &original, nullptr);
   sigaction(SIGINT, &previous, nullptr);
   g_typed = nullptr;
   if (got == Got::Line && typed.end) got = Got::End;
