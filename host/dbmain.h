@@ -439,6 +439,7 @@ class AcDbEntity : public AcDbObject {
   std::string m_ownKept;
 
  private:
+  friend class AcDbEntityAccess;  // the host's drawing of kept proxy graphics
   // Common groups not modelled (true colour, transparency, plot style, material ...).
   std::string m_commonKept;
   std::u16string m_layer = u"0";

@@ -132,7 +132,7 @@ int acedSetVar(const ACHAR* sym, const resbuf* value) {
   }
   // Switch-like variables take 0 or 1 only.
   if ((name == u"TILEMODE" || name == u"MIRRTEXT" || name == u"LIMCHECK" || name == u"FILEDIA" ||
-       name == u"REGENMODE") && (v.integer < 0 || v.integer > 1))
+       name == u"REGENMODE" || name == u"PROXYGRAPHICS") && (v.integer < 0 || v.integer > 1))
     return RTERROR;
   if ((name == u"LUNITS" && (v.integer < 1 || v.integer > 5)) || (name == u"AUNITS" && (v.integer < 0 || v.integer > 4)) ||
       ((name == u"LUPREC" || name == u"AUPREC") && (v.integer < 0 || v.integer > 8)))

@@ -103,6 +103,7 @@ void setDefaultVariables(AcDbDatabase::Impl* d) {
   v[u"MIRRTEXT"] = vShort(0);
   v[u"OSMODE"] = vShort(0);
   v[u"PLATFORM"] = vText(u"Headless host (Linux)");
+  v[u"PROXYGRAPHICS"] = vShort(1);
   v[u"REGENMODE"] = vShort(1);
   v[u"TEXTSIZE"] = vReal(2.5);
   v[u"TEXTSTYLE"] = vText(u"Standard");

@@ -35,6 +35,11 @@ class AcDbObjectAccess {
   static bool isOpen(const AcDbObject* o) { return o->m_readers > 0 || o->m_openForWrite || o->m_openForNotify; }
 };
 
+class AcDbEntityAccess {
+ public:
+  static const std::string& commonKept(const AcDbEntity* e) { return e->m_commonKept; }
+};
+
 class AcDbSymbolTableAccess {
  public:
   static std::vector<AcDbObjectId>& records(AcDbSymbolTable* t) { return t->m_records; }

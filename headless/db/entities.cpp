@@ -6,6 +6,7 @@
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
 #include "headless/db/filing.h"
+#include "headless/db/proxy_graphics.h"
 #include "headless/db/tags.h"
 #include "headless/db/text_style.h"
 #include "headless/render/font.h"
@@ -1298,7 +1299,12 @@ void addSubclassMarkers(std::u16string_view type, qd::db::Tags& tags) {
 bool qd::db::isKnownEntityType(std::u16string_view type) { return subclassOf(type) != nullptr; }
 
 bool AcDbUnknownEntity::worldDraw(AcGiWorldDraw* mode) {
-  qd::db::drawKeptEntity(m_dxfName, qd::db::keptGroups(database(), m_groups), database(), mode);
+  if (qd::db::drawKeptEntity(m_dxfName, qd::db::keptGroups(database(), m_groups), database(), mode)) return true;
+  // An entity of a class not loaded shows the picture its class recorded, if any.
+  std::string graphics;
+  for (const qd::db::Tag& t : qd::db::keptGroups(database(), AcDbEntityAccess::commonKept(this)))
+    if (t.code == 310) graphics += t.bytes;
+  qd::db::drawProxyGraphics(graphics, database(), mode);
   return true;
 }
 Acad::ErrorStatus AcDbUnknownEntity::getGeomExtents(AcDbExtents& e) const {

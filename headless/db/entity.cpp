@@ -194,9 +194,13 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* f) {
       // its name, transparency. The space (67, 410) follows from the owner.
       case 92: case 160:
         if (tf && qd::db::isOwnCodeAmongCommon(tf->readTags(), tf->position() - 1)) break;
+        [[fallthrough]];
+      case 310:
+        // A loaded class draws itself: its graphics are recorded again when it is saved.
+        if (!qd::db::isBuiltinClass(isA())) break;
         qd::db::keepGroup(m_commonKept, f, rb);
         break;
-      case 284: case 310: case 347: case 348: case 380: case 390: case 420: case 430: case 440:
+      case 284: case 347: case 348: case 380: case 390: case 420: case 430: case 440:
         qd::db::keepGroup(m_commonKept, f, rb);
         break;
       default: break;

@@ -20,6 +20,8 @@ void keepGroup(std::string& kept, AcDbDxfFiler* f, const resbuf& rb);
 // Whether a group is one of the common entity groups (layer, colour, true colour,
 // transparency ...), which the entity base reads and keeps, never a subclass.
 bool isCommonEntityCode(int code);
+// A class of the host itself, not of a module.
+bool isBuiltinClass(const AcRxClass* cls);
 // Whether the group at `i`, of a code the entity base also uses, is the entity's own: 92
 // and 160 are the size of proxy graphics only when the graphics (310) follow, otherwise
 // (a hatch's boundary path type, in a list without subclass markers) the subclass's.

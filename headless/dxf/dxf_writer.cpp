@@ -9,6 +9,8 @@
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
+#include "headless/db/filing.h"
+#include "headless/db/proxy_graphics.h"
 #include "headless/db/tags.h"
 #include "headless/dxf/dxf.h"
 #include "platform/codepage.h"
@@ -178,7 +180,26 @@ void writeHead(Out& out, const AcDbObject* o, const std::u16string& type, int ha
   out.id(330, o->ownerId());
 }
 
-bool isBuiltin(const AcRxClass* cls) { return std::u16string_view(cls->appName()) == u"ObjectDBX Classes"; }
+bool isBuiltin(const AcRxClass* cls) { return db::isBuiltinClass(cls); }
+
+// An entity of a module's class carries its picture for programs without the module: the
+// proxy graphics, recorded from its worldDraw, close its common groups.
+void addProxyGraphics(const AcDbObject* o, db::Tags& tags) {
+  auto* e = AcDbEntity::cast(o);
+  if (!e || isBuiltin(o->isA()) || db::implOf(o->database())->varInt(u"PROXYGRAPHICS", 1) == 0) return;
+  const std::string graphics = db::recordProxyGraphics(const_cast<AcDbEntity*>(e));
+  if (graphics.empty()) return;
+  auto at = std::find_if(tags.begin(), tags.end(), [](const Tag& t) { return t.code == 100 && t.str == u"AcDbEntity"; });
+  if (at != tags.end()) at = std::find_if(at + 1, tags.end(), [](const Tag& t) { return t.code == 100; });
+  Tag size, data;
+  size.code = 160;
+  size.kind = TagKind::Int64;
+  size.integer = static_cast<int64_t>(graphics.size());
+  data.code = 310;
+  data.kind = TagKind::Binary;
+  data.bytes = graphics;
+  tags.insert(tags.insert(at, size) + 1, data);
+}
 
 // A class that files itself only through the binary filer writes no DXF groups of its
 // own; its binary stream is stored instead, so that its data survives a save and an open.
@@ -194,15 +215,18 @@ void writeObject(Out& out, const AcDbObject* o, int handleCode = 5) {
   writeHead(out, o, dxfName(o), handleCode);
   db::TagFiler f(o->database());
   o->dxfOutFields(&f);
+  db::Tags& tags = f.tags();
+  const bool binaryOnly = filesOnlyBinary(o, tags);
+  addProxyGraphics(o, tags);
   // Objects file angles (groups 50 to 58) in radians, as entity lists hold them; the
   // file holds degrees. Entities kept as their groups are written as they were read.
   const bool known = !AcDbUnknownEntity::cast(o) && !AcDbUnknownObject::cast(o);
-  for (Tag t : f.tags()) {
+  for (Tag t : tags) {
     if (known && t.kind == TagKind::Real && t.code >= 50 && t.code <= 58)
       t.real = std::round(t.real * 180.0 / M_PI * 1e12) / 1e12;
     out.tag(t);
   }
-  if (filesOnlyBinary(o, f.tags())) {
+  if (binaryOnly) {
     db::MemoryDwgFiler dwg(o->database());
     o->dwgOutFields(&dwg);
     out.str(100, db::kDwgStreamMarker);
@@ -240,7 +264,8 @@ void writeHeader(Out& out, AcDbDatabase::Impl* d) {
                              {u"AUNITS", 70},   {u"AUPREC", 70},   {u"TILEMODE", 70},  {u"MIRRTEXT", 70},
                              {u"LIMCHECK", 70}, {u"TEXTSIZE", 40}, {u"LTSCALE", 40},   {u"ANGBASE", 50},
                              {u"ANGDIR", 70},   {u"LIMMIN", 10},   {u"LIMMAX", 10},    {u"UCSORG", 10},
-                             {u"UCSXDIR", 10},  {u"UCSYDIR", 10},  {u"REGENMODE", 70}, {u"CELTSCALE", 40}};
+                             {u"UCSXDIR", 10},  {u"UCSYDIR", 10},  {u"REGENMODE", 70}, {u"CELTSCALE", 40},
+                             {u"PROXYGRAPHICS", 70}};
   auto writeValue = [&](const std::u16string& name, int code, const db::VarValue& value) {
     out.str(9, u"$" + name);
     switch (value.type) {
