@@ -1,8 +1,9 @@
 #!/bin/sh
 # The product at work on the bundled floor plan: one qdhost session runs the scripts of
 # this folder in order (labels of all nine kinds, the door schedule drawn and exported,
-# arrows, a layer workspace defined and set, and the purge), with every module of the
-# module folder loaded. Everything it writes goes into OUT: the drawing (drawing.dxf), its
+# arrows, a layer workspace defined and set, the purge, and a copy exported for programs
+# without the modules), with every module of the module folder loaded. Everything it
+# writes goes into OUT: the drawing (drawing.dxf) and that copy (ACAD-drawing.dxf), its
 # picture (drawing.svg and drawing.png), the workbook (xls/), the transcript, the
 # pictures of the dialogs shown (dialogs/) and the product's data folder it ran with
 # (tvdat/, so that the shipped data/ is never changed).
@@ -26,7 +27,7 @@ status=0
 (cd "$out" && "$qdhost" --quiet --data "$data" --modules "$modules" --open floor_plan.dxf \
   --env "TVDAT=$out/tvdat" --env "TVXLS=$out/xls" --dialogs dialogs \
   --script "$here/labels.scr" --script "$here/../tables/door_schedule.scr" --script "$here/arrows.scr" \
-  --script "$here/workspace.scr" --script "$here/purge.scr" \
+  --script "$here/workspace.scr" --script "$here/purge.scr" --script "$here/export.scr" \
   --save drawing.dxf --svg drawing.svg --png drawing.png --transcript transcript.txt) || status=$?
 end=$(date +%s.%N)
 echo "The session ran in $(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.1f", b - a }') s; what it wrote is in $out:"

@@ -428,6 +428,7 @@ const std::map<std::u16string, Command>& hostCommands() {
       {u"MOVE", move},       {u"MIRROR", mirror}, {u"-GROUP", group},   {u"QSAVE", qsave},
       {u"-INSERT", insert},  {u"DDSTYLE", ddstyle}, {u"STYLE", ddstyle},     {u"DDLTYPE", ddltype},
       {u"LINETYPE", ddltype}, {u"NEW", newDrawing}, {u"OPEN", openDrawing},
+      {u"-EXPORTTOAUTOCAD", exportToAutocad},
   };
   return table;
 }

@@ -27,6 +27,8 @@ int mspace(AcDbDatabase* db, Args& args);
 int pspace(AcDbDatabase* db, Args& args);
 
 int insert(AcDbDatabase* db, Args& args);
+// A copy of the drawing with the modules' objects exploded, for programs without them.
+int exportToAutocad(AcDbDatabase* db, Args& args);
 int ddstyle(AcDbDatabase* db, Args& args);
 int ddltype(AcDbDatabase* db, Args& args);
 // Brings a drawing file in as the block `name` with the records and blocks it uses.
