@@ -51,6 +51,13 @@ class TagFiler : public AcDbDxfFiler {
   TagFiler(const TagFiler&) = delete;
   TagFiler& operator=(const TagFiler&) = delete;
 
+  // Empty again for another object of `db`, keeping the room its groups took.
+  void reset(AcDbDatabase* db) {
+    m_db = db;
+    m_tags.clear();
+    m_pos = 0;
+    m_status = Acad::eOk;
+  }
   // The groups written (or given to read).
   Tags& tags() { return m_tags; }
   // The groups being read.

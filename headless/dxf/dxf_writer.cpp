@@ -50,6 +50,12 @@ std::string real(double v) {
 
 // Control characters are written in caret notation so a value stays on one line.
 void appendText(std::string& out, const std::u16string& s) {
+  // Most texts of a drawing (layer names, handles' owners, numbers as text) are plain
+  // ASCII: those are copied as they are, without a conversion.
+  if (std::all_of(s.begin(), s.end(), [](char16_t c) { return c >= 32 && c < 128 && c != u'^'; })) {
+    out.append(s.begin(), s.end());
+    return;
+  }
   size_t run = 0;  // the start of the characters written as they are
   auto flush = [&](size_t end) {
     if (end > run) out += qd::text::toUtf8(std::u16string_view(s).substr(run, end - run));
@@ -72,6 +78,8 @@ void appendText(std::string& out, const std::u16string& s) {
 class Out {
  public:
   std::string buf;
+  // One filer for all objects: its groups keep their room from one object to the next.
+  db::TagFiler filer{nullptr};
   // A group's code, right-aligned in three places as the host writes it.
   void code(int c) {
     char digits[16];
@@ -213,7 +221,8 @@ bool filesOnlyBinary(const AcDbObject* o, const db::Tags& own) {
 
 void writeObject(Out& out, const AcDbObject* o, int handleCode = 5) {
   writeHead(out, o, dxfName(o), handleCode);
-  db::TagFiler f(o->database());
+  db::TagFiler& f = out.filer;
+  f.reset(o->database());
   o->dxfOutFields(&f);
   db::Tags& tags = f.tags();
   const bool binaryOnly = filesOnlyBinary(o, tags);
