@@ -55,8 +55,6 @@ bool isCommonEntityCode(int code) {
   return code < 0;
 }
 
-bool isBuiltinClass(const AcRxClass* cls) { return std::u16string_view(cls->appName()) == u"ObjectDBX Classes"; }
-
 bool isOwnCodeAmongCommon(const Tags& tags, size_t i) {
   const int code = tags[i].code;
   return (code == 92 || code == 160) && !(i + 1 < tags.size() && tags[i + 1].code == 310);

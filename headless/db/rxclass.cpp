@@ -7,11 +7,13 @@
 #include <string>
 #include <unordered_map>
 
+#include "headless/db/filing.h"
 #include "host/rxobject.h"
 #include "platform/codepage.h"
 
 struct AcRxClass::Data {
   std::u16string name, parentName, dxfName, appName;
+  bool builtin = false;  // a class of the host itself, not of a module
   AcRxClass* parent = nullptr;
   int dwgVersion = 0, maintVersion = 0, proxyFlags = 0;
   AcRxPseudoConstructor create = nullptr;
@@ -91,6 +93,7 @@ AcRxClass* newAcRxClass(const ACHAR* className, const ACHAR* parentClassName, in
   d->parentName = parent;
   d->dxfName = dxfName ? dxfName : u"";
   d->appName = appName ? appName : u"";
+  d->builtin = d->appName == u"ObjectDBX Classes";
   d->dwgVersion = dwgVer;
   d->maintVersion = maintVer;
   d->proxyFlags = proxyFlags;
@@ -102,6 +105,8 @@ AcRxClass* newAcRxClass(const ACHAR* className, const ACHAR* parentClassName, in
   if (!d->dxfName.empty()) indexDxfName(qd::text::toUpper(d->dxfName));
   return raw;
 }
+
+bool qd::db::isBuiltinClass(const AcRxClass* cls) { return cls->data()->builtin; }
 
 void deleteAcRxClass(AcRxClass* cls) {
   if (!cls) return;

@@ -1,10 +1,12 @@
 // The DXF reader: accepts the ASCII DXF of R12 to R2018 and builds the database.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <unordered_map>
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
@@ -114,6 +116,11 @@ class Reader {
   AcDbObject* makeObject(const std::u16string& type, Tags& tags, AcDbObjectId defaultOwner, AcDbObjectId* made,
                          bool entity = false);
   void finish();
+  // The records' own spellings of the layer, linetype and text style an entity names,
+  // as qd::db::useRecordSpellings gives them, found once for each spelling of the file.
+  void useRecordSpellings(AcDbEntity* e);
+  AcDbObjectId cachedRecord(std::unordered_map<std::u16string, AcDbObjectId>& cache, AcDbObjectId table,
+                            const ACHAR* name);
 
   AcDbDatabase* m_db;
   AcDbDatabase::Impl* m_d;
@@ -124,9 +131,38 @@ class Reader {
   AcDbComplexEntity* m_complex = nullptr;
   std::map<std::u16string, AcDbObjectId> m_tables;
   size_t m_objectLine = 1;  // where the object being read starts
+  std::unordered_map<std::u16string, AcDbObjectId> m_layers, m_linetypes, m_styles;
 };
 
+AcDbObjectId Reader::cachedRecord(std::unordered_map<std::u16string, AcDbObjectId>& cache, AcDbObjectId table,
+                                  const ACHAR* name) {
+  auto it = cache.find(name);
+  if (it != cache.end()) return it->second;
+  const AcDbObjectId id = m_d->recordId(table, name);
+  // Only records found are kept: a name without a record is looked up again each time.
+  if (!id.isNull()) cache.emplace(name, id);
+  return id;
+}
+
+void Reader::useRecordSpellings(AcDbEntity* e) {
+  // A name spelt as its record already is stays as it is.
+  auto spelling = [&](AcDbObjectId id) { return std::u16string_view(AcDbSymbolTableRecord::cast(m_d->peek(id))->nameConst()); };
+  if (const AcDbObjectId layer = cachedRecord(m_layers, m_d->layerTable, e->layer());
+      !layer.isNull() && spelling(layer) != e->layer())
+    e->setLayer(layer);
+  if (const AcDbObjectId lt = cachedRecord(m_linetypes, m_d->linetypeTable, e->linetype());
+      !lt.isNull() && spelling(lt) != e->linetype())
+    e->setLinetype(spelling(lt).data());
+  if (auto* text = AcDbText::cast(e)) {
+    const AcDbObjectId style = cachedRecord(m_styles, m_d->textStyleTable, text->textStyleName());
+    if (!style.isNull()) text->setTextStyle(style);
+  }
+}
+
 std::u16string Reader::decode(std::string_view raw) const {
+  // Plain ASCII, as most values are, reads the same in every code page.
+  if (std::all_of(raw.begin(), raw.end(), [](char c) { return c >= 32 && c < 127 && c != '^' && c != '\\'; }))
+    return std::u16string(raw.begin(), raw.end());
   std::u16string s = m_codePage ? qd::text::fromCodePage(raw, m_codePage) : qd::text::fromUtf8(raw);
   // Caret notation and \U+XXXX escapes.
   std::u16string out;
@@ -182,6 +218,10 @@ AcDbObjectId Reader::idOfHandle(const std::u16string& hex) {
 Tags Reader::objectTags(size_t& i, bool headerVariable) {
   Tags tags;
   m_objectLine = i > 0 ? lineOf(i - 1) : 1;
+  // Room for every group at once: a tag is large, and growing moves them all.
+  size_t end = i;
+  while (end < m_g.size() && m_g[end].code != 0 && !(headerVariable && m_g[end].code == 9)) ++end;
+  tags.reserve(end - i);
   while (i < m_g.size() && m_g[i].code != 0 && !(headerVariable && m_g[i].code == 9)) {
     const RawGroup& g = m_g[i++];
     Tag t;
@@ -213,6 +253,7 @@ Tags Reader::objectTags(size_t& i, bool headerVariable) {
         // Pairs of hexadecimal digits; anything else is damage, not data.
         const std::string_view v = trim(g.value());
         if (v.size() % 2) throw Failure{lineOf(g) + 1, "binary data with an odd number of digits"};
+        t.bytes.reserve(v.size() / 2);
         for (size_t k = 0; k < v.size(); k += 2) {
           unsigned b = 0;
           const auto r = std::from_chars(v.data() + k, v.data() + k + 2, b, 16);
@@ -293,8 +334,11 @@ struct Common {
 };
 Common splitCommon(Tags& tags, bool dimstyle) {
   Common c;
-  Tags rest;
-  size_t i = 0;
+  size_t i = 0, kept = 0;  // the groups that stay are moved down in place
+  auto keep = [&](Tag& t) {
+    if (&tags[kept] != &t) tags[kept] = std::move(t);
+    ++kept;
+  };
   // The shared groups stand before the first subclass marker; after it, 102 and 330
   // groups are the object's own data (an xrecord's brackets and pointers).
   bool header = true;
@@ -303,7 +347,7 @@ Common splitCommon(Tags& tags, bool dimstyle) {
     if (t.code >= 1000) break;
     if (t.code == 100) header = false;
     if (!header) {
-      rest.push_back(std::move(t));
+      keep(t);
       continue;
     }
     if ((t.code == 5 && !dimstyle) || (t.code == 105 && dimstyle)) {
@@ -321,14 +365,15 @@ Common splitCommon(Tags& tags, bool dimstyle) {
       continue;
     }
     if (t.code == 102) continue;
-    if (t.code == 330 && c.owner.isNull() && rest.empty()) {
+    if (t.code == 330 && c.owner.isNull() && kept == 0) {
       c.owner = t.id;
       continue;
     }
-    rest.push_back(std::move(t));
+    keep(t);
   }
+  c.xdata.reserve(tags.size() - i);
   for (; i < tags.size(); ++i) c.xdata.push_back(std::move(tags[i]));
-  tags = std::move(rest);
+  tags.resize(kept);
   return c;
 }
 
@@ -458,7 +503,7 @@ void Reader::readTables(size_t& i) {
 // SEQEND join the complex entity before them, everything else goes into the block.
 void Reader::place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id, const Tags& tags,
                    AcDbBlockTableRecord* btr) {
-  if (auto* e = AcDbEntity::cast(obj)) qd::db::useRecordSpellings(e);
+  if (auto* e = AcDbEntity::cast(obj)) useRecordSpellings(e);
   if (type == u"ATTRIB" || type == u"VERTEX" || type == u"SEQEND") {
     if (!m_complex) return;
     AcDbObjectAccess::setOwnerRaw(obj, m_complex->objectId());
