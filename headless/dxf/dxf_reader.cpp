@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -49,29 +50,51 @@ std::string_view trim(std::string_view s) {
   return s.substr(i);
 }
 
+// A group code as a line holds it: blanks around an optional sign and digits. False when
+// the line holds anything else (or nothing).
+bool parseCode(std::string_view line, int& code) {
+  size_t i = 0, n = line.size();
+  while (n > 0 && (line[n - 1] == '\r' || line[n - 1] == ' ' || line[n - 1] == '\t')) --n;
+  while (i < n && (line[i] == ' ' || line[i] == '\t')) ++i;
+  const bool negative = i < n && line[i] == '-';
+  if (negative) ++i;
+  if (i == n) return false;
+  int64_t v = 0;
+  for (; i < n; ++i) {
+    if (line[i] < '0' || line[i] > '9' || v > std::numeric_limits<int>::max()) return false;
+    v = v * 10 + (line[i] - '0');
+  }
+  if (negative) v = -v;
+  if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) return false;
+  code = static_cast<int>(v);
+  return true;
+}
+
 // Splits the text into code/value pairs; a bad code or a missing value fails.
 std::vector<RawGroup> splitGroups(std::string_view text) {
   std::vector<RawGroup> out;
   // A group takes some 12 bytes of a typical file.
   out.reserve(text.size() / 12);
-  size_t pos = 0, line = 0;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  size_t line = 0;
   auto nextLine = [&](std::string_view& l) {
-    if (pos >= text.size()) return false;
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    l = text.substr(pos, end - pos);
-    pos = end + 1;
+    if (p >= end) return false;
+    const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    if (!nl) nl = end;
+    l = std::string_view(p, static_cast<size_t>(nl - p));
+    p = nl + 1;
     ++line;
     return true;
   };
   std::string_view codeLine, valueLine;
   while (nextLine(codeLine)) {
-    const std::string_view c = trim(codeLine);
-    if (c.empty() && pos >= text.size()) break;
     int code = 0;
-    auto r = std::from_chars(c.data(), c.data() + c.size(), code);
-    if (c.empty() || r.ec != std::errc() || r.ptr != c.data() + c.size())
+    if (!parseCode(codeLine, code)) {
+      const std::string_view c = trim(codeLine);
+      if (c.empty() && p >= end) break;
       throw Failure{line, "group code expected, found \"" + std::string(c.substr(0, 40)) + "\""};
+    }
     if (code < -5 || code > 1071) throw Failure{line, "group code " + std::to_string(code) + " out of range"};
     const size_t codeLineNo = line;
     if (!nextLine(valueLine)) throw Failure{codeLineNo, "value missing after group code " + std::to_string(code)};

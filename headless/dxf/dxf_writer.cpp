@@ -75,6 +75,29 @@ void appendText(std::string& out, const std::u16string& s) {
   flush(s.size());
 }
 
+// Every group code's line, formatted once.
+constexpr int kCodes = 1072;
+struct CodeLine {
+  char text[8];
+  uint8_t size;
+};
+const std::vector<CodeLine>& codeLines() {
+  static const std::vector<CodeLine> lines = [] {
+    std::vector<CodeLine> out(kCodes);
+    for (int c = 0; c < kCodes; ++c) {
+      char digits[8];
+      char* end = std::to_chars(digits, digits + sizeof digits, c).ptr;
+      std::string line(static_cast<size_t>(std::max<long>(0, 3 - (end - digits))), ' ');
+      line.append(digits, end);
+      line += '\n';
+      std::copy(line.begin(), line.end(), out[c].text);
+      out[c].size = static_cast<uint8_t>(line.size());
+    }
+    return out;
+  }();
+  return lines;
+}
+
 class Out {
  public:
   std::string buf;
@@ -82,6 +105,11 @@ class Out {
   db::TagFiler filer{nullptr};
   // A group's code, right-aligned in three places as the host writes it.
   void code(int c) {
+    if (c >= 0 && c < kCodes) {
+      const CodeLine& line = codeLines()[c];
+      buf.append(line.text, line.size);
+      return;
+    }
     char digits[16];
     char* end = std::to_chars(digits, digits + sizeof digits, c).ptr;
     for (long pad = 3 - (end - digits); pad > 0; --pad) buf += ' ';

@@ -655,3 +655,35 @@ TEST_F(Drawing, ArcsKeepTheirAnglesThroughEntityListsDxfAndMirrors) {
 }
 
 }  // namespace
+
+namespace {
+
+// A group code line: blanks around it and a carriage return are allowed, a sign other
+// than minus, a fraction or a number beyond a code is not; the message names the line.
+TEST(Dxf, GroupCodeLinesAreReadExactlyAndFaultsNameTheirLine) {
+  struct Case {
+    const char* text;
+    const char16_t* error;  // empty: read
+  };
+  const Case cases[] = {
+      {"  0 \r\nSECTION\r\n\t2\nENTITIES\n  0\nENDSEC\n0\nEOF\n", u""},
+      {"0\nSECTION\n2\nENTITIES\n+0\nENDSEC\n", u"line 5: group code expected, found \"+0\""},
+      {"0\nSECTION\n2\nENTITIES\n0.5\nENDSEC\n", u"line 5: group code expected, found \"0.5\""},
+      {"0\nSECTION\n2\nENTITIES\n99999999999\nENDSEC\n", u"line 5: group code expected, found \"99999999999\""},
+      {"0\nSECTION\n2\nENTITIES\n1072\nx\n", u"line 5: group code 1072 out of range"},
+      {"0\nSECTION\n2\nENTITIES\n-6\nx\n", u"line 5: group code -6 out of range"},
+      {"0\nSECTION\n2\nENTITIES\n- 1\nx\n", u"line 5: group code expected, found \"- 1\""},
+      {"0\nSECTION\n2\nENTITIES\n0", u"line 5: value missing after group code 0"},
+  };
+  for (const Case& c : cases) {
+    AcDbDatabase db(false);
+    std::u16string error;
+    const Acad::ErrorStatus es = qd::dxf::read(&db, c.text, error);
+    EXPECT_EQ(es == Acad::eOk, std::u16string(c.error).empty()) << c.text;
+    if (es != Acad::eOk) {
+      EXPECT_NE(error.find(c.error), std::u16string::npos) << qd::text::toUtf8(error);
+    }
+  }
+}
+
+}  // namespace
