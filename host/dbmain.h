@@ -7,6 +7,7 @@
 #include "host/acadstrc.h"
 #include "host/acarray.h"
 #include "host/acge.h"
+#include "host/kept_bytes.h"
 #include "host/rxobject.h"
 
 class AcDbDatabase;
@@ -436,12 +437,12 @@ class AcDbEntity : public AcDbObject {
  protected:
   // Groups of the entity's own subclass that its class does not model (a subclass that
   // keeps them files them back after its own), filed in binary.
-  std::string m_ownKept;
+  qd::KeptBytes m_ownKept;
 
  private:
   friend class AcDbEntityAccess;  // the host's drawing of kept proxy graphics
   // Common groups not modelled (true colour, transparency, plot style, material ...).
-  std::string m_commonKept;
+  qd::KeptBytes m_commonKept;
   std::u16string m_layer = u"0";
   std::u16string m_linetype = u"BYLAYER";
   int16_t m_color = 256;

@@ -198,10 +198,10 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* f) {
       case 310:
         // A loaded class draws itself: its graphics are recorded again when it is saved.
         if (!qd::db::isBuiltinClass(isA())) break;
-        qd::db::keepGroup(m_commonKept, f, rb);
+        qd::db::keepGroup(m_commonKept.edit(), f, rb);
         break;
       case 284: case 347: case 348: case 380: case 390: case 420: case 430: case 440:
-        qd::db::keepGroup(m_commonKept, f, rb);
+        qd::db::keepGroup(m_commonKept.edit(), f, rb);
         break;
       default: break;
     }

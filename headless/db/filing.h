@@ -27,8 +27,8 @@ bool isBuiltinClass(const AcRxClass* cls);
 // (a hatch's boundary path type, in a list without subclass markers) the subclass's.
 bool isOwnCodeAmongCommon(const Tags& tags, size_t i);
 // Keeps a group of an entity's own subclass that its class does not model.
-inline void keepOwnGroup(std::string& kept, AcDbDxfFiler* f, const resbuf& rb) {
-  if (!isCommonEntityCode(rb.restype)) keepGroup(kept, f, rb);
+inline void keepOwnGroup(qd::KeptBytes& kept, AcDbDxfFiler* f, const resbuf& rb) {
+  if (!isCommonEntityCode(rb.restype)) keepGroup(kept.edit(), f, rb);
 }
 void writeKeptGroups(AcDbDxfFiler* f, const std::string& kept);
 // The same kept bytes as groups, and groups added to them; groups written to a filer.
