@@ -8,6 +8,7 @@
 #include "host/acarray.h"
 #include "host/acge.h"
 #include "host/kept_bytes.h"
+#include "platform/shared_name.h"
 #include "host/rxobject.h"
 
 class AcDbDatabase;
@@ -443,8 +444,8 @@ class AcDbEntity : public AcDbObject {
   friend class AcDbEntityAccess;  // the host's drawing of kept proxy graphics
   // Common groups not modelled (true colour, transparency, plot style, material ...).
   qd::KeptBytes m_commonKept;
-  std::u16string m_layer = u"0";
-  std::u16string m_linetype = u"BYLAYER";
+  qd::text::SharedName m_layer = u"0";
+  qd::text::SharedName m_linetype = u"BYLAYER";
   int16_t m_color = 256;
   int16_t m_lineWeight = -1;  // BYLAYER
   double m_ltScale = 1.0;

@@ -687,3 +687,46 @@ TEST(Dxf, GroupCodeLinesAreReadExactlyAndFaultsNameTheirLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names entities hold alike: one copy of a spelling while anything holds it, each case
+// its own, given back when the last holder lets go, and safe to assign from itself.
+TEST(SharedNames, ASpellingIsHeldOnceAndGivenBackByItsLastHolder) {
+  const size_t before = qd::text::SharedName::spellingsHeld();
+  {
+    qd::text::SharedName a(u"A-WALL-017"), b(u"A-WALL-017"), upper(u"A-WALL-017"), lower(u"a-wall-017");
+    EXPECT_EQ(a.c_str(), b.c_str());
+    EXPECT_NE(a.c_str(), lower.c_str());
+    EXPECT_EQ(qd::text::SharedName::spellingsHeld(), before + 2);
+    qd::text::SharedName copy = a;
+    const qd::text::SharedName& same = copy;
+    copy = same;
+    copy = copy.view();
+    EXPECT_EQ(copy.c_str(), a.c_str());
+    // A part of its own text: the new spelling is made before the old one goes.
+    qd::text::SharedName alone(u"DOORS-ONLY-HERE");
+    alone = alone.view().substr(6);
+    EXPECT_EQ(alone.view(), u"ONLY-HERE");
+    EXPECT_EQ(qd::text::SharedName::spellingsHeld(), before + 3);
+    lower = a;
+    EXPECT_EQ(qd::text::SharedName::spellingsHeld(), before + 2);
+  }
+  EXPECT_EQ(qd::text::SharedName::spellingsHeld(), before);
+}
+
+TEST(SharedNames, EntitiesOnALayerShareItsSpelling) {
+  AcDbDatabase db(true);
+  auto* one = new AcDbLine({0, 0, 0}, {1, 0, 0});
+  auto* two = new AcDbLine({0, 1, 0}, {1, 1, 0});
+  one->setDatabaseDefaults(&db);
+  two->setPropertiesFrom(one);
+  EXPECT_EQ(one->layer(), two->layer());
+  EXPECT_EQ(one->linetype(), two->linetype());
+  two->setLinetype(u"Continuous");
+  EXPECT_EQ(std::u16string(one->linetype()), u"ByLayer");
+  delete one;
+  delete two;
+}
+
+}  // namespace
