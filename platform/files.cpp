@@ -99,6 +99,10 @@ bool readFile(const std::string& path, std::string& bytes, std::string& error, s
 }
 
 bool replaceFile(const std::string& path, std::string_view bytes, std::string& error) {
+  return replaceFile(path, [&](const ByteSink& write) { write(bytes); }, error);
+}
+
+bool replaceFile(const std::string& path, const std::function<void(const ByteSink&)>& produce, std::string& error) {
   // An injected fault is used up by the replacement it hits.
   const testing::Fault fault = g_fault;
   g_fault = testing::Fault::None;
@@ -131,7 +135,10 @@ bool replaceFile(const std::string& path, std::string_view bytes, std::string& e
   if (::fchmod(fd.get(), mode) != 0) return discard("cannot set its permissions", errno);
   int err = 0;
   if (fault == testing::Fault::Write) err = ENOSPC;
-  else writeAll(fd.get(), bytes, err);
+  // After a failed write the rest is not written; the failure is told at the end.
+  produce([&](std::string_view piece) {
+    if (!err) writeAll(fd.get(), piece, err);
+  });
   if (err) return discard("the write failed", err);
   if (fault == testing::Fault::Sync || ::fsync(fd.get()) != 0)
     return discard("the data could not be flushed to disk", fault == testing::Fault::Sync ? EIO : errno);

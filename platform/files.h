@@ -3,6 +3,7 @@
 // dialogs, pictures, transcripts).
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,12 @@ bool readFile(const std::string& path, std::string& bytes, std::string& error, s
 // its permission bits; a read-only file is not replaced. On failure the temporary file
 // is removed, `error` says what failed, and the old file is as it was.
 bool replaceFile(const std::string& path, std::string_view bytes, std::string& error);
+
+// The same replacement for content made piece by piece, so that a large file is never
+// held whole: `produce` hands each piece to the function it is given, in order. A failed
+// write is told once the content is produced.
+using ByteSink = std::function<void(std::string_view piece)>;
+bool replaceFile(const std::string& path, const std::function<void(const ByteSink&)>& produce, std::string& error);
 
 // For tests: makes the next replacement fail at one step as a full disk or a refusing
 // folder would.

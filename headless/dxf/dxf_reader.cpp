@@ -24,16 +24,15 @@ using db::Tag;
 using db::TagKind;
 using db::Tags;
 
-// A group as the file has it: its value in the file's text, which outlives the reading.
-// Each group takes two lines, so its place gives its line; sixteen bytes a group keep
-// the groups of a large file small.
+// A group as the file has it: where its value stands in the file's text, which outlives
+// the reading. Each group takes two lines, so its place gives its line; twelve bytes a
+// group keep the groups of a large file small.
 struct RawGroup {
-  const char* data;
+  uint32_t offset;  // where the value starts in the file's text
   uint32_t size;
   int32_t code;
-  std::string_view value() const { return {data, size}; }
 };
-static_assert(sizeof(RawGroup) == 16);
+static_assert(sizeof(RawGroup) == 12);
 
 // Far above any drawing's handles, far below where they would run out.
 constexpr uint64_t kHandleSeedLimit = uint64_t{1} << 56;
@@ -100,8 +99,10 @@ std::vector<RawGroup> splitGroups(std::string_view text) {
     if (!nextLine(valueLine)) throw Failure{codeLineNo, "value missing after group code " + std::to_string(code)};
     std::string_view v = valueLine;
     if (!v.empty() && v.back() == '\r') v.remove_suffix(1);
-    if (v.size() > std::numeric_limits<uint32_t>::max()) throw Failure{codeLineNo + 1, "value too long"};
-    out.push_back({v.data(), static_cast<uint32_t>(v.size()), code});
+    const size_t offset = static_cast<size_t>(v.data() - text.data());
+    if (offset + v.size() > std::numeric_limits<uint32_t>::max())
+      throw Failure{codeLineNo + 1, "the file is larger than 4 GiB"};
+    out.push_back({static_cast<uint32_t>(offset), static_cast<uint32_t>(v.size()), code});
     if (code == 0 && trim(v) == "EOF") break;
   }
   return out;
@@ -109,16 +110,18 @@ std::vector<RawGroup> splitGroups(std::string_view text) {
 
 class Reader {
  public:
-  Reader(AcDbDatabase* db, std::vector<RawGroup> groups) : m_db(db), m_d(db->impl()), m_g(std::move(groups)) {}
+  Reader(AcDbDatabase* db, std::string_view text, std::vector<RawGroup> groups)
+      : m_db(db), m_d(db->impl()), m_text(text), m_g(std::move(groups)) {}
   void run();
   void checkStructure() const;
 
  private:
   const RawGroup& at(size_t i) const { return m_g[i]; }
+  std::string_view value(const RawGroup& g) const { return m_text.substr(g.offset, g.size); }
   // The line of a group's code.
   size_t lineOf(size_t i) const { return 2 * i + 1; }
   size_t lineOf(const RawGroup& g) const { return lineOf(static_cast<size_t>(&g - m_g.data())); }
-  bool isZero(size_t i, const char* v) const { return i < m_g.size() && m_g[i].code == 0 && trim(m_g[i].value()) == v; }
+  bool isZero(size_t i, const char* v) const { return i < m_g.size() && m_g[i].code == 0 && trim(value(m_g[i])) == v; }
   std::u16string decode(std::string_view s) const;
   double number(const RawGroup& g) const;
   int64_t integer(const RawGroup& g) const;
@@ -147,6 +150,7 @@ class Reader {
 
   AcDbDatabase* m_db;
   AcDbDatabase::Impl* m_d;
+  std::string_view m_text;
   std::vector<RawGroup> m_g;
   int m_codePage = 0;  // 0: UTF-8
   bool m_r12 = false;
@@ -211,7 +215,7 @@ std::u16string Reader::decode(std::string_view raw) const {
 }
 
 double Reader::number(const RawGroup& g) const {
-  const std::string_view v = trim(g.value());
+  const std::string_view v = trim(value(g));
   double d = 0;
   auto r = std::from_chars(v.data(), v.data() + v.size(), d);
   if (v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size() || !std::isfinite(d))
@@ -221,7 +225,7 @@ double Reader::number(const RawGroup& g) const {
 }
 
 int64_t Reader::integer(const RawGroup& g) const {
-  const std::string_view v = trim(g.value());
+  const std::string_view v = trim(value(g));
   int64_t n = 0;
   auto r = std::from_chars(v.data(), v.data() + v.size(), n);
   if (r.ec == std::errc() && r.ptr == v.data() + v.size()) return n;
@@ -252,7 +256,7 @@ Tags Reader::objectTags(size_t& i, bool headerVariable) {
     t.kind = db::tagKindOf(g.code);
     switch (t.kind) {
       case TagKind::String:
-      case TagKind::Handle: t.str = decode(g.value()); break;
+      case TagKind::Handle: t.str = decode(value(g)); break;
       case TagKind::Real: t.real = number(g); break;
       case TagKind::Point: {
         t.pt.x = number(g);
@@ -271,10 +275,10 @@ Tags Reader::objectTags(size_t& i, bool headerVariable) {
       case TagKind::Int32:
       case TagKind::Int64:
       case TagKind::Bool: t.integer = integer(g); break;
-      case TagKind::Id: t.id = idOfHandle(qd::text::fromUtf8(trim(g.value()))); break;
+      case TagKind::Id: t.id = idOfHandle(qd::text::fromUtf8(trim(value(g)))); break;
       case TagKind::Binary: {
         // Pairs of hexadecimal digits; anything else is damage, not data.
-        const std::string_view v = trim(g.value());
+        const std::string_view v = trim(value(g));
         if (v.size() % 2) throw Failure{lineOf(g) + 1, "binary data with an odd number of digits"};
         t.bytes.reserve(v.size() / 2);
         for (size_t k = 0; k < v.size(); k += 2) {
@@ -310,20 +314,20 @@ void Reader::readHeader(size_t& i) {
       ++i;
       continue;
     }
-    const std::string name(trim(m_g[i].value()));
+    const std::string name(trim(value(m_g[i])));
     ++i;
     if (i >= m_g.size()) break;
     const RawGroup& v = m_g[i];
     if (name == "$ACADVER") {
-      const std::string ver(trim(v.value()));
+      const std::string ver(trim(value(v)));
       m_r12 = ver <= "AC1009";
       if (ver < "AC1021" && m_codePage == 0) m_codePage = qd::text::ansiCodePage();
     } else if (name == "$DWGCODEPAGE") {
-      const std::string cp(trim(v.value()));
+      const std::string cp(trim(value(v)));
       const int n = std::atoi(cp.substr(cp.find_last_of('_') + 1).c_str());
       if (m_codePage != 0 && qd::text::isSupportedCodePage(n)) m_codePage = n;
     } else if (name == "$HANDSEED") {
-      m_handseed = AcDbHandle(qd::text::fromUtf8(trim(v.value())).c_str()).value();
+      m_handseed = AcDbHandle(qd::text::fromUtf8(trim(value(v))).c_str()).value();
     } else if (name.size() > 1) {
       const std::u16string var = qd::text::fromUtf8(name.substr(1));
       size_t j = i;
@@ -480,7 +484,7 @@ void Reader::readTables(size_t& i) {
       ++i;
       continue;
     }
-    const std::u16string type = decode(trim(m_g[i].value()));
+    const std::u16string type = decode(trim(value(m_g[i])));
     ++i;
     if (type == u"TABLE") {
       Tags tags = objectTags(i);
@@ -558,7 +562,7 @@ void Reader::readBlocks(size_t& i) {
       ++i;
       continue;
     }
-    const std::u16string type = decode(trim(m_g[i].value()));
+    const std::u16string type = decode(trim(value(m_g[i])));
     ++i;
     Tags tags = objectTags(i);
     if (type == u"BLOCK") {
@@ -621,7 +625,7 @@ void Reader::readEntities(size_t& i, AcDbObjectId modelSpace) {
       ++i;
       continue;
     }
-    const std::u16string type = decode(trim(m_g[i].value()));
+    const std::u16string type = decode(trim(value(m_g[i])));
     ++i;
     Tags tags = objectTags(i);
     bool paper = false;
@@ -641,7 +645,7 @@ void Reader::readObjects(size_t& i) {
       ++i;
       continue;
     }
-    const std::u16string type = decode(trim(m_g[i].value()));
+    const std::u16string type = decode(trim(value(m_g[i])));
     ++i;
     Tags tags = objectTags(i);
     AcDbObjectId id;
@@ -680,9 +684,9 @@ void Reader::checkStructure() const {
   };
   for (size_t i = 0; i < m_g.size(); ++i) {
     if (m_g[i].code != 0) continue;
-    const std::string_view v = trim(m_g[i].value());
+    const std::string_view v = trim(value(m_g[i]));
     const size_t line = lineOf(i);
-    const std::string name(i + 1 < m_g.size() && m_g[i + 1].code == 2 ? trim(m_g[i + 1].value()) : std::string_view());
+    const std::string name(i + 1 < m_g.size() && m_g[i + 1].code == 2 ? trim(value(m_g[i + 1])) : std::string_view());
     if (v == "SECTION") {
       if (name.empty()) throw Failure{line, "SECTION without a name"};
       open(section, name, "section", line);
@@ -721,7 +725,7 @@ void Reader::run() {
   checkStructure();
   while (i < m_g.size()) {
     if (isZero(i, "SECTION") && i + 1 < m_g.size() && m_g[i + 1].code == 2) {
-      sections.emplace_back(trim(m_g[i + 1].value()), i + 2);
+      sections.emplace_back(trim(value(m_g[i + 1])), i + 2);
       i += 2;
       continue;
     }
@@ -735,7 +739,7 @@ void Reader::run() {
     const RawGroup& g = m_g[k];
     // A header variable's value ($HANDSEED) is no object's handle.
     if ((g.code == 5 || g.code == 105) && !(k > 0 && m_g[k - 1].code == 9)) {
-      const uint64_t h = AcDbHandle(qd::text::fromUtf8(trim(g.value())).c_str()).value();
+      const uint64_t h = AcDbHandle(qd::text::fromUtf8(trim(value(g))).c_str()).value();
       if (h < kHandleSeedLimit && h >= m_d->nextHandle) m_d->nextHandle = h + 1;
     }
   }
@@ -858,7 +862,7 @@ Acad::ErrorStatus read(AcDbDatabase* db, const std::string& text, std::u16string
     std::vector<RawGroup> groups = splitGroups(body);
     // An object of a drawing takes some fifteen groups.
     d->reserveObjects(groups.size() / 15);
-    Reader r(db, std::move(groups));
+    Reader r(db, body, std::move(groups));
     r.run();
     d->readingFile = false;
     completeDrawing(db);

@@ -100,7 +100,19 @@ const std::vector<CodeLine>& codeLines() {
 
 class Out {
  public:
+  // Into `sink`, a piece at a time, or (without one) all into `buf`.
+  explicit Out(const qd::files::ByteSink* sink = nullptr) : m_sink(sink) {}
   std::string buf;
+  // Hands what is formatted to the sink once it is large enough to be worth a write.
+  void flushSome() {
+    if (m_sink && buf.size() >= kPiece) flush();
+  }
+  void flush() {
+    if (!m_sink || buf.empty()) return;
+    (*m_sink)(buf);
+    buf.clear();
+  }
+  static constexpr size_t kPiece = size_t{1} << 20;
   // One filer for all objects: its groups keep their room from one object to the next.
   db::TagFiler filer{nullptr};
   // A group's code, right-aligned in three places as the host writes it.
@@ -175,6 +187,7 @@ class Out {
   }
 
  private:
+  const qd::files::ByteSink* m_sink;
   void hexValue(int c, uint64_t v) {
     code(c);
     appendHex(buf, v);
@@ -271,6 +284,7 @@ void writeObject(Out& out, const AcDbObject* o, int handleCode = 5) {
     out.binary(310, dwg.bytes());
   }
   writeXData(out, o);
+  out.flushSome();
 }
 
 void writeEntity(Out& out, AcDbDatabase::Impl* d, AcDbObjectId id) {
@@ -427,12 +441,8 @@ bool isTableObject(AcDbDatabase::Impl* d, const AcDbObject* o) {
   return AcDbSymbolTable::cast(o) || AcDbSymbolTableRecord::cast(o);
 }
 
-}  // namespace
-
-std::string write(AcDbDatabase* db) {
+void writeDrawing(Out& out, AcDbDatabase* db) {
   auto* d = db->impl();
-  Out out;
-  out.buf.reserve(1 << 20);
   out.str(999, u"Written by the headless drafting host");
   writeHeader(out, d);
   writeClasses(out, d);
@@ -467,12 +477,29 @@ std::string write(AcDbDatabase* db) {
   }
   out.str(0, u"ENDSEC");
   out.str(0, u"EOF");
+  out.flush();
+}
+
+}  // namespace
+
+std::string write(AcDbDatabase* db) {
+  Out out;
+  // Room for the whole file at once: growing would copy it and hold two copies. Pages
+  // reserved and never written take no memory.
+  out.buf.reserve((1 << 20) + db->impl()->stubs.size() * 512);
+  writeDrawing(out, db);
   return out.buf;
 }
 
 Acad::ErrorStatus writeFile(AcDbDatabase* db, const std::string& path, std::u16string& error) {
   std::string why;
-  if (!qd::files::replaceFile(path, write(db), why)) {
+  // Written a piece at a time: a large drawing is never held twice, as objects and as text.
+  auto produce = [db](const qd::files::ByteSink& sink) {
+    Out out(&sink);
+    out.buf.reserve(2 * Out::kPiece);
+    writeDrawing(out, db);
+  };
+  if (!qd::files::replaceFile(path, produce, why)) {
     error = qd::text::fromUtf8(why);
     return Acad::eFileAccessErr;
   }

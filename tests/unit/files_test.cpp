@@ -8,8 +8,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "headless/dxf/dxf.h"
 #include "host/acedads.h"
 #include "host/adslib.h"
+#include "host/dbents.h"
+#include "host/dbsymtb.h"
 #include "label/library/LabelLibrary.h"
 #include "label/settings/var_set.h"
 #include "platform/codepage.h"
@@ -76,6 +79,37 @@ TEST_F(FileFaults, EveryFailedStepLeavesTheOldFileAndNoTemporaryFile) {
   std::string error;
   ASSERT_TRUE(qd::files::replaceFile(path("f.dat"), "new content", error));
   EXPECT_EQ(get("f.dat"), "new content");
+}
+
+// Content made piece by piece lands whole and in order; a drawing larger than one piece
+// is saved as the same text it is written to in memory, and a failed write keeps the old.
+TEST_F(FileFaults, PiecesAreWrittenInOrderAndADrawingSavedInPiecesIsWhole) {
+  std::string error;
+  ASSERT_TRUE(qd::files::replaceFile(
+      path("p.dat"), [](const qd::files::ByteSink& write) { for (const char* piece : {"ab", "", "c", "def"}) write(piece); },
+      error));
+  EXPECT_EQ(get("p.dat"), "abcdef");
+
+  AcDbDatabase db(true);
+  AcDbBlockTableRecord* ms = nullptr;
+  ASSERT_EQ(acdbOpenObject(ms, db.modelSpaceId(), AcDb::kForWrite), Acad::eOk);
+  for (int i = 0; i < 20000; ++i) {
+    auto* line = new AcDbLine(AcGePoint3d(i, 0, 0), AcGePoint3d(i + 0.125, 1.0 / 3, 0));
+    AcDbObjectId id;
+    ms->appendAcDbEntity(id, line);
+    line->close();
+  }
+  ms->close();
+  const std::string text = qd::dxf::write(&db);
+  ASSERT_GT(text.size(), size_t{2} << 20);
+  put("d.dxf", "old drawing");
+  std::u16string why;
+  qd::files::testing::failNextReplacement(Fault::Write);
+  EXPECT_NE(qd::dxf::writeFile(&db, path("d.dxf"), why), Acad::eOk);
+  EXPECT_EQ(get("d.dxf"), "old drawing");
+  EXPECT_EQ(filesInDir(), 2u);
+  ASSERT_EQ(qd::dxf::writeFile(&db, path("d.dxf"), why), Acad::eOk);
+  EXPECT_EQ(get("d.dxf"), text);
 }
 
 TEST_F(FileFaults, AReplacedFileKeepsItsModeAndAReadOnlyOneIsNotReplaced) {
