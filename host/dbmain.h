@@ -8,8 +8,8 @@
 #include "host/acarray.h"
 #include "host/acge.h"
 #include "host/kept_bytes.h"
-#include "platform/shared_name.h"
 #include "host/rxobject.h"
+#include "platform/shared_name.h"
 
 class AcDbDatabase;
 class AcDbObject;

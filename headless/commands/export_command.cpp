@@ -130,18 +130,13 @@ class PieceMaker : public AcGiGeometry, public AcGiWorldDraw, public AcGiSubEnti
   std::vector<AcGeMatrix3d> m_stack{AcGeMatrix3d()};
 };
 
-// The proxy graphics an entity of a class not loaded keeps among its common groups.
-std::string keptGraphics(AcDbEntity* e) {
-  std::string graphics;
-  for (const db::Tag& t : db::keptGroups(e->database(), AcDbEntityAccess::commonKept(e)))
-    if (t.code == 310) graphics += t.bytes;
-  return graphics;
-}
-
 // The basic objects `e` consists of: its own explode, else what it draws. False when it
 // is a basic object already, or draws nothing.
 bool explodeForExport(AcDbEntity* e, std::vector<AcDbEntity*>& pieces) {
-  const bool unknown = AcDbUnknownEntity::cast(e) != nullptr;
+  // Entities of the file's own kinds the host keeps as their groups (multiline texts,
+  // hatches, dimensions ...) are basic objects already.
+  auto* kept = AcDbUnknownEntity::cast(e);
+  const bool unknown = kept && !db::isKnownEntityType(kept->originalDxfName());
   if (db::isBuiltinClass(e->isA()) && !unknown) return false;
   if (!unknown) {
     AcDbVoidPtrArray set;
@@ -157,7 +152,7 @@ bool explodeForExport(AcDbEntity* e, std::vector<AcDbEntity*>& pieces) {
   }
   PieceMaker maker(e);
   if (unknown) {
-    const std::string graphics = keptGraphics(e);
+    const std::string graphics = db::keptProxyGraphics(e);
     if (graphics.empty()) return false;
     // Only the recorded picture: a proxy's worldDraw would draw its kept groups first.
     db::drawProxyGraphics(graphics, e->database(), &maker);

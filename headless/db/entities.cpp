@@ -1301,10 +1301,7 @@ bool qd::db::isKnownEntityType(std::u16string_view type) { return subclassOf(typ
 bool AcDbUnknownEntity::worldDraw(AcGiWorldDraw* mode) {
   if (qd::db::drawKeptEntity(m_dxfName, qd::db::keptGroups(database(), m_groups), database(), mode)) return true;
   // An entity of a class not loaded shows the picture its class recorded, if any.
-  std::string graphics;
-  for (const qd::db::Tag& t : qd::db::keptGroups(database(), AcDbEntityAccess::commonKept(this)))
-    if (t.code == 310) graphics += t.bytes;
-  qd::db::drawProxyGraphics(graphics, database(), mode);
+  qd::db::drawProxyGraphics(qd::db::keptProxyGraphics(this), database(), mode);
   return true;
 }
 Acad::ErrorStatus AcDbUnknownEntity::getGeomExtents(AcDbExtents& e) const {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "headless/db/database_impl.h"
+#include "headless/db/filing.h"
 #include "host/acgi.h"
 #include "platform/codepage.h"
 
@@ -418,6 +419,13 @@ std::string recordProxyGraphics(AcDbEntity* ent) {
   Recorder recorder(ent->database());
   ent->worldDraw(&recorder);
   return recorder.stream();
+}
+
+std::string keptProxyGraphics(const AcDbEntity* ent) {
+  std::string graphics;
+  for (const Tag& t : keptGroups(ent->database(), AcDbEntityAccess::commonKept(ent)))
+    if (t.code == 310) graphics += t.bytes;
+  return graphics;
 }
 
 bool drawProxyGraphics(std::string_view stream, AcDbDatabase* db, AcGiWorldDraw* mode) {

@@ -18,6 +18,10 @@ namespace qd::db {
 // The primitives `ent` draws, or an empty string when it draws nothing.
 std::string recordProxyGraphics(AcDbEntity* ent);
 
+// The stream an entity read from a file keeps among its common groups (an entity whose
+// class is not loaded), or an empty string.
+std::string keptProxyGraphics(const AcDbEntity* ent);
+
 // Draws a recorded stream through `mode`. Primitives it does not know are passed over;
 // a stream that is short or inconsistent is drawn up to where it breaks. False when
 // nothing could be drawn.
