@@ -10,6 +10,7 @@
 #include "headless/render/svg.h"
 #include "host/acgi.h"
 #include "host/adslib.h"
+#include "tests/unit/drawing_fixture.h"
 
 // A marker with its own DXF groups, drawn as a cross.
 class QdTestMarker : public AcDbEntity {
@@ -85,7 +86,7 @@ ACRX_DXF_DEFINE_MEMBERS(QdTestBinary, AcDbEntity, 0, 0, 0, QDTESTBINARY, QdTestA
 
 namespace {
 
-class CustomClasses : public ::testing::Test {
+class CustomClasses : public DrawingTest {
  protected:
   static void SetUpTestSuite() {
     AcDbDatabase warmup(false);  // registers the built-in classes first
@@ -93,27 +94,12 @@ class CustomClasses : public ::testing::Test {
     QdTestBinary::rxInit();
     acrxBuildClassHierarchy();
   }
-  void SetUp() override {
-    db = std::make_unique<AcDbDatabase>(true);
-    acdbHostApplicationServices()->setWorkingDatabase(db.get());
-  }
-  void TearDown() override { acdbHostApplicationServices()->setWorkingDatabase(nullptr); }
-  AcDbObjectId append(AcDbEntity* e) {
-    AcDbBlockTableRecord* ms = nullptr;
-    acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForWrite);
-    AcDbObjectId id;
-    EXPECT_EQ(ms->appendAcDbEntity(id, e), Acad::eOk);
-    ms->close();
-    e->close();
-    return id;
-  }
   std::unique_ptr<AcDbDatabase> reopen() {
     auto copy = std::make_unique<AcDbDatabase>(false);
     std::u16string error;
     EXPECT_EQ(qd::dxf::read(copy.get(), qd::dxf::write(db.get()), error), Acad::eOk);
     return copy;
   }
-  std::unique_ptr<AcDbDatabase> db;
 };
 
 TEST_F(CustomClasses, RegisteredClassIsFoundByNameAndDxfName) {

@@ -13,6 +13,7 @@
 #include "headless/render/svg.h"
 #include "host/acgi.h"
 #include "host/adslib.h"
+#include "tests/unit/drawing_fixture.h"
 
 // A sign that draws with every primitive and trait the stream carries.
 class QdTestSign : public AcDbEntity {
@@ -134,26 +135,12 @@ class Log : public AcGiGeometry, public AcGiWorldDraw, public AcGiSubEntityTrait
   }
 };
 
-class ProxyGraphics : public ::testing::Test {
+class ProxyGraphics : public DrawingTest {
  protected:
   static void SetUpTestSuite() {
     AcDbDatabase warmup(false);
     QdTestSign::rxInit();
     acrxBuildClassHierarchy();
-  }
-  void SetUp() override {
-    db = std::make_unique<AcDbDatabase>(true);
-    acdbHostApplicationServices()->setWorkingDatabase(db.get());
-  }
-  void TearDown() override { acdbHostApplicationServices()->setWorkingDatabase(nullptr); }
-  AcDbObjectId append(AcDbEntity* e) {
-    AcDbBlockTableRecord* ms = nullptr;
-    acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForWrite);
-    AcDbObjectId id;
-    EXPECT_EQ(ms->appendAcDbEntity(id, e), Acad::eOk);
-    ms->close();
-    e->close();
-    return id;
   }
   AcDbObjectId newRecord(AcDbObjectId tableId, AcDbSymbolTableRecord* rec, const ACHAR* name) {
     AcDbSymbolTable* table = nullptr;
@@ -170,7 +157,6 @@ class ProxyGraphics : public ::testing::Test {
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
     return n;
   }
-  std::unique_ptr<AcDbDatabase> db;
 };
 
 TEST_F(ProxyGraphics, WhatIsRecordedPlaysBackAsTheEntityDrewIt) {
