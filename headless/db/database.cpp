@@ -2,7 +2,7 @@
 // variables, and the undo log.
 #include <algorithm>
 #include <filesystem>
-#include <unordered_set>
+#include <map>
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
@@ -15,12 +15,37 @@ using qd::db::VarValue;
 namespace qd::db {
 
 namespace {
-std::unordered_set<const AcDbStub*>& liveStubs() {
-  static std::unordered_set<const AcDbStub*> s;
-  return s;
+// The blocks of stubs of every database, by their first stub: where each ends.
+std::map<const AcDbStub*, const AcDbStub*>& liveBlocks() {
+  static auto* blocks = new std::map<const AcDbStub*, const AcDbStub*>;
+  return *blocks;
 }
 }  // namespace
-bool isLiveStub(const AcDbStub* stub) { return liveStubs().count(stub) != 0; }
+
+AcDbStub* StubStore::add() {
+  if (m_size == m_blocks.size() * kBlock) {
+    m_blocks.push_back(std::make_unique<AcDbStub[]>(kBlock));
+    const AcDbStub* first = m_blocks.back().get();
+    liveBlocks().emplace(first, first + kBlock);
+  }
+  return (*this)[m_size++];
+}
+
+StubStore::~StubStore() {
+  for (const auto& block : m_blocks) liveBlocks().erase(block.get());
+}
+
+bool StubStore::isLive(const AcDbStub* stub) {
+  const auto& blocks = liveBlocks();
+  auto it = blocks.upper_bound(stub);
+  if (it == blocks.begin()) return false;
+  --it;
+  // Inside a block, and at a stub's start, not inside one.
+  const auto at = reinterpret_cast<uintptr_t>(stub), first = reinterpret_cast<uintptr_t>(it->first);
+  return at < reinterpret_cast<uintptr_t>(it->second) && (at - first) % sizeof(AcDbStub) == 0;
+}
+
+bool isLiveStub(const AcDbStub* stub) { return StubStore::isLive(stub); }
 
 bool VarValue::operator==(const VarValue& o) const {
   return type == o.type && integer == o.integer && real == o.real && point == o.point && text == o.text;
@@ -123,30 +148,23 @@ void setDefaultVariables(AcDbDatabase::Impl* d) {
 // ---- Impl ----
 
 AcDbDatabase::Impl::~Impl() {
-  for (auto& s : stubs) {
-    qd::db::liveStubs().erase(s.get());
+  for (AcDbStub* s : stubs) {
     delete s->object;
     s->object = nullptr;
   }
 }
 
-void AcDbDatabase::Impl::reserveObjects(size_t more) {
-  stubs.reserve(stubs.size() + more);
-  byHandle.reserve(byHandle.size() + more);
-  qd::db::liveStubs().reserve(qd::db::liveStubs().size() + more);
-}
+void AcDbDatabase::Impl::reserveObjects(size_t more) { byHandle.reserve(byHandle.size() + more); }
 
 AcDbStub* AcDbDatabase::Impl::newStub(AcDbHandle h) {
-  auto stub = std::make_unique<AcDbStub>();
+  const size_t index = stubs.size();
+  AcDbStub* stub = stubs.add();
   stub->db = self;
   stub->handle = h;
-  stub->index = stubs.size();
-  AcDbStub* raw = stub.get();
-  qd::db::liveStubs().insert(raw);
-  stubs.push_back(std::move(stub));
-  byHandle[h.value()] = raw;
+  stub->index = index;
+  byHandle[h.value()] = stub;
   noteHandle(h);
-  return raw;
+  return stub;
 }
 
 AcDbStub* AcDbDatabase::Impl::stubForHandle(AcDbHandle h, bool create) {

@@ -19,6 +19,50 @@ class AcDbStub {
   size_t index = 0;              // creation order within the database
 };
 
+namespace qd::db {
+// A database's stubs in creation order, made in blocks: a stub costs no allocation of its
+// own, and stays where it is for the database's life, since ids point at it. Every block
+// of every database is known, so that a pointer from outside (an entity name held in
+// LISP) can be told for a live stub or not.
+class StubStore {
+ public:
+  StubStore() = default;
+  StubStore(const StubStore&) = delete;
+  StubStore& operator=(const StubStore&) = delete;
+  ~StubStore();
+
+  // A new stub at the end.
+  AcDbStub* add();
+  size_t size() const { return m_size; }
+  AcDbStub* operator[](size_t i) const { return &m_blocks[i / kBlock][i % kBlock]; }
+
+  class iterator {
+   public:
+    iterator(const StubStore* s, size_t i) : m_s(s), m_i(i) {}
+    AcDbStub* operator*() const { return (*m_s)[m_i]; }
+    iterator& operator++() {
+      ++m_i;
+      return *this;
+    }
+    bool operator!=(const iterator& o) const { return m_i != o.m_i; }
+
+   private:
+    const StubStore* m_s;
+    size_t m_i;
+  };
+  iterator begin() const { return {this, 0}; }
+  iterator end() const { return {this, m_size}; }
+
+  // Whether `stub` is a stub of a database that still exists.
+  static bool isLive(const AcDbStub* stub);
+
+ private:
+  static constexpr size_t kBlock = 4096;
+  std::vector<std::unique_ptr<AcDbStub[]>> m_blocks;
+  size_t m_size = 0;
+};
+}  // namespace qd::db
+
 // The database's own access to an object's bookkeeping.
 class AcDbObjectAccess {
  public:
@@ -103,7 +147,7 @@ struct AcDbDatabase::Impl {
     static uint64_t n = 0;
     return ++n;
   }
-  std::vector<std::unique_ptr<AcDbStub>> stubs;
+  qd::db::StubStore stubs;
   std::unordered_map<uint64_t, AcDbStub*> byHandle;
   uint64_t nextHandle = 1;
   // While a file is read, block frames (BLOCK and ENDBLK) take the file's handles;

@@ -730,3 +730,35 @@ TEST(SharedNames, EntitiesOnALayerShareItsSpelling) {
 }
 
 }  // namespace
+
+namespace {
+
+// An entity name from LISP carries a stub's address: it names an object only while its
+// drawing lives, and only at a stub's start, across the blocks stubs are made in.
+TEST(Stubs, OnlyStubsOfLiveDrawingsAreTakenForOnes) {
+  auto db = std::make_unique<AcDbDatabase>(true);
+  AcDbBlockTableRecord* ms = nullptr;
+  ASSERT_EQ(acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
+  std::vector<AcDbObjectId> ids;
+  for (int i = 0; i < 9000; ++i) {
+    auto* point = new AcDbPoint(AcGePoint3d(i, 0, 0));
+    AcDbObjectId id;
+    ASSERT_EQ(ms->appendAcDbEntity(id, point), Acad::eOk);
+    point->close();
+    ids.push_back(id);
+  }
+  ms->close();
+  for (const AcDbObjectId& id : {ids.front(), ids[4500], ids.back()}) {
+    EXPECT_TRUE(qd::db::isLiveStub(id.stub()));
+    const auto* inside = reinterpret_cast<const AcDbStub*>(reinterpret_cast<const char*>(id.stub()) + 8);
+    EXPECT_FALSE(qd::db::isLiveStub(inside));
+  }
+  int local = 0;
+  EXPECT_FALSE(qd::db::isLiveStub(reinterpret_cast<const AcDbStub*>(&local)));
+  EXPECT_FALSE(qd::db::isLiveStub(nullptr));
+  const AcDbStub* gone = ids[4500].stub();
+  db.reset();
+  EXPECT_FALSE(qd::db::isLiveStub(gone));
+}
+
+}  // namespace
