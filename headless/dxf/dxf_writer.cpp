@@ -271,10 +271,11 @@ void writeObject(Out& out, const AcDbObject* o, int handleCode = 5) {
   // Objects file angles (groups 50 to 58) in radians, as entity lists hold them; the
   // file holds degrees. Entities kept as their groups are written as they were read.
   const bool known = !AcDbUnknownEntity::cast(o) && !AcDbUnknownObject::cast(o);
-  for (Tag t : tags) {
+  for (const Tag& t : tags) {
     if (known && t.kind == TagKind::Real && t.code >= 50 && t.code <= 58)
-      t.real = std::round(t.real * 180.0 / M_PI * 1e12) / 1e12;
-    out.tag(t);
+      out.realValue(t.code, std::round(t.real * 180.0 / M_PI * 1e12) / 1e12);
+    else
+      out.tag(t);
   }
   if (binaryOnly) {
     db::MemoryDwgFiler dwg(o->database());
