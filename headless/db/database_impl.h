@@ -1,5 +1,6 @@
 // The inside of the drawing database: stubs, handle map, header variables, undo.
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -242,7 +243,9 @@ bool isKnownEntityType(std::u16string_view type);
 
 // An entity names its layer, linetype and text style by the records' own spelling, as
 // the host's entities hold ids, not the spelling they were given ("WALLS" for "Walls").
-// Names with no record are left as they are.
-void useRecordSpellings(AcDbEntity* e);
+// Names with no record are left as they are. `find` looks a record up by table and name
+// (the database's own lookup when empty; a reader passes one that remembers).
+using RecordLookup = std::function<AcDbObjectId(AcDbObjectId table, const ACHAR* name)>;
+void useRecordSpellings(AcDbEntity* e, const RecordLookup& find = {});
 
 }  // namespace qd::db

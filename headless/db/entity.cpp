@@ -63,14 +63,18 @@ Acad::ErrorStatus AcDbEntity::setLinetype(const ACHAR* name, bool) {
   return Acad::eOk;
 }
 
-void qd::db::useRecordSpellings(AcDbEntity* e) {
+void qd::db::useRecordSpellings(AcDbEntity* e, const RecordLookup& find) {
   auto* d = implOf(e->database());
   if (!d) return;
-  const std::u16string layer = e->layer(), linetype = e->linetype();
-  e->setLayer(layer.c_str());
-  e->setLinetype(linetype.c_str());
+  auto record = [&](AcDbObjectId table, const ACHAR* name) { return find ? find(table, name) : d->recordId(table, name); };
+  auto spelling = [&](AcDbObjectId id) { return std::u16string_view(AcDbSymbolTableRecord::cast(d->peek(id))->nameConst()); };
+  // A name spelt as its record already is stays as it is.
+  if (const AcDbObjectId layer = record(d->layerTable, e->layer()); !layer.isNull() && spelling(layer) != e->layer())
+    e->setLayer(layer);
+  if (const AcDbObjectId lt = record(d->linetypeTable, e->linetype()); !lt.isNull() && spelling(lt) != e->linetype())
+    e->setLinetype(spelling(lt).data());
   if (auto* text = AcDbText::cast(e)) {
-    const AcDbObjectId style = d->recordId(d->textStyleTable, text->textStyleName());
+    const AcDbObjectId style = record(d->textStyleTable, text->textStyleName());
     if (!style.isNull()) text->setTextStyle(style);
   }
 }

@@ -172,18 +172,10 @@ AcDbObjectId Reader::cachedRecord(std::unordered_map<std::u16string, AcDbObjectI
 }
 
 void Reader::useRecordSpellings(AcDbEntity* e) {
-  // A name spelt as its record already is stays as it is.
-  auto spelling = [&](AcDbObjectId id) { return std::u16string_view(AcDbSymbolTableRecord::cast(m_d->peek(id))->nameConst()); };
-  if (const AcDbObjectId layer = cachedRecord(m_layers, m_d->layerTable, e->layer());
-      !layer.isNull() && spelling(layer) != e->layer())
-    e->setLayer(layer);
-  if (const AcDbObjectId lt = cachedRecord(m_linetypes, m_d->linetypeTable, e->linetype());
-      !lt.isNull() && spelling(lt) != e->linetype())
-    e->setLinetype(spelling(lt).data());
-  if (auto* text = AcDbText::cast(e)) {
-    const AcDbObjectId style = cachedRecord(m_styles, m_d->textStyleTable, text->textStyleName());
-    if (!style.isNull()) text->setTextStyle(style);
-  }
+  qd::db::useRecordSpellings(e, [this](AcDbObjectId table, const ACHAR* name) {
+    return cachedRecord(table == m_d->layerTable ? m_layers : table == m_d->linetypeTable ? m_linetypes : m_styles,
+                        table, name);
+  });
 }
 
 std::u16string Reader::decode(std::string_view raw) const {

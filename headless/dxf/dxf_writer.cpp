@@ -229,13 +229,11 @@ void writeHead(Out& out, const AcDbObject* o, const std::u16string& type, int ha
   out.id(330, o->ownerId());
 }
 
-bool isBuiltin(const AcRxClass* cls) { return db::isBuiltinClass(cls); }
-
 // An entity of a module's class carries its picture for programs without the module: the
 // proxy graphics, recorded from its worldDraw, close its common groups.
 void addProxyGraphics(const AcDbObject* o, db::Tags& tags) {
   auto* e = AcDbEntity::cast(o);
-  if (!e || isBuiltin(o->isA()) || db::implOf(o->database())->varInt(u"PROXYGRAPHICS", 1) == 0) return;
+  if (!e || db::isBuiltinClass(o->isA()) || db::implOf(o->database())->varInt(u"PROXYGRAPHICS", 1) == 0) return;
   const std::string graphics = db::recordProxyGraphics(const_cast<AcDbEntity*>(e));
   if (graphics.empty()) return;
   auto at = std::find_if(tags.begin(), tags.end(), [](const Tag& t) { return t.code == 100 && t.str == u"AcDbEntity"; });
@@ -253,7 +251,7 @@ void addProxyGraphics(const AcDbObject* o, db::Tags& tags) {
 // A class that files itself only through the binary filer writes no DXF groups of its
 // own; its binary stream is stored instead, so that its data survives a save and an open.
 bool filesOnlyBinary(const AcDbObject* o, const db::Tags& own) {
-  if (isBuiltin(o->isA())) return false;
+  if (db::isBuiltinClass(o->isA())) return false;
   db::TagFiler base(o->database());
   if (auto* e = AcDbEntity::cast(o)) e->AcDbEntity::dxfOutFields(&base);
   else o->AcDbObject::dxfOutFields(&base);
@@ -350,7 +348,7 @@ void writeHeader(Out& out, AcDbDatabase::Impl* d) {
 void writeClasses(Out& out, AcDbDatabase::Impl* d) {
   std::map<const AcRxClass*, int> used;
   for (const auto& s : d->stubs)
-    if (s->object && !s->object->isErased() && !isBuiltin(s->object->isA())) ++used[s->object->isA()];
+    if (s->object && !s->object->isErased() && !db::isBuiltinClass(s->object->isA())) ++used[s->object->isA()];
   out.str(0, u"SECTION");
   out.str(2, u"CLASSES");
   for (const auto& [cls, count] : used) {
