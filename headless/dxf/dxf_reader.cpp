@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <unordered_map>
 
@@ -25,14 +26,13 @@ using db::TagKind;
 using db::Tags;
 
 // A group as the file has it: where its value stands in the file's text, which outlives
-// the reading. Each group takes two lines, so its place gives its line; twelve bytes a
-// group keep the groups of a large file small.
+// the reading, and its number. Each group takes two lines, so its number gives its line.
 struct RawGroup {
   uint32_t offset;  // where the value starts in the file's text
   uint32_t size;
   int32_t code;
+  uint32_t index;
 };
-static_assert(sizeof(RawGroup) == 12);
 
 // Far above any drawing's handles, far below where they would run out.
 constexpr uint64_t kHandleSeedLimit = uint64_t{1} << 56;
@@ -69,74 +69,111 @@ bool parseCode(std::string_view line, int& code) {
   return true;
 }
 
-// Splits the text into code/value pairs; a bad code or a missing value fails.
-std::vector<RawGroup> splitGroups(std::string_view text) {
-  std::vector<RawGroup> out;
-  // A group takes some 12 bytes of a typical file.
-  out.reserve(text.size() / 12);
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  size_t line = 0;
-  auto nextLine = [&](std::string_view& l) {
-    if (p >= end) return false;
-    const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+// Walks the groups of the text one at a time, so that a list of them all, as large as
+// the text itself, is never made. A bad code or a missing value fails with its line. The
+// walk ends after the EOF group, or at the end of the text (a last blank line allowed).
+class GroupCursor {
+ public:
+  // The group whose code line starts at `offset`, the file's group number `index`.
+  GroupCursor(std::string_view text, size_t offset = 0, uint32_t index = 0)
+      : m_text(text), m_p(text.data() + offset) {
+    m_g.index = index;
+    load();
+  }
+  bool valid() const { return m_valid; }
+  const RawGroup& operator*() const { return m_g; }
+  const RawGroup* operator->() const { return &m_g; }
+  // The number the next group has (or would have).
+  uint32_t nextIndex() const { return m_g.index + 1; }
+  // Where the next group's code line starts.
+  size_t nextOffset() const { return static_cast<size_t>(m_p - m_text.data()); }
+  void next() {
+    if (!m_valid) return;
+    const bool eof = m_g.code == 0 && trim(value()) == "EOF";
+    ++m_g.index;
+    if (eof) m_valid = false;
+    else load();
+  }
+  std::string_view value() const { return m_text.substr(m_g.offset, m_g.size); }
+
+ private:
+  bool nextLine(std::string_view& l) {
+    const char* const end = m_text.data() + m_text.size();
+    if (m_p >= end) return false;
+    const char* nl = static_cast<const char*>(std::memchr(m_p, '\n', static_cast<size_t>(end - m_p)));
     if (!nl) nl = end;
-    l = std::string_view(p, static_cast<size_t>(nl - p));
-    p = nl + 1;
-    ++line;
+    l = std::string_view(m_p, static_cast<size_t>(nl - m_p));
+    m_p = nl + 1;
     return true;
-  };
-  std::string_view codeLine, valueLine;
-  while (nextLine(codeLine)) {
+  }
+  void load() {
+    m_valid = false;
+    const size_t line = 2 * size_t{m_g.index} + 1;
+    std::string_view codeLine, valueLine;
+    if (!nextLine(codeLine)) return;
     int code = 0;
     if (!parseCode(codeLine, code)) {
       const std::string_view c = trim(codeLine);
-      if (c.empty() && p >= end) break;
+      if (c.empty() && m_p >= m_text.data() + m_text.size()) return;
       throw Failure{line, "group code expected, found \"" + std::string(c.substr(0, 40)) + "\""};
     }
     if (code < -5 || code > 1071) throw Failure{line, "group code " + std::to_string(code) + " out of range"};
-    const size_t codeLineNo = line;
-    if (!nextLine(valueLine)) throw Failure{codeLineNo, "value missing after group code " + std::to_string(code)};
+    if (!nextLine(valueLine)) throw Failure{line, "value missing after group code " + std::to_string(code)};
     std::string_view v = valueLine;
     if (!v.empty() && v.back() == '\r') v.remove_suffix(1);
-    const size_t offset = static_cast<size_t>(v.data() - text.data());
+    const size_t offset = static_cast<size_t>(v.data() - m_text.data());
     if (offset + v.size() > std::numeric_limits<uint32_t>::max())
-      throw Failure{codeLineNo + 1, "the file is larger than 4 GiB"};
-    out.push_back({static_cast<uint32_t>(offset), static_cast<uint32_t>(v.size()), code});
-    if (code == 0 && trim(v) == "EOF") break;
+      throw Failure{line + 1, "the file is larger than 4 GiB"};
+    m_g.offset = static_cast<uint32_t>(offset);
+    m_g.size = static_cast<uint32_t>(v.size());
+    m_g.code = code;
+    m_valid = true;
   }
-  return out;
-}
+
+  std::string_view m_text;
+  const char* m_p;
+  RawGroup m_g{};
+  bool m_valid = false;
+};
+
+// Where a section's groups start (after its name).
+struct Section {
+  std::string name;
+  size_t offset;
+  uint32_t index;
+};
 
 class Reader {
  public:
-  Reader(AcDbDatabase* db, std::string_view text, std::vector<RawGroup> groups)
-      : m_db(db), m_d(db->impl()), m_text(text), m_g(std::move(groups)) {}
+  Reader(AcDbDatabase* db, std::string_view text) : m_db(db), m_d(db->impl()), m_text(text) {}
   void run();
-  void checkStructure() const;
 
  private:
-  const RawGroup& at(size_t i) const { return m_g[i]; }
   std::string_view value(const RawGroup& g) const { return m_text.substr(g.offset, g.size); }
   // The line of a group's code.
-  size_t lineOf(size_t i) const { return 2 * i + 1; }
-  size_t lineOf(const RawGroup& g) const { return lineOf(static_cast<size_t>(&g - m_g.data())); }
-  bool isZero(size_t i, const char* v) const { return i < m_g.size() && m_g[i].code == 0 && trim(value(m_g[i])) == v; }
+  static size_t lineOf(size_t i) { return 2 * i + 1; }
+  static size_t lineOf(const RawGroup& g) { return lineOf(size_t{g.index}); }
+  bool isZero(const GroupCursor& c, const char* v) const {
+    return c.valid() && c->code == 0 && trim(value(*c)) == v;
+  }
+  // Walks the whole text once before anything is built: refuses a file whose codes or
+  // structure are broken, finds its sections and the handles it uses.
+  std::vector<Section> survey();
   std::u16string decode(std::string_view s) const;
   double number(const RawGroup& g) const;
   int64_t integer(const RawGroup& g) const;
-  // The groups of one object from position i up to the next group 0, typed.
-  // The groups from `i` to the next 0 group (or, for a header variable, 9 group).
-  Tags objectTags(size_t& i, bool headerVariable = false);
-  void readClasses(size_t& i);
+  // The groups from the cursor's to the next 0 group (or, for a header variable, 9
+  // group), typed; the cursor is left at that group.
+  Tags objectTags(GroupCursor& c, bool headerVariable = false);
+  void readClasses(GroupCursor& c);
   AcDbObjectId idOfHandle(const std::u16string& hex);
 
-  void readHeader(size_t& i);
-  void readTables(size_t& i);
-  void readBlocks(size_t& i);
+  void readHeader(GroupCursor& c);
+  void readTables(GroupCursor& c);
+  void readBlocks(GroupCursor& c);
   void place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id, const Tags& tags, AcDbBlockTableRecord* btr);
-  void readEntities(size_t& i, AcDbObjectId space);
-  void readObjects(size_t& i);
+  void readEntities(GroupCursor& c, AcDbObjectId space);
+  void readObjects(GroupCursor& c);
   // `entity`: read where only entities stand (blocks, entities), so an unknown type is an
   // entity even without subclass markers (R12).
   AcDbObject* makeObject(const std::u16string& type, Tags& tags, AcDbObjectId defaultOwner, AcDbObjectId* made,
@@ -151,7 +188,7 @@ class Reader {
   AcDbDatabase* m_db;
   AcDbDatabase::Impl* m_d;
   std::string_view m_text;
-  std::vector<RawGroup> m_g;
+  std::vector<RawGroup> m_raw;  // the groups of the object being read
   int m_codePage = 0;  // 0: UTF-8
   bool m_r12 = false;
   uint64_t m_handseed = 0;
@@ -234,15 +271,16 @@ AcDbObjectId Reader::idOfHandle(const std::u16string& hex) {
   return id;
 }
 
-Tags Reader::objectTags(size_t& i, bool headerVariable) {
+Tags Reader::objectTags(GroupCursor& c, bool headerVariable) {
   Tags tags;
-  m_objectLine = i > 0 ? lineOf(i - 1) : 1;
+  m_objectLine = c->index > 0 ? lineOf(c->index - 1) : 1;
+  m_raw.clear();
+  for (; c.valid() && c->code != 0 && !(headerVariable && c->code == 9); c.next()) m_raw.push_back(*c);
   // Room for every group at once: a tag is large, and growing moves them all.
-  size_t end = i;
-  while (end < m_g.size() && m_g[end].code != 0 && !(headerVariable && m_g[end].code == 9)) ++end;
-  tags.reserve(end - i);
-  while (i < m_g.size() && m_g[i].code != 0 && !(headerVariable && m_g[i].code == 9)) {
-    const RawGroup& g = m_g[i++];
+  tags.reserve(m_raw.size());
+  size_t i = 0;
+  while (i < m_raw.size()) {
+    const RawGroup& g = m_raw[i++];
     Tag t;
     t.code = g.code;
     t.kind = db::tagKindOf(g.code);
@@ -253,12 +291,12 @@ Tags Reader::objectTags(size_t& i, bool headerVariable) {
       case TagKind::Point: {
         t.pt.x = number(g);
         t.dims = 1;
-        if (i < m_g.size() && m_g[i].code == g.code + 10) {
-          t.pt.y = number(m_g[i++]);
+        if (i < m_raw.size() && m_raw[i].code == g.code + 10) {
+          t.pt.y = number(m_raw[i++]);
           t.dims = 2;
         }
-        if (i < m_g.size() && m_g[i].code == g.code + 20) {
-          t.pt.z = number(m_g[i++]);
+        if (i < m_raw.size() && m_raw[i].code == g.code + 20) {
+          t.pt.z = number(m_raw[i++]);
           t.dims = 3;
         }
         break;
@@ -289,27 +327,27 @@ Tags Reader::objectTags(size_t& i, bool headerVariable) {
 }
 
 // The classes of the file, kept for those the drawing does not define itself.
-void Reader::readClasses(size_t& i) {
-  while (i < m_g.size() && !isZero(i, "ENDSEC")) {
-    if (!isZero(i, "CLASS")) {
-      ++i;
+void Reader::readClasses(GroupCursor& c) {
+  while (c.valid() && !isZero(c, "ENDSEC")) {
+    if (!isZero(c, "CLASS")) {
+      c.next();
       continue;
     }
-    ++i;
-    m_d->fileClasses.push_back(objectTags(i));
+    c.next();
+    m_d->fileClasses.push_back(objectTags(c));
   }
 }
 
-void Reader::readHeader(size_t& i) {
-  while (i < m_g.size() && !isZero(i, "ENDSEC")) {
-    if (m_g[i].code != 9) {
-      ++i;
+void Reader::readHeader(GroupCursor& c) {
+  while (c.valid() && !isZero(c, "ENDSEC")) {
+    if (c->code != 9) {
+      c.next();
       continue;
     }
-    const std::string name(trim(value(m_g[i])));
-    ++i;
-    if (i >= m_g.size()) break;
-    const RawGroup& v = m_g[i];
+    const std::string name(trim(value(*c)));
+    c.next();
+    if (!c.valid()) break;
+    const RawGroup v = *c;
     if (name == "$ACADVER") {
       const std::string ver(trim(value(v)));
       m_r12 = ver <= "AC1009";
@@ -322,7 +360,7 @@ void Reader::readHeader(size_t& i) {
       m_handseed = AcDbHandle(qd::text::fromUtf8(trim(value(v))).c_str()).value();
     } else if (name.size() > 1) {
       const std::u16string var = qd::text::fromUtf8(name.substr(1));
-      size_t j = i;
+      GroupCursor j = c;
       Tags t = objectTags(j, true);
       // Every variable is kept in the file's order; those the drawing models take the
       // value it holds when written.
@@ -339,7 +377,7 @@ void Reader::readHeader(size_t& i) {
         m_d->vars[qd::text::toUpper(var)] = nv;
       }
     }
-    while (i < m_g.size() && m_g[i].code != 9 && m_g[i].code != 0) ++i;
+    while (c.valid() && c->code != 9 && c->code != 0) c.next();
   }
 }
 
@@ -475,17 +513,17 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjec
   return obj;
 }
 
-void Reader::readTables(size_t& i) {
+void Reader::readTables(GroupCursor& c) {
   AcDbObjectId table;
-  while (i < m_g.size() && !isZero(i, "ENDSEC")) {
-    if (m_g[i].code != 0) {
-      ++i;
+  while (c.valid() && !isZero(c, "ENDSEC")) {
+    if (c->code != 0) {
+      c.next();
       continue;
     }
-    const std::u16string type = decode(trim(value(m_g[i])));
-    ++i;
+    const std::u16string type = decode(trim(value(*c)));
+    c.next();
     if (type == u"TABLE") {
-      Tags tags = objectTags(i);
+      Tags tags = objectTags(c);
       std::u16string name;
       AcDbHandle h;
       for (const auto& t : tags) {
@@ -512,7 +550,7 @@ void Reader::readTables(size_t& i) {
       table.setNull();
       continue;
     }
-    Tags tags = objectTags(i);
+    Tags tags = objectTags(c);
     auto* t = AcDbSymbolTable::cast(m_d->peek(table));
     if (!t) continue;
     AcDbObjectId id;
@@ -553,16 +591,16 @@ void Reader::place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id,
   }
 }
 
-void Reader::readBlocks(size_t& i) {
+void Reader::readBlocks(GroupCursor& c) {
   AcDbObjectId block;
-  while (i < m_g.size() && !isZero(i, "ENDSEC")) {
-    if (m_g[i].code != 0) {
-      ++i;
+  while (c.valid() && !isZero(c, "ENDSEC")) {
+    if (c->code != 0) {
+      c.next();
       continue;
     }
-    const std::u16string type = decode(trim(value(m_g[i])));
-    ++i;
-    Tags tags = objectTags(i);
+    const std::u16string type = decode(trim(value(*c)));
+    c.next();
+    Tags tags = objectTags(c);
     if (type == u"BLOCK") {
       std::u16string name, layer = u"0";
       AcDbHandle h;
@@ -575,7 +613,7 @@ void Reader::readBlocks(size_t& i) {
         else if (t.code == 10) origin = t.pt;
         else if (t.code == 70) flags = static_cast<int16_t>(t.integer);
       }
-      if (name.empty()) throw Failure{lineOf(i > 0 ? i - 1 : 0), "BLOCK without a name"};
+      if (name.empty()) throw Failure{lineOf(c->index > 0 ? c->index - 1 : 0), "BLOCK without a name"};
       auto* table = AcDbBlockTable::cast(m_d->peek(m_d->blockTable));
       block = m_d->recordId(m_d->blockTable, name);
       if (block.isNull() && table) {
@@ -617,15 +655,15 @@ void Reader::readBlocks(size_t& i) {
   }
 }
 
-void Reader::readEntities(size_t& i, AcDbObjectId modelSpace) {
-  while (i < m_g.size() && !isZero(i, "ENDSEC")) {
-    if (m_g[i].code != 0) {
-      ++i;
+void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
+  while (c.valid() && !isZero(c, "ENDSEC")) {
+    if (c->code != 0) {
+      c.next();
       continue;
     }
-    const std::u16string type = decode(trim(value(m_g[i])));
-    ++i;
-    Tags tags = objectTags(i);
+    const std::u16string type = decode(trim(value(*c)));
+    c.next();
+    Tags tags = objectTags(c);
     bool paper = false;
     for (const auto& t : tags)
       if (t.code == 67 && t.integer == 1) paper = true;
@@ -636,16 +674,16 @@ void Reader::readEntities(size_t& i, AcDbObjectId modelSpace) {
   }
 }
 
-void Reader::readObjects(size_t& i) {
+void Reader::readObjects(GroupCursor& c) {
   bool first = true;
-  while (i < m_g.size() && !isZero(i, "ENDSEC")) {
-    if (m_g[i].code != 0) {
-      ++i;
+  while (c.valid() && !isZero(c, "ENDSEC")) {
+    if (c->code != 0) {
+      c.next();
       continue;
     }
-    const std::u16string type = decode(trim(value(m_g[i])));
-    ++i;
-    Tags tags = objectTags(i);
+    const std::u16string type = decode(trim(value(*c)));
+    c.next();
+    Tags tags = objectTags(c);
     AcDbObjectId id;
     AcDbObject* obj = makeObject(type, tags, AcDbObjectId(), &id);
     if (first && AcDbDictionary::cast(obj)) m_d->namedDict = id;
@@ -669,9 +707,12 @@ void Reader::finish() {
 }
 
 // A file cut short or spliced shows as a section, table or block that does not close,
-// or as a missing EOF: refused with the line, never read as a smaller drawing.
-void Reader::checkStructure() const {
-  if (m_g.empty()) throw Failure{1, "the file holds no groups"};
+// or as a missing EOF: refused with the line, never read as a smaller drawing. A bad
+// group code anywhere is reported before such a fault.
+std::vector<Section> Reader::survey() {
+  std::vector<Section> sections;
+  std::optional<Failure> broken;
+  bool closed = false;  // the EOF group ended the last section
   std::string section, table, block;
   size_t opened = 0;
   auto open = [&](std::string& what, const std::string& name, const char* kind, size_t line) {
@@ -680,11 +721,11 @@ void Reader::checkStructure() const {
     what = name;
     opened = line;
   };
-  for (size_t i = 0; i < m_g.size(); ++i) {
-    if (m_g[i].code != 0) continue;
-    const std::string_view v = trim(value(m_g[i]));
-    const size_t line = lineOf(i);
-    const std::string name(i + 1 < m_g.size() && m_g[i + 1].code == 2 ? trim(value(m_g[i + 1])) : std::string_view());
+  // A 0 group, with the group after it when that is a name (2).
+  auto structure = [&](const RawGroup& g, const RawGroup* nameGroup) {
+    const std::string_view v = trim(value(g));
+    const size_t line = lineOf(g);
+    const std::string name(nameGroup ? trim(value(*nameGroup)) : std::string_view());
     if (v == "SECTION") {
       if (name.empty()) throw Failure{line, "SECTION without a name"};
       open(section, name, "section", line);
@@ -707,50 +748,65 @@ void Reader::checkStructure() const {
     } else if (v == "EOF") {
       if (!section.empty())
         throw Failure{line, "section " + section + " from line " + std::to_string(opened) + " is not closed before EOF"};
-      return;
+      closed = true;
     }
-  }
-  const size_t last = lineOf(m_g.size() - 1) + 1;
-  if (!section.empty())
-    throw Failure{last, "the file ends inside section " + section + " from line " + std::to_string(opened)};
-  throw Failure{last, "the file ends before its EOF"};
-}
-
-void Reader::run() {
-  size_t i = 0;
-  // Tables come first so that blocks and entities find their records.
-  std::vector<std::pair<std::string, size_t>> sections;
-  checkStructure();
-  while (i < m_g.size()) {
-    if (isZero(i, "SECTION") && i + 1 < m_g.size() && m_g[i + 1].code == 2) {
-      sections.emplace_back(trim(value(m_g[i + 1])), i + 2);
-      i += 2;
-      continue;
+  };
+  auto check = [&](const RawGroup& g, const RawGroup* nameGroup) {
+    if (broken || closed) return;
+    try {
+      structure(g, nameGroup);
+    } catch (const Failure& f) {
+      broken = f;
     }
-    if (isZero(i, "EOF")) break;
-    ++i;
-  }
-  if (sections.empty()) throw Failure{lineOf(size_t{0}), "no SECTION found"};
-  // Objects that come without a handle get theirs above every handle of the file, so
-  // that none takes a handle an object later in the file has (and extended data names).
-  for (size_t k = 0; k < m_g.size(); ++k) {
-    const RawGroup& g = m_g[k];
-    // A header variable's value ($HANDSEED) is no object's handle.
-    if ((g.code == 5 || g.code == 105) && !(k > 0 && m_g[k - 1].code == 9)) {
+  };
+  GroupCursor c(m_text);
+  if (!c.valid()) throw Failure{1, "the file holds no groups"};
+  std::optional<RawGroup> zero;  // a 0 group waiting for the group after it
+  int previous = 0;
+  for (; c.valid(); c.next()) {
+    const RawGroup& g = *c;
+    if (zero) {
+      const bool named = g.code == 2;
+      check(*zero, named ? &g : nullptr);
+      if (named && trim(value(*zero)) == "SECTION")
+        sections.push_back({std::string(trim(value(g))), c.nextOffset(), c.nextIndex()});
+      zero.reset();
+    }
+    if (g.code == 0) zero = g;
+    // Objects that come without a handle get theirs above every handle of the file, so
+    // that none takes a handle an object later in the file has (and extended data
+    // names). A header variable's value ($HANDSEED) is no object's handle.
+    if ((g.code == 5 || g.code == 105) && !(g.index > 0 && previous == 9)) {
       const uint64_t h = AcDbHandle(qd::text::fromUtf8(trim(value(g))).c_str()).value();
       if (h < kHandleSeedLimit && h >= m_d->nextHandle) m_d->nextHandle = h + 1;
     }
+    previous = g.code;
   }
+  if (zero) check(*zero, nullptr);
+  if (broken) throw *broken;
+  if (!closed) {
+    const size_t last = lineOf(c->index - 1) + 1;
+    if (!section.empty())
+      throw Failure{last, "the file ends inside section " + section + " from line " + std::to_string(opened)};
+    throw Failure{last, "the file ends before its EOF"};
+  }
+  return sections;
+}
+
+void Reader::run() {
+  // Tables come first so that blocks and entities find their records.
+  const std::vector<Section> sections = survey();
+  if (sections.empty()) throw Failure{lineOf(size_t{0}), "no SECTION found"};
   auto run = [&](const char* name, auto&& fn) {
-    for (auto& [n, start] : sections)
-      if (n == name) {
-        size_t pos = start;
-        fn(pos);
+    for (const Section& section : sections)
+      if (section.name == name) {
+        GroupCursor c(m_text, section.offset, section.index);
+        fn(c);
       }
   };
-  run("HEADER", [&](size_t& p) { readHeader(p); });
-  run("CLASSES", [&](size_t& p) { readClasses(p); });
-  run("TABLES", [&](size_t& p) { readTables(p); });
+  run("HEADER", [&](GroupCursor& c) { readHeader(c); });
+  run("CLASSES", [&](GroupCursor& c) { readClasses(c); });
+  run("TABLES", [&](GroupCursor& c) { readTables(c); });
   finish();
   m_d->blockTable = m_tables.count(u"BLOCK_RECORD") ? m_tables[u"BLOCK_RECORD"] : AcDbObjectId();
   if (m_d->blockTable.isNull()) {
@@ -769,9 +825,9 @@ void Reader::run() {
   }
   m_d->modelSpace = m_d->recordId(m_d->blockTable, u"*Model_Space");
   m_d->paperSpace = m_d->recordId(m_d->blockTable, u"*Paper_Space");
-  run("BLOCKS", [&](size_t& p) { readBlocks(p); });
-  run("ENTITIES", [&](size_t& p) { readEntities(p, m_d->modelSpace); });
-  run("OBJECTS", [&](size_t& p) { readObjects(p); });
+  run("BLOCKS", [&](GroupCursor& c) { readBlocks(c); });
+  run("ENTITIES", [&](GroupCursor& c) { readEntities(c, m_d->modelSpace); });
+  run("OBJECTS", [&](GroupCursor& c) { readObjects(c); });
   // The seed never goes below a handle in use, so a stale one cannot bring a handle back;
   // one that leaves no handles to give would make new objects wrap round onto old ones.
   if (m_handseed >= kHandleSeedLimit) {
@@ -857,10 +913,9 @@ Acad::ErrorStatus read(AcDbDatabase* db, const std::string& text, std::u16string
     if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
     if (body.substr(0, 18) == "AutoCAD Binary DXF") throw Failure{1, "binary DXF is not supported"};
     d->readingFile = true;
-    std::vector<RawGroup> groups = splitGroups(body);
-    // An object of a drawing takes some fifteen groups.
-    d->reserveObjects(groups.size() / 15);
-    Reader r(db, body, std::move(groups));
+    // An object of a drawing takes some 190 bytes of its file.
+    d->reserveObjects(body.size() / 190);
+    Reader r(db, body);
     r.run();
     d->readingFile = false;
     completeDrawing(db);
