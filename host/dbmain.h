@@ -381,7 +381,11 @@ class AcDbObject : public AcRxObject {
   AcDbObjectId m_ownerId;
   AcDbObjectId m_extDict;
   AcDbObjectIdArray m_reactors;
-  resbuf* m_xdata = nullptr;
+  // The extended data as a list, or, as a drawing's file brings it, packed (the tags'
+  // binary form) until first asked for: a list takes some five times the memory.
+  resbuf*& xdataList() const;
+  mutable resbuf* m_xdata = nullptr;
+  mutable qd::KeptBytes m_packedXData;
   int m_readers = 0;
   bool m_openForWrite = false;
   bool m_openForNotify = false;

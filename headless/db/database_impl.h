@@ -76,7 +76,11 @@ class AcDbObjectAccess {
   static void setOwnerRaw(AcDbObject* o, AcDbObjectId id) { o->m_ownerId = id; }
   static void setExtDict(AcDbObject* o, AcDbObjectId id) { o->m_extDict = id; }
   static AcDbObjectIdArray& reactors(AcDbObject* o) { return o->m_reactors; }
-  static resbuf*& xdata(AcDbObject* o) { return o->m_xdata; }
+  static resbuf*& xdata(AcDbObject* o) { return o->xdataList(); }
+  // The extended data still packed as read ("" once it is a list).
+  static const std::string& packedXData(const AcDbObject* o) { return o->m_packedXData; }
+  // Keeps `tags` packed as an object's extended data; false when it already has some.
+  static bool packXData(AcDbObject* o, const qd::db::Tags& tags);
   static bool isOpen(const AcDbObject* o) { return o->m_readers > 0 || o->m_openForWrite || o->m_openForNotify; }
 };
 

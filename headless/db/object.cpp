@@ -54,6 +54,27 @@ bool AcDbObjectId::operator<(const AcDbObjectId& o) const {
 AcDbObject::AcDbObject() = default;
 AcDbObject::~AcDbObject() { acutRelRb(m_xdata); }
 
+resbuf*& AcDbObject::xdataList() const {
+  if (m_packedXData.empty()) return m_xdata;
+  resbuf** tail = &m_xdata;
+  while (*tail) tail = &(*tail)->rbnext;
+  qd::db::unpackGroups(m_packedXData.str(), [&](const resbuf& rb) {
+    *tail = qd::ads::copyOne(&rb);
+    tail = &(*tail)->rbnext;
+  });
+  m_packedXData.clear();
+  return m_xdata;
+}
+
+bool AcDbObjectAccess::packXData(AcDbObject* o, const qd::db::Tags& tags) {
+  if (o->m_xdata || !o->m_packedXData.empty()) return false;
+  std::string packed;
+  if (!qd::db::packGroups(tags, packed)) return false;
+  packed.shrink_to_fit();
+  o->m_packedXData.edit() = std::move(packed);
+  return true;
+}
+
 AcRxObject* AcDbObject::clone() const {
   auto* copy = AcDbObject::cast(isA()->create());
   if (!copy) return nullptr;
@@ -61,7 +82,7 @@ AcRxObject* AcDbObject::clone() const {
   dwgOutFields(&out);
   qd::db::MemoryDwgFiler in(database(), out.bytes(), AcDb::kCopyFiler);
   copy->dwgInFields(&in);
-  copy->m_xdata = qd::ads::copyList(m_xdata);
+  copy->m_xdata = qd::ads::copyList(xdataList());
   return copy;
 }
 
@@ -138,7 +159,7 @@ Acad::ErrorStatus AcDbObject::erase(bool erasing) {
 }
 
 resbuf* AcDbObject::xData(const ACHAR* app) const {
-  return qd::ads::xdataOfApps(m_xdata, app ? std::u16string(app) : std::u16string(u"*"));
+  return qd::ads::xdataOfApps(xdataList(), app ? std::u16string(app) : std::u16string(u"*"));
 }
 
 Acad::ErrorStatus AcDbObject::setXData(const resbuf* xdata) {
@@ -151,7 +172,7 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* xdata) {
         return Acad::eInvalidInput;
   }
   if (!qd::ads::isWellFormedXData(xdata)) return Acad::eInvalidInput;
-  m_xdata = qd::ads::mergeXData(m_xdata, xdata);
+  m_xdata = qd::ads::mergeXData(xdataList(), xdata);
   return Acad::eOk;
 }
 

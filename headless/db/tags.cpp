@@ -124,6 +124,100 @@ resbuf* tagToResbuf(const Tag& t) {
   return rb;
 }
 
+namespace {
+template <class V>
+void putRaw(std::string& out, V v) {
+  out.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+template <class V>
+bool getRaw(std::string_view& in, V& v) {
+  if (in.size() < sizeof v) return false;
+  std::memcpy(&v, in.data(), sizeof v);
+  in.remove_prefix(sizeof v);
+  return true;
+}
+}  // namespace
+
+bool packGroups(const Tags& tags, std::string& out) {
+  const size_t start = out.size();
+  for (const Tag& t : tags) {
+    resbuf rb;
+    tagToTransientResbuf(t, rb);
+    // Only what a list would hold: codes of groups, values of the kind the code has.
+    Tag back;
+    if (t.code < -5 || t.code > 1071 || t.kind != tagKindOf(t.code) || t.kind == TagKind::Id ||
+        !resbufToTag(rb, back)) {
+      out.resize(start);
+      return false;
+    }
+    putRaw(out, static_cast<int16_t>(t.code));
+    switch (t.kind) {
+      case TagKind::String:
+      case TagKind::Handle:
+        putRaw(out, static_cast<uint32_t>(t.str.size()));
+        out.append(reinterpret_cast<const char*>(t.str.data()), t.str.size() * sizeof(char16_t));
+        break;
+      case TagKind::Real: putRaw(out, rb.resval.rreal); break;
+      case TagKind::Point: out.append(reinterpret_cast<const char*>(rb.resval.rpoint), 3 * sizeof(double)); break;
+      case TagKind::Int16:
+      case TagKind::Bool: putRaw(out, rb.resval.rint); break;
+      case TagKind::Int32: putRaw(out, rb.resval.rlong); break;
+      case TagKind::Int64: putRaw(out, rb.resval.mnInt64); break;
+      case TagKind::Binary:
+        putRaw(out, rb.resval.rbinary.clen);
+        out.append(back.bytes);
+        break;
+      case TagKind::Id: break;
+    }
+  }
+  return true;
+}
+
+void unpackGroups(std::string_view in, const std::function<void(const resbuf&)>& apply) {
+  std::u16string text;
+  std::string bytes;
+  int16_t code = 0;
+  while (getRaw(in, code)) {
+    resbuf rb{};
+    rb.restype = code;
+    bool whole = true;
+    switch (tagKindOf(code)) {
+      case TagKind::String:
+      case TagKind::Handle: {
+        uint32_t n = 0;
+        whole = getRaw(in, n) && in.size() / sizeof(char16_t) >= n;
+        if (!whole) break;
+        text.resize(n);
+        std::memcpy(text.data(), in.data(), n * sizeof(char16_t));
+        in.remove_prefix(n * sizeof(char16_t));
+        rb.resval.rstring = text.data();
+        break;
+      }
+      case TagKind::Real: whole = getRaw(in, rb.resval.rreal); break;
+      case TagKind::Point:
+        whole = getRaw(in, rb.resval.rpoint[0]) && getRaw(in, rb.resval.rpoint[1]) && getRaw(in, rb.resval.rpoint[2]);
+        break;
+      case TagKind::Int16:
+      case TagKind::Bool: whole = getRaw(in, rb.resval.rint); break;
+      case TagKind::Int32: whole = getRaw(in, rb.resval.rlong); break;
+      case TagKind::Int64: whole = getRaw(in, rb.resval.mnInt64); break;
+      case TagKind::Binary: {
+        short n = 0;
+        whole = getRaw(in, n) && n >= 0 && in.size() >= static_cast<size_t>(n);
+        if (!whole) break;
+        bytes.assign(in.data(), static_cast<size_t>(n));
+        in.remove_prefix(static_cast<size_t>(n));
+        rb.resval.rbinary.clen = n;
+        rb.resval.rbinary.buf = bytes.data();
+        break;
+      }
+      case TagKind::Id: whole = false; break;
+    }
+    if (!whole) return;
+    apply(rb);
+  }
+}
+
 bool resbufToTag(const resbuf& rb, Tag& out) {
   const int code = rb.restype;
   out = Tag{};

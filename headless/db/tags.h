@@ -1,6 +1,8 @@
 // DXF groups as values, and the filers that read and write them in memory.
 #pragma once
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/dbmain.h"
@@ -38,6 +40,13 @@ resbuf* tagToResbuf(const Tag& t);
 bool resbufToTag(const resbuf& rb, Tag& out);
 // Fills `rb` with the tag's value; strings point into the tag.
 void tagToTransientResbuf(const Tag& t, resbuf& rb);
+
+// Groups packed as their result buffers hold them, a few bytes each (extended data kept
+// as a file brings it). False, with nothing added, for a group no result buffer holds.
+bool packGroups(const Tags& tags, std::string& out);
+// Hands each packed group to `apply` as a result buffer whose string or bytes live
+// until the next; stops at bytes that are not a whole group.
+void unpackGroups(std::string_view packed, const std::function<void(const resbuf&)>& apply);
 
 // A DXF filer over a vector of tags: objects write into it and read from it.
 class TagFiler : public AcDbDxfFiler {

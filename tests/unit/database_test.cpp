@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -12,6 +13,7 @@
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
+#include "headless/db/tags.h"
 #include "headless/dxf/dxf.h"
 #include "headless/render/svg.h"
 #include "host/adslib.h"
@@ -378,6 +380,126 @@ TEST_F(Drawing, DxfRoundTripKeepsHandlesTablesAndData) {
   EXPECT_EQ(chain->rbnext->resval.rint, 12);
   EXPECT_FALSE(copy.impl()->recordId(copy.impl()->viewportTable, u"*ACTIVE").isNull());
   EXPECT_EQ(qd::dxf::write(&copy), text);  // a second save writes the same file
+}
+
+// A drawing's file brings extended data that stays packed until asked for: written
+// packed, asked for as a list, or changed, it is the same data.
+TEST_F(Drawing, ExtendedDataReadFromAFileIsTheSameAsAListPackedOrNot) {
+  acdbRegApp(u"QD_APP");
+  acdbRegApp(u"QD_OTHER");
+  const AcDbObjectId line = addLine({0, 0, 0}, {1, 0, 0});
+  const double at[3] = {1.5, -2, 3};
+  const char bin[] = "\x01\x00\xff";
+  qd::ads::RbList xd(acutBuildList(1001, u"QD_APP", 1000, u"čeština", 1002, u"{", 1003, u"0", 1005, u"1F", 1010, at,
+                                   1040, 0.25, 1041, 2.0, 1042, 0.5, 1070, -3, 1071, 70000, 1002, u"}", 1001,
+                                   u"QD_OTHER", 1000, u"x", 0));
+  ASSERT_NE(xd.get(), nullptr);
+  // Binary data after the layer name.
+  resbuf* chunk = acutNewRb(1004);
+  chunk->resval.rbinary.clen = 3;
+  chunk->resval.rbinary.buf = new char[4];
+  std::memcpy(chunk->resval.rbinary.buf, bin, 3);
+  resbuf* layer = xd.get()->rbnext->rbnext->rbnext;
+  chunk->rbnext = layer->rbnext;
+  layer->rbnext = chunk;
+  AcDbEntity* e = nullptr;
+  acdbOpenObject(e, line, AcDb::kForWrite);
+  ASSERT_EQ(e->setXData(xd.get()), Acad::eOk);
+  e->close();
+  const std::string listed = qd::dxf::write(db.get());
+
+  auto open = [&](AcDbDatabase& into, const std::string& text) {
+    std::u16string error;
+    EXPECT_EQ(qd::dxf::read(&into, text, error), Acad::eOk) << qd::text::toUtf8(error);
+    AcDbObjectId id;
+    EXPECT_EQ(into.getAcDbObjectId(id, false, line.handle()), Acad::eOk);
+    return id;
+  };
+  AcDbDatabase packed(false);
+  const AcDbObjectId kept = open(packed, listed);
+  EXPECT_EQ(qd::dxf::write(&packed), listed);
+
+  AcDbEntity* back = nullptr;
+  ASSERT_EQ(acdbOpenObject(back, kept, AcDb::kForRead), Acad::eOk);
+  EXPECT_FALSE(AcDbObjectAccess::packedXData(back).empty());
+  qd::ads::RbList all(back->xData(nullptr));
+  EXPECT_TRUE(AcDbObjectAccess::packedXData(back).empty());
+  back->close();
+  std::vector<int> codes;
+  for (const resbuf* rb = all.get(); rb; rb = rb->rbnext) codes.push_back(rb->restype);
+  EXPECT_EQ(codes, (std::vector<int>{1001, 1000, 1002, 1003, 1004, 1005, 1010, 1040, 1041, 1042, 1070, 1071, 1002,
+                                     1001, 1000}));
+  const resbuf* rb = all.get();
+  EXPECT_EQ(std::u16string(rb->rbnext->resval.rstring), u"čeština");
+  for (int skip = 0; skip < 4; ++skip) rb = rb->rbnext;
+  ASSERT_EQ(rb->resval.rbinary.clen, 3);
+  EXPECT_EQ(std::string(rb->resval.rbinary.buf, 3), std::string(bin, 3));
+  rb = rb->rbnext->rbnext;
+  EXPECT_TRUE(AcGePoint3d(rb->resval.rpoint).isEqualTo({1.5, -2, 3}));
+  for (int skip = 0; skip < 4; ++skip) rb = rb->rbnext;
+  EXPECT_EQ(rb->resval.rint, -3);
+  EXPECT_EQ(rb->rbnext->resval.rlong, 70000);
+  // Once a list, it is written the same.
+  EXPECT_EQ(qd::dxf::write(&packed), listed);
+
+  // Data changed before it was ever a list keeps the rest.
+  AcDbDatabase changed(false);
+  const AcDbObjectId other = open(changed, listed);
+  acdbHostApplicationServices()->setWorkingDatabase(&changed);
+  qd::ads::RbList more(acutBuildList(1001, u"QD_OTHER", 1000, u"y", 0));
+  ASSERT_EQ(acdbOpenObject(e, other, AcDb::kForWrite), Acad::eOk);
+  ASSERT_EQ(e->setXData(more.get()), Acad::eOk);
+  qd::ads::RbList mine(e->xData(u"QD_APP"));
+  qd::ads::RbList theirs(e->xData(u"QD_OTHER"));
+  e->close();
+  acdbHostApplicationServices()->setWorkingDatabase(db.get());
+  ASSERT_NE(mine.get(), nullptr);
+  EXPECT_EQ(std::u16string(mine.get()->rbnext->resval.rstring), u"čeština");
+  ASSERT_NE(theirs.get(), nullptr);
+  EXPECT_EQ(std::u16string(theirs.get()->rbnext->resval.rstring), u"y");
+
+  // A point a file gives without its Z is written back with it, as from a list.
+  const std::string z = "\n1030\n3.0\n";
+  const size_t at3 = listed.find(z);
+  ASSERT_NE(at3, std::string::npos);
+  std::string flat = listed;
+  flat.erase(at3 + 1, z.size() - 1);
+  AcDbDatabase fromFlat(false);
+  open(fromFlat, flat);
+  std::string expected = listed;
+  expected.replace(at3 + 1, z.size() - 1, "1030\n0.0\n");
+  EXPECT_EQ(qd::dxf::write(&fromFlat), expected);
+}
+
+TEST(PackedGroups, TakeOnlyWhatAListHoldsAndStopAtACut) {
+  using qd::db::Tag;
+  qd::db::Tags tags{Tag::makeString(1001, u"QD_APP"), Tag::makeReal(1040, 2.5), Tag::makeInt(1070, 7),
+                    Tag::makePoint(1011, {1, 2, 3}), Tag::makeBinary(1004, std::string("\0ab", 3)),
+                    Tag::makeInt(1071, -70000)};
+  std::string packed = "kept";
+  ASSERT_TRUE(qd::db::packGroups(tags, packed));
+  ASSERT_EQ(packed.substr(0, 4), "kept");
+  packed.erase(0, 4);
+  auto count = [](std::string_view bytes) {
+    int n = 0;
+    qd::db::unpackGroups(bytes, [&](const resbuf&) { ++n; });
+    return n;
+  };
+  EXPECT_EQ(count(packed), 6);
+  // Every cut gives the whole groups before it and never reads past its end.
+  int last = 0;
+  for (size_t cut = 0; cut < packed.size(); ++cut) {
+    const std::string head = packed.substr(0, cut);
+    const int n = count(head);
+    EXPECT_GE(n, last);
+    EXPECT_LT(n, 6);
+    last = n;
+  }
+  EXPECT_EQ(last, 5);
+  // An object id is no value a packed group keeps; nothing is added then.
+  std::string none;
+  EXPECT_FALSE(qd::db::packGroups({Tag::makeString(1000, u"a"), Tag::makeId(330, AcDbObjectId())}, none));
+  EXPECT_TRUE(none.empty());
 }
 
 TEST_F(Drawing, XrecordDataKeepsEveryGroupThroughDxf) {
