@@ -21,6 +21,26 @@ class AcDbStub {
 };
 
 namespace qd::db {
+
+// The handle a text names: up to sixteen hexadecimal digits, ended by the text or a NUL;
+// 0 for anything else. Read from a file's bytes as from a handle's text.
+template <class Char>
+uint64_t handleValue(std::basic_string_view<Char> hex) {
+  uint64_t v = 0;
+  for (const Char c : hex) {
+    int d;
+    if (c == 0) break;
+    if (c >= '0' && c <= '9') d = c - '0';
+    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    else return 0;
+    if (v >> 60) return 0;  // more than 16 digits
+    v = (v << 4) | static_cast<uint64_t>(d);
+  }
+  return v;
+}
+inline uint64_t handleValue(std::string_view hex) { return handleValue<char>(hex); }
+
 // A database's stubs in creation order, made in blocks: a stub costs no allocation of its
 // own, and stays where it is for the database's life, since ids point at it. Every block
 // of every database is known, so that a pointer from outside (an entity name held in

@@ -13,20 +13,8 @@ using A = AcDbObjectAccess;
 
 // ---- handles and ids ----
 
-AcDbHandle::AcDbHandle(const ACHAR* hex) {
-  uint64_t v = 0;
-  for (const ACHAR* p = hex; p && *p; ++p) {
-    const ACHAR c = *p;
-    int d;
-    if (c >= u'0' && c <= u'9') d = c - u'0';
-    else if (c >= u'a' && c <= u'f') d = c - u'a' + 10;
-    else if (c >= u'A' && c <= u'F') d = c - u'A' + 10;
-    else { v = 0; break; }
-    if (v >> 60) { v = 0; break; }  // more than 16 digits
-    v = (v << 4) | static_cast<uint64_t>(d);
-  }
-  m_value = v;
-}
+AcDbHandle::AcDbHandle(const ACHAR* hex)
+    : m_value(hex ? qd::db::handleValue(std::u16string_view(hex)) : 0) {}
 
 bool AcDbHandle::getIntoAsciiBuffer(ACHAR* buffer, size_t size) const {
   char tmp[24];

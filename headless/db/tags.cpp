@@ -282,7 +282,14 @@ Acad::ErrorStatus TagFiler::writeItem(const resbuf& item) {
   return Acad::eOk;
 }
 Acad::ErrorStatus TagFiler::writeString(int code, const ACHAR* value) {
-  m_tags.push_back(Tag::makeString(code, value ? value : u""));
+  Tag& t = m_tags.emplace_back();
+  t.code = code;
+  t.kind = tagKindOf(code) == TagKind::Handle ? TagKind::Handle : TagKind::String;
+  if (!m_spare.empty()) {
+    t.str = std::move(m_spare.back());
+    m_spare.pop_back();
+  }
+  t.str.assign(value ? value : u"");
   return Acad::eOk;
 }
 Acad::ErrorStatus TagFiler::writeBool(int code, bool value) {

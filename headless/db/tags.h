@@ -60,9 +60,12 @@ class TagFiler : public AcDbDxfFiler {
   TagFiler(const TagFiler&) = delete;
   TagFiler& operator=(const TagFiler&) = delete;
 
-  // Empty again for another object of `db`, keeping the room its groups took.
+  // Empty again for another object of `db`, keeping the room its groups and their
+  // texts took.
   void reset(AcDbDatabase* db) {
     m_db = db;
+    for (Tag& t : m_tags)
+      if (t.str.capacity() > 0) m_spare.push_back(std::move(t.str));
     m_tags.clear();
     m_pos = 0;
     m_status = Acad::eOk;
@@ -104,6 +107,7 @@ class TagFiler : public AcDbDxfFiler {
   AcDb::FilerType m_type;
   bool m_defaults = false;
   Tags m_tags;
+  std::vector<std::u16string> m_spare;  // texts of groups written before, with their room
   const Tags* m_borrowed = nullptr;
   size_t m_pos = 0;
   Acad::ErrorStatus m_status = Acad::eOk;

@@ -160,13 +160,14 @@ class Reader {
   // structure are broken, finds its sections and the handles it uses.
   std::vector<Section> survey();
   std::u16string decode(std::string_view s) const;
+  void decodeInto(std::string_view raw, std::u16string& out) const;
   double number(const RawGroup& g) const;
   int64_t integer(const RawGroup& g) const;
   // The groups from the cursor's to the next 0 group (or, for a header variable, 9
-  // group), typed; the cursor is left at that group.
-  Tags objectTags(GroupCursor& c, bool headerVariable = false);
+  // group), typed; the cursor is left at that group. They stay until the next call.
+  Tags& objectTags(GroupCursor& c, bool headerVariable = false);
   void readClasses(GroupCursor& c);
-  AcDbObjectId idOfHandle(const std::u16string& hex);
+  AcDbObjectId idOfHandle(std::string_view hex);
 
   void readHeader(GroupCursor& c);
   void readTables(GroupCursor& c);
@@ -182,25 +183,33 @@ class Reader {
   // The records' own spellings of the layer, linetype and text style an entity names,
   // as qd::db::useRecordSpellings gives them, found once for each spelling of the file.
   void useRecordSpellings(AcDbEntity* e);
-  AcDbObjectId cachedRecord(std::unordered_map<std::u16string, AcDbObjectId>& cache, AcDbObjectId table,
-                            const ACHAR* name);
+  // Looked up by the entity's own text, without a copy of it.
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>{}(s); }
+  };
+  using RecordCache = std::unordered_map<std::u16string, AcDbObjectId, TextHash, std::equal_to<>>;
+  AcDbObjectId cachedRecord(RecordCache& cache, AcDbObjectId table, const ACHAR* name);
 
   AcDbDatabase* m_db;
   AcDbDatabase::Impl* m_d;
   std::string_view m_text;
   std::vector<RawGroup> m_raw;  // the groups of the object being read
+  Tags m_tags;                  // the same typed
+  // Texts of the groups read before, with their room: most objects' texts fit in them,
+  // so that reading a text rarely allocates.
+  std::vector<std::u16string> m_spare;
   int m_codePage = 0;  // 0: UTF-8
   bool m_r12 = false;
   uint64_t m_handseed = 0;
   AcDbComplexEntity* m_complex = nullptr;
   std::map<std::u16string, AcDbObjectId> m_tables;
   size_t m_objectLine = 1;  // where the object being read starts
-  std::unordered_map<std::u16string, AcDbObjectId> m_layers, m_linetypes, m_styles;
+  RecordCache m_layers, m_linetypes, m_styles;
 };
 
-AcDbObjectId Reader::cachedRecord(std::unordered_map<std::u16string, AcDbObjectId>& cache, AcDbObjectId table,
-                                  const ACHAR* name) {
-  auto it = cache.find(name);
+AcDbObjectId Reader::cachedRecord(RecordCache& cache, AcDbObjectId table, const ACHAR* name) {
+  auto it = cache.find(std::u16string_view(name));
   if (it != cache.end()) return it->second;
   const AcDbObjectId id = m_d->recordId(table, name);
   // Only records found are kept: a name without a record is looked up again each time.
@@ -216,12 +225,23 @@ void Reader::useRecordSpellings(AcDbEntity* e) {
 }
 
 std::u16string Reader::decode(std::string_view raw) const {
+  std::u16string out;
+  decodeInto(raw, out);
+  return out;
+}
+
+void Reader::decodeInto(std::string_view raw, std::u16string& text) const {
   // Plain ASCII, as most values are, reads the same in every code page.
-  if (std::all_of(raw.begin(), raw.end(), [](char c) { return c >= 32 && c < 127 && c != '^' && c != '\\'; }))
-    return std::u16string(raw.begin(), raw.end());
+  if (std::all_of(raw.begin(), raw.end(), [](char c) { return c >= 32 && c < 127 && c != '^' && c != '\\'; })) {
+    // Widened in place: assigning chars to the text would build a second text first.
+    text.resize(raw.size());
+    std::copy(raw.begin(), raw.end(), text.begin());
+    return;
+  }
   std::u16string s = m_codePage ? qd::text::fromCodePage(raw, m_codePage) : qd::text::fromUtf8(raw);
   // Caret notation and \U+XXXX escapes.
-  std::u16string out;
+  std::u16string& out = text;
+  out.clear();
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i] == u'^' && i + 1 < s.size()) {
       out += s[i + 1] == u' ' ? u'^' : static_cast<char16_t>(s[i + 1] - 64);
@@ -240,7 +260,6 @@ std::u16string Reader::decode(std::string_view raw) const {
       out += s[i];
     }
   }
-  return out;
 }
 
 double Reader::number(const RawGroup& g) const {
@@ -264,15 +283,18 @@ int64_t Reader::integer(const RawGroup& g) const {
   return static_cast<int64_t>(d);
 }
 
-AcDbObjectId Reader::idOfHandle(const std::u16string& hex) {
-  const AcDbHandle h(hex.c_str());
+AcDbObjectId Reader::idOfHandle(std::string_view hex) {
+  const AcDbHandle h(db::handleValue(hex));
   AcDbObjectId id;
   if (!h.isNull()) m_db->getAcDbObjectId(id, true, h);
   return id;
 }
 
-Tags Reader::objectTags(GroupCursor& c, bool headerVariable) {
-  Tags tags;
+Tags& Reader::objectTags(GroupCursor& c, bool headerVariable) {
+  Tags& tags = m_tags;
+  for (Tag& t : tags)
+    if (t.str.capacity() > 0) m_spare.push_back(std::move(t.str));
+  tags.clear();
   m_objectLine = c->index > 0 ? lineOf(c->index - 1) : 1;
   m_raw.clear();
   for (; c.valid() && c->code != 0 && !(headerVariable && c->code == 9); c.next()) m_raw.push_back(*c);
@@ -286,7 +308,13 @@ Tags Reader::objectTags(GroupCursor& c, bool headerVariable) {
     t.kind = db::tagKindOf(g.code);
     switch (t.kind) {
       case TagKind::String:
-      case TagKind::Handle: t.str = decode(value(g)); break;
+      case TagKind::Handle:
+        if (!m_spare.empty()) {
+          t.str = std::move(m_spare.back());
+          m_spare.pop_back();
+        }
+        decodeInto(value(g), t.str);
+        break;
       case TagKind::Real: t.real = number(g); break;
       case TagKind::Point: {
         t.pt.x = number(g);
@@ -305,7 +333,7 @@ Tags Reader::objectTags(GroupCursor& c, bool headerVariable) {
       case TagKind::Int32:
       case TagKind::Int64:
       case TagKind::Bool: t.integer = integer(g); break;
-      case TagKind::Id: t.id = idOfHandle(qd::text::fromUtf8(trim(value(g)))); break;
+      case TagKind::Id: t.id = idOfHandle(trim(value(g))); break;
       case TagKind::Binary: {
         // Pairs of hexadecimal digits; anything else is damage, not data.
         const std::string_view v = trim(value(g));
@@ -525,7 +553,7 @@ void Reader::readTables(GroupCursor& c) {
     const std::u16string type = decode(trim(value(*c)));
     c.next();
     if (type == u"TABLE") {
-      Tags tags = objectTags(c);
+      Tags& tags = objectTags(c);
       std::u16string name;
       AcDbHandle h;
       for (const auto& t : tags) {
@@ -552,7 +580,7 @@ void Reader::readTables(GroupCursor& c) {
       table.setNull();
       continue;
     }
-    Tags tags = objectTags(c);
+    Tags& tags = objectTags(c);
     auto* t = AcDbSymbolTable::cast(m_d->peek(table));
     if (!t) continue;
     AcDbObjectId id;
@@ -602,7 +630,7 @@ void Reader::readBlocks(GroupCursor& c) {
     }
     const std::u16string type = decode(trim(value(*c)));
     c.next();
-    Tags tags = objectTags(c);
+    Tags& tags = objectTags(c);
     if (type == u"BLOCK") {
       std::u16string name, layer = u"0";
       AcDbHandle h;
@@ -665,7 +693,7 @@ void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
     }
     const std::u16string type = decode(trim(value(*c)));
     c.next();
-    Tags tags = objectTags(c);
+    Tags& tags = objectTags(c);
     bool paper = false;
     for (const auto& t : tags)
       if (t.code == 67 && t.integer == 1) paper = true;
@@ -685,7 +713,7 @@ void Reader::readObjects(GroupCursor& c) {
     }
     const std::u16string type = decode(trim(value(*c)));
     c.next();
-    Tags tags = objectTags(c);
+    Tags& tags = objectTags(c);
     AcDbObjectId id;
     AcDbObject* obj = makeObject(type, tags, AcDbObjectId(), &id);
     if (first && AcDbDictionary::cast(obj)) m_d->namedDict = id;
@@ -779,7 +807,7 @@ std::vector<Section> Reader::survey() {
     // that none takes a handle an object later in the file has (and extended data
     // names). A header variable's value ($HANDSEED) is no object's handle.
     if ((g.code == 5 || g.code == 105) && !(g.index > 0 && previous == 9)) {
-      const uint64_t h = AcDbHandle(qd::text::fromUtf8(trim(value(g))).c_str()).value();
+      const uint64_t h = db::handleValue(trim(value(g)));
       if (h < kHandleSeedLimit && h >= m_d->nextHandle) m_d->nextHandle = h + 1;
     }
     previous = g.code;

@@ -471,6 +471,17 @@ TEST_F(Drawing, ExtendedDataReadFromAFileIsTheSameAsAListPackedOrNot) {
   EXPECT_EQ(qd::dxf::write(&fromFlat), expected);
 }
 
+TEST(Handles, AreReadFromAFilesBytesAsFromTheirText) {
+  const std::pair<std::string_view, uint64_t> cases[] = {
+      {"1F", 0x1F}, {"1f", 0x1F}, {"", 0}, {"G1", 0}, {"1 F", 0}, {"FFFFFFFFFFFFFFFF", ~uint64_t{0}},
+      {"12345678901234567", 0}, {std::string_view("2A\0FF", 5), 0x2A}};
+  for (const auto& [text, value] : cases) {
+    EXPECT_EQ(qd::db::handleValue(text), value) << text;
+    const std::u16string wide(text.begin(), text.end());
+    EXPECT_EQ(AcDbHandle(wide.c_str()).value(), value) << text;
+  }
+}
+
 TEST(PackedGroups, TakeOnlyWhatAListHoldsAndStopAtACut) {
   using qd::db::Tag;
   qd::db::Tags tags{Tag::makeString(1001, u"QD_APP"), Tag::makeReal(1040, 2.5), Tag::makeInt(1070, 7),
