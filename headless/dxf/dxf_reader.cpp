@@ -106,13 +106,33 @@ class GroupCursor {
     m_p = nl + 1;
     return true;
   }
+  // A code line as writers put it: blanks, digits of at most four places, blanks, the
+  // end of the line. Anything else is read by the general rule below.
+  bool plainCode(int& code) {
+    const char* p = m_p;
+    const char* const end = m_text.data() + m_text.size();
+    while (p < end && *p == ' ') ++p;
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    int v = 0, digits = 0;
+    for (; p < end && *p >= '0' && *p <= '9' && digits < 5; ++p, ++digits) v = v * 10 + (*p - '0');
+    if (digits == 0 || digits == 5) return false;
+    while (p < end && (*p == ' ' || *p == '\r')) ++p;
+    if (p >= end || *p != '\n') return false;
+    m_p = p + 1;
+    code = negative ? -v : v;
+    return true;
+  }
   void load() {
     m_valid = false;
     const size_t line = 2 * size_t{m_g.index} + 1;
     std::string_view codeLine, valueLine;
-    if (!nextLine(codeLine)) return;
     int code = 0;
-    if (!parseCode(codeLine, code)) {
+    if (plainCode(code)) {
+      // Checked below like any other.
+    } else if (!nextLine(codeLine)) {
+      return;
+    } else if (!parseCode(codeLine, code)) {
       const std::string_view c = trim(codeLine);
       if (c.empty() && m_p >= m_text.data() + m_text.size()) return;
       throw Failure{line, "group code expected, found \"" + std::string(c.substr(0, 40)) + "\""};
