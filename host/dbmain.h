@@ -408,6 +408,7 @@ class AcDbEntity : public AcDbObject {
   const ACHAR* linetype() const;
   AcDbObjectId linetypeId() const;
   virtual Acad::ErrorStatus setLinetype(const ACHAR* newVal, bool doSubents = true);
+  Acad::ErrorStatus setLinetype(AcDbObjectId newVal, bool doSubents = true);
   double linetypeScale() const { return m_ltScale; }
   virtual Acad::ErrorStatus setLinetypeScale(double s, bool doSubents = true);
   bool visibility() const { return m_visible; }
@@ -448,8 +449,8 @@ class AcDbEntity : public AcDbObject {
   friend class AcDbEntityAccess;  // the host's drawing of kept proxy graphics
   // Common groups not modelled (true colour, transparency, plot style, material ...).
   qd::KeptBytes m_commonKept;
-  qd::text::SharedName m_layer = u"0";
-  qd::text::SharedName m_linetype = u"BYLAYER";
+  qd::text::SharedName m_layer;     // "0" when made
+  qd::text::SharedName m_linetype;  // "BYLAYER" when made
   int16_t m_color = 256;
   int16_t m_lineWeight = -1;  // BYLAYER
   double m_ltScale = 1.0;

@@ -10,7 +10,20 @@
 
 using qd::db::implOf;
 
-AcDbEntity::AcDbEntity() = default;
+namespace {
+// A new entity's names are copied from these, so that making one looks no name up. Made
+// once and never destroyed, as names may be held by objects that outlive the statics.
+const qd::text::SharedName& layerZero() {
+  static const auto* name = new qd::text::SharedName(u"0");
+  return *name;
+}
+const qd::text::SharedName& byLayer() {
+  static const auto* name = new qd::text::SharedName(u"BYLAYER");
+  return *name;
+}
+}  // namespace
+
+AcDbEntity::AcDbEntity() : m_layer(layerZero()), m_linetype(byLayer()) {}
 
 Acad::ErrorStatus AcDbEntity::setColorIndex(int16_t color, bool) {
   if (color < 0 || color > 257) return Acad::eInvalidInput;
@@ -45,6 +58,14 @@ Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId id, bool) {
   return Acad::eOk;
 }
 
+Acad::ErrorStatus AcDbEntity::setLinetype(AcDbObjectId id, bool) {
+  auto* d = implOf(id.database());
+  auto* rec = d ? AcDbLinetypeTableRecord::cast(d->peek(id)) : nullptr;
+  if (!rec) return Acad::eInvalidInput;
+  m_linetype = rec->nameConst();
+  return Acad::eOk;
+}
+
 const ACHAR* AcDbEntity::linetype() const { return m_linetype.c_str(); }
 AcDbObjectId AcDbEntity::linetypeId() const {
   auto* d = implOf(database());
@@ -72,7 +93,7 @@ void qd::db::useRecordSpellings(AcDbEntity* e, const RecordLookup& find) {
   if (const AcDbObjectId layer = record(d->layerTable, e->layer()); !layer.isNull() && spelling(layer) != e->layer())
     e->setLayer(layer);
   if (const AcDbObjectId lt = record(d->linetypeTable, e->linetype()); !lt.isNull() && spelling(lt) != e->linetype())
-    e->setLinetype(spelling(lt).data());
+    e->setLinetype(lt);
   if (auto* text = AcDbText::cast(e)) {
     const AcDbObjectId style = record(d->textStyleTable, text->textStyleName());
     if (!style.isNull()) text->setTextStyle(style);

@@ -56,11 +56,10 @@ resbuf*& AcDbObject::xdataList() const {
 
 bool AcDbObjectAccess::packXData(AcDbObject* o, const qd::db::Tags& tags) {
   if (o->m_xdata || !o->m_packedXData.empty()) return false;
-  std::string packed;
-  if (!qd::db::packGroups(tags, packed)) return false;
-  packed.shrink_to_fit();
-  o->m_packedXData.edit() = std::move(packed);
-  return true;
+  std::string& packed = o->m_packedXData.edit();
+  if (qd::db::packGroups(tags, packed)) return true;
+  o->m_packedXData.clear();
+  return false;
 }
 
 AcRxObject* AcDbObject::clone() const {

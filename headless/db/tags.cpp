@@ -140,16 +140,27 @@ bool getRaw(std::string_view& in, V& v) {
 
 bool packGroups(const Tags& tags, std::string& out) {
   const size_t start = out.size();
+  // The room they take, made at once.
+  size_t room = 0;
   for (const Tag& t : tags) {
-    resbuf rb;
-    tagToTransientResbuf(t, rb);
+    room += sizeof(int16_t);
+    switch (t.kind) {
+      case TagKind::String:
+      case TagKind::Handle: room += sizeof(uint32_t) + t.str.size() * sizeof(char16_t); break;
+      case TagKind::Point: room += 3 * sizeof(double); break;
+      case TagKind::Binary: room += sizeof(short) + t.bytes.size(); break;
+      default: room += sizeof(int64_t); break;
+    }
+  }
+  out.reserve(start + room);
+  for (const Tag& t : tags) {
     // Only what a list would hold: codes of groups, values of the kind the code has.
-    Tag back;
-    if (t.code < -5 || t.code > 1071 || t.kind != tagKindOf(t.code) || t.kind == TagKind::Id ||
-        !resbufToTag(rb, back)) {
+    if (t.code < -5 || t.code > 1071 || t.kind != tagKindOf(t.code) || t.kind == TagKind::Id) {
       out.resize(start);
       return false;
     }
+    resbuf rb;
+    tagToTransientResbuf(t, rb);
     putRaw(out, static_cast<int16_t>(t.code));
     switch (t.kind) {
       case TagKind::String:
@@ -163,10 +174,17 @@ bool packGroups(const Tags& tags, std::string& out) {
       case TagKind::Bool: putRaw(out, rb.resval.rint); break;
       case TagKind::Int32: putRaw(out, rb.resval.rlong); break;
       case TagKind::Int64: putRaw(out, rb.resval.mnInt64); break;
-      case TagKind::Binary:
-        putRaw(out, rb.resval.rbinary.clen);
-        out.append(back.bytes);
+      case TagKind::Binary: {
+        // A list holds as many bytes as its count, a short, says.
+        const short n = rb.resval.rbinary.clen;
+        if (n < 0) {
+          out.resize(start);
+          return false;
+        }
+        putRaw(out, n);
+        out.append(t.bytes.data(), static_cast<size_t>(n));
         break;
+      }
       case TagKind::Id: break;
     }
   }

@@ -511,6 +511,9 @@ TEST(PackedGroups, TakeOnlyWhatAListHoldsAndStopAtACut) {
   std::string none;
   EXPECT_FALSE(qd::db::packGroups({Tag::makeString(1000, u"a"), Tag::makeId(330, AcDbObjectId())}, none));
   EXPECT_TRUE(none.empty());
+  // Nor are more bytes than a list's count holds.
+  EXPECT_FALSE(qd::db::packGroups({Tag::makeString(1000, u"a"), Tag::makeBinary(1004, std::string(40000, 'x'))}, none));
+  EXPECT_TRUE(none.empty());
 }
 
 TEST_F(Drawing, XrecordDataKeepsEveryGroupThroughDxf) {
