@@ -210,6 +210,8 @@ class Reader {
   };
   using RecordCache = std::unordered_map<std::u16string, AcDbObjectId, TextHash, std::equal_to<>>;
   AcDbObjectId cachedRecord(RecordCache& cache, AcDbObjectId table, const ACHAR* name);
+  // The class of a type's objects, found once for each spelling of the file.
+  AcRxClass* classOf(const std::u16string& type);
 
   AcDbDatabase* m_db;
   AcDbDatabase::Impl* m_d;
@@ -226,6 +228,7 @@ class Reader {
   std::map<std::u16string, AcDbObjectId> m_tables;
   size_t m_objectLine = 1;  // where the object being read starts
   RecordCache m_layers, m_linetypes, m_styles;
+  std::unordered_map<std::u16string, AcRxClass*> m_classes;
 };
 
 AcDbObjectId Reader::cachedRecord(RecordCache& cache, AcDbObjectId table, const ACHAR* name) {
@@ -235,6 +238,12 @@ AcDbObjectId Reader::cachedRecord(RecordCache& cache, AcDbObjectId table, const 
   // Only records found are kept: a name without a record is looked up again each time.
   if (!id.isNull()) cache.emplace(name, id);
   return id;
+}
+
+AcRxClass* Reader::classOf(const std::u16string& type) {
+  auto it = m_classes.find(type);
+  if (it == m_classes.end()) it = m_classes.emplace(type, acrxFindClassByDxfName(type.c_str())).first;
+  return it->second;
 }
 
 void Reader::useRecordSpellings(AcDbEntity* e) {
@@ -503,7 +512,7 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjec
                                bool entity) {
   const bool dimstyle = type == u"DIMSTYLE";
   Common c = splitCommon(tags, dimstyle);
-  AcRxClass* cls = acrxFindClassByDxfName(type.c_str());
+  AcRxClass* cls = classOf(type);
   AcDbObject* obj = cls ? AcDbObject::cast(cls->create()) : nullptr;
   if (!obj) {
     // Objects of unknown classes are kept as their groups, entities and others alike.
