@@ -46,9 +46,9 @@ resbuf*& AcDbObject::xdataList() const {
   if (m_packedXData.empty()) return m_xdata;
   resbuf** tail = &m_xdata;
   while (*tail) tail = &(*tail)->rbnext;
-  qd::db::unpackGroups(m_packedXData.str(), [&](const resbuf& rb) {
-    *tail = qd::ads::copyOne(&rb);
-    tail = &(*tail)->rbnext;
+  qd::db::unpackGroups(m_packedXData.str(), [&](const qd::db::Tag& t) {
+    *tail = qd::db::tagToResbuf(t);
+    while (*tail) tail = &(*tail)->rbnext;
   });
   m_packedXData.clear();
   return m_xdata;

@@ -191,48 +191,55 @@ bool packGroups(const Tags& tags, std::string& out) {
   return true;
 }
 
-void unpackGroups(std::string_view in, const std::function<void(const resbuf&)>& apply) {
-  std::u16string text;
-  std::string bytes;
+void unpackGroups(std::string_view in, const std::function<void(const Tag&)>& apply) {
+  Tag t;  // one tag for all, so that its texts keep their room
   int16_t code = 0;
   while (getRaw(in, code)) {
-    resbuf rb{};
-    rb.restype = code;
+    t.code = code;
+    t.kind = tagKindOf(code);
     bool whole = true;
-    switch (tagKindOf(code)) {
+    switch (t.kind) {
       case TagKind::String:
       case TagKind::Handle: {
         uint32_t n = 0;
         whole = getRaw(in, n) && in.size() / sizeof(char16_t) >= n;
         if (!whole) break;
-        text.resize(n);
-        std::memcpy(text.data(), in.data(), n * sizeof(char16_t));
+        t.str.resize(n);
+        std::memcpy(t.str.data(), in.data(), n * sizeof(char16_t));
         in.remove_prefix(n * sizeof(char16_t));
-        rb.resval.rstring = text.data();
         break;
       }
-      case TagKind::Real: whole = getRaw(in, rb.resval.rreal); break;
+      case TagKind::Real: whole = getRaw(in, t.real); break;
       case TagKind::Point:
-        whole = getRaw(in, rb.resval.rpoint[0]) && getRaw(in, rb.resval.rpoint[1]) && getRaw(in, rb.resval.rpoint[2]);
+        whole = getRaw(in, t.pt.x) && getRaw(in, t.pt.y) && getRaw(in, t.pt.z);
+        t.dims = 3;
         break;
       case TagKind::Int16:
-      case TagKind::Bool: whole = getRaw(in, rb.resval.rint); break;
-      case TagKind::Int32: whole = getRaw(in, rb.resval.rlong); break;
-      case TagKind::Int64: whole = getRaw(in, rb.resval.mnInt64); break;
+      case TagKind::Bool: {
+        short v = 0;
+        whole = getRaw(in, v);
+        t.integer = v;
+        break;
+      }
+      case TagKind::Int32: {
+        int32_t v = 0;
+        whole = getRaw(in, v);
+        t.integer = v;
+        break;
+      }
+      case TagKind::Int64: whole = getRaw(in, t.integer); break;
       case TagKind::Binary: {
         short n = 0;
         whole = getRaw(in, n) && n >= 0 && in.size() >= static_cast<size_t>(n);
         if (!whole) break;
-        bytes.assign(in.data(), static_cast<size_t>(n));
+        t.bytes.assign(in.data(), static_cast<size_t>(n));
         in.remove_prefix(static_cast<size_t>(n));
-        rb.resval.rbinary.clen = n;
-        rb.resval.rbinary.buf = bytes.data();
         break;
       }
       case TagKind::Id: whole = false; break;
     }
     if (!whole) return;
-    apply(rb);
+    apply(t);
   }
 }
 

@@ -44,9 +44,9 @@ void tagToTransientResbuf(const Tag& t, resbuf& rb);
 // Groups packed as their result buffers hold them, a few bytes each (extended data kept
 // as a file brings it). False, with nothing added, for a group no result buffer holds.
 bool packGroups(const Tags& tags, std::string& out);
-// Hands each packed group to `apply` as a result buffer whose string or bytes live
-// until the next; stops at bytes that are not a whole group.
-void unpackGroups(std::string_view packed, const std::function<void(const resbuf&)>& apply);
+// Hands each packed group to `apply` as the tag its result buffer gives, valid until the
+// next; stops at bytes that are not a whole group.
+void unpackGroups(std::string_view packed, const std::function<void(const Tag&)>& apply);
 
 // A DXF filer over a vector of tags: objects write into it and read from it.
 class TagFiler : public AcDbDxfFiler {

@@ -493,7 +493,7 @@ TEST(PackedGroups, TakeOnlyWhatAListHoldsAndStopAtACut) {
   packed.erase(0, 4);
   auto count = [](std::string_view bytes) {
     int n = 0;
-    qd::db::unpackGroups(bytes, [&](const resbuf&) { ++n; });
+    qd::db::unpackGroups(bytes, [&](const qd::db::Tag&) { ++n; });
     return n;
   };
   EXPECT_EQ(count(packed), 6);
