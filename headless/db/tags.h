@@ -34,6 +34,10 @@ struct Tag {
 };
 using Tags = std::vector<Tag>;
 
+// Whether a text has room of its own on the heap, worth keeping for another: a short
+// one lives inside the string object.
+inline bool hasOwnRoom(const std::u16string& s) { return s.capacity() > std::u16string().capacity(); }
+
 // Converts between tags and result buffers (entity lists). Ids become entity names.
 resbuf* tagToResbuf(const Tag& t);
 // False when the result buffer's type does not fit the code.
@@ -65,7 +69,7 @@ class TagFiler : public AcDbDxfFiler {
   void reset(AcDbDatabase* db) {
     m_db = db;
     for (Tag& t : m_tags)
-      if (t.str.capacity() > 0) m_spare.push_back(std::move(t.str));
+      if (hasOwnRoom(t.str)) m_spare.push_back(std::move(t.str));
     m_tags.clear();
     m_pos = 0;
     m_status = Acad::eOk;

@@ -163,6 +163,76 @@ struct Section {
   uint32_t index;
 };
 
+// The groups every object shares: handle, owner, reactors, extension dictionary and
+// extended data.
+struct Common {
+  AcDbHandle handle;
+  AcDbObjectId owner, extDict;
+  std::vector<AcDbObjectId> reactors;
+  Tags xdata;
+};
+
+// Tells, one tag at a time in the file's order, the shared groups from an object's own.
+// They stand before the first subclass marker; after it, 102 and 330 groups are the
+// object's own data (an xrecord's brackets and pointers). Extended data ends the object.
+class CommonSplit {
+ public:
+  CommonSplit(Common& common, bool dimstyle) : m_c(common), m_dimstyle(dimstyle) {}
+  // Whether `t` is shared, now held by the Common (extended data moved there). `kept`:
+  // how many of the object's own groups came before it.
+  bool take(Tag& t, size_t kept) {
+    if (m_bracket != Bracket::None) {
+      if (t.code == 102) m_bracket = Bracket::None;
+      else if (t.kind == TagKind::Id && m_bracket == Bracket::Reactors) m_c.reactors.push_back(t.id);
+      else if (t.kind == TagKind::Id) m_c.extDict = t.id;
+      return true;
+    }
+    if (m_xdata || t.code >= 1000) {
+      m_xdata = true;
+      m_c.xdata.push_back(std::move(t));
+      return true;
+    }
+    if (t.code == 100) m_header = false;
+    if (!m_header) return false;
+    if ((t.code == 5 && !m_dimstyle) || (t.code == 105 && m_dimstyle)) {
+      m_c.handle = AcDbHandle(t.str.c_str());
+      return true;
+    }
+    if (t.code == 102) {
+      if (t.str == u"{ACAD_REACTORS") m_bracket = Bracket::Reactors;
+      else if (t.str == u"{ACAD_XDICTIONARY") m_bracket = Bracket::ExtDict;
+      return true;
+    }
+    if (t.code == 330 && m_c.owner.isNull() && kept == 0) {
+      m_c.owner = t.id;
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  enum class Bracket { None, Reactors, ExtDict };
+  Common& m_c;
+  bool m_dimstyle;
+  bool m_header = true;
+  bool m_xdata = false;
+  Bracket m_bracket = Bracket::None;
+};
+
+// Takes the shared groups out of `tags`, which keep the object's own in their order.
+Common splitCommon(Tags& tags, bool dimstyle) {
+  Common c;
+  CommonSplit split(c, dimstyle);
+  size_t kept = 0;
+  for (Tag& t : tags) {
+    if (split.take(t, kept)) continue;
+    if (&tags[kept] != &t) tags[kept] = std::move(t);
+    ++kept;
+  }
+  tags.resize(kept);
+  return c;
+}
+
 class Reader {
  public:
   Reader(AcDbDatabase* db, std::string_view text) : m_db(db), m_d(db->impl()), m_text(text) {}
@@ -186,6 +256,12 @@ class Reader {
   // The groups from the cursor's to the next 0 group (or, for a header variable, 9
   // group), typed; the cursor is left at that group. They stay until the next call.
   Tags& objectTags(GroupCursor& c, bool headerVariable = false);
+  // The same for an object, without the groups every object shares, which go to `common`.
+  Tags& objectGroups(GroupCursor& c, Common& common, bool dimstyle);
+  // The groups from the cursor's to the next 0 (or 9) group, as the file has them.
+  void collectGroups(GroupCursor& c, bool headerVariable);
+  // Types the group at `i` (with the Y and Z after a point's X) into `t`.
+  void typeGroup(size_t& i, Tag& t);
   void readClasses(GroupCursor& c);
   AcDbObjectId idOfHandle(std::string_view hex);
 
@@ -197,7 +273,7 @@ class Reader {
   void readObjects(GroupCursor& c);
   // `entity`: read where only entities stand (blocks, entities), so an unknown type is an
   // entity even without subclass markers (R12).
-  AcDbObject* makeObject(const std::u16string& type, Tags& tags, AcDbObjectId defaultOwner, AcDbObjectId* made,
+  AcDbObject* makeObject(const std::u16string& type, Tags& tags, Common& c, AcDbObjectId defaultOwner, AcDbObjectId* made,
                          bool entity = false);
   void finish();
   // The records' own spellings of the layer, linetype and text style an entity names,
@@ -319,68 +395,84 @@ AcDbObjectId Reader::idOfHandle(std::string_view hex) {
   return id;
 }
 
-Tags& Reader::objectTags(GroupCursor& c, bool headerVariable) {
-  Tags& tags = m_tags;
-  for (Tag& t : tags)
-    if (t.str.capacity() > 0) m_spare.push_back(std::move(t.str));
-  tags.clear();
+void Reader::collectGroups(GroupCursor& c, bool headerVariable) {
+  for (Tag& t : m_tags)
+    if (db::hasOwnRoom(t.str)) m_spare.push_back(std::move(t.str));
+  m_tags.clear();
   m_objectLine = c->index > 0 ? lineOf(c->index - 1) : 1;
   m_raw.clear();
   for (; c.valid() && c->code != 0 && !(headerVariable && c->code == 9); c.next()) m_raw.push_back(*c);
   // Room for every group at once: a tag is large, and growing moves them all.
-  tags.reserve(m_raw.size());
-  size_t i = 0;
-  while (i < m_raw.size()) {
-    const RawGroup& g = m_raw[i++];
-    Tag t;
-    t.code = g.code;
-    t.kind = db::tagKindOf(g.code);
-    switch (t.kind) {
-      case TagKind::String:
-      case TagKind::Handle:
-        if (!m_spare.empty()) {
-          t.str = std::move(m_spare.back());
-          m_spare.pop_back();
-        }
-        decodeInto(value(g), t.str);
-        break;
-      case TagKind::Real: t.real = number(g); break;
-      case TagKind::Point: {
-        t.pt.x = number(g);
-        t.dims = 1;
-        if (i < m_raw.size() && m_raw[i].code == g.code + 10) {
-          t.pt.y = number(m_raw[i++]);
-          t.dims = 2;
-        }
-        if (i < m_raw.size() && m_raw[i].code == g.code + 20) {
-          t.pt.z = number(m_raw[i++]);
-          t.dims = 3;
-        }
-        break;
+  m_tags.reserve(m_raw.size());
+}
+
+void Reader::typeGroup(size_t& i, Tag& t) {
+  const RawGroup& g = m_raw[i++];
+  t.code = g.code;
+  t.kind = db::tagKindOf(g.code);
+  switch (t.kind) {
+    case TagKind::String:
+    case TagKind::Handle:
+      if (!m_spare.empty()) {
+        t.str = std::move(m_spare.back());
+        m_spare.pop_back();
       }
-      case TagKind::Int16:
-      case TagKind::Int32:
-      case TagKind::Int64:
-      case TagKind::Bool: t.integer = integer(g); break;
-      case TagKind::Id: t.id = idOfHandle(trim(value(g))); break;
-      case TagKind::Binary: {
-        // Pairs of hexadecimal digits; anything else is damage, not data.
-        const std::string_view v = trim(value(g));
-        if (v.size() % 2) throw Failure{lineOf(g) + 1, "binary data with an odd number of digits"};
-        t.bytes.reserve(v.size() / 2);
-        for (size_t k = 0; k < v.size(); k += 2) {
-          unsigned b = 0;
-          const auto r = std::from_chars(v.data() + k, v.data() + k + 2, b, 16);
-          if (r.ec != std::errc() || r.ptr != v.data() + k + 2)
-            throw Failure{lineOf(g) + 1, "binary data holds \"" + std::string(v.substr(k, 2)) + "\", which is not hexadecimal"};
-          t.bytes += static_cast<char>(b);
-        }
-        break;
+      decodeInto(value(g), t.str);
+      break;
+    case TagKind::Real: t.real = number(g); break;
+    case TagKind::Point: {
+      t.pt.x = number(g);
+      t.dims = 1;
+      if (i < m_raw.size() && m_raw[i].code == g.code + 10) {
+        t.pt.y = number(m_raw[i++]);
+        t.dims = 2;
       }
+      if (i < m_raw.size() && m_raw[i].code == g.code + 20) {
+        t.pt.z = number(m_raw[i++]);
+        t.dims = 3;
+      }
+      break;
     }
-    tags.push_back(std::move(t));
+    case TagKind::Int16:
+    case TagKind::Int32:
+    case TagKind::Int64:
+    case TagKind::Bool: t.integer = integer(g); break;
+    case TagKind::Id: t.id = idOfHandle(trim(value(g))); break;
+    case TagKind::Binary: {
+      // Pairs of hexadecimal digits; anything else is damage, not data.
+      const std::string_view v = trim(value(g));
+      if (v.size() % 2) throw Failure{lineOf(g) + 1, "binary data with an odd number of digits"};
+      t.bytes.reserve(v.size() / 2);
+      for (size_t k = 0; k < v.size(); k += 2) {
+        unsigned b = 0;
+        const auto r = std::from_chars(v.data() + k, v.data() + k + 2, b, 16);
+        if (r.ec != std::errc() || r.ptr != v.data() + k + 2)
+          throw Failure{lineOf(g) + 1, "binary data holds \"" + std::string(v.substr(k, 2)) + "\", which is not hexadecimal"};
+        t.bytes += static_cast<char>(b);
+      }
+      break;
+    }
   }
-  return tags;
+}
+
+Tags& Reader::objectTags(GroupCursor& c, bool headerVariable) {
+  collectGroups(c, headerVariable);
+  for (size_t i = 0; i < m_raw.size();) typeGroup(i, m_tags.emplace_back());
+  return m_tags;
+}
+
+Tags& Reader::objectGroups(GroupCursor& c, Common& common, bool dimstyle) {
+  collectGroups(c, false);
+  common = Common{};
+  CommonSplit split(common, dimstyle);
+  for (size_t i = 0; i < m_raw.size();) {
+    Tag& t = m_tags.emplace_back();
+    typeGroup(i, t);
+    if (!split.take(t, m_tags.size() - 1)) continue;
+    if (db::hasOwnRoom(t.str)) m_spare.push_back(std::move(t.str));
+    m_tags.pop_back();
+  }
+  return m_tags;
 }
 
 // The classes of the file, kept for those the drawing does not define itself.
@@ -438,59 +530,6 @@ void Reader::readHeader(GroupCursor& c) {
   }
 }
 
-// Extracts the groups every object shares: handle, owner, reactors, extension
-// dictionary and extended data.
-struct Common {
-  AcDbHandle handle;
-  AcDbObjectId owner, extDict;
-  std::vector<AcDbObjectId> reactors;
-  Tags xdata;
-};
-Common splitCommon(Tags& tags, bool dimstyle) {
-  Common c;
-  size_t i = 0, kept = 0;  // the groups that stay are moved down in place
-  auto keep = [&](Tag& t) {
-    if (&tags[kept] != &t) tags[kept] = std::move(t);
-    ++kept;
-  };
-  // The shared groups stand before the first subclass marker; after it, 102 and 330
-  // groups are the object's own data (an xrecord's brackets and pointers).
-  bool header = true;
-  for (; i < tags.size(); ++i) {
-    Tag& t = tags[i];
-    if (t.code >= 1000) break;
-    if (t.code == 100) header = false;
-    if (!header) {
-      keep(t);
-      continue;
-    }
-    if ((t.code == 5 && !dimstyle) || (t.code == 105 && dimstyle)) {
-      c.handle = AcDbHandle(t.str.c_str());
-      continue;
-    }
-    if (t.code == 102 && t.str == u"{ACAD_REACTORS") {
-      while (++i < tags.size() && tags[i].code != 102)
-        if (tags[i].kind == TagKind::Id) c.reactors.push_back(tags[i].id);
-      continue;
-    }
-    if (t.code == 102 && t.str == u"{ACAD_XDICTIONARY") {
-      while (++i < tags.size() && tags[i].code != 102)
-        if (tags[i].kind == TagKind::Id) c.extDict = tags[i].id;
-      continue;
-    }
-    if (t.code == 102) continue;
-    if (t.code == 330 && c.owner.isNull() && kept == 0) {
-      c.owner = t.id;
-      continue;
-    }
-    keep(t);
-  }
-  c.xdata.reserve(tags.size() - i);
-  for (; i < tags.size(); ++i) c.xdata.push_back(std::move(tags[i]));
-  tags.resize(kept);
-  return c;
-}
-
 // The binary stream stored for a class without DXF filing of its own, if the groups hold one.
 bool takeDwgStream(const Tags& tags, std::string& stream, size_t line) {
   size_t i = 0;
@@ -508,10 +547,8 @@ bool takeDwgStream(const Tags& tags, std::string& stream, size_t line) {
   return true;
 }
 
-AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, AcDbObjectId defaultOwner, AcDbObjectId* made,
-                               bool entity) {
-  const bool dimstyle = type == u"DIMSTYLE";
-  Common c = splitCommon(tags, dimstyle);
+AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, Common& c, AcDbObjectId defaultOwner,
+                               AcDbObjectId* made, bool entity) {
   AcRxClass* cls = classOf(type);
   AcDbObject* obj = cls ? AcDbObject::cast(cls->create()) : nullptr;
   if (!obj) {
@@ -609,11 +646,12 @@ void Reader::readTables(GroupCursor& c) {
       table.setNull();
       continue;
     }
-    Tags& tags = objectTags(c);
+    Common common;
+    Tags& tags = objectGroups(c, common, type == u"DIMSTYLE");
     auto* t = AcDbSymbolTable::cast(m_d->peek(table));
     if (!t) continue;
     AcDbObjectId id;
-    auto* rec = AcDbSymbolTableRecord::cast(makeObject(type, tags, table, &id));
+    auto* rec = AcDbSymbolTableRecord::cast(makeObject(type, tags, common, table, &id));
     if (!rec) continue;
     AcDbObjectAccess::setOwnerRaw(rec, table);
     AcDbSymbolTableAccess::records(t).push_back(id);
@@ -659,7 +697,9 @@ void Reader::readBlocks(GroupCursor& c) {
     }
     const std::u16string type = decode(trim(value(*c)));
     c.next();
-    Tags& tags = objectTags(c);
+    // A block's frame is read whole; what it holds goes without the shared groups.
+    Common common;
+    Tags& tags = type == u"BLOCK" || type == u"ENDBLK" ? objectTags(c) : objectGroups(c, common, type == u"DIMSTYLE");
     if (type == u"BLOCK") {
       std::u16string name, layer = u"0";
       AcDbHandle h;
@@ -708,9 +748,8 @@ void Reader::readBlocks(GroupCursor& c) {
     auto* btr = AcDbBlockTableRecord::cast(m_d->peek(block));
     // The two current spaces' contents come from ENTITIES; other layouts keep theirs here.
     if (!btr || block == m_d->modelSpace || block == m_d->paperSpace) continue;
-    Tags copy = tags;
     AcDbObjectId id;
-    if (AcDbObject* obj = makeObject(type, copy, block, &id, true)) place(type, obj, id, tags, btr);
+    if (AcDbObject* obj = makeObject(type, tags, common, block, &id, true)) place(type, obj, id, tags, btr);
   }
 }
 
@@ -722,13 +761,14 @@ void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
     }
     const std::u16string type = decode(trim(value(*c)));
     c.next();
-    Tags& tags = objectTags(c);
+    Common common;
+    Tags& tags = objectGroups(c, common, type == u"DIMSTYLE");
     bool paper = false;
     for (const auto& t : tags)
       if (t.code == 67 && t.integer == 1) paper = true;
     const AcDbObjectId space = paper ? m_d->paperSpace : modelSpace;
     AcDbObjectId id;
-    if (AcDbObject* obj = makeObject(type, tags, space, &id, true))
+    if (AcDbObject* obj = makeObject(type, tags, common, space, &id, true))
       place(type, obj, id, tags, AcDbBlockTableRecord::cast(m_d->peek(space)));
   }
 }
@@ -742,9 +782,10 @@ void Reader::readObjects(GroupCursor& c) {
     }
     const std::u16string type = decode(trim(value(*c)));
     c.next();
-    Tags& tags = objectTags(c);
+    Common common;
+    Tags& tags = objectGroups(c, common, type == u"DIMSTYLE");
     AcDbObjectId id;
-    AcDbObject* obj = makeObject(type, tags, AcDbObjectId(), &id);
+    AcDbObject* obj = makeObject(type, tags, common, AcDbObjectId(), &id);
     if (first && AcDbDictionary::cast(obj)) m_d->namedDict = id;
     first = false;
   }
