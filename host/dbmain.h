@@ -381,8 +381,8 @@ class AcDbObject : public AcRxObject {
   AcDbObjectId m_ownerId;
   AcDbObjectId m_extDict;
   AcDbObjectIdArray m_reactors;
-  // The extended data as a list, or, as a drawing's file brings it, packed (the tags'
-  // binary form) until first asked for: a list takes some five times the memory.
+  // The extended data as a list, or, as a drawing's file brings it, packed (a few bytes
+  // a group) until first asked for: a list takes some five times the memory.
   resbuf*& xdataList() const;
   mutable resbuf* m_xdata = nullptr;
   mutable qd::KeptBytes m_packedXData;

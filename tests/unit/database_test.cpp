@@ -418,6 +418,12 @@ TEST_F(Drawing, ExtendedDataReadFromAFileIsTheSameAsAListPackedOrNot) {
   AcDbDatabase packed(false);
   const AcDbObjectId kept = open(packed, listed);
   EXPECT_EQ(qd::dxf::write(&packed), listed);
+  // Both applications are named by the packed data, so a purge keeps them.
+  AcDbObjectIdArray apps;
+  for (const char16_t* app : {u"QD_APP", u"QD_OTHER"})
+    apps.append(packed.impl()->recordId(packed.impl()->regAppTable, app));
+  ASSERT_EQ(packed.purge(apps), Acad::eOk);
+  EXPECT_EQ(apps.length(), 0);
 
   AcDbEntity* back = nullptr;
   ASSERT_EQ(acdbOpenObject(back, kept, AcDb::kForRead), Acad::eOk);
