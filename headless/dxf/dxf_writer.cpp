@@ -53,7 +53,11 @@ void appendText(std::string& out, const std::u16string& s) {
   // Most texts of a drawing (layer names, handles' owners, numbers as text) are plain
   // ASCII: those are copied as they are, without a conversion.
   if (std::all_of(s.begin(), s.end(), [](char16_t c) { return c >= 32 && c < 128 && c != u'^'; })) {
-    out.append(s.begin(), s.end());
+    // Narrowed in place: appending the wide characters would build a second text first.
+    const size_t at = out.size();
+    out.resize(at + s.size());
+    std::transform(s.begin(), s.end(), out.begin() + static_cast<std::ptrdiff_t>(at),
+                   [](char16_t c) { return static_cast<char>(c); });
     return;
   }
   size_t run = 0;  // the start of the characters written as they are
