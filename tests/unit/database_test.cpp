@@ -665,6 +665,48 @@ TEST(Dxf, ObjectsWithoutHandlesTakeNoneTheFileGivesLater) {
   EXPECT_GT(db.handseed().value(), layer.handle().value());
 }
 
+// Of several faults, a bad code anywhere is told first, then a broken structure, then
+// what the objects hold; sections are read tables first, wherever the file has them.
+TEST(Dxf, FaultsAreToldInTheirOrderAndSectionsReadWhereverTheyStand) {
+  struct Case {
+    const char* text;
+    const char16_t* error;
+  };
+  const Case faults[] = {
+      // An unclosed section early, a bad code late.
+      {"0\nSECTION\n2\nENTITIES\n0\nSECTION\n2\nBLOCKS\n0\nENDSEC\nabc\nx\n",
+       u"line 11: group code expected, found \"abc\""},
+      // A bad number early, a missing end late.
+      {"0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nxyz\n0\nENDSEC\n", u"line 10: the file ends before its EOF"},
+      // A bad number in the second section of the file, which is read first.
+      {"0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nA\n62\nx\n"
+       "0\nENDTAB\n0\nENDSEC\n0\nEOF\n",
+       u"line 20: number expected for group 62"},
+  };
+  for (const Case& c : faults) {
+    AcDbDatabase db(false);
+    std::u16string error;
+    EXPECT_NE(qd::dxf::read(&db, c.text, error), Acad::eOk) << c.text;
+    EXPECT_NE(error.find(c.error), std::u16string::npos) << qd::text::toUtf8(error);
+  }
+  // Entities before the tables they name, and whatever follows the end.
+  const char* late =
+      "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\nwalls\n10\n0.0\n20\n0.0\n30\n0.0\n11\n3.0\n21\n0.0\n31\n0.0\n0\nENDSEC\n"
+      "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nWALLS\n70\n0\n62\n1\n6\nCONTINUOUS\n0\nENDTAB\n"
+      "0\nENDSEC\n0\nEOF\nnot a drawing any more\n";
+  AcDbDatabase db(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&db, late, error), Acad::eOk) << qd::text::toUtf8(error);
+  AcDbBlockTableRecord* ms = nullptr;
+  ASSERT_EQ(acdbOpenObject(ms, db.modelSpaceId(), AcDb::kForRead), Acad::eOk);
+  ASSERT_EQ(ms->entityIds().size(), 1u);
+  auto* line = AcDbLine::cast(db.impl()->peek(ms->entityIds()[0]));
+  ms->close();
+  ASSERT_NE(line, nullptr);
+  EXPECT_EQ(std::u16string(line->layer()), u"WALLS");
+  EXPECT_DOUBLE_EQ(line->endPoint().x, 3.0);
+}
+
 TEST(Dxf, MalformedInputNamesTheLine) {
   const char* bad[] = {"0\nSECTION\n2\nENTITIES\nabc\nLINE\n", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nxyz\n0\nENDSEC\n",
                        "0\nSECTION\n2\n", "", "999\n",
