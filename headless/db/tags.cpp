@@ -310,10 +310,7 @@ Acad::ErrorStatus TagFiler::writeString(int code, const ACHAR* value) {
   Tag& t = m_tags.emplace_back();
   t.code = code;
   t.kind = tagKindOf(code) == TagKind::Handle ? TagKind::Handle : TagKind::String;
-  if (!m_spare.empty()) {
-    t.str = std::move(m_spare.back());
-    m_spare.pop_back();
-  }
+  t.str = m_texts.take();
   t.str.assign(value ? value : u"");
   return Acad::eOk;
 }

@@ -34,9 +34,30 @@ struct Tag {
 };
 using Tags = std::vector<Tag>;
 
-// Whether a text has room of its own on the heap, worth keeping for another: a short
-// one lives inside the string object.
-inline bool hasOwnRoom(const std::u16string& s) { return s.capacity() > std::u16string().capacity(); }
+// Texts of groups done with, kept with their room on the heap for the groups that come
+// next: most of the next object's texts fit in them, so that filing a text rarely
+// allocates. A short text lives inside its string object and is not worth keeping.
+class TextPool {
+ public:
+  void keep(std::u16string&& s) {
+    if (s.capacity() > std::u16string().capacity()) m_spare.push_back(std::move(s));
+  }
+  // Keeps the texts of `tags` and empties them.
+  void keepAll(Tags& tags) {
+    for (Tag& t : tags) keep(std::move(t.str));
+    tags.clear();
+  }
+  // A text to fill: one kept, or a new one.
+  std::u16string take() {
+    if (m_spare.empty()) return {};
+    std::u16string s = std::move(m_spare.back());
+    m_spare.pop_back();
+    return s;
+  }
+
+ private:
+  std::vector<std::u16string> m_spare;
+};
 
 // Converts between tags and result buffers (entity lists). Ids become entity names.
 resbuf* tagToResbuf(const Tag& t);
@@ -68,9 +89,7 @@ class TagFiler : public AcDbDxfFiler {
   // texts took.
   void reset(AcDbDatabase* db) {
     m_db = db;
-    for (Tag& t : m_tags)
-      if (hasOwnRoom(t.str)) m_spare.push_back(std::move(t.str));
-    m_tags.clear();
+    m_texts.keepAll(m_tags);
     m_pos = 0;
     m_status = Acad::eOk;
   }
@@ -111,7 +130,7 @@ class TagFiler : public AcDbDxfFiler {
   AcDb::FilerType m_type;
   bool m_defaults = false;
   Tags m_tags;
-  std::vector<std::u16string> m_spare;  // texts of groups written before, with their room
+  TextPool m_texts;  // texts of groups written before
   const Tags* m_borrowed = nullptr;
   size_t m_pos = 0;
   Acad::ErrorStatus m_status = Acad::eOk;

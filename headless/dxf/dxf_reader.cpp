@@ -294,9 +294,7 @@ class Reader {
   std::string_view m_text;
   std::vector<RawGroup> m_raw;  // the groups of the object being read
   Tags m_tags;                  // the same typed
-  // Texts of the groups read before, with their room: most objects' texts fit in them,
-  // so that reading a text rarely allocates.
-  std::vector<std::u16string> m_spare;
+  db::TextPool m_texts;         // texts of the groups read before
   int m_codePage = 0;  // 0: UTF-8
   bool m_r12 = false;
   uint64_t m_handseed = 0;
@@ -396,9 +394,7 @@ AcDbObjectId Reader::idOfHandle(std::string_view hex) {
 }
 
 void Reader::collectGroups(GroupCursor& c, bool headerVariable) {
-  for (Tag& t : m_tags)
-    if (db::hasOwnRoom(t.str)) m_spare.push_back(std::move(t.str));
-  m_tags.clear();
+  m_texts.keepAll(m_tags);
   m_objectLine = c->index > 0 ? lineOf(c->index - 1) : 1;
   m_raw.clear();
   for (; c.valid() && c->code != 0 && !(headerVariable && c->code == 9); c.next()) m_raw.push_back(*c);
@@ -413,10 +409,7 @@ void Reader::typeGroup(size_t& i, Tag& t) {
   switch (t.kind) {
     case TagKind::String:
     case TagKind::Handle:
-      if (!m_spare.empty()) {
-        t.str = std::move(m_spare.back());
-        m_spare.pop_back();
-      }
+      t.str = m_texts.take();
       decodeInto(value(g), t.str);
       break;
     case TagKind::Real: t.real = number(g); break;
@@ -469,7 +462,7 @@ Tags& Reader::objectGroups(GroupCursor& c, Common& common, bool dimstyle) {
     Tag& t = m_tags.emplace_back();
     typeGroup(i, t);
     if (!split.take(t, m_tags.size() - 1)) continue;
-    if (db::hasOwnRoom(t.str)) m_spare.push_back(std::move(t.str));
+    m_texts.keep(std::move(t.str));
     m_tags.pop_back();
   }
   return m_tags;
