@@ -276,7 +276,8 @@ void readObjectState(AcDbObject* obj, qd::db::MemoryDwgFiler& f) {
   resbuf*& x = AcDbObjectAccess::xdata(obj);
   acutRelRb(x);
   x = nullptr;
-  for (const auto& t : xd) x = qd::ads::append(x, qd::db::tagToResbuf(t));
+  qd::db::ListTail tail(x);
+  for (const auto& t : xd) tail.append(t);
   obj->dwgInFields(&f);
 }
 

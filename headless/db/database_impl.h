@@ -99,8 +99,9 @@ class AcDbObjectAccess {
   static resbuf*& xdata(AcDbObject* o) { return o->xdataList(); }
   // The extended data still packed as read ("" once it is a list).
   static const std::string& packedXData(const AcDbObject* o) { return o->m_packedXData; }
-  // Keeps `tags` packed as an object's extended data; false when it already has some.
-  static bool packXData(AcDbObject* o, const qd::db::Tags& tags);
+  // Adds extended data read from a file: kept packed when the object has none yet and
+  // every group packs, else appended to its list.
+  static void addXData(AcDbObject* o, const qd::db::Tags& tags);
   static bool isOpen(const AcDbObject* o) { return o->m_readers > 0 || o->m_openForWrite || o->m_openForNotify; }
 };
 

@@ -44,22 +44,20 @@ AcDbObject::~AcDbObject() { acutRelRb(m_xdata); }
 
 resbuf*& AcDbObject::xdataList() const {
   if (m_packedXData.empty()) return m_xdata;
-  resbuf** tail = &m_xdata;
-  while (*tail) tail = &(*tail)->rbnext;
-  qd::db::unpackGroups(m_packedXData.str(), [&](const qd::db::Tag& t) {
-    *tail = qd::db::tagToResbuf(t);
-    while (*tail) tail = &(*tail)->rbnext;
-  });
+  qd::db::ListTail tail(m_xdata);
+  qd::db::unpackGroups(m_packedXData.str(), [&](const qd::db::Tag& t) { tail.append(t); });
   m_packedXData.clear();
   return m_xdata;
 }
 
-bool AcDbObjectAccess::packXData(AcDbObject* o, const qd::db::Tags& tags) {
-  if (o->m_xdata || !o->m_packedXData.empty()) return false;
-  std::string& packed = o->m_packedXData.edit();
-  if (qd::db::packGroups(tags, packed)) return true;
-  o->m_packedXData.clear();
-  return false;
+void AcDbObjectAccess::addXData(AcDbObject* o, const qd::db::Tags& tags) {
+  if (tags.empty()) return;
+  if (!o->m_xdata && o->m_packedXData.empty()) {
+    if (qd::db::packGroups(tags, o->m_packedXData.edit())) return;
+    o->m_packedXData.clear();
+  }
+  qd::db::ListTail tail(o->xdataList());
+  for (const auto& t : tags) tail.append(t);
 }
 
 AcRxObject* AcDbObject::clone() const {

@@ -61,6 +61,22 @@ class TextPool {
 
 // Converts between tags and result buffers (entity lists). Ids become entity names.
 resbuf* tagToResbuf(const Tag& t);
+// Appends tags to a list as result buffers at a kept end: finding the end for each
+// would grow with the square of the list's length.
+class ListTail {
+ public:
+  explicit ListTail(resbuf*& list) : m_end(&list) { toEnd(); }
+  void append(const Tag& t) {
+    *m_end = tagToResbuf(t);
+    toEnd();
+  }
+
+ private:
+  void toEnd() {
+    while (*m_end) m_end = &(*m_end)->rbnext;
+  }
+  resbuf** m_end;
+};
 // False when the result buffer's type does not fit the code.
 bool resbufToTag(const resbuf& rb, Tag& out);
 // Fills `rb` with the tag's value; strings point into the tag.

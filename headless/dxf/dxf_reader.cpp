@@ -589,15 +589,7 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, Common& c
     throw Failure{m_objectLine, qd::text::toUtf8(type) + " cannot be read: " + qd::text::toUtf8(acadErrorStatusText(es))};
   AcDbObjectAccess::setExtDict(obj, c.extDict);
   for (const auto& r : c.reactors) AcDbObjectAccess::reactors(obj).append(r);
-  if (!c.xdata.empty() && !AcDbObjectAccess::packXData(obj, c.xdata)) {
-    // Appended at a kept tail: walking the list for each group would grow with its square.
-    resbuf** tail = &AcDbObjectAccess::xdata(obj);
-    while (*tail) tail = &(*tail)->rbnext;
-    for (const auto& t : c.xdata) {
-      *tail = db::tagToResbuf(t);
-      while (*tail) tail = &(*tail)->rbnext;
-    }
-  }
+  AcDbObjectAccess::addXData(obj, c.xdata);
   if (made) *made = id;
   return obj;
 }
