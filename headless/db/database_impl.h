@@ -99,6 +99,9 @@ class AcDbObjectAccess {
   static resbuf*& xdata(AcDbObject* o) { return o->xdataList(); }
   // The extended data still packed as read ("" once it is a list).
   static const std::string& packedXData(const AcDbObject* o) { return o->m_packedXData; }
+  // Hands each group of the extended data to `apply`, packed or a list, without making
+  // a list of packed data (for writing and looking through all of a drawing's objects).
+  static void forEachXDataGroup(const AcDbObject* o, const std::function<void(const qd::db::Tag&)>& apply);
   // Adds extended data read from a file: kept packed when the object has none yet and
   // every group packs, else appended to its list.
   static void addXData(AcDbObject* o, const qd::db::Tags& tags);

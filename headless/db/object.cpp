@@ -50,6 +50,16 @@ resbuf*& AcDbObject::xdataList() const {
   return m_xdata;
 }
 
+void AcDbObjectAccess::forEachXDataGroup(const AcDbObject* o, const std::function<void(const qd::db::Tag&)>& apply) {
+  if (!o->m_packedXData.empty()) {
+    qd::db::unpackGroups(o->m_packedXData.str(), apply);
+    return;
+  }
+  qd::db::Tag t;
+  for (const resbuf* rb = o->m_xdata; rb; rb = rb->rbnext)
+    if (qd::db::resbufToTag(*rb, t)) apply(t);
+}
+
 void AcDbObjectAccess::addXData(AcDbObject* o, const qd::db::Tags& tags) {
   if (tags.empty()) return;
   if (!o->m_xdata && o->m_packedXData.empty()) {

@@ -43,16 +43,10 @@ void noteEntity(const AcDbEntity* e, References& r) {
 }
 
 void noteXData(const AcDbObject* o, References& r) {
-  // Data still packed as the file brought it is read where it lies: a purge has no
-  // reason to make every object's list.
-  if (const std::string& packed = AcDbObjectAccess::packedXData(o); !packed.empty()) {
-    qd::db::unpackGroups(packed, [&](const qd::db::Tag& t) {
-      if (t.code == 1001) r.apps.insert(qd::text::toUpper(t.str));
-    });
-    return;
-  }
-  for (const resbuf* rb = AcDbObjectAccess::xdata(const_cast<AcDbObject*>(o)); rb; rb = rb->rbnext)
-    if (rb->restype == 1001 && rb->resval.rstring) r.apps.insert(qd::text::toUpper(rb->resval.rstring));
+  // A purge has no reason to make every object's list of data still packed.
+  AcDbObjectAccess::forEachXDataGroup(o, [&](const qd::db::Tag& t) {
+    if (t.code == 1001) r.apps.insert(qd::text::toUpper(t.str));
+  });
 }
 
 // Whether an object, or what owns it (the block definition of an entity, the entity of

@@ -206,15 +206,7 @@ std::u16string dxfName(const AcDbObject* o) {
 }
 
 void writeXData(Out& out, const AcDbObject* o) {
-  // Extended data never asked for since the drawing was read is written as it is packed.
-  if (const std::string& packed = AcDbObjectAccess::packedXData(o); !packed.empty()) {
-    db::unpackGroups(packed, [&](const Tag& t) { out.tag(t); });
-    return;
-  }
-  for (const resbuf* rb = AcDbObjectAccess::xdata(const_cast<AcDbObject*>(o)); rb; rb = rb->rbnext) {
-    Tag t;
-    if (db::resbufToTag(*rb, t)) out.tag(t);
-  }
+  AcDbObjectAccess::forEachXDataGroup(o, [&](const Tag& t) { out.tag(t); });
 }
 
 // The groups every object starts with: type, handle, reactors, owner.
