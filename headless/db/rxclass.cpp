@@ -74,7 +74,10 @@ int AcRxClass::getClassVersion(int& maint) const {
 }
 AcRxObject* AcRxClass::create() const { return m_data->create ? m_data->create() : nullptr; }
 bool AcRxClass::isDerivedFrom(const AcRxClass* other) const {
-  for (const AcRxClass* c = this; c; c = c->m_data->parent)
+  // Parents are linked by name, so a module can name its classes in a loop: no walk
+  // takes more steps than there are classes.
+  size_t steps = registry().size();
+  for (const AcRxClass* c = this; c && steps > 0; c = c->m_data->parent, --steps)
     if (c == other) return true;
   return false;
 }

@@ -222,3 +222,39 @@ TEST_F(CustomClasses, GroupsNamedAndAnonymousSurviveSaveAndOpen) {
 }
 
 }  // namespace
+
+// A cast follows the parents as they are linked: late, when a parent goes, and when a
+// module names its classes in a loop (where a walk up the parents never ended).
+TEST(ClassHierarchy, CastsFollowParentsLinkedLateRemovedOrInALoop) {
+  AcDbDatabase warmup(false);
+  AcRxClass* child = newAcRxClass(u"QdLineageChild", u"QdLineageParent", 0, 0);
+  AcRxClass* parent = newAcRxClass(u"QdLineageParent", u"AcDbEntity", 0, 0);
+  // The child was registered before its parent: linked only when the hierarchy is built.
+  EXPECT_FALSE(child->isDerivedFrom(parent));
+  acrxBuildClassHierarchy();
+  EXPECT_TRUE(child->isDerivedFrom(parent));
+  EXPECT_TRUE(child->isDerivedFrom(AcDbEntity::desc()));
+  EXPECT_TRUE(child->isDerivedFrom(AcRxObject::desc()));
+  EXPECT_TRUE(child->isDerivedFrom(child));
+  EXPECT_FALSE(parent->isDerivedFrom(child));
+  EXPECT_FALSE(child->isDerivedFrom(AcDbLine::desc()));
+  EXPECT_FALSE(child->isDerivedFrom(nullptr));
+  AcDbLine line;
+  EXPECT_FALSE(line.isKindOf(parent));
+  EXPECT_TRUE(line.isKindOf(AcDbEntity::desc()));
+
+  deleteAcRxClass(parent);
+  EXPECT_FALSE(child->isDerivedFrom(AcDbEntity::desc()));
+  EXPECT_TRUE(child->isDerivedFrom(child));
+
+  // Two classes each other's parent: a cast ends, and finds only what the loop holds.
+  AcRxClass* a = newAcRxClass(u"QdLineageLoopA", u"QdLineageLoopB", 0, 0);
+  AcRxClass* b = newAcRxClass(u"QdLineageLoopB", u"QdLineageLoopA", 0, 0);
+  acrxBuildClassHierarchy();
+  EXPECT_TRUE(a->isDerivedFrom(b));
+  EXPECT_FALSE(a->isDerivedFrom(AcRxObject::desc()));
+  deleteAcRxClass(a);
+  deleteAcRxClass(b);
+  deleteAcRxClass(child);
+  acrxBuildClassHierarchy();
+}
