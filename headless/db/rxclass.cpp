@@ -76,9 +76,11 @@ AcRxObject* AcRxClass::create() const { return m_data->create ? m_data->create()
 bool AcRxClass::isDerivedFrom(const AcRxClass* other) const {
   // Parents are linked by name, so a module can name its classes in a loop: no walk
   // takes more steps than there are classes.
-  size_t steps = registry().size();
-  for (const AcRxClass* c = this; c && steps > 0; c = c->m_data->parent, --steps)
+  size_t steps = 0;
+  for (const AcRxClass* c = this; c; c = c->m_data->parent) {
     if (c == other) return true;
+    if (++steps > 64 && steps > registry().size()) return false;
+  }
   return false;
 }
 
