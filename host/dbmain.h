@@ -446,7 +446,7 @@ class AcDbEntity : public AcDbObject {
   qd::KeptBytes m_ownKept;
 
  private:
-  friend class AcDbEntityAccess;  // the host's drawing of kept proxy graphics
+  friend class AcDbEntityAccess;  // the host's drawing of kept proxy graphics, the reader's names
   // Common groups not modelled (true colour, transparency, plot style, material ...).
   qd::KeptBytes m_commonKept;
   qd::text::SharedName m_layer;     // "0" when made

@@ -111,6 +111,10 @@ class AcDbObjectAccess {
 class AcDbEntityAccess {
  public:
   static const std::string& commonKept(const AcDbEntity* e) { return e->m_commonKept; }
+  // The names as shared spellings, for a reader that gives every entity of one spelling
+  // its record's without looking the record up again.
+  static qd::text::SharedName& layerName(AcDbEntity* e) { return e->m_layer; }
+  static qd::text::SharedName& linetypeName(AcDbEntity* e) { return e->m_linetype; }
 };
 
 class AcDbSymbolTableAccess {
@@ -271,9 +275,7 @@ bool isKnownEntityType(std::u16string_view type);
 
 // An entity names its layer, linetype and text style by the records' own spelling, as
 // the host's entities hold ids, not the spelling they were given ("WALLS" for "Walls").
-// Names with no record are left as they are. `find` looks a record up by table and name
-// (the database's own lookup when empty; a reader passes one that remembers).
-using RecordLookup = std::function<AcDbObjectId(AcDbObjectId table, const ACHAR* name)>;
-void useRecordSpellings(AcDbEntity* e, const RecordLookup& find = {});
+// Names with no record are left as they are.
+void useRecordSpellings(AcDbEntity* e);
 
 }  // namespace qd::db

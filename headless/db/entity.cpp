@@ -84,10 +84,10 @@ Acad::ErrorStatus AcDbEntity::setLinetype(const ACHAR* name, bool) {
   return Acad::eOk;
 }
 
-void qd::db::useRecordSpellings(AcDbEntity* e, const RecordLookup& find) {
+void qd::db::useRecordSpellings(AcDbEntity* e) {
   auto* d = implOf(e->database());
   if (!d) return;
-  auto record = [&](AcDbObjectId table, const ACHAR* name) { return find ? find(table, name) : d->recordId(table, name); };
+  auto record = [&](AcDbObjectId table, const ACHAR* name) { return d->recordId(table, name); };
   auto spelling = [&](AcDbObjectId id) { return std::u16string_view(AcDbSymbolTableRecord::cast(d->peek(id))->nameConst()); };
   // A name spelt as its record already is stays as it is.
   if (const AcDbObjectId layer = record(d->layerTable, e->layer()); !layer.isNull() && spelling(layer) != e->layer())

@@ -286,6 +286,14 @@ class Reader {
   };
   using RecordCache = std::unordered_map<std::u16string, AcDbObjectId, TextHash, std::equal_to<>>;
   AcDbObjectId cachedRecord(RecordCache& cache, AcDbObjectId table, const ACHAR* name);
+  // A layer or linetype name as entities share it, and the record's own spelling of it
+  // (the name itself when it has none). Found by the shared text's address, which the
+  // kept name holds for as long as the entry stands.
+  struct Respelling {
+    qd::text::SharedName name, record;
+  };
+  using SpellingCache = std::unordered_map<const char16_t*, Respelling>;
+  void respell(SpellingCache& cache, AcDbObjectId table, qd::text::SharedName& name);
   // The class of a type's objects, found once for each spelling of the file.
   AcRxClass* classOf(const std::u16string& type);
 
@@ -301,7 +309,8 @@ class Reader {
   AcDbComplexEntity* m_complex = nullptr;
   std::map<std::u16string, AcDbObjectId> m_tables;
   size_t m_objectLine = 1;  // where the object being read starts
-  RecordCache m_layers, m_linetypes, m_styles;
+  RecordCache m_styles;
+  SpellingCache m_layers, m_linetypes;
   std::unordered_map<std::u16string, AcRxClass*> m_classes;
 };
 
@@ -320,11 +329,26 @@ AcRxClass* Reader::classOf(const std::u16string& type) {
   return it->second;
 }
 
+void Reader::respell(SpellingCache& cache, AcDbObjectId table, qd::text::SharedName& name) {
+  auto it = cache.find(name.c_str());
+  if (it == cache.end()) {
+    const AcDbObjectId id = m_d->recordId(table, name.view());
+    // A name without a record is left as it is, and looked up again the next time.
+    if (id.isNull()) return;
+    const qd::text::SharedName record(AcDbSymbolTableRecord::cast(m_d->peek(id))->nameConst());
+    it = cache.emplace(name.c_str(), Respelling{name, record}).first;
+  }
+  if (it->second.record.c_str() != name.c_str()) name = it->second.record;
+}
+
+// As qd::db::useRecordSpellings does it, each spelling of the file found once.
 void Reader::useRecordSpellings(AcDbEntity* e) {
-  qd::db::useRecordSpellings(e, [this](AcDbObjectId table, const ACHAR* name) {
-    return cachedRecord(table == m_d->layerTable ? m_layers : table == m_d->linetypeTable ? m_linetypes : m_styles,
-                        table, name);
-  });
+  respell(m_layers, m_d->layerTable, AcDbEntityAccess::layerName(e));
+  respell(m_linetypes, m_d->linetypeTable, AcDbEntityAccess::linetypeName(e));
+  if (auto* text = AcDbText::cast(e)) {
+    const AcDbObjectId style = cachedRecord(m_styles, m_d->textStyleTable, text->textStyleName());
+    if (!style.isNull()) text->setTextStyle(style);
+  }
 }
 
 std::u16string Reader::decode(std::string_view raw) const {

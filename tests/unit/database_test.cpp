@@ -707,6 +707,32 @@ TEST(Dxf, FaultsAreToldInTheirOrderAndSectionsReadWhereverTheyStand) {
   EXPECT_DOUBLE_EQ(line->endPoint().x, 3.0);
 }
 
+// Every entity of a spelling takes its record's, the first and those after it alike; a
+// name with no record keeps the file's.
+TEST(Dxf, EntitiesTakeTheirRecordsSpellingEachOneAndOthersKeepTheirs) {
+  std::string text =
+      "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLTYPE\n0\nLTYPE\n2\nDashed\n70\n0\n0\nENDTAB\n"
+      "0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nWalls\n70\n0\n62\n1\n6\nDashed\n0\nENDTAB\n0\nENDSEC\n"
+      "0\nSECTION\n2\nENTITIES\n";
+  const char* spellings[][2] = {{"walls", "DASHED"}, {"WALLS", "dashed"}, {"nowhere", "Nothing"}, {"walls", "DASHED"}};
+  for (const auto& sp : spellings)
+    text += std::string("0\nLINE\n8\n") + sp[0] + "\n6\n" + sp[1] + "\n10\n0\n20\n0\n30\n0\n11\n1\n21\n0\n31\n0\n";
+  text += "0\nENDSEC\n0\nEOF\n";
+  AcDbDatabase db(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&db, text, error), Acad::eOk) << qd::text::toUtf8(error);
+  auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.modelSpaceId()));
+  ASSERT_NE(ms, nullptr);
+  ASSERT_EQ(ms->entityIds().size(), 4u);
+  const char16_t* want[][2] = {{u"Walls", u"Dashed"}, {u"Walls", u"Dashed"}, {u"nowhere", u"Nothing"}, {u"Walls", u"Dashed"}};
+  for (size_t i = 0; i < 4; ++i) {
+    auto* e = AcDbEntity::cast(db.impl()->peek(ms->entityIds()[i]));
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(std::u16string(e->layer()), want[i][0]) << i;
+    EXPECT_EQ(std::u16string(e->linetype()), want[i][1]) << i;
+  }
+}
+
 TEST(Dxf, MalformedInputNamesTheLine) {
   const char* bad[] = {"0\nSECTION\n2\nENTITIES\nabc\nLINE\n", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nxyz\n0\nENDSEC\n",
                        "0\nSECTION\n2\n", "", "999\n",
