@@ -185,7 +185,7 @@ AcDbObjectId AcDbDatabase::Impl::add(AcDbObject* obj, AcDbObjectId owner, AcDbHa
   AcDbObjectAccess::stub(obj) = stub;
   AcDbObjectAccess::setOwnerRaw(obj, owner);
   recordCreated(stub);
-  if (auto* btr = AcDbBlockTableRecord::cast(obj); btr && !readingFile && btr->beginHandle().isNull()) {
+  if (auto* btr = readingFile ? nullptr : AcDbBlockTableRecord::cast(obj); btr && btr->beginHandle().isNull()) {
     AcDbBlockAccess::setFrameHandles(btr, AcDbHandle(nextHandle), AcDbHandle(nextHandle + 1));
     nextHandle += 2;
   }

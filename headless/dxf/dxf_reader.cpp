@@ -106,11 +106,18 @@ class GroupCursor {
     m_p = nl + 1;
     return true;
   }
+  static bool isDigit(char c) { return c >= '0' && c <= '9'; }
   // A code line as writers put it: blanks, digits of at most four places, blanks, the
   // end of the line. Anything else is read by the general rule below.
   bool plainCode(int& code) {
     const char* p = m_p;
     const char* const end = m_text.data() + m_text.size();
+    // Most of all: the code right-aligned in three places, as "%3d" writes it.
+    if (end - p >= 4 && p[3] == '\n' && isDigit(p[2]) && (isDigit(p[1]) ? isDigit(p[0]) || p[0] == ' ' : p[1] == ' ' && p[0] == ' ')) {
+      code = (p[0] == ' ' ? 0 : (p[0] - '0') * 100) + (p[1] == ' ' ? 0 : (p[1] - '0') * 10) + (p[2] - '0');
+      m_p = p + 4;
+      return true;
+    }
     while (p < end && *p == ' ') ++p;
     const bool negative = p < end && *p == '-';
     if (negative) ++p;
@@ -568,6 +575,8 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, Common& c
                                AcDbObjectId* made, bool entity) {
   AcRxClass* cls = classOf(type);
   AcDbObject* obj = cls ? AcDbObject::cast(cls->create()) : nullptr;
+  // Objects of classes the host has are read by their class; the others are kept.
+  const bool kept = !obj;
   if (!obj) {
     // Objects of unknown classes are kept as their groups, entities and others alike.
     for (const auto& t : tags)
@@ -590,9 +599,8 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, Common& c
   }
   const AcDbObjectId owner = c.owner.isNull() ? defaultOwner : c.owner;
   const AcDbObjectId id = m_d->add(obj, owner, c.handle);
-  if (AcDbUnknownObject::cast(obj) && type == u"LAYOUT") m_d->layoutObjects.push_back(id);
+  if (kept && type == u"LAYOUT" && AcDbUnknownObject::cast(obj)) m_d->layoutObjects.push_back(id);
   // Angles (groups 50 to 58) are degrees in the file and radians for the objects.
-  const bool kept = AcDbUnknownEntity::cast(obj) || AcDbUnknownObject::cast(obj);
   if (!kept)
     for (Tag& t : tags)
       if (t.kind == TagKind::Real && t.code >= 50 && t.code <= 58) t.real = t.real * M_PI / 180.0;
@@ -763,6 +771,8 @@ void Reader::readBlocks(GroupCursor& c) {
 }
 
 void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
+  AcDbBlockTableRecord* const spaces[] = {AcDbBlockTableRecord::cast(m_d->peek(modelSpace)),
+                                          AcDbBlockTableRecord::cast(m_d->peek(m_d->paperSpace))};
   while (c.valid() && !isZero(c, "ENDSEC")) {
     if (c->code != 0) {
       c.next();
@@ -777,8 +787,7 @@ void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
       if (t.code == 67 && t.integer == 1) paper = true;
     const AcDbObjectId space = paper ? m_d->paperSpace : modelSpace;
     AcDbObjectId id;
-    if (AcDbObject* obj = makeObject(type, tags, common, space, &id, true))
-      place(type, obj, id, tags, AcDbBlockTableRecord::cast(m_d->peek(space)));
+    if (AcDbObject* obj = makeObject(type, tags, common, space, &id, true)) place(type, obj, id, tags, spaces[paper]);
   }
 }
 

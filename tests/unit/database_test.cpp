@@ -884,6 +884,12 @@ TEST(Dxf, GroupCodeLinesAreReadExactlyAndFaultsNameTheirLine) {
       {"0\nSECTION\n2\nENTITIES\n-6\nx\n", u"line 5: group code -6 out of range"},
       {"0\nSECTION\n2\nENTITIES\n- 1\nx\n", u"line 5: group code expected, found \"- 1\""},
       {"0\nSECTION\n2\nENTITIES\n0", u"line 5: value missing after group code 0"},
+      // Codes in three places, as most writers put them.
+      {"  0\nSECTION\n  2\nENTITIES\n010\nx\n 20\ny\n  0\nENDSEC\n  0\nEOF\n", u""},
+      {"0\nSECTION\n2\nENTITIES\n1 0\nx\n", u"line 5: group code expected, found \"1 0\""},
+      {"0\nSECTION\n2\nENTITIES\nx 0\nx\n", u"line 5: group code expected, found \"x 0\""},
+      {"0\nSECTION\n2\nENTITIES\n-10\nx\n", u"line 5: group code -10 out of range"},
+      {"0\nSECTION\n2\nENTITIES\n 1x\nx\n", u"line 5: group code expected, found \"1x\""},
   };
   for (const Case& c : cases) {
     AcDbDatabase db(false);
