@@ -240,6 +240,41 @@ Common splitCommon(Tags& tags, bool dimstyle) {
   return c;
 }
 
+// The line of a group's code.
+size_t lineOf(size_t i) { return 2 * i + 1; }
+size_t lineOf(const RawGroup& g) { return lineOf(size_t{g.index}); }
+
+bool isZero(std::string_view text, const GroupCursor& c, const char* v) {
+  return c.valid() && c->code == 0 && trim(text.substr(c->offset, c->size)) == v;
+}
+
+// Types the groups of one object after another from the text alone, without the
+// database: a pointer's handle is left for the reader to make an id of (in `integer`),
+// so that a parser can run beside the reader that builds the objects.
+class ObjectParser {
+ public:
+  ObjectParser(std::string_view text, int codePage) : m_text(text), m_codePage(codePage) {}
+  void setCodePage(int codePage) { m_codePage = codePage; }
+  std::u16string decode(std::string_view s) const;
+  void decodeInto(std::string_view raw, std::u16string& out) const;
+  // The groups from the cursor's to the next 0 group (or, for a header variable, 9
+  // group) into `out`, whose texts are reused; the cursor is left at that group. Gives
+  // the line where the object starts.
+  size_t parse(GroupCursor& c, bool headerVariable, Tags& out);
+
+ private:
+  std::string_view value(const RawGroup& g) const { return m_text.substr(g.offset, g.size); }
+  double number(const RawGroup& g) const;
+  int64_t integer(const RawGroup& g) const;
+  // Types the group at `i` (with the Y and Z after a point's X) into `t`.
+  void typeGroup(size_t& i, Tag& t);
+
+  std::string_view m_text;
+  int m_codePage = 0;  // 0: UTF-8
+  std::vector<RawGroup> m_raw;  // the groups of the object being read
+  db::TextPool m_texts;         // texts of the groups read before
+};
+
 class Reader {
  public:
   Reader(AcDbDatabase* db, std::string_view text) : m_db(db), m_d(db->impl()), m_text(text) {}
@@ -247,30 +282,19 @@ class Reader {
 
  private:
   std::string_view value(const RawGroup& g) const { return m_text.substr(g.offset, g.size); }
-  // The line of a group's code.
-  static size_t lineOf(size_t i) { return 2 * i + 1; }
-  static size_t lineOf(const RawGroup& g) { return lineOf(size_t{g.index}); }
-  bool isZero(const GroupCursor& c, const char* v) const {
-    return c.valid() && c->code == 0 && trim(value(*c)) == v;
-  }
+  bool isZero(const GroupCursor& c, const char* v) const { return qd::dxf::isZero(m_text, c, v); }
   // Walks the whole text once before anything is built: refuses a file whose codes or
   // structure are broken, finds its sections and the handles it uses.
   std::vector<Section> survey();
-  std::u16string decode(std::string_view s) const;
-  void decodeInto(std::string_view raw, std::u16string& out) const;
-  double number(const RawGroup& g) const;
-  int64_t integer(const RawGroup& g) const;
+  std::u16string decode(std::string_view s) const { return m_parser.decode(s); }
   // The groups from the cursor's to the next 0 group (or, for a header variable, 9
   // group), typed; the cursor is left at that group. They stay until the next call.
   Tags& objectTags(GroupCursor& c, bool headerVariable = false);
   // The same for an object, without the groups every object shares, which go to `common`.
   Tags& objectGroups(GroupCursor& c, Common& common, bool dimstyle);
-  // The groups from the cursor's to the next 0 (or 9) group, as the file has them.
-  void collectGroups(GroupCursor& c, bool headerVariable);
-  // Types the group at `i` (with the Y and Z after a point's X) into `t`.
-  void typeGroup(size_t& i, Tag& t);
+  // Makes ids of the handles the parser left in pointers' groups.
+  void resolveIds(Tags& tags);
   void readClasses(GroupCursor& c);
-  AcDbObjectId idOfHandle(std::string_view hex);
 
   void readHeader(GroupCursor& c);
   void readTables(GroupCursor& c);
@@ -307,9 +331,8 @@ class Reader {
   AcDbDatabase* m_db;
   AcDbDatabase::Impl* m_d;
   std::string_view m_text;
-  std::vector<RawGroup> m_raw;  // the groups of the object being read
-  Tags m_tags;                  // the same typed
-  db::TextPool m_texts;         // texts of the groups read before
+  ObjectParser m_parser{m_text, 0};
+  Tags m_tags;  // the groups of the object being read
   int m_codePage = 0;  // 0: UTF-8
   bool m_r12 = false;
   uint64_t m_handseed = 0;
@@ -358,13 +381,13 @@ void Reader::useRecordSpellings(AcDbEntity* e) {
   }
 }
 
-std::u16string Reader::decode(std::string_view raw) const {
+std::u16string ObjectParser::decode(std::string_view raw) const {
   std::u16string out;
   decodeInto(raw, out);
   return out;
 }
 
-void Reader::decodeInto(std::string_view raw, std::u16string& text) const {
+void ObjectParser::decodeInto(std::string_view raw, std::u16string& text) const {
   // Plain ASCII, as most values are, reads the same in every code page.
   if (std::all_of(raw.begin(), raw.end(), [](char c) { return c >= 32 && c < 127 && c != '^' && c != '\\'; })) {
     // Widened in place: assigning chars to the text would build a second text first.
@@ -396,7 +419,7 @@ void Reader::decodeInto(std::string_view raw, std::u16string& text) const {
   }
 }
 
-double Reader::number(const RawGroup& g) const {
+double ObjectParser::number(const RawGroup& g) const {
   const std::string_view v = trim(value(g));
   double d = 0;
   auto r = std::from_chars(v.data(), v.data() + v.size(), d);
@@ -406,7 +429,7 @@ double Reader::number(const RawGroup& g) const {
   return d;
 }
 
-int64_t Reader::integer(const RawGroup& g) const {
+int64_t ObjectParser::integer(const RawGroup& g) const {
   const std::string_view v = trim(value(g));
   int64_t n = 0;
   auto r = std::from_chars(v.data(), v.data() + v.size(), n);
@@ -417,23 +440,18 @@ int64_t Reader::integer(const RawGroup& g) const {
   return static_cast<int64_t>(d);
 }
 
-AcDbObjectId Reader::idOfHandle(std::string_view hex) {
-  const AcDbHandle h(db::handleValue(hex));
-  AcDbObjectId id;
-  if (!h.isNull()) m_db->getAcDbObjectId(id, true, h);
-  return id;
-}
-
-void Reader::collectGroups(GroupCursor& c, bool headerVariable) {
-  m_texts.keepAll(m_tags);
-  m_objectLine = c->index > 0 ? lineOf(c->index - 1) : 1;
+size_t ObjectParser::parse(GroupCursor& c, bool headerVariable, Tags& out) {
+  m_texts.keepAll(out);
+  const size_t line = c->index > 0 ? lineOf(c->index - 1) : 1;
   m_raw.clear();
   for (; c.valid() && c->code != 0 && !(headerVariable && c->code == 9); c.next()) m_raw.push_back(*c);
   // Room for every group at once: a tag is large, and growing moves them all.
-  m_tags.reserve(m_raw.size());
+  out.reserve(m_raw.size());
+  for (size_t i = 0; i < m_raw.size();) typeGroup(i, out.emplace_back());
+  return line;
 }
 
-void Reader::typeGroup(size_t& i, Tag& t) {
+void ObjectParser::typeGroup(size_t& i, Tag& t) {
   const RawGroup& g = m_raw[i++];
   t.code = g.code;
   t.kind = db::tagKindOf(g.code);
@@ -461,7 +479,7 @@ void Reader::typeGroup(size_t& i, Tag& t) {
     case TagKind::Int32:
     case TagKind::Int64:
     case TagKind::Bool: t.integer = integer(g); break;
-    case TagKind::Id: t.id = idOfHandle(trim(value(g))); break;
+    case TagKind::Id: t.integer = static_cast<int64_t>(db::handleValue(trim(value(g)))); break;
     case TagKind::Binary: {
       // Pairs of hexadecimal digits; anything else is damage, not data.
       const std::string_view v = trim(value(g));
@@ -479,23 +497,24 @@ void Reader::typeGroup(size_t& i, Tag& t) {
   }
 }
 
+void Reader::resolveIds(Tags& tags) {
+  for (Tag& t : tags) {
+    if (t.kind != TagKind::Id) continue;
+    const AcDbHandle h(static_cast<uint64_t>(t.integer));
+    t.integer = 0;
+    if (!h.isNull()) m_db->getAcDbObjectId(t.id, true, h);
+  }
+}
+
 Tags& Reader::objectTags(GroupCursor& c, bool headerVariable) {
-  collectGroups(c, headerVariable);
-  for (size_t i = 0; i < m_raw.size();) typeGroup(i, m_tags.emplace_back());
+  m_objectLine = m_parser.parse(c, headerVariable, m_tags);
+  resolveIds(m_tags);
   return m_tags;
 }
 
 Tags& Reader::objectGroups(GroupCursor& c, Common& common, bool dimstyle) {
-  collectGroups(c, false);
-  common = Common{};
-  CommonSplit split(common, dimstyle);
-  for (size_t i = 0; i < m_raw.size();) {
-    Tag& t = m_tags.emplace_back();
-    typeGroup(i, t);
-    if (!split.take(t, m_tags.size() - 1)) continue;
-    m_texts.keep(std::move(t.str));
-    m_tags.pop_back();
-  }
+  objectTags(c);
+  common = splitCommon(m_tags, dimstyle);
   return m_tags;
 }
 
@@ -525,10 +544,12 @@ void Reader::readHeader(GroupCursor& c) {
       const std::string ver(trim(value(v)));
       m_r12 = ver <= "AC1009";
       if (ver < "AC1021" && m_codePage == 0) m_codePage = qd::text::ansiCodePage();
+      m_parser.setCodePage(m_codePage);
     } else if (name == "$DWGCODEPAGE") {
       const std::string cp(trim(value(v)));
       const int n = std::atoi(cp.substr(cp.find_last_of('_') + 1).c_str());
       if (m_codePage != 0 && qd::text::isSupportedCodePage(n)) m_codePage = n;
+      m_parser.setCodePage(m_codePage);
     } else if (name == "$HANDSEED") {
       m_handseed = AcDbHandle(qd::text::fromUtf8(trim(value(v))).c_str()).value();
     } else if (name.size() > 1) {
