@@ -2,12 +2,17 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <sstream>
+#include <thread>
 #include <unordered_map>
 
 #include "headless/ads/resbuf_util.h"
@@ -275,6 +280,118 @@ class ObjectParser {
   db::TextPool m_texts;         // texts of the groups read before
 };
 
+// An object as a parser leaves it.
+struct ParsedObject {
+  std::u16string type;
+  size_t line = 0;  // where it starts
+  Tags tags;
+};
+
+// Objects parsed one after another, handed over together.
+struct ParsedBatch {
+  std::vector<ParsedObject> objects;  // the first `count` hold this batch's
+  size_t count = 0;
+  std::exception_ptr fault;  // what stopped the parser after them
+  bool last = false;
+};
+
+// Parses the objects of a section on a thread of its own while the reader builds those
+// parsed before: the text is typed on one core, the objects are made on another. A few
+// batches go round between the two, so the room of their groups and texts is reused.
+// The reader gets the batches in the file's order, and the parser's fault only after
+// every object before it.
+class ParsingAhead {
+ public:
+  static constexpr size_t kBatchSize = 256;
+  static constexpr int kBatches = 3;
+
+  ParsingAhead(std::string_view text, int codePage, const GroupCursor& start)
+      : m_thread([this, text, codePage, start] { run(text, codePage, start); }) {}
+  ParsingAhead(const ParsingAhead&) = delete;
+  ParsingAhead& operator=(const ParsingAhead&) = delete;
+  // Stops the parser (the reader may leave early, at a fault) and waits for it.
+  ~ParsingAhead() {
+    {
+      std::lock_guard lock(m_mutex);
+      m_stop = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+  }
+
+  std::unique_ptr<ParsedBatch> next() {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return !m_ready.empty(); });
+    std::unique_ptr<ParsedBatch> b = std::move(m_ready.front());
+    m_ready.erase(m_ready.begin());
+    return b;
+  }
+  void giveBack(std::unique_ptr<ParsedBatch> b) {
+    {
+      std::lock_guard lock(m_mutex);
+      m_free.push_back(std::move(b));
+    }
+    m_changed.notify_all();
+  }
+
+ private:
+  void run(std::string_view text, int codePage, GroupCursor c) {
+    ObjectParser parser(text, codePage);
+    for (bool done = false; !done;) {
+      std::unique_ptr<ParsedBatch> b = takeFree();
+      if (!b) return;
+      b->count = 0;
+      b->fault = nullptr;
+      try {
+        while (b->count < kBatchSize && !done) {
+          if (!c.valid() || isZero(text, c, "ENDSEC")) {
+            done = true;
+          } else if (c->code != 0) {
+            c.next();
+          } else {
+            if (b->objects.size() == b->count) b->objects.emplace_back();
+            ParsedObject& o = b->objects[b->count];
+            parser.decodeInto(trim(text.substr(c->offset, c->size)), o.type);
+            c.next();
+            o.line = parser.parse(c, false, o.tags);
+            ++b->count;
+          }
+        }
+      } catch (...) {
+        b->fault = std::current_exception();
+        done = true;
+      }
+      b->last = done;
+      {
+        std::lock_guard lock(m_mutex);
+        m_ready.push_back(std::move(b));
+      }
+      m_changed.notify_all();
+    }
+  }
+  // A batch to fill: one given back, or a new one while there are fewer than kBatches;
+  // null once the reader has stopped.
+  std::unique_ptr<ParsedBatch> takeFree() {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_stop || !m_free.empty() || m_made < kBatches; });
+    if (m_stop) return nullptr;
+    if (m_free.empty()) {
+      ++m_made;
+      return std::make_unique<ParsedBatch>();
+    }
+    std::unique_ptr<ParsedBatch> b = std::move(m_free.back());
+    m_free.pop_back();
+    return b;
+  }
+
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::vector<std::unique_ptr<ParsedBatch>> m_ready, m_free;
+  int m_made = 0;
+  bool m_stop = false;
+  std::thread m_thread;  // last: it starts at once, with everything above made
+};
+
 class Reader {
  public:
   Reader(AcDbDatabase* db, std::string_view text) : m_db(db), m_d(db->impl()), m_text(text) {}
@@ -300,7 +417,12 @@ class Reader {
   void readTables(GroupCursor& c);
   void readBlocks(GroupCursor& c);
   void place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id, const Tags& tags, AcDbBlockTableRecord* btr);
+  // A drawing's entities are parsed ahead on a thread of their own from this size of
+  // file on; below it, the thread would cost more than it saves.
+  static constexpr size_t kParseAheadFrom = size_t{512} << 10;
   void readEntities(GroupCursor& c, AcDbObjectId space);
+  void addEntity(const std::u16string& type, Tags& tags, Common& common, AcDbObjectId modelSpace,
+                 AcDbBlockTableRecord* const spaces[2]);
   void readObjects(GroupCursor& c);
   // `entity`: read where only entities stand (blocks, entities), so an unknown type is an
   // entity even without subclass markers (R12).
@@ -791,9 +913,36 @@ void Reader::readBlocks(GroupCursor& c) {
   }
 }
 
+void Reader::addEntity(const std::u16string& type, Tags& tags, Common& common, AcDbObjectId modelSpace,
+                       AcDbBlockTableRecord* const spaces[2]) {
+  bool paper = false;
+  for (const auto& t : tags)
+    if (t.code == 67 && t.integer == 1) paper = true;
+  const AcDbObjectId space = paper ? m_d->paperSpace : modelSpace;
+  AcDbObjectId id;
+  if (AcDbObject* obj = makeObject(type, tags, common, space, &id, true)) place(type, obj, id, tags, spaces[paper]);
+}
+
 void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
   AcDbBlockTableRecord* const spaces[] = {AcDbBlockTableRecord::cast(m_d->peek(modelSpace)),
                                           AcDbBlockTableRecord::cast(m_d->peek(m_d->paperSpace))};
+  if (m_text.size() >= kParseAheadFrom) {
+    ParsingAhead ahead(m_text, m_codePage, c);
+    for (bool last = false; !last;) {
+      std::unique_ptr<ParsedBatch> b = ahead.next();
+      for (size_t i = 0; i < b->count; ++i) {
+        ParsedObject& o = b->objects[i];
+        m_objectLine = o.line;
+        resolveIds(o.tags);
+        Common common = splitCommon(o.tags, o.type == u"DIMSTYLE");
+        addEntity(o.type, o.tags, common, modelSpace, spaces);
+      }
+      if (b->fault) std::rethrow_exception(b->fault);
+      last = b->last;
+      ahead.giveBack(std::move(b));
+    }
+    return;
+  }
   while (c.valid() && !isZero(c, "ENDSEC")) {
     if (c->code != 0) {
       c.next();
@@ -803,12 +952,7 @@ void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
     c.next();
     Common common;
     Tags& tags = objectGroups(c, common, type == u"DIMSTYLE");
-    bool paper = false;
-    for (const auto& t : tags)
-      if (t.code == 67 && t.integer == 1) paper = true;
-    const AcDbObjectId space = paper ? m_d->paperSpace : modelSpace;
-    AcDbObjectId id;
-    if (AcDbObject* obj = makeObject(type, tags, common, space, &id, true)) place(type, obj, id, tags, spaces[paper]);
+    addEntity(type, tags, common, modelSpace, spaces);
   }
 }
 

@@ -3,7 +3,9 @@
 // and DXF round trips.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -975,6 +977,129 @@ TEST(Stubs, OnlyStubsOfLiveDrawingsAreTakenForOnes) {
   const AcDbStub* gone = ids[4500].stub();
   db.reset();
   EXPECT_FALSE(qd::db::isLiveStub(gone));
+}
+
+}  // namespace
+
+namespace {
+
+// A drawing large enough that its entities are parsed ahead of the reader: lines and
+// texts with extended data, on layers, one after another with their handles.
+struct LargeDrawing {
+  std::string text;
+  std::vector<size_t> entityAt;  // where each entity's 0 group starts
+};
+
+LargeDrawing largeDrawing(int entities) {
+  LargeDrawing d;
+  std::string& t = d.text;
+  t = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n"
+      "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nWALLS\n70\n0\n62\n1\n6\nCONTINUOUS\n0\nENDTAB\n"
+      "0\nTABLE\n2\nSTYLE\n0\nSTYLE\n2\nStandard\n70\n0\n40\n0.0\n41\n1.0\n3\ntxt\n0\nENDTAB\n"
+      "0\nTABLE\n2\nAPPID\n0\nAPPID\n2\nQD_TEST\n70\n0\n0\nENDTAB\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n";
+  for (int i = 0; i < entities; ++i) {
+    char handle[16];
+    std::snprintf(handle, sizeof handle, "%X", 0x1000 + i);
+    d.entityAt.push_back(t.size());
+    const std::string n = std::to_string(i);
+    if (i % 3 == 2) {
+      t += std::string("0\nTEXT\n5\n") + handle + "\n100\nAcDbEntity\n8\nwalls\n100\nAcDbText\n10\n" + n +
+           ".25\n20\n2.5\n30\n0.0\n40\n2.5\n1\nRoom " + n + "\n1001\nQD_TEST\n1000\nroom\n1070\n" + std::to_string(i % 100) + "\n";
+    } else {
+      t += std::string("0\nLINE\n5\n") + handle + "\n100\nAcDbEntity\n8\nWALLS\n100\nAcDbLine\n10\n" + n + "\n20\n0.0\n30\n0.0\n11\n" +
+           n + ".5\n21\n" + std::to_string(i % 7) + ".0\n31\n0.0\n";
+    }
+  }
+  t += "0\nENDSEC\n0\nEOF\n";
+  return d;
+}
+
+size_t firstDifference(const std::string& a, const std::string& b) {
+  return static_cast<size_t>(std::mismatch(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(std::min(a.size(), b.size())), b.begin()).first - a.begin());
+}
+
+size_t lineAt(const std::string& text, size_t offset) {
+  return static_cast<size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n')) + 1;
+}
+
+// Parsed on a thread beside the reader, the entities come out in the file's order, each
+// with its own values, and written twice the drawing is the same text.
+TEST(LargeDxf, EntitiesParsedAheadAreBuiltInTheFilesOrder) {
+  const LargeDrawing d = largeDrawing(12000);
+  ASSERT_GT(d.text.size(), size_t{1} << 20);
+  AcDbDatabase db(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&db, d.text, error), Acad::eOk) << qd::text::toUtf8(error);
+  auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.modelSpaceId()));
+  ASSERT_NE(ms, nullptr);
+  ASSERT_EQ(ms->entityIds().size(), 12000u);
+  for (int i : {0, 255, 256, 257, 4321, 11998, 11999}) {
+    AcDbObject* o = db.impl()->peek(ms->entityIds()[static_cast<size_t>(i)]);
+    ASSERT_NE(o, nullptr) << i;
+    EXPECT_EQ(o->objectId().handle().value(), static_cast<uint64_t>(0x1000 + i)) << i;
+    if (auto* line = AcDbLine::cast(o)) {
+      EXPECT_DOUBLE_EQ(line->endPoint().x, i + 0.5) << i;
+      EXPECT_DOUBLE_EQ(line->endPoint().y, i % 7) << i;
+      EXPECT_EQ(std::u16string(line->layer()), u"WALLS");
+    } else {
+      auto* text = AcDbText::cast(o);
+      ASSERT_NE(text, nullptr) << i;
+      EXPECT_EQ(qd::text::toUtf8(text->textStringConst()), "Room " + std::to_string(i)) << i;
+      EXPECT_EQ(std::u16string(text->layer()), u"WALLS");
+      resbuf* xd = text->xData(u"QD_TEST");
+      ASSERT_NE(xd, nullptr) << i;
+      ASSERT_NE(xd->rbnext, nullptr);
+      ASSERT_NE(xd->rbnext->rbnext, nullptr);
+      EXPECT_EQ(xd->rbnext->rbnext->resval.rint, i % 100) << i;
+      acutRelRb(xd);
+    }
+  }
+  const std::string once = qd::dxf::write(&db);
+  AcDbDatabase again(false);
+  ASSERT_EQ(qd::dxf::read(&again, once, error), Acad::eOk) << qd::text::toUtf8(error);
+  const std::string twice = qd::dxf::write(&again);
+  EXPECT_TRUE(twice == once) << "first difference on line " << lineAt(once, firstDifference(once, twice));
+}
+
+// Of two faults, the one earlier in the file is told, whether the parser ahead or the
+// reader building the objects finds it.
+TEST(LargeDxf, TheEarlierFaultIsToldWhicheverSideFindsIt) {
+  const LargeDrawing d = largeDrawing(6000);
+  // A number the parser refuses, and a handle the reader refuses.
+  auto badNumber = [&](std::string& text, int entity) {
+    const size_t at = text.find("\n10\n", d.entityAt[static_cast<size_t>(entity)]) + 4;
+    text.replace(at, 1, "x");
+    return lineAt(text, at);
+  };
+  auto badHandle = [&](std::string& text, int entity) {
+    const size_t at = text.find("\n5\n", d.entityAt[static_cast<size_t>(entity)]) + 3;
+    text.insert(at, "FFFFFFFFFFFF");
+    return lineAt(text, d.entityAt[static_cast<size_t>(entity)]);
+  };
+  struct Case {
+    int number, handle;  // entities with a fault, or -1
+  };
+  for (const Case c : {Case{4000, -1}, Case{-1, 3000}, Case{5000, 1000}, Case{1000, 5000}, Case{1010, 1000}, Case{300, 300}}) {
+    std::string text = d.text;
+    // The later change first, so that the earlier one's place stays as it was.
+    size_t numberLine = 0, handleLine = 0;
+    if (c.number > c.handle) {
+      if (c.number >= 0) numberLine = badNumber(text, c.number);
+      if (c.handle >= 0) handleLine = badHandle(text, c.handle);
+    } else {
+      if (c.handle >= 0) handleLine = badHandle(text, c.handle);
+      if (c.number >= 0) numberLine = badNumber(text, c.number);
+    }
+    if (c.number >= 0 && c.handle >= 0 && c.number > c.handle) numberLine = 0;
+    AcDbDatabase db(false);
+    std::u16string error;
+    ASSERT_EQ(qd::dxf::read(&db, text, error), Acad::eDxfReadAborted) << c.number << " " << c.handle;
+    const bool numberFirst = c.handle < 0 || (c.number >= 0 && c.number <= c.handle);
+    const std::string want = numberFirst ? "line " + std::to_string(numberLine) + ": number expected"
+                                         : "line " + std::to_string(handleLine) + ": handle";
+    EXPECT_NE(qd::text::toUtf8(error).find(want), std::string::npos)
+        << qd::text::toUtf8(error) << " (wanted " << want << ")";
+  }
 }
 
 }  // namespace
