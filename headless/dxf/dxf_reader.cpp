@@ -396,6 +396,9 @@ class Reader {
  public:
   Reader(AcDbDatabase* db, std::string_view text) : m_db(db), m_d(db->impl()), m_text(text) {}
   void run();
+  // Every block record and block reference read, in the order they were made.
+  const std::vector<AcDbObjectId>& blockRecords() const { return m_blockRecords; }
+  const std::vector<AcDbObjectId>& blockReferences() const { return m_blockReferences; }
 
  private:
   std::string_view value(const RawGroup& g) const { return m_text.substr(g.offset, g.size); }
@@ -447,8 +450,13 @@ class Reader {
   };
   using SpellingCache = std::unordered_map<const char16_t*, Respelling>;
   void respell(SpellingCache& cache, AcDbObjectId table, qd::text::SharedName& name);
-  // The class of a type's objects, found once for each spelling of the file.
-  AcRxClass* classOf(const std::u16string& type);
+  // The class of a type's objects, found once for each spelling of the file, and what
+  // the drawing's completion asks of its objects.
+  struct TypeInfo {
+    AcRxClass* cls = nullptr;
+    bool blockRecord = false, blockReference = false;
+  };
+  const TypeInfo& typeInfo(const std::u16string& type);
 
   AcDbDatabase* m_db;
   AcDbDatabase::Impl* m_d;
@@ -463,7 +471,10 @@ class Reader {
   size_t m_objectLine = 1;  // where the object being read starts
   RecordCache m_styles;
   SpellingCache m_layers, m_linetypes;
-  std::unordered_map<std::u16string, AcRxClass*> m_classes;
+  std::unordered_map<std::u16string, TypeInfo> m_types;
+  // Made while reading, for the drawing's completion: so that it need not look at every
+  // object of a large drawing to find a few.
+  std::vector<AcDbObjectId> m_blockRecords, m_blockReferences;
 };
 
 AcDbObjectId Reader::cachedRecord(RecordCache& cache, AcDbObjectId table, const ACHAR* name) {
@@ -475,9 +486,15 @@ AcDbObjectId Reader::cachedRecord(RecordCache& cache, AcDbObjectId table, const 
   return id;
 }
 
-AcRxClass* Reader::classOf(const std::u16string& type) {
-  auto it = m_classes.find(type);
-  if (it == m_classes.end()) it = m_classes.emplace(type, acrxFindClassByDxfName(type.c_str())).first;
+const Reader::TypeInfo& Reader::typeInfo(const std::u16string& type) {
+  auto it = m_types.find(type);
+  if (it == m_types.end()) {
+    TypeInfo info;
+    info.cls = acrxFindClassByDxfName(type.c_str());
+    info.blockRecord = info.cls && info.cls->isDerivedFrom(AcDbBlockTableRecord::desc());
+    info.blockReference = info.cls && info.cls->isDerivedFrom(AcDbBlockReference::desc());
+    it = m_types.emplace(type, info).first;
+  }
   return it->second;
 }
 
@@ -716,8 +733,8 @@ bool takeDwgStream(const Tags& tags, std::string& stream, size_t line) {
 
 AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, Common& c, AcDbObjectId defaultOwner,
                                AcDbObjectId* made, bool entity) {
-  AcRxClass* cls = classOf(type);
-  AcDbObject* obj = cls ? AcDbObject::cast(cls->create()) : nullptr;
+  const TypeInfo& info = typeInfo(type);
+  AcDbObject* obj = info.cls ? AcDbObject::cast(info.cls->create()) : nullptr;
   // Objects of classes the host has are read by their class; the others are kept.
   const bool kept = !obj;
   if (!obj) {
@@ -765,6 +782,8 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, Common& c
   AcDbObjectAccess::setExtDict(obj, c.extDict);
   for (const auto& r : c.reactors) AcDbObjectAccess::reactors(obj).append(r);
   AcDbObjectAccess::addXData(obj, c.xdata);
+  if (info.blockRecord) m_blockRecords.push_back(id);
+  if (info.blockReference) m_blockReferences.push_back(id);
   if (made) *made = id;
   return obj;
 }
@@ -880,6 +899,7 @@ void Reader::readBlocks(GroupCursor& c) {
         auto* btr = new AcDbBlockTableRecord();
         btr->setName(name.c_str());
         block = m_d->add(btr, m_d->blockTable);
+        m_blockRecords.push_back(block);
         AcDbSymbolTableAccess::records(table).push_back(block);
         AcDbSymbolTableAccess::byName(table)[qd::text::toUpper(name)] = block;
       }
@@ -1103,6 +1123,7 @@ void Reader::run() {
     auto* btr = new AcDbBlockTableRecord();
     btr->setName(name);
     const AcDbObjectId id = m_d->add(btr, m_d->blockTable);
+    m_blockRecords.push_back(id);
     AcDbSymbolTableAccess::records(bt).push_back(id);
     AcDbSymbolTableAccess::byName(bt)[qd::text::toUpper(name)] = id;
   }
@@ -1122,7 +1143,7 @@ void Reader::run() {
 }
 
 // Adds what a drawing needs but the file did not have (older versions).
-void completeDrawing(AcDbDatabase* db) {
+void completeDrawing(AcDbDatabase* db, const Reader& read) {
   auto* d = db->impl();
   AcDbDatabase fresh(true);
   auto* f = fresh.impl();
@@ -1170,16 +1191,20 @@ void completeDrawing(AcDbDatabase* db) {
     AcDbObjectAccess::writer(root) = false;
   }
   d->groupDict = groups;
-  // Block frames the file gave no handles (R12 without handles) get fresh ones.
-  for (const auto& s : d->stubs)
-    if (auto* btr = AcDbBlockTableRecord::cast(s->object)) {
+  // Block frames the file gave no handles (R12 without handles) get fresh ones, in the
+  // order of the records' handles.
+  std::vector<AcDbObjectId> records = read.blockRecords();
+  std::sort(records.begin(), records.end(),
+            [](AcDbObjectId a, AcDbObjectId b) { return a.stub()->index < b.stub()->index; });
+  for (const AcDbObjectId& id : records)
+    if (auto* btr = AcDbBlockTableRecord::cast(d->peek(id))) {
       auto orNew = [&](AcDbHandle h) { return h.isNull() ? AcDbHandle(d->nextHandle++) : h; };
       const AcDbHandle begin = orNew(btr->beginHandle());
       AcDbBlockAccess::setFrameHandles(btr, begin, orNew(btr->endHandle()));
     }
   // Inserts read before their block was known.
-  for (const auto& s : d->stubs)
-    if (auto* ref = AcDbBlockReference::cast(s->object); ref && ref->blockTableRecord().isNull()) {
+  for (const AcDbObjectId& id : read.blockReferences())
+    if (auto* ref = AcDbBlockReference::cast(d->peek(id)); ref && ref->blockTableRecord().isNull()) {
       const std::u16string name = AcDbBlockReferenceAccess::pendingName(ref);
       if (!name.empty()) ref->setBlockTableRecord(d->recordId(d->blockTable, name));
     }
@@ -1201,7 +1226,7 @@ Acad::ErrorStatus read(AcDbDatabase* db, const std::string& text, std::u16string
     Reader r(db, body);
     r.run();
     d->readingFile = false;
-    completeDrawing(db);
+    completeDrawing(db, r);
     // Such a drawing stays usable (drawing and measuring stop at a depth), but says so.
     for (const auto& name : db::selfInsertingBlocks(d))
       acutPrintf(u"\nBlock %ls references itself.\n", name.c_str());

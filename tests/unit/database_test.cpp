@@ -793,7 +793,9 @@ TEST(Dxf, ReadsR12WithoutHandlesOrBlockRecords) {
       "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n"
       "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n1\n0\nLAYER\n2\nZDI\n70\n0\n62\n3\n6\nCONTINUOUS\n0\nENDTAB\n0\nENDSEC\n"
       "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\nOKNO\n70\n0\n10\n0.0\n20\n0.0\n30\n0.0\n"
-      "0\nLINE\n8\n0\n10\n0.0\n20\n0.0\n30\n0.0\n11\n1.0\n21\n0.0\n31\n0.0\n0\nENDBLK\n8\n0\n0\nENDSEC\n"
+      "0\nLINE\n8\n0\n10\n0.0\n20\n0.0\n30\n0.0\n11\n1.0\n21\n0.0\n31\n0.0\n"
+      "0\nINSERT\n8\n0\n2\nRAM\n10\n0.0\n20\n0.0\n30\n0.0\n0\nENDBLK\n8\n0\n"
+      "0\nBLOCK\n8\n0\n2\nRAM\n70\n0\n10\n0.0\n20\n0.0\n30\n0.0\n0\nENDBLK\n8\n0\n0\nENDSEC\n"
       "0\nSECTION\n2\nENTITIES\n0\nINSERT\n8\nZDI\n2\nOKNO\n10\n5.0\n20\n5.0\n30\n0.0\n"
       "0\nTEXT\n8\nZDI\n10\n1.0\n20\n1.0\n30\n0.0\n40\n2.5\n1\nP\xF8\xEDli\x9A\n0\nENDSEC\n0\nEOF\n";
   AcDbDatabase db(false);
@@ -807,6 +809,17 @@ TEST(Dxf, ReadsR12WithoutHandlesOrBlockRecords) {
   auto* ref = AcDbBlockReference::cast(d->peek(ms->entityIds()[0]));
   ASSERT_NE(ref, nullptr);
   EXPECT_EQ(ref->blockTableRecord(), d->recordId(d->blockTable, u"OKNO"));
+  // An insert read before its block was defined finds it once the file is read; frames
+  // get their handles in the order the blocks stand.
+  auto* okno = AcDbBlockTableRecord::cast(d->peek(d->recordId(d->blockTable, u"OKNO")));
+  auto* ram = AcDbBlockTableRecord::cast(d->peek(d->recordId(d->blockTable, u"RAM")));
+  ASSERT_TRUE(okno && ram);
+  ASSERT_EQ(okno->entityIds().size(), 2u);
+  auto* inner = AcDbBlockReference::cast(d->peek(okno->entityIds()[1]));
+  ASSERT_NE(inner, nullptr);
+  EXPECT_EQ(inner->blockTableRecord(), ram->objectId());
+  EXPECT_FALSE(okno->beginHandle().isNull());
+  EXPECT_LT(okno->beginHandle().value(), ram->beginHandle().value());
   // Text of old files is in the ANSI code page (1250 here).
   auto* text = AcDbText::cast(d->peek(ms->entityIds()[1]));
   ASSERT_NE(text, nullptr);
