@@ -2,10 +2,16 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
+#include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <set>
+#include <thread>
+#include <unordered_map>
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
@@ -102,6 +108,13 @@ const std::vector<CodeLine>& codeLines() {
   return lines;
 }
 
+// What writing asks of an object's class, found once for each class of a drawing.
+struct ClassInfo {
+  bool kept = false;  // objects of classes the host lacks, kept as their groups
+  std::u16string dxfName;  // of the others
+};
+using ClassInfos = std::unordered_map<const AcRxClass*, ClassInfo>;
+
 class Out {
  public:
   // Into `sink`, a piece at a time, or (without one) all into `buf`.
@@ -119,6 +132,7 @@ class Out {
   static constexpr size_t kPiece = size_t{1} << 20;
   // One filer for all objects: its groups keep their room from one object to the next.
   db::TagFiler filer{nullptr};
+  ClassInfos classes;
   // A group's code, right-aligned in three places as the host writes it.
   void code(int c) {
     if (c >= 0 && c < kCodes) {
@@ -177,7 +191,7 @@ class Out {
       case TagKind::Binary: binary(t.code, t.bytes); break;
     }
   }
-  void binary(int c, const std::string& bytes) {
+  void binary(int c, std::string_view bytes) {
     static const char* digits = "0123456789ABCDEF";
     for (size_t i = 0; i < bytes.size() || i == 0; i += 127) {
       code(c);
@@ -190,27 +204,268 @@ class Out {
     }
   }
 
- private:
-  const qd::files::ByteSink* m_sink;
   void hexValue(int c, uint64_t v) {
     code(c);
     appendHex(buf, v);
     buf += '\n';
   }
+
+ private:
+  const qd::files::ByteSink* m_sink;
 };
 
-std::u16string dxfName(const AcDbObject* o) {
-  if (auto* u = AcDbUnknownEntity::cast(o)) return u->originalDxfName();
-  if (auto* u = AcDbUnknownObject::cast(o)) return u->originalDxfName();
-  return o->isA()->dxfName();
+class FormattingAhead;
+
+// Takes the groups of objects as Out does, but only notes them, in a few bytes each, for
+// a thread that formats them: the objects are walked on one core while their texts and
+// numbers are formatted on another. Pointers are noted as the handles they name, so that
+// the formatting needs nothing of the drawing.
+class Recorder {
+ public:
+  enum class Op : uint8_t { Put, Text, Hex, Integer, Real, Binary };
+  explicit Recorder(FormattingAhead& ahead);
+  db::TagFiler filer{nullptr};
+  ClassInfos classes;
+
+  void put(int c, std::string_view value) {
+    op(Op::Put, c);
+    bytes(value);
+  }
+  void str(int c, const std::u16string& s) {
+    op(Op::Text, c);
+    bytes(std::string_view(reinterpret_cast<const char*>(s.data()), s.size() * sizeof(char16_t)));
+  }
+  void handle(int c, AcDbHandle h) { hexValue(c, h.value()); }
+  void id(int c, AcDbObjectId id) {
+    if (id.isNull() || !id.isValid()) put(c, "0");
+    else hexValue(c, id.handle().value());
+  }
+  void hexValue(int c, uint64_t v) {
+    op(Op::Hex, c);
+    raw(v);
+  }
+  void integer(int c, int64_t v) {
+    op(Op::Integer, c);
+    raw(v);
+  }
+  void realValue(int c, double v) {
+    op(Op::Real, c);
+    raw(v);
+  }
+  void point(int c, const AcGePoint3d& p, int dims = 3) {
+    realValue(c, p.x);
+    realValue(c + 10, p.y);
+    if (dims == 3) realValue(c + 20, p.z);
+  }
+  void binary(int c, std::string_view value) {
+    op(Op::Binary, c);
+    bytes(value);
+  }
+  void tag(const Tag& t);
+  // Hands what is noted to the formatting thread once it is worth a hand-over.
+  void flushSome();
+  void flush();
+
+  // Formats noted groups into `out`.
+  static void replay(std::string_view ops, Out& out);
+
+ private:
+  template <class V>
+  void raw(V v) {
+    m_ops.append(reinterpret_cast<const char*>(&v), sizeof v);
+  }
+  void op(Op o, int c) {
+    raw(o);
+    raw(static_cast<int32_t>(c));
+  }
+  void bytes(std::string_view v) {
+    raw(static_cast<uint32_t>(v.size()));
+    m_ops.append(v);
+  }
+
+  FormattingAhead& m_ahead;
+  std::string m_ops;
+};
+
+// The thread that formats what a Recorder notes, in order, into the drawing's Out. The
+// Out is the thread's until finish() returns. A few buffers go round between the two.
+class FormattingAhead {
+ public:
+  static constexpr size_t kBatch = size_t{256} << 10;
+  static constexpr int kBatches = 3;
+
+  explicit FormattingAhead(Out& out) : m_out(out), m_thread([this] { run(); }) {}
+  FormattingAhead(const FormattingAhead&) = delete;
+  FormattingAhead& operator=(const FormattingAhead&) = delete;
+  ~FormattingAhead() {
+    {
+      std::lock_guard lock(m_mutex);
+      m_stop = true;
+    }
+    m_changed.notify_all();
+    if (m_thread.joinable()) m_thread.join();
+  }
+  // Formats `ops` after those handed over before; gives an empty buffer back to fill.
+  std::string hand(std::string ops) {
+    std::unique_lock lock(m_mutex);
+    m_ready.push_back(std::move(ops));
+    m_changed.notify_all();
+    m_changed.wait(lock, [&] { return !m_free.empty() || m_made < kBatches || m_fault; });
+    if (m_free.empty()) {
+      ++m_made;
+      std::string fresh;
+      fresh.reserve(kBatch + 4096);
+      return fresh;
+    }
+    std::string b = std::move(m_free.back());
+    m_free.pop_back();
+    return b;
+  }
+  // Waits until everything handed over is formatted; the Out is the caller's again.
+  void finish() {
+    {
+      std::lock_guard lock(m_mutex);
+      m_stop = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+    if (m_fault) std::rethrow_exception(m_fault);
+  }
+
+ private:
+  void run() {
+    for (;;) {
+      std::string ops;
+      {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_stop || !m_ready.empty(); });
+        if (m_ready.empty()) return;
+        ops = std::move(m_ready.front());
+        m_ready.erase(m_ready.begin());
+      }
+      try {
+        if (!m_fault) Recorder::replay(ops, m_out);
+      } catch (...) {
+        std::lock_guard lock(m_mutex);
+        m_fault = std::current_exception();
+      }
+      ops.clear();
+      {
+        std::lock_guard lock(m_mutex);
+        m_free.push_back(std::move(ops));
+      }
+      m_changed.notify_all();
+    }
+  }
+
+  Out& m_out;
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::vector<std::string> m_ready, m_free;
+  int m_made = 1;  // the recorder's first buffer
+  bool m_stop = false;
+  std::exception_ptr m_fault;
+  std::thread m_thread;  // last: it starts at once, with everything above made
+};
+
+Recorder::Recorder(FormattingAhead& ahead) : m_ahead(ahead) { m_ops.reserve(FormattingAhead::kBatch + 4096); }
+
+void Recorder::flushSome() {
+  if (m_ops.size() >= FormattingAhead::kBatch) flush();
+}
+void Recorder::flush() {
+  if (!m_ops.empty()) m_ops = m_ahead.hand(std::move(m_ops));
 }
 
-void writeXData(Out& out, const AcDbObject* o) {
+void Recorder::tag(const Tag& t) {
+  switch (t.kind) {
+    case TagKind::String: str(t.code, t.str); break;
+    case TagKind::Handle: str(t.code, t.str); break;
+    case TagKind::Real: realValue(t.code, t.real); break;
+    case TagKind::Point: point(t.code, t.pt, t.dims); break;
+    case TagKind::Int16:
+    case TagKind::Int32:
+    case TagKind::Int64:
+    case TagKind::Bool: integer(t.code, t.integer); break;
+    case TagKind::Id: id(t.code, t.id); break;
+    case TagKind::Binary: binary(t.code, t.bytes); break;
+  }
+}
+
+void Recorder::replay(std::string_view ops, Out& out) {
+  auto take = [&](auto& v) {
+    std::memcpy(&v, ops.data(), sizeof v);
+    ops.remove_prefix(sizeof v);
+  };
+  auto takeBytes = [&]() {
+    uint32_t n = 0;
+    take(n);
+    const std::string_view v = ops.substr(0, n);
+    ops.remove_prefix(n);
+    return v;
+  };
+  std::u16string text;  // one for all, keeping its room
+  while (!ops.empty()) {
+    Op o{};
+    int32_t c = 0;
+    take(o);
+    take(c);
+    switch (o) {
+      case Op::Put: out.put(c, takeBytes()); break;
+      case Op::Text: {
+        const std::string_view v = takeBytes();
+        text.resize(v.size() / sizeof(char16_t));
+        std::memcpy(text.data(), v.data(), text.size() * sizeof(char16_t));
+        out.str(c, text);
+        break;
+      }
+      case Op::Hex: {
+        uint64_t v = 0;
+        take(v);
+        out.hexValue(c, v);
+        break;
+      }
+      case Op::Integer: {
+        int64_t v = 0;
+        take(v);
+        out.integer(c, v);
+        break;
+      }
+      case Op::Real: {
+        double v = 0;
+        take(v);
+        out.realValue(c, v);
+        break;
+      }
+      case Op::Binary: out.binary(c, takeBytes()); break;
+    }
+  }
+  out.flushSome();
+}
+
+const ClassInfo& classInfo(ClassInfos& infos, const AcDbObject* o) {
+  auto [it, made] = infos.try_emplace(o->isA());
+  if (made) {
+    it->second.kept = AcDbUnknownEntity::cast(o) || AcDbUnknownObject::cast(o);
+    if (!it->second.kept) it->second.dxfName = o->isA()->dxfName();
+  }
+  return it->second;
+}
+
+// The type a kept object had in its file.
+std::u16string keptDxfName(const AcDbObject* o) {
+  if (auto* u = AcDbUnknownEntity::cast(o)) return u->originalDxfName();
+  return AcDbUnknownObject::cast(o)->originalDxfName();
+}
+
+template <class O>
+void writeXData(O& out, const AcDbObject* o) {
   AcDbObjectAccess::forEachXDataGroup(o, [&](const Tag& t) { out.tag(t); });
 }
 
 // The groups every object starts with: type, handle, reactors, owner.
-void writeHead(Out& out, const AcDbObject* o, const std::u16string& type, int handleCode = 5) {
+template <class O>
+void writeHead(O& out, const AcDbObject* o, const std::u16string& type, int handleCode = 5) {
   out.str(0, type);
   out.handle(handleCode, o->objectId().handle());
   const auto& reactors = o->persistentReactors();
@@ -259,8 +514,11 @@ bool filesOnlyBinary(const AcDbObject* o, const db::Tags& own) {
   return base.tags().size() == own.size();
 }
 
-void writeObject(Out& out, const AcDbObject* o, int handleCode = 5) {
-  writeHead(out, o, dxfName(o), handleCode);
+template <class O>
+void writeObject(O& out, const AcDbObject* o, int handleCode = 5) {
+  const ClassInfo& info = classInfo(out.classes, o);
+  std::u16string keptName;
+  writeHead(out, o, info.kept ? (keptName = keptDxfName(o)) : info.dxfName, handleCode);
   db::TagFiler& f = out.filer;
   f.reset(o->database());
   o->dxfOutFields(&f);
@@ -269,7 +527,7 @@ void writeObject(Out& out, const AcDbObject* o, int handleCode = 5) {
   addProxyGraphics(o, tags);
   // Objects file angles (groups 50 to 58) in radians, as entity lists hold them; the
   // file holds degrees. Entities kept as their groups are written as they were read.
-  const bool known = !AcDbUnknownEntity::cast(o) && !AcDbUnknownObject::cast(o);
+  const bool known = !info.kept;
   for (const Tag& t : tags) {
     if (known && t.kind == TagKind::Real && t.code >= 50 && t.code <= 58)
       out.realValue(t.code, std::round(t.real * 180.0 / M_PI * 1e12) / 1e12);
@@ -287,7 +545,8 @@ void writeObject(Out& out, const AcDbObject* o, int handleCode = 5) {
   out.flushSome();
 }
 
-void writeEntity(Out& out, AcDbDatabase::Impl* d, AcDbObjectId id) {
+template <class O>
+void writeEntity(O& out, AcDbDatabase::Impl* d, AcDbObjectId id) {
   auto* e = AcDbEntity::cast(d->peek(id));
   if (!e || e->isErased()) return;
   writeObject(out, e);
@@ -461,9 +720,16 @@ void writeDrawing(Out& out, AcDbDatabase* db) {
   writeBlocks(out, d);
   out.str(0, u"SECTION");
   out.str(2, u"ENTITIES");
-  for (AcDbObjectId space : {d->modelSpace, d->paperSpace})
-    if (auto* btr = AcDbBlockTableRecord::cast(d->peek(space)))
-      for (const auto& e : btr->entityIds()) writeEntity(out, d, e);
+  {
+    // The bulk of a drawing: walked here, formatted beside.
+    FormattingAhead ahead(out);
+    Recorder rec(ahead);
+    for (AcDbObjectId space : {d->modelSpace, d->paperSpace})
+      if (auto* btr = AcDbBlockTableRecord::cast(d->peek(space)))
+        for (const auto& e : btr->entityIds()) writeEntity(rec, d, e);
+    rec.flush();
+    ahead.finish();
+  }
   out.str(0, u"ENDSEC");
   out.str(0, u"SECTION");
   out.str(2, u"OBJECTS");
