@@ -76,10 +76,24 @@ bool readFile(const std::string& path, std::string& bytes, std::string& error, s
       error = "\"" + path + "\" is larger than " + std::to_string(limit) + " bytes";
       return false;
     }
-    bytes.reserve(static_cast<size_t>(st.st_size));
+    // A file of known size is read straight into its place, not through a chunk.
+    bytes.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < bytes.size()) {
+      const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        error = "cannot read \"" + path + "\": " + reason(errno);
+        bytes.clear();
+        return false;
+      }
+      if (n == 0) break;  // it became shorter
+      got += static_cast<size_t>(n);
+    }
+    bytes.resize(got);
   }
   // Read in chunks up to one byte past the limit, so that a device or pipe without end
-  // is refused instead of filling the memory.
+  // is refused instead of filling the memory (and a file that grows, to its end).
   std::vector<char> chunk(1 << 16);
   for (;;) {
     const ssize_t n = ::read(fd.get(), chunk.data(), chunk.size());

@@ -63,6 +63,18 @@ TEST_F(FileFaults, ReadingRefusesLargeAndEndlessFilesAndNamesTheProblem) {
   EXPECT_FALSE(qd::files::readFile(path("missing"), bytes, error));
   EXPECT_NE(error.find("cannot open"), std::string::npos);
   EXPECT_FALSE(qd::files::readFile(dir.string(), bytes, error));
+  // A file read whole, byte for byte; an empty one; one whose size the system does not
+  // know beforehand (it says 0).
+  std::string large(300000, '\0');
+  for (size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 7 % 251);
+  put("large.bin", large);
+  ASSERT_TRUE(qd::files::readFile(path("large.bin"), bytes, error));
+  EXPECT_TRUE(bytes == large);
+  put("empty.txt", "");
+  ASSERT_TRUE(qd::files::readFile(path("empty.txt"), bytes, error));
+  EXPECT_TRUE(bytes.empty());
+  ASSERT_TRUE(qd::files::readFile("/proc/self/stat", bytes, error));
+  EXPECT_NE(bytes.find("("), std::string::npos);
 }
 
 TEST_F(FileFaults, EveryFailedStepLeavesTheOldFileAndNoTemporaryFile) {
