@@ -956,6 +956,9 @@ void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
         resolveIds(o.tags);
         Common common = splitCommon(o.tags, o.type == u"DIMSTYLE");
         addEntity(o.type, o.tags, common, modelSpace, spaces);
+        // The extended data's texts go back with the batch, for the parser to fill
+        // again: freed here, they would be made anew there, on another thread's heap.
+        for (Tag& t : common.xdata) o.tags.push_back(std::move(t));
       }
       if (b->fault) std::rethrow_exception(b->fault);
       last = b->last;
