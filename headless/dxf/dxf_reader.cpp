@@ -277,7 +277,6 @@ class ObjectParser {
   std::string_view m_text;
   int m_codePage = 0;  // 0: UTF-8
   std::vector<RawGroup> m_raw;  // the groups of the object being read
-  db::TextPool m_texts;         // texts of the groups read before
 };
 
 // An object as a parser leaves it.
@@ -580,13 +579,26 @@ int64_t ObjectParser::integer(const RawGroup& g) const {
 }
 
 size_t ObjectParser::parse(GroupCursor& c, bool headerVariable, Tags& out) {
-  m_texts.keepAll(out);
   const size_t line = c->index > 0 ? lineOf(c->index - 1) : 1;
   m_raw.clear();
   for (; c.valid() && c->code != 0 && !(headerVariable && c->code == 9); c.next()) m_raw.push_back(*c);
   // Room for every group at once: a tag is large, and growing moves them all.
   out.reserve(m_raw.size());
-  for (size_t i = 0; i < m_raw.size();) typeGroup(i, out.emplace_back());
+  // The tags of the object before are filled again, so that their texts keep their room.
+  size_t n = 0;
+  for (size_t i = 0; i < m_raw.size(); ++n) {
+    if (n == out.size()) out.emplace_back();
+    Tag& t = out[n];
+    t.str.clear();
+    t.bytes.clear();
+    t.pt = AcGePoint3d();
+    t.real = 0;
+    t.integer = 0;
+    t.id = AcDbObjectId();
+    t.dims = 3;
+    typeGroup(i, t);
+  }
+  out.resize(n);
   return line;
 }
 
@@ -596,10 +608,7 @@ void ObjectParser::typeGroup(size_t& i, Tag& t) {
   t.kind = db::tagKindOf(g.code);
   switch (t.kind) {
     case TagKind::String:
-    case TagKind::Handle:
-      t.str = m_texts.take();
-      decodeInto(value(g), t.str);
-      break;
+    case TagKind::Handle: decodeInto(value(g), t.str); break;
     case TagKind::Real: t.real = number(g); break;
     case TagKind::Point: {
       t.pt.x = number(g);
