@@ -217,12 +217,12 @@ class Out {
 class FormattingAhead;
 
 // Takes the groups of objects as Out does, but only notes them, in a few bytes each, for
-// a thread that formats them: the objects are walked on one core while their texts and
-// numbers are formatted on another. Pointers are noted as the handles they name, so that
-// the formatting needs nothing of the drawing.
+// a thread that formats them: the objects are walked on one core while their numbers are
+// formatted on another. Pointers are noted as the handles they name, so that the
+// formatting needs nothing of the drawing.
 class Recorder {
  public:
-  enum class Op : uint8_t { Put, Text, Hex, Integer, Real, Binary };
+  enum class Op : uint8_t { Put, Hex, Integer, Real, Binary };
   explicit Recorder(FormattingAhead& ahead);
   db::TagFiler filer{nullptr};
   ClassInfos classes;
@@ -231,9 +231,15 @@ class Recorder {
     op(Op::Put, c);
     bytes(value);
   }
+  // Texts are put as the file will have them: the formatting has the numbers to do, and
+  // the two threads take about as long so.
   void str(int c, const std::u16string& s) {
-    op(Op::Text, c);
-    bytes(std::string_view(reinterpret_cast<const char*>(s.data()), s.size() * sizeof(char16_t)));
+    op(Op::Put, c);
+    const size_t at = m_ops.size();
+    raw(uint32_t{0});  // the length, filled in after
+    appendText(m_ops, s);
+    const auto n = static_cast<uint32_t>(m_ops.size() - at - sizeof(uint32_t));
+    std::memcpy(m_ops.data() + at, &n, sizeof n);
   }
   void handle(int c, AcDbHandle h) { hexValue(c, h.value()); }
   void id(int c, AcDbObjectId id) {
@@ -404,7 +410,6 @@ void Recorder::replay(std::string_view ops, Out& out) {
     ops.remove_prefix(n);
     return v;
   };
-  std::u16string text;  // one for all, keeping its room
   while (!ops.empty()) {
     Op o{};
     int32_t c = 0;
@@ -412,13 +417,6 @@ void Recorder::replay(std::string_view ops, Out& out) {
     take(c);
     switch (o) {
       case Op::Put: out.put(c, takeBytes()); break;
-      case Op::Text: {
-        const std::string_view v = takeBytes();
-        text.resize(v.size() / sizeof(char16_t));
-        std::memcpy(text.data(), v.data(), text.size() * sizeof(char16_t));
-        out.str(c, text);
-        break;
-      }
       case Op::Hex: {
         uint64_t v = 0;
         take(v);
