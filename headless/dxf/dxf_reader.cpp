@@ -133,7 +133,8 @@ class GroupCursor {
     const char* p = m_p;
     const char* const end = m_text.data() + m_text.size();
     // Most of all: the code right-aligned in three places, as "%3d" writes it.
-    if (end - p >= 4 && p[3] == '\n' && isDigit(p[2]) && (isDigit(p[1]) ? isDigit(p[0]) || p[0] == ' ' : p[1] == ' ' && p[0] == ' ')) {
+    if (end - p >= 4 && p[3] == '\n' && isDigit(p[2]) &&
+        (isDigit(p[1]) ? isDigit(p[0]) || p[0] == ' ' : p[1] == ' ' && p[0] == ' ')) {
       code = (p[0] == ' ' ? 0 : (p[0] - '0') * 100) + (p[1] == ' ' ? 0 : (p[1] - '0') * 10) + (p[2] - '0');
       m_p = p + 4;
       return true;
@@ -335,7 +336,9 @@ class ParsingAhead {
 
   std::unique_ptr<ParsedBatch> next() {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return !m_ready.empty(); });
+    m_changed.wait(lock, [&] { return !m_ready.empty() || m_lost; });
+    // The parser could not even hand over its fault (no memory for a batch).
+    if (m_ready.empty()) std::rethrow_exception(m_lost);
     std::unique_ptr<ParsedBatch> b = std::move(m_ready.front());
     m_ready.erase(m_ready.begin());
     return b;
@@ -350,6 +353,17 @@ class ParsingAhead {
 
  private:
   void run(std::string_view text, int codePage, GroupCursor c) {
+    try {
+      parseAll(text, codePage, c);
+    } catch (...) {
+      {
+        std::lock_guard lock(m_mutex);
+        m_lost = std::current_exception();
+      }
+      m_changed.notify_all();
+    }
+  }
+  void parseAll(std::string_view text, int codePage, GroupCursor& c) {
     ObjectParser parser(text, codePage);
     for (bool done = false; !done;) {
       std::unique_ptr<ParsedBatch> b = takeFree();
@@ -403,6 +417,7 @@ class ParsingAhead {
   std::vector<std::unique_ptr<ParsedBatch>> m_ready, m_free;
   int m_made = 0;
   bool m_stop = false;
+  std::exception_ptr m_lost;  // a fault outside any batch
   std::thread m_thread;  // last: it starts at once, with everything above made
 };
 

@@ -314,6 +314,11 @@ class FormattingAhead {
   // Formats `ops` after those handed over before; gives an empty buffer back to fill.
   std::string hand(std::string ops) {
     std::unique_lock lock(m_mutex);
+    if (m_fault) {
+      // Nothing more is formatted: what is noted now goes, and finish() tells why.
+      ops.clear();
+      return ops;
+    }
     m_ready.push_back(std::move(ops));
     m_changed.notify_all();
     m_changed.wait(lock, [&] { return !m_free.empty() || m_made < kBatches || m_fault; });
@@ -340,6 +345,16 @@ class FormattingAhead {
 
  private:
   void run() {
+    try {
+      formatAll();
+    } catch (...) {
+      // No memory to go on: told at finish(); the recorder is never left waiting.
+      std::lock_guard lock(m_mutex);
+      m_fault = std::current_exception();
+    }
+    m_changed.notify_all();
+  }
+  void formatAll() {
     for (;;) {
       std::string ops;
       {
@@ -349,12 +364,7 @@ class FormattingAhead {
         ops = std::move(m_ready.front());
         m_ready.erase(m_ready.begin());
       }
-      try {
-        if (!m_fault) Recorder::replay(ops, m_out);
-      } catch (...) {
-        std::lock_guard lock(m_mutex);
-        m_fault = std::current_exception();
-      }
+      Recorder::replay(ops, m_out);
       ops.clear();
       {
         std::lock_guard lock(m_mutex);
