@@ -115,6 +115,23 @@ struct ClassInfo {
 };
 using ClassInfos = std::unordered_map<const AcRxClass*, ClassInfo>;
 
+// A group of any kind, as the file has it: to the text (Out) or to be formatted (Recorder).
+template <class O>
+void putTag(O& out, const Tag& t) {
+  switch (t.kind) {
+    case TagKind::String:
+    case TagKind::Handle: out.str(t.code, t.str); break;
+    case TagKind::Real: out.realValue(t.code, t.real); break;
+    case TagKind::Point: out.point(t.code, t.pt, t.dims); break;
+    case TagKind::Int16:
+    case TagKind::Int32:
+    case TagKind::Int64:
+    case TagKind::Bool: out.integer(t.code, t.integer); break;
+    case TagKind::Id: out.id(t.code, t.id); break;
+    case TagKind::Binary: out.binary(t.code, t.bytes); break;
+  }
+}
+
 class Out {
  public:
   // Into `sink`, a piece at a time, or (without one) all into `buf`.
@@ -177,20 +194,7 @@ class Out {
     realValue(c + 10, p.y);
     if (dims == 3) realValue(c + 20, p.z);
   }
-  void tag(const Tag& t) {
-    switch (t.kind) {
-      case TagKind::String: str(t.code, t.str); break;
-      case TagKind::Handle: str(t.code, t.str); break;
-      case TagKind::Real: realValue(t.code, t.real); break;
-      case TagKind::Point: point(t.code, t.pt, t.dims); break;
-      case TagKind::Int16:
-      case TagKind::Int32:
-      case TagKind::Int64:
-      case TagKind::Bool: integer(t.code, t.integer); break;
-      case TagKind::Id: id(t.code, t.id); break;
-      case TagKind::Binary: binary(t.code, t.bytes); break;
-    }
-  }
+  void tag(const Tag& t) { putTag(*this, t); }
   void binary(int c, std::string_view bytes) {
     static const char* digits = "0123456789ABCDEF";
     for (size_t i = 0; i < bytes.size() || i == 0; i += 127) {
@@ -267,7 +271,7 @@ class Recorder {
     op(Op::Binary, c);
     bytes(value);
   }
-  void tag(const Tag& t);
+  void tag(const Tag& t) { putTag(*this, t); }
   // Hands what is noted to the formatting thread once it is worth a hand-over.
   void flushSome();
   void flush();
@@ -393,20 +397,6 @@ void Recorder::flush() {
   if (!m_ops.empty()) m_ops = m_ahead.hand(std::move(m_ops));
 }
 
-void Recorder::tag(const Tag& t) {
-  switch (t.kind) {
-    case TagKind::String: str(t.code, t.str); break;
-    case TagKind::Handle: str(t.code, t.str); break;
-    case TagKind::Real: realValue(t.code, t.real); break;
-    case TagKind::Point: point(t.code, t.pt, t.dims); break;
-    case TagKind::Int16:
-    case TagKind::Int32:
-    case TagKind::Int64:
-    case TagKind::Bool: integer(t.code, t.integer); break;
-    case TagKind::Id: id(t.code, t.id); break;
-    case TagKind::Binary: binary(t.code, t.bytes); break;
-  }
-}
 
 void Recorder::replay(std::string_view ops, Out& out) {
   auto take = [&](auto& v) {
