@@ -253,6 +253,8 @@ Common splitCommon(Tags& tags, bool dimstyle) {
   CommonSplit split(c, dimstyle);
   size_t kept = 0;
   for (Tag& t : tags) {
+    // Extended data runs to the end: its room is made at once.
+    if (t.code >= 1000 && c.xdata.empty()) c.xdata.reserve(tags.size() - static_cast<size_t>(&t - tags.data()));
     if (split.take(t, kept)) continue;
     if (&tags[kept] != &t) tags[kept] = std::move(t);
     ++kept;
