@@ -83,7 +83,7 @@ void writeTags(AcDbDxfFiler* f, const Tags& tags) {
   auto* tf = dynamic_cast<TagFiler*>(f);
   for (const Tag& t : tags) {
     if (tf) {
-      tf->tags().push_back(t);
+      tf->append(t);
       continue;
     }
     resbuf* rb = tagToResbuf(t);

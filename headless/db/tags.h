@@ -111,6 +111,8 @@ class TagFiler : public AcDbDxfFiler {
   }
   // The groups written (or given to read).
   Tags& tags() { return m_tags; }
+  // Writes a group as it is (a 2-D point stays 2-D): kept groups filed back.
+  virtual void append(const Tag& t) { m_tags.push_back(t); }
   // The groups being read.
   const Tags& readTags() const { return m_borrowed ? *m_borrowed : m_tags; }
   size_t position() const { return m_pos; }

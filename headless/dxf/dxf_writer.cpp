@@ -55,7 +55,7 @@ std::string real(double v) {
 }
 
 // Control characters are written in caret notation so a value stays on one line.
-void appendText(std::string& out, const std::u16string& s) {
+void appendText(std::string& out, std::u16string_view s) {
   // Most texts of a drawing (layer names, handles' owners, numbers as text) are plain
   // ASCII: those are copied as they are, without a conversion.
   if (std::all_of(s.begin(), s.end(), [](char16_t c) { return c >= 32 && c < 128 && c != u'^'; })) {
@@ -110,6 +110,7 @@ const std::vector<CodeLine>& codeLines() {
 
 // What writing asks of an object's class, found once for each class of a drawing.
 struct ClassInfo {
+  bool builtin = false;  // a class of the host, not of a module
   bool kept = false;  // objects of classes the host lacks, kept as their groups
   std::u16string dxfName;  // of the others
 };
@@ -237,7 +238,7 @@ class Recorder {
   }
   // Texts are put as the file will have them: the formatting has the numbers to do, and
   // the two threads take about as long so.
-  void str(int c, const std::u16string& s) {
+  void str(int c, std::u16string_view s) {
     op(Op::Put, c);
     const size_t at = m_ops.size();
     raw(uint32_t{0});  // the length, filled in after
@@ -444,6 +445,7 @@ void Recorder::replay(std::string_view ops, Out& out) {
 const ClassInfo& classInfo(ClassInfos& infos, const AcDbObject* o) {
   auto [it, made] = infos.try_emplace(o->isA());
   if (made) {
+    it->second.builtin = db::isBuiltinClass(o->isA());
     it->second.kept = AcDbUnknownEntity::cast(o) || AcDbUnknownObject::cast(o);
     if (!it->second.kept) it->second.dxfName = o->isA()->dxfName();
   }
@@ -539,6 +541,89 @@ void writeObject(O& out, const AcDbObject* o, int handleCode = 5) {
     out.integer(90, static_cast<int64_t>(dwg.bytes().size()));
     out.binary(310, dwg.bytes());
   }
+  writeXData(out, o);
+  out.flushSome();
+}
+
+// Files an object of the host's own classes straight into a recorder, group by group,
+// as writeObject would put the groups it collects: angles (groups 50 to 58) in degrees
+// for the classes that model them.
+class RecordingFiler : public db::TagFiler {
+ public:
+  RecordingFiler(Recorder& out, AcDbDatabase* db, bool degrees) : TagFiler(db), m_out(out), m_degrees(degrees) {}
+
+  void append(const Tag& t) override {
+    if (t.kind == TagKind::Real) real(t.code, t.real);
+    else putTag(m_out, t);
+  }
+  Acad::ErrorStatus writeItem(const resbuf& item) override {
+    Tag t;
+    if (!db::resbufToTag(item, t)) {
+      setFilerStatus(Acad::eInvalidResBuf);
+      return Acad::eInvalidResBuf;
+    }
+    append(t);
+    return Acad::eOk;
+  }
+  Acad::ErrorStatus writeString(int code, const ACHAR* value) override {
+    m_out.str(code, value ? std::u16string_view(value) : std::u16string_view());
+    return Acad::eOk;
+  }
+  Acad::ErrorStatus writeBool(int code, bool value) override { return integer(code, value ? 1 : 0); }
+  Acad::ErrorStatus writeInt8(int code, int8_t value) override { return integer(code, value); }
+  Acad::ErrorStatus writeInt16(int code, int16_t value) override { return integer(code, value); }
+  Acad::ErrorStatus writeInt32(int code, int32_t value) override { return integer(code, value); }
+  Acad::ErrorStatus writeDouble(int code, double value, int) override {
+    real(code, value);
+    return Acad::eOk;
+  }
+  Acad::ErrorStatus writePoint2d(int code, const AcGePoint2d& v, int) override {
+    m_out.point(code, AcGePoint3d(v.x, v.y, 0), 2);
+    return Acad::eOk;
+  }
+  Acad::ErrorStatus writePoint3d(int code, const AcGePoint3d& v, int) override {
+    m_out.point(code, v);
+    return Acad::eOk;
+  }
+  Acad::ErrorStatus writeVector3d(int code, const AcGeVector3d& v, int) override {
+    m_out.point(code, AcGePoint3d(v.x, v.y, v.z));
+    return Acad::eOk;
+  }
+  Acad::ErrorStatus writeObjectId(int code, const AcDbObjectId& id) override {
+    m_out.id(code, id);
+    return Acad::eOk;
+  }
+  Acad::ErrorStatus writeBinaryChunk(int code, const ads_binary& value) override {
+    m_out.binary(code, std::string_view(value.buf ? value.buf : "", value.clen > 0 ? static_cast<size_t>(value.clen) : 0));
+    return Acad::eOk;
+  }
+
+ private:
+  Acad::ErrorStatus integer(int code, int64_t v) {
+    m_out.integer(code, v);
+    return Acad::eOk;
+  }
+  void real(int code, double v) {
+    if (m_degrees && code >= 50 && code <= 58) v = std::round(v * 180.0 / M_PI * 1e12) / 1e12;
+    m_out.realValue(code, v);
+  }
+
+  Recorder& m_out;
+  bool m_degrees;
+};
+
+// The host's own classes add nothing to what they file (no proxy graphics, no binary
+// stream), so they are recorded as they file; a module's go through its groups.
+void writeObject(Recorder& out, const AcDbObject* o, int handleCode = 5) {
+  const ClassInfo& info = classInfo(out.classes, o);
+  if (!info.builtin) {
+    writeObject<Recorder>(out, o, handleCode);
+    return;
+  }
+  std::u16string keptName;
+  writeHead(out, o, info.kept ? (keptName = keptDxfName(o)) : info.dxfName, handleCode);
+  RecordingFiler f(out, o->database(), !info.kept);
+  o->dxfOutFields(&f);
   writeXData(out, o);
   out.flushSome();
 }

@@ -20,6 +20,7 @@
 #include "headless/render/svg.h"
 #include "host/adslib.h"
 #include "platform/codepage.h"
+#include "tests/unit/drawing_fixture.h"
 
 namespace {
 
@@ -1113,6 +1114,23 @@ TEST(LargeDxf, TheEarlierFaultIsToldWhicheverSideFindsIt) {
     EXPECT_NE(qd::text::toUtf8(error).find(want), std::string::npos)
         << qd::text::toUtf8(error) << " (wanted " << want << ")";
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A polyline's vertices are points in its plane: written with X and Y, no Z; an arc's
+// angles are degrees in the file.
+TEST_F(DrawingTest, PlanarPointsAreWrittenWithoutZAndAnglesInDegrees) {
+  auto* pl = new AcDbPolyline();
+  pl->addVertexAt(0, AcGePoint2d(1.5, 2.5));
+  pl->addVertexAt(1, AcGePoint2d(4.0, 2.5));
+  append(pl);
+  append(new AcDbArc(AcGePoint3d(0, 0, 0), 2.0, 0.0, M_PI / 2));
+  const std::string text = qd::dxf::write(db.get());
+  EXPECT_NE(text.find(" 10\n1.5\n 20\n2.5\n 10\n4.0\n 20\n2.5\n"), std::string::npos);
+  EXPECT_NE(text.find(" 50\n0.0\n 51\n90.0\n"), std::string::npos);
 }
 
 }  // namespace
