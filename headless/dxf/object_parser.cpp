@@ -1,0 +1,142 @@
+#include "headless/dxf/object_parser.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "headless/db/database_impl.h"
+#include "platform/codepage.h"
+
+namespace qd::dxf {
+
+using db::Tag;
+using db::TagKind;
+using db::Tags;
+
+std::u16string ObjectParser::decode(std::string_view raw) const {
+  std::u16string out;
+  decodeInto(raw, out);
+  return out;
+}
+
+void ObjectParser::decodeInto(std::string_view raw, std::u16string& text) const {
+  // Plain ASCII, as most values are, reads the same in every code page.
+  if (std::all_of(raw.begin(), raw.end(), [](char c) { return c >= 32 && c < 127 && c != '^' && c != '\\'; })) {
+    // Widened in place: assigning chars to the text would build a second text first.
+    text.resize(raw.size());
+    std::copy(raw.begin(), raw.end(), text.begin());
+    return;
+  }
+  std::u16string s = m_codePage ? qd::text::fromCodePage(raw, m_codePage) : qd::text::fromUtf8(raw);
+  // Caret notation and \U+XXXX escapes.
+  std::u16string& out = text;
+  out.clear();
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == u'^' && i + 1 < s.size()) {
+      out += s[i + 1] == u' ' ? u'^' : static_cast<char16_t>(s[i + 1] - 64);
+      ++i;
+    } else if (s[i] == u'\\' && i + 6 < s.size() + 0 && s.compare(i, 3, u"\\U+") == 0) {
+      std::string hex = qd::text::toUtf8(s.substr(i + 3, 4));
+      unsigned v = 0;
+      auto r = std::from_chars(hex.data(), hex.data() + hex.size(), v, 16);
+      if (r.ec == std::errc() && r.ptr == hex.data() + 4) {
+        out += static_cast<char16_t>(v);
+        i += 6;
+      } else {
+        out += s[i];
+      }
+    } else {
+      out += s[i];
+    }
+  }
+}
+
+double ObjectParser::number(const RawGroup& g) const {
+  const std::string_view v = trim(value(g));
+  double d = 0;
+  auto r = std::from_chars(v.data(), v.data() + v.size(), d);
+  if (v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size() || !std::isfinite(d))
+    throw Failure{lineOf(g) + 1, "number expected for group " + std::to_string(g.code) + ", found \"" +
+                                  std::string(v.substr(0, 40)) + "\""};
+  return d;
+}
+
+int64_t ObjectParser::integer(const RawGroup& g) const {
+  const std::string_view v = trim(value(g));
+  int64_t n = 0;
+  auto r = std::from_chars(v.data(), v.data() + v.size(), n);
+  if (r.ec == std::errc() && r.ptr == v.data() + v.size()) return n;
+  // Some writers put reals into integer groups.
+  const double d = number(g);
+  if (d < -9.2e18 || d > 9.2e18) throw Failure{lineOf(g) + 1, "integer out of range for group " + std::to_string(g.code)};
+  return static_cast<int64_t>(d);
+}
+
+size_t ObjectParser::parse(GroupCursor& c, bool headerVariable, Tags& out) {
+  const size_t line = c->index > 0 ? lineOf(c->index - 1) : 1;
+  m_raw.clear();
+  for (; c.valid() && c->code != 0 && !(headerVariable && c->code == 9); c.next()) m_raw.push_back(*c);
+  // Room for every group at once: a tag is large, and growing moves them all.
+  out.reserve(m_raw.size());
+  // The tags of the object before are filled again, so that their texts keep their room.
+  size_t n = 0;
+  for (size_t i = 0; i < m_raw.size(); ++n) {
+    if (n == out.size()) out.emplace_back();
+    Tag& t = out[n];
+    t.str.clear();
+    t.bytes.clear();
+    t.pt = AcGePoint3d();
+    t.real = 0;
+    t.integer = 0;
+    t.id = AcDbObjectId();
+    t.dims = 3;
+    typeGroup(i, t);
+  }
+  out.resize(n);
+  return line;
+}
+
+void ObjectParser::typeGroup(size_t& i, Tag& t) {
+  const RawGroup& g = m_raw[i++];
+  t.code = g.code;
+  t.kind = db::tagKindOf(g.code);
+  switch (t.kind) {
+    case TagKind::String:
+    case TagKind::Handle: decodeInto(value(g), t.str); break;
+    case TagKind::Real: t.real = number(g); break;
+    case TagKind::Point: {
+      t.pt.x = number(g);
+      t.dims = 1;
+      if (i < m_raw.size() && m_raw[i].code == g.code + 10) {
+        t.pt.y = number(m_raw[i++]);
+        t.dims = 2;
+      }
+      if (i < m_raw.size() && m_raw[i].code == g.code + 20) {
+        t.pt.z = number(m_raw[i++]);
+        t.dims = 3;
+      }
+      break;
+    }
+    case TagKind::Int16:
+    case TagKind::Int32:
+    case TagKind::Int64:
+    case TagKind::Bool: t.integer = integer(g); break;
+    case TagKind::Id: t.integer = static_cast<int64_t>(db::handleValue(trim(value(g)))); break;
+    case TagKind::Binary: {
+      // Pairs of hexadecimal digits; anything else is damage, not data.
+      const std::string_view v = trim(value(g));
+      if (v.size() % 2) throw Failure{lineOf(g) + 1, "binary data with an odd number of digits"};
+      t.bytes.reserve(v.size() / 2);
+      for (size_t k = 0; k < v.size(); k += 2) {
+        unsigned b = 0;
+        const auto r = std::from_chars(v.data() + k, v.data() + k + 2, b, 16);
+        if (r.ec != std::errc() || r.ptr != v.data() + k + 2)
+          throw Failure{lineOf(g) + 1, "binary data holds \"" + std::string(v.substr(k, 2)) + "\", which is not hexadecimal"};
+        t.bytes += static_cast<char>(b);
+      }
+      break;
+    }
+  }
+}
+
+}  // namespace qd::dxf

@@ -1,0 +1,38 @@
+// The typing of an object's groups from the text alone.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "headless/db/tags.h"
+#include "headless/dxf/group_cursor.h"
+
+namespace qd::dxf {
+
+// Types the groups of one object after another from the text alone, without the
+// database: a pointer's handle is left for the reader to make an id of (in `integer`),
+// so that a parser can run beside the reader that builds the objects.
+class ObjectParser {
+ public:
+  ObjectParser(std::string_view text, int codePage) : m_text(text), m_codePage(codePage) {}
+  void setCodePage(int codePage) { m_codePage = codePage; }
+  std::u16string decode(std::string_view s) const;
+  void decodeInto(std::string_view raw, std::u16string& out) const;
+  // The groups from the cursor's to the next 0 group (or, for a header variable, 9
+  // group) into `out`, whose texts are reused; the cursor is left at that group. Gives
+  // the line where the object starts.
+  size_t parse(GroupCursor& c, bool headerVariable, db::Tags& out);
+
+ private:
+  std::string_view value(const RawGroup& g) const { return m_text.substr(g.offset, g.size); }
+  double number(const RawGroup& g) const;
+  int64_t integer(const RawGroup& g) const;
+  // Types the group at `i` (with the Y and Z after a point's X) into `t`.
+  void typeGroup(size_t& i, db::Tag& t);
+
+  std::string_view m_text;
+  int m_codePage = 0;  // 0: UTF-8
+  std::vector<RawGroup> m_raw;  // the groups of the object being read
+};
+
+}  // namespace qd::dxf
