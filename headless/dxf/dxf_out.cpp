@@ -1,0 +1,80 @@
+#include "headless/dxf/dxf_out.h"
+
+#include <algorithm>
+
+#include "platform/codepage.h"
+
+namespace qd::dxf {
+
+void appendHex(std::string& out, uint64_t v) {
+  char buf[24];
+  char* end = std::to_chars(buf, buf + sizeof buf, v, 16).ptr;
+  std::transform(buf, end, buf, [](char c) { return c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c; });
+  out.append(buf, end);
+}
+std::string hex(uint64_t v) {
+  std::string out;
+  appendHex(out, v);
+  return out;
+}
+
+void appendReal(std::string& out, double v) {
+  char buf[64];
+  char* end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+  out.append(buf, end);
+  if (std::find_if(buf, end, [](char c) { return c == '.' || c == 'e' || c == 'E' || c == 'n'; }) == end) out += ".0";
+}
+std::string real(double v) {
+  std::string out;
+  appendReal(out, v);
+  return out;
+}
+
+void appendText(std::string& out, std::u16string_view s) {
+  // Most texts of a drawing (layer names, handles' owners, numbers as text) are plain
+  // ASCII: those are copied as they are, without a conversion.
+  if (std::all_of(s.begin(), s.end(), [](char16_t c) { return c >= 32 && c < 128 && c != u'^'; })) {
+    // Narrowed in place: appending the wide characters would build a second text first.
+    const size_t at = out.size();
+    out.resize(at + s.size());
+    std::transform(s.begin(), s.end(), out.begin() + static_cast<std::ptrdiff_t>(at),
+                   [](char16_t c) { return static_cast<char>(c); });
+    return;
+  }
+  size_t run = 0;  // the start of the characters written as they are
+  auto flush = [&](size_t end) {
+    if (end > run) out += qd::text::toUtf8(std::u16string_view(s).substr(run, end - run));
+  };
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char16_t c = s[i];
+    if (c >= 32 && c != u'^') continue;
+    flush(i);
+    run = i + 1;
+    if (c < 32) {
+      out += '^';
+      out += static_cast<char>(c + 64);
+    } else {
+      out += "^ ";
+    }
+  }
+  flush(s.size());
+}
+
+const std::vector<CodeLine>& codeLines() {
+  static const std::vector<CodeLine> lines = [] {
+    std::vector<CodeLine> out(kCodes);
+    for (int c = 0; c < kCodes; ++c) {
+      char digits[8];
+      char* end = std::to_chars(digits, digits + sizeof digits, c).ptr;
+      std::string line(static_cast<size_t>(std::max<long>(0, 3 - (end - digits))), ' ');
+      line.append(digits, end);
+      line += '\n';
+      std::copy(line.begin(), line.end(), out[c].text);
+      out[c].size = static_cast<uint8_t>(line.size());
+    }
+    return out;
+  }();
+  return lines;
+}
+
+}  // namespace qd::dxf
