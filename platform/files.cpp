@@ -1,12 +1,15 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace qd::files {
@@ -25,6 +28,10 @@ class Descriptor {
   }
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
+  void reset(int fd) {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = fd;
+  }
   int get() const { return m_fd; }
   int release() {
     const int fd = m_fd;
@@ -54,13 +61,11 @@ std::string folderOf(const std::string& path) {
   return parent.empty() ? "." : parent.string();
 }
 
-}  // namespace
-
-void testing::failNextReplacement(Fault step) { g_fault = step; }
-
-bool readFile(const std::string& path, std::string& bytes, std::string& error, size_t limit) {
-  bytes.clear();
-  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+// Opens a file to be read whole. `size` is its size when it is a regular file, else it
+// stays unknown (a device or pipe, read to its end).
+bool openToRead(const std::string& path, Descriptor& fd, std::optional<size_t>& size, std::string& error,
+                size_t limit) {
+  fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     error = "cannot open \"" + path + "\": " + reason(errno);
     return false;
@@ -76,27 +81,34 @@ bool readFile(const std::string& path, std::string& bytes, std::string& error, s
       error = "\"" + path + "\" is larger than " + std::to_string(limit) + " bytes";
       return false;
     }
-    // A file of known size is read straight into its place, not through a chunk.
-    bytes.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    while (got < bytes.size()) {
-      const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        error = "cannot read \"" + path + "\": " + reason(errno);
-        bytes.clear();
-        return false;
-      }
-      if (n == 0) break;  // it became shorter
-      got += static_cast<size_t>(n);
-    }
-    bytes.resize(got);
+    size = static_cast<size_t>(st.st_size);
   }
-  // Read in chunks up to one byte past the limit, so that a device or pipe without end
-  // is refused instead of filling the memory (and a file that grows, to its end).
+  return true;
+}
+
+// Reads up to `size` bytes into `to`; `got` says how many came (fewer when the file
+// became shorter).
+bool readInto(int fd, char* to, size_t size, size_t& got, const std::string& path, std::string& error) {
+  got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd, to + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = "cannot read \"" + path + "\": " + reason(errno);
+      return false;
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Reads what remains in chunks up to one byte past the limit, so that a device or pipe
+// without end is refused instead of filling the memory (and a file that grows, to its end).
+bool readRest(int fd, std::string& bytes, const std::string& path, std::string& error, size_t limit) {
   std::vector<char> chunk(1 << 16);
   for (;;) {
-    const ssize_t n = ::read(fd.get(), chunk.data(), chunk.size());
+    const ssize_t n = ::read(fd, chunk.data(), chunk.size());
     if (n < 0) {
       if (errno == EINTR) continue;
       error = "cannot read \"" + path + "\": " + reason(errno);
@@ -105,11 +117,98 @@ bool readFile(const std::string& path, std::string& bytes, std::string& error, s
     if (n == 0) return true;
     if (bytes.size() + static_cast<size_t>(n) > limit) {
       error = "\"" + path + "\" is larger than " + std::to_string(limit) + " bytes";
-      bytes.clear();
       return false;
     }
     bytes.append(chunk.data(), static_cast<size_t>(n));
   }
+}
+
+// The whole of an opened file, `size` long when that is known.
+bool readAll(int fd, std::optional<size_t> size, std::string& bytes, const std::string& path, std::string& error,
+             size_t limit) {
+  bytes.clear();
+  if (size) {
+    // A file of known size is read straight into its place, not through a chunk.
+    bytes.resize(*size);
+    size_t got = 0;
+    const bool read = readInto(fd, bytes.data(), *size, got, path, error);
+    bytes.resize(read ? got : 0);
+    if (!read) return false;
+  }
+  if (!readRest(fd, bytes, path, error, limit)) {
+    bytes.clear();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void testing::failNextReplacement(Fault step) { g_fault = step; }
+
+bool readFile(const std::string& path, std::string& bytes, std::string& error, size_t limit) {
+  bytes.clear();
+  Descriptor fd(-1);
+  std::optional<size_t> size;
+  return openToRead(path, fd, size, error, limit) && readAll(fd.get(), size, bytes, path, error, limit);
+}
+
+FileBytes::~FileBytes() { unmap(); }
+
+FileBytes::FileBytes(FileBytes&& other) noexcept
+    : m_small(std::move(other.m_small)), m_mapped(other.m_mapped), m_capacity(other.m_capacity), m_size(other.m_size) {
+  other.m_mapped = nullptr;
+  other.m_capacity = other.m_size = 0;
+}
+
+FileBytes& FileBytes::operator=(FileBytes&& other) noexcept {
+  if (this != &other) {
+    unmap();
+    m_small = std::move(other.m_small);
+    std::swap(m_mapped, other.m_mapped);
+    std::swap(m_capacity, other.m_capacity);
+    std::swap(m_size, other.m_size);
+  }
+  return *this;
+}
+
+std::string_view FileBytes::view() const {
+  return m_mapped ? std::string_view(m_mapped, m_size) : std::string_view(m_small);
+}
+
+void FileBytes::unmap() {
+  if (m_mapped) ::munmap(m_mapped, m_capacity);
+  m_mapped = nullptr;
+  m_capacity = m_size = 0;
+}
+
+bool readFile(const std::string& path, FileBytes& bytes, std::string& error, size_t limit) {
+  bytes = FileBytes();
+  Descriptor fd(-1);
+  std::optional<size_t> size;
+  if (!openToRead(path, fd, size, error, limit)) return false;
+  if (!size || *size < FileBytes::kMapFrom) return readAll(fd.get(), size, bytes.m_small, path, error, limit);
+  // Pages made present all at once cost half of those the copy would fault in one by one.
+  void* room = ::mmap(nullptr, *size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  if (room == MAP_FAILED) return readAll(fd.get(), size, bytes.m_small, path, error, limit);
+  bytes.m_mapped = static_cast<char*>(room);
+  bytes.m_capacity = *size;
+  if (!readInto(fd.get(), bytes.m_mapped, *size, bytes.m_size, path, error)) {
+    bytes = FileBytes();
+    return false;
+  }
+  std::string more;
+  if (!readRest(fd.get(), more, path, error, limit - bytes.m_size)) {
+    bytes = FileBytes();
+    return false;
+  }
+  if (!more.empty()) {  // it grew while it was read: its bytes go together
+    std::string all(bytes.view());
+    all += more;
+    bytes = FileBytes();
+    bytes.m_small = std::move(all);
+  }
+  return true;
 }
 
 bool replaceFile(const std::string& path, std::string_view bytes, std::string& error) {

@@ -16,6 +16,35 @@ constexpr size_t kDefaultReadLimit = size_t{1} << 30;
 // opened or read, or when it holds more than `limit` bytes (an endless device as well).
 bool readFile(const std::string& path, std::string& bytes, std::string& error, size_t limit = kDefaultReadLimit);
 
+// A whole file's bytes, for files too large to be copied again (drawings). A large file's
+// bytes are kept in pages of their own, given back when the object goes.
+class FileBytes {
+ public:
+  // From this size on, the bytes are read into pages mapped for them.
+  static constexpr size_t kMapFrom = size_t{1} << 20;
+
+  FileBytes() = default;
+  ~FileBytes();
+  FileBytes(FileBytes&& other) noexcept;
+  FileBytes& operator=(FileBytes&& other) noexcept;
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
+
+  std::string_view view() const;
+
+ private:
+  friend bool readFile(const std::string& path, FileBytes& bytes, std::string& error, size_t limit);
+  void unmap();
+
+  std::string m_small;
+  char* m_mapped = nullptr;
+  size_t m_capacity = 0;
+  size_t m_size = 0;
+};
+
+// The same reading into `bytes`, with the same failures.
+bool readFile(const std::string& path, FileBytes& bytes, std::string& error, size_t limit = kDefaultReadLimit);
+
 // Replaces the file at `path` with `bytes` so that the old content survives any failure:
 // a temporary file in the same folder is written, flushed to disk and closed, each step
 // checked, then renamed over the old file and the folder flushed. A replaced file keeps

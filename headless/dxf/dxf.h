@@ -1,6 +1,7 @@
 // Reading and writing drawings as ASCII DXF.
 #pragma once
 #include <string>
+#include <string_view>
 
 #include "host/dbdatabase.h"
 
@@ -13,7 +14,7 @@ Acad::ErrorStatus writeFile(AcDbDatabase* db, const std::string& path, std::u16s
 
 // Reads DXF text into an empty database (made without default records). On
 // failure `error` names the line and the problem.
-Acad::ErrorStatus read(AcDbDatabase* db, const std::string& text, std::u16string& error);
+Acad::ErrorStatus read(AcDbDatabase* db, std::string_view text, std::u16string& error);
 Acad::ErrorStatus readFile(AcDbDatabase* db, const std::string& path, std::u16string& error);
 
 // Names the drawing after its file: DWGNAME and DWGPREFIX (with a closing slash).

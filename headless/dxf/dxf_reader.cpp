@@ -815,7 +815,7 @@ void completeDrawing(AcDbDatabase* db, const Reader& read) {
 
 }  // namespace
 
-Acad::ErrorStatus read(AcDbDatabase* db, const std::string& text, std::u16string& error) {
+Acad::ErrorStatus read(AcDbDatabase* db, std::string_view text, std::u16string& error) {
   auto* d = db->impl();
   const bool was = d->undoRecording;
   d->undoRecording = false;
@@ -844,12 +844,13 @@ Acad::ErrorStatus read(AcDbDatabase* db, const std::string& text, std::u16string
 }
 
 Acad::ErrorStatus readFile(AcDbDatabase* db, const std::string& path, std::u16string& error) {
-  std::string bytes, why;
+  qd::files::FileBytes bytes;
+  std::string why;
   if (!qd::files::readFile(path, bytes, why)) {
     error = u"Cannot open file \"" + qd::text::fromUtf8(path) + u"\": " + qd::text::fromUtf8(why);
     return Acad::eFileNotFound;
   }
-  const Acad::ErrorStatus es = read(db, bytes, error);
+  const Acad::ErrorStatus es = read(db, bytes.view(), error);
   if (es == Acad::eOk) nameDrawing(db, path);
   return es;
 }

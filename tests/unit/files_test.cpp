@@ -77,6 +77,36 @@ TEST_F(FileFaults, ReadingRefusesLargeAndEndlessFilesAndNamesTheProblem) {
   EXPECT_NE(bytes.find("("), std::string::npos);
 }
 
+TEST_F(FileFaults, FileBytesHoldSmallAndLargeFilesWholeAndMoveWithTheirOwner) {
+  using qd::files::FileBytes;
+  std::string error;
+  for (const size_t size : {size_t{0}, size_t{10}, FileBytes::kMapFrom - 1, FileBytes::kMapFrom, size_t{3} << 20}) {
+    std::string text(size, '\0');
+    for (size_t i = 0; i < size; ++i) text[i] = static_cast<char>(i * 13 % 253);
+    put("f.bin", text);
+    FileBytes bytes;
+    ASSERT_TRUE(qd::files::readFile(path("f.bin"), bytes, error)) << size;
+    EXPECT_TRUE(bytes.view() == text) << size;
+    FileBytes assigned;
+    {
+      FileBytes moved(std::move(bytes));
+      EXPECT_TRUE(moved.view() == text) << size;
+      EXPECT_TRUE(bytes.view().empty()) << size;  // NOLINT(bugprone-use-after-move): a moved-from one is empty
+      assigned = std::move(moved);
+    }
+    // The bytes outlive the objects they went through.
+    EXPECT_TRUE(assigned.view() == text) << size;
+  }
+  FileBytes bytes;
+  put("big.bin", std::string(FileBytes::kMapFrom + 5, 'y'));
+  EXPECT_FALSE(qd::files::readFile(path("big.bin"), bytes, error, FileBytes::kMapFrom));
+  EXPECT_NE(error.find("larger than"), std::string::npos);
+  EXPECT_TRUE(bytes.view().empty());
+  EXPECT_FALSE(qd::files::readFile("/dev/zero", bytes, error, 1 << 20));
+  ASSERT_TRUE(qd::files::readFile("/proc/self/stat", bytes, error));
+  EXPECT_NE(bytes.view().find("("), std::string::npos);
+}
+
 TEST_F(FileFaults, EveryFailedStepLeavesTheOldFileAndNoTemporaryFile) {
   for (Fault step : {Fault::Create, Fault::Write, Fault::Sync, Fault::Close, Fault::Rename}) {
     put("f.dat", "old");
