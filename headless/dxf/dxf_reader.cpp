@@ -15,6 +15,7 @@
 #include "headless/dxf/group_cursor.h"
 #include "headless/dxf/object_parser.h"
 #include "headless/dxf/parsing_ahead.h"
+#include "headless/dxf/survey.h"
 #include "host/adslib.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -28,13 +29,6 @@ using db::Tags;
 
 // Far above any drawing's handles, far below where they would run out.
 constexpr uint64_t kHandleSeedLimit = uint64_t{1} << 56;
-
-// Where a section's groups start (after its name).
-struct Section {
-  std::string name;
-  size_t offset;
-  uint32_t index;
-};
 
 // The groups every object shares: handle, owner, reactors, extension dictionary and
 // extended data.
@@ -119,9 +113,6 @@ class Reader {
  private:
   std::string_view value(const RawGroup& g) const { return m_text.substr(g.offset, g.size); }
   bool isZero(const GroupCursor& c, const char* v) const { return qd::dxf::isZero(m_text, c, v); }
-  // Walks the whole text once before anything is built: refuses a file whose codes or
-  // structure are broken, finds its sections and the handles it uses.
-  std::vector<Section> survey();
   std::u16string decode(std::string_view s) const { return m_parser.decode(s); }
   // The groups from the cursor's to the next 0 group (or, for a header variable, 9
   // group), typed; the cursor is left at that group. They stay until the next call.
@@ -612,96 +603,13 @@ void Reader::finish() {
   m_d->viewTable = tableId(u"VIEW");
 }
 
-// A file cut short or spliced shows as a section, table or block that does not close,
-// or as a missing EOF: refused with the line, never read as a smaller drawing. A bad
-// group code anywhere is reported before such a fault.
-std::vector<Section> Reader::survey() {
-  std::vector<Section> sections;
-  std::optional<Failure> broken;
-  bool closed = false;  // the EOF group ended the last section
-  std::string section, table, block;
-  size_t opened = 0;
-  auto open = [&](std::string& what, const std::string& name, const char* kind, size_t line) {
-    if (!what.empty())
-      throw Failure{line, std::string(kind) + " " + what + " from line " + std::to_string(opened) + " is not closed"};
-    what = name;
-    opened = line;
-  };
-  // A 0 group, with the group after it when that is a name (2).
-  auto structure = [&](const RawGroup& g, const RawGroup* nameGroup) {
-    const std::string_view v = trim(value(g));
-    const size_t line = lineOf(g);
-    const std::string name(nameGroup ? trim(value(*nameGroup)) : std::string_view());
-    if (v == "SECTION") {
-      if (name.empty()) throw Failure{line, "SECTION without a name"};
-      open(section, name, "section", line);
-    } else if (v == "ENDSEC") {
-      if (section.empty()) throw Failure{line, "ENDSEC outside a section"};
-      if (!table.empty() || !block.empty())
-        throw Failure{line, (table.empty() ? "block " + block : "table " + table) + " from line " +
-                                std::to_string(opened) + " is not closed before ENDSEC"};
-      section.clear();
-    } else if (v == "TABLE" && section == "TABLES") {
-      open(table, name.empty() ? "?" : name, "table", line);
-    } else if (v == "ENDTAB" && section == "TABLES") {
-      if (table.empty()) throw Failure{line, "ENDTAB outside a table"};
-      table.clear();
-    } else if (v == "BLOCK" && section == "BLOCKS") {
-      open(block, "BLOCK", "block", line);
-    } else if (v == "ENDBLK" && section == "BLOCKS") {
-      if (block.empty()) throw Failure{line, "ENDBLK outside a block"};
-      block.clear();
-    } else if (v == "EOF") {
-      if (!section.empty())
-        throw Failure{line, "section " + section + " from line " + std::to_string(opened) + " is not closed before EOF"};
-      closed = true;
-    }
-  };
-  auto check = [&](const RawGroup& g, const RawGroup* nameGroup) {
-    if (broken || closed) return;
-    try {
-      structure(g, nameGroup);
-    } catch (const Failure& f) {
-      broken = f;
-    }
-  };
-  GroupCursor c(m_text);
-  if (!c.valid()) throw Failure{1, "the file holds no groups"};
-  std::optional<RawGroup> zero;  // a 0 group waiting for the group after it
-  int previous = 0;
-  for (; c.valid(); c.next()) {
-    const RawGroup& g = *c;
-    if (zero) {
-      const bool named = g.code == 2;
-      check(*zero, named ? &g : nullptr);
-      if (named && trim(value(*zero)) == "SECTION")
-        sections.push_back({std::string(trim(value(g))), c.nextOffset(), c.nextIndex()});
-      zero.reset();
-    }
-    if (g.code == 0) zero = g;
-    // Objects that come without a handle get theirs above every handle of the file, so
-    // that none takes a handle an object later in the file has (and extended data
-    // names). A header variable's value ($HANDSEED) is no object's handle.
-    if ((g.code == 5 || g.code == 105) && !(g.index > 0 && previous == 9)) {
-      const uint64_t h = db::handleValue(trim(value(g)));
-      if (h < kHandleSeedLimit && h >= m_d->nextHandle) m_d->nextHandle = h + 1;
-    }
-    previous = g.code;
-  }
-  if (zero) check(*zero, nullptr);
-  if (broken) throw *broken;
-  if (!closed) {
-    const size_t last = lineOf(c->index - 1) + 1;
-    if (!section.empty())
-      throw Failure{last, "the file ends inside section " + section + " from line " + std::to_string(opened)};
-    throw Failure{last, "the file ends before its EOF"};
-  }
-  return sections;
-}
-
 void Reader::run() {
   // Tables come first so that blocks and entities find their records.
-  const std::vector<Section> sections = survey();
+  // A file cut short or spliced shows as a section, table or block that does not close,
+  // or as a missing EOF: refused with the line, never read as a smaller drawing.
+  const Survey survey = surveyText(m_text, kHandleSeedLimit);
+  m_d->nextHandle = std::max(m_d->nextHandle, survey.nextHandle);
+  const std::vector<Section>& sections = survey.sections;
   if (sections.empty()) throw Failure{lineOf(size_t{0}), "no SECTION found"};
   auto run = [&](const char* name, auto&& fn) {
     for (const Section& section : sections)

@@ -17,6 +17,7 @@
 #include "headless/db/database_impl.h"
 #include "headless/db/tags.h"
 #include "headless/dxf/dxf.h"
+#include "headless/dxf/survey.h"
 #include "headless/render/svg.h"
 #include "host/adslib.h"
 #include "platform/codepage.h"
@@ -1114,6 +1115,103 @@ TEST(LargeDxf, TheEarlierFaultIsToldWhicheverSideFindsIt) {
     EXPECT_NE(qd::text::toUtf8(error).find(want), std::string::npos)
         << qd::text::toUtf8(error) << " (wanted " << want << ")";
   }
+}
+
+std::string readError(const std::string& text) {
+  AcDbDatabase db(false);
+  std::u16string error;
+  if (qd::dxf::read(&db, text, error) == Acad::eOk) return "read";
+  return qd::text::toUtf8(error);
+}
+
+// A large file is checked in two halves at once; what it is told is what one walk from
+// the start would tell: the first bad code, codes before structure, the lines counted
+// from the start, and the handles of both halves.
+TEST(LargeDxf, TheFileIsCheckedInTwoHalvesAsIfInOne) {
+  const LargeDrawing d = largeDrawing(12000);
+  ASSERT_GT(d.text.size(), size_t{1} << 20);
+  auto badCode = [&](std::string& text, int entity) {
+    const size_t at = text.find("\n10\n", d.entityAt[static_cast<size_t>(entity)]) + 1;
+    text.replace(at, 2, "1x");
+    return "line " + std::to_string(lineAt(text, at)) + ": group code expected, found \"1x\"";
+  };
+  {
+    std::string text = d.text;
+    const std::string want = badCode(text, 9000);
+    EXPECT_NE(readError(text).find(want), std::string::npos) << readError(text) << " (wanted " << want << ")";
+    const std::string first = badCode(text, 2000);
+    EXPECT_NE(readError(text).find(first), std::string::npos) << readError(text) << " (wanted " << first << ")";
+  }
+  {
+    // A table left open in the first half, a bad code in the second: the code is told.
+    std::string text = d.text;
+    const size_t endtab = text.rfind("0\nENDTAB\n", d.entityAt[0]);
+    text.erase(endtab, 9);
+    EXPECT_NE(readError(text).find("table APPID from line"), std::string::npos) << readError(text);
+    const std::string want = badCode(text, 11000);
+    EXPECT_NE(readError(text).find(want), std::string::npos) << readError(text) << " (wanted " << want << ")";
+  }
+  {
+    // A section opened inside another, in the second half.
+    std::string text = d.text;
+    text.insert(d.entityAt[9000], "0\nSECTION\n2\nEXTRA\n");
+    const std::string want = "line " + std::to_string(lineAt(text, d.entityAt[9000])) +
+                             ": section ENTITIES from line " + std::to_string(lineAt(text, d.entityAt[0]) - 4) +
+                             " is not closed";
+    EXPECT_NE(readError(text).find(want), std::string::npos) << readError(text) << " (wanted " << want << ")";
+  }
+  {
+    // A section in the second half: its objects' lines are counted from the start.
+    std::string text = d.text;
+    text.resize(text.size() - 6);
+    const size_t dictionary = text.size();
+    text += "0\nSECTION\n2\nOBJECTS\n0\nDICTIONARY\n5\nA0000\n281\nx\n0\nENDSEC\n0\nEOF\n";
+    const std::string want = "line " + std::to_string(lineAt(text, dictionary) + 9) + ": number expected";
+    EXPECT_NE(readError(text).find(want), std::string::npos) << readError(text) << " (wanted " << want << ")";
+  }
+  {
+    std::string text = d.text;
+    text.resize(text.size() - 6);  // no EOF
+    const size_t lines = lineAt(text, text.size()) - 1;  // the last line ends the text
+    EXPECT_NE(readError(text).find("line " + std::to_string(lines) + ": the file ends before its EOF"), std::string::npos)
+        << readError(text) << " (" << lines << " lines)";
+    text.resize(text.size() - 9);  // nor the ENDSEC
+    EXPECT_NE(readError(text).find(": the file ends inside section ENTITIES from line " +
+                                   std::to_string(lineAt(text, d.entityAt[0]) - 4)),
+              std::string::npos)
+        << readError(text);
+  }
+  {
+    // The file ends early; what follows its EOF is not read, bad codes and all.
+    std::string text = d.text.substr(0, d.entityAt[3000]) + "0\nENDSEC\n0\nEOF\n";
+    while (text.size() < d.text.size()) text += "  0\nLINE\nnot a code\n";
+    AcDbDatabase db(false);
+    std::u16string error;
+    ASSERT_EQ(qd::dxf::read(&db, text, error), Acad::eOk) << qd::text::toUtf8(error);
+    auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.modelSpaceId()));
+    EXPECT_EQ(ms->entityIds().size(), 3000u);
+  }
+  {
+    // An entity without a handle in the first half gets one above those of the second.
+    std::string text = d.text;
+    const size_t at = text.find("5\n", d.entityAt[10]);
+    text.erase(at, text.find('\n', at + 2) + 1 - at);
+    AcDbDatabase db(false);
+    std::u16string error;
+    ASSERT_EQ(qd::dxf::read(&db, text, error), Acad::eOk) << qd::text::toUtf8(error);
+    auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.modelSpaceId()));
+    EXPECT_GT(ms->entityIds()[10].handle().value(), uint64_t{0x1000 + 11999});
+  }
+}
+
+// The second half starts at a 0 group's code line: a value "0" before a code is passed by.
+TEST(LargeDxf, TheSecondHalfStartsAtAZeroGroup) {
+  std::string text(1000, 'x');
+  text += "\n70\n0\n10\n1.0\n  0\nLINE\n";
+  EXPECT_EQ(qd::dxf::secondHalf(text), text.find("  0\nLINE"));
+  EXPECT_EQ(qd::dxf::secondHalf(std::string(1000, 'x') + "\n70\n0\n10\n1.0\n"), std::string_view::npos);
+  // The 0 of a group whose value is a number or nothing is no start either.
+  EXPECT_EQ(qd::dxf::secondHalf(std::string(1000, 'x') + "\n0\n1\n0\n\n"), std::string_view::npos);
 }
 
 }  // namespace

@@ -1,0 +1,37 @@
+// The walk over a whole DXF text before anything of it is built: it refuses a file whose
+// group codes or structure are broken, and finds the sections and the handles in use.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qd::dxf {
+
+// Where a section's groups start (after its name).
+struct Section {
+  std::string name;
+  size_t offset;
+  uint32_t index;
+};
+
+struct Survey {
+  std::vector<Section> sections;
+  // One above the highest handle below the limit that an object of the file has (0 when
+  // none has one), so that objects without handles get theirs above every handle of the
+  // file, extended data's as well.
+  uint64_t nextHandle = 0;
+};
+
+// A large text is walked in two halves at once, the second on a thread of its own.
+// Throws Failure: a bad group code or a missing value at the first place the file has one;
+// when there is none, the first section, table or block that does not close, or the
+// missing EOF.
+Survey surveyText(std::string_view text, uint64_t handleLimit);
+
+// Where a walk of the second half may start: a 0 group's code line, found from the middle
+// on. A code line holds a number, so a "0" line followed by a word is a 0 group's code in
+// any well-formed file, whatever came before. npos when the text has none there.
+size_t secondHalf(std::string_view text);
+
+}  // namespace qd::dxf
