@@ -15,6 +15,7 @@
 #include "headless/dxf/group_cursor.h"
 #include "headless/dxf/object_parser.h"
 #include "headless/dxf/parsing_ahead.h"
+#include "headless/dxf/shared_groups.h"
 #include "headless/dxf/survey.h"
 #include "host/adslib.h"
 #include "platform/codepage.h"
@@ -39,69 +40,6 @@ struct Common {
   Tags xdata;
 };
 
-// Tells, one tag at a time in the file's order, the shared groups from an object's own.
-// They stand before the first subclass marker; after it, 102 and 330 groups are the
-// object's own data (an xrecord's brackets and pointers). Extended data ends the object.
-class CommonSplit {
- public:
-  CommonSplit(Common& common, bool dimstyle) : m_c(common), m_dimstyle(dimstyle) {}
-  // Whether `t` is shared, now held by the Common (extended data moved there). `kept`:
-  // how many of the object's own groups came before it.
-  bool take(Tag& t, size_t kept) {
-    if (m_bracket != Bracket::None) {
-      if (t.code == 102) m_bracket = Bracket::None;
-      else if (t.kind == TagKind::Id && m_bracket == Bracket::Reactors) m_c.reactors.push_back(t.id);
-      else if (t.kind == TagKind::Id) m_c.extDict = t.id;
-      return true;
-    }
-    if (m_xdata || t.code >= 1000) {
-      m_xdata = true;
-      m_c.xdata.push_back(std::move(t));
-      return true;
-    }
-    if (t.code == 100) m_header = false;
-    if (!m_header) return false;
-    if ((t.code == 5 && !m_dimstyle) || (t.code == 105 && m_dimstyle)) {
-      m_c.handle = AcDbHandle(t.str.c_str());
-      return true;
-    }
-    if (t.code == 102) {
-      if (t.str == u"{ACAD_REACTORS") m_bracket = Bracket::Reactors;
-      else if (t.str == u"{ACAD_XDICTIONARY") m_bracket = Bracket::ExtDict;
-      return true;
-    }
-    if (t.code == 330 && m_c.owner.isNull() && kept == 0) {
-      m_c.owner = t.id;
-      return true;
-    }
-    return false;
-  }
-
- private:
-  enum class Bracket { None, Reactors, ExtDict };
-  Common& m_c;
-  bool m_dimstyle;
-  bool m_header = true;
-  bool m_xdata = false;
-  Bracket m_bracket = Bracket::None;
-};
-
-// Takes the shared groups out of `tags`, which keep the object's own in their order.
-Common splitCommon(Tags& tags, bool dimstyle) {
-  Common c;
-  CommonSplit split(c, dimstyle);
-  size_t kept = 0;
-  for (Tag& t : tags) {
-    // Extended data runs to the end: its room is made at once.
-    if (t.code >= 1000 && c.xdata.empty()) c.xdata.reserve(tags.size() - static_cast<size_t>(&t - tags.data()));
-    if (split.take(t, kept)) continue;
-    if (&tags[kept] != &t) tags[kept] = std::move(t);
-    ++kept;
-  }
-  tags.resize(kept);
-  return c;
-}
-
 class Reader {
  public:
   Reader(AcDbDatabase* db, std::string_view text) : m_db(db), m_d(db->impl()), m_text(text) {}
@@ -121,6 +59,9 @@ class Reader {
   Tags& objectGroups(GroupCursor& c, Common& common, bool dimstyle);
   // Makes ids of the handles the parser left in pointers' groups.
   void resolveIds(Tags& tags);
+  AcDbObjectId idOf(uint64_t handle);
+  // The shared groups with ids made of their handles, in the order a file has them.
+  Common resolved(SharedGroups& shared);
   void readClasses(GroupCursor& c);
 
   void readHeader(GroupCursor& c);
@@ -170,6 +111,7 @@ class Reader {
   std::string_view m_text;
   ObjectParser m_parser{m_text, 0};
   Tags m_tags;  // the groups of the object being read
+  SharedGroups m_shared;
   int m_codePage = 0;  // 0: UTF-8
   bool m_r12 = false;
   uint64_t m_handseed = 0;
@@ -242,9 +184,28 @@ Tags& Reader::objectTags(GroupCursor& c, bool headerVariable) {
   return m_tags;
 }
 
+AcDbObjectId Reader::idOf(uint64_t handle) {
+  AcDbObjectId id;
+  if (handle != 0) m_db->getAcDbObjectId(id, true, AcDbHandle(handle));
+  return id;
+}
+
+Common Reader::resolved(SharedGroups& shared) {
+  Common c;
+  c.handle = shared.handle;
+  c.reactors.reserve(shared.reactors.size());
+  for (uint64_t h : shared.reactors) c.reactors.push_back(idOf(h));
+  c.extDict = idOf(shared.extDict);
+  c.owner = idOf(shared.owner);
+  c.xdata = std::move(shared.xdata);
+  return c;
+}
+
 Tags& Reader::objectGroups(GroupCursor& c, Common& common, bool dimstyle) {
-  objectTags(c);
-  common = splitCommon(m_tags, dimstyle);
+  m_objectLine = m_parser.parse(c, false, m_tags);
+  splitShared(m_tags, dimstyle, m_shared);
+  common = resolved(m_shared);
+  resolveIds(m_tags);
   return m_tags;
 }
 
@@ -389,13 +350,12 @@ void Reader::readTables(GroupCursor& c) {
     const std::u16string type = decode(trim(value(*c)));
     c.next();
     if (type == u"TABLE") {
-      Tags& tags = objectTags(c);
+      Common common;
+      Tags& tags = objectGroups(c, common, false);
       std::u16string name;
-      AcDbHandle h;
-      for (const auto& t : tags) {
+      const AcDbHandle h = common.handle;
+      for (const auto& t : tags)
         if (t.code == 2) name = t.str;
-        if (t.code == 5) h = AcDbHandle(t.str.c_str());
-      }
       AcDbSymbolTable* obj = nullptr;
       if (name == u"LAYER") obj = new AcDbLayerTable();
       else if (name == u"LTYPE") obj = new AcDbLinetypeTable();
@@ -408,7 +368,7 @@ void Reader::readTables(GroupCursor& c) {
       else if (name == u"BLOCK_RECORD") obj = new AcDbBlockTable();
       table = obj ? m_d->add(obj, AcDbObjectId(), h) : AcDbObjectId();
       // A table's extension dictionary (the layer states of the layer table) stays with it.
-      if (obj) AcDbObjectAccess::setExtDict(obj, splitCommon(tags, false).extDict);
+      if (obj) AcDbObjectAccess::setExtDict(obj, common.extDict);
       m_tables[name] = table;
       continue;
     }
@@ -544,12 +504,12 @@ void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
       for (size_t i = 0; i < b->count; ++i) {
         ParsedObject& o = b->objects[i];
         m_objectLine = o.line;
+        Common common = resolved(o.shared);
         resolveIds(o.tags);
-        Common common = splitCommon(o.tags, o.type == u"DIMSTYLE");
         addEntity(o.type, o.tags, common, modelSpace, spaces);
         // The extended data's texts go back with the batch, for the parser to fill
         // again: freed here, they would be made anew there, on another thread's heap.
-        for (Tag& t : common.xdata) o.tags.push_back(std::move(t));
+        o.shared.xdata = std::move(common.xdata);
       }
       if (b->fault) std::rethrow_exception(b->fault);
       last = b->last;

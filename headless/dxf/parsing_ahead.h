@@ -13,6 +13,7 @@
 #include "headless/db/tags.h"
 #include "headless/dxf/group_cursor.h"
 #include "headless/dxf/object_parser.h"
+#include "headless/dxf/shared_groups.h"
 
 namespace qd::dxf {
 
@@ -20,7 +21,8 @@ namespace qd::dxf {
 struct ParsedObject {
   std::u16string type;
   size_t line = 0;  // where it starts
-  db::Tags tags;
+  db::Tags tags;  // its own groups
+  SharedGroups shared;
 };
 
 // Objects parsed one after another, handed over together.

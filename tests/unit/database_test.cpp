@@ -1204,6 +1204,48 @@ TEST(LargeDxf, TheFileIsCheckedInTwoHalvesAsIfInOne) {
   }
 }
 
+// An entity's reactors and extension dictionary stay its own, whether its groups were
+// parsed ahead on another thread or by the reader itself.
+TEST(LargeDxf, ReactorsAndExtensionDictionariesStayWithTheirEntities) {
+  for (const int entities : {40, 12000}) {
+    const LargeDrawing d = largeDrawing(entities);
+    std::string text = d.text;
+    const std::vector<int> chosen = {entities - 1, entities / 2, 3};  // the later first: places stay
+    for (const int i : chosen) {
+      const size_t at = text.find('\n', text.find("5\n", d.entityAt[static_cast<size_t>(i)]) + 2) + 1;
+      char groups[160];
+      std::snprintf(groups, sizeof groups, "102\n{ACAD_REACTORS\n330\n%X\n102\n}\n102\n{ACAD_XDICTIONARY\n360\n%X\n102\n}\n",
+                    0xA000 + i, 0xB000 + i);
+      text.insert(at, groups);
+    }
+    std::string objects = "0\nSECTION\n2\nOBJECTS\n";
+    for (const int i : chosen)
+      for (const int h : {0xA000 + i, 0xB000 + i}) {
+        char dictionary[96];
+        std::snprintf(dictionary, sizeof dictionary, "0\nDICTIONARY\n5\n%X\n100\nAcDbDictionary\n", h);
+        objects += dictionary;
+      }
+    text.insert(text.size() - 6, objects + "0\nENDSEC\n");
+    AcDbDatabase db(false);
+    std::u16string error;
+    ASSERT_EQ(qd::dxf::read(&db, text, error), Acad::eOk) << qd::text::toUtf8(error);
+    auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.modelSpaceId()));
+    for (const int i : chosen) {
+      const AcDbObject* e = db.impl()->peek(ms->entityIds()[static_cast<size_t>(i)]);
+      ASSERT_NE(e, nullptr);
+      EXPECT_EQ(e->extensionDictionary().handle().value(), static_cast<uint64_t>(0xB000 + i)) << entities << " " << i;
+      ASSERT_EQ(e->persistentReactors().length(), 1) << entities << " " << i;
+      EXPECT_EQ(e->persistentReactors()[0].handle().value(), static_cast<uint64_t>(0xA000 + i)) << entities << " " << i;
+    }
+    // Nor do the entities after them take theirs.
+    for (const size_t i : {size_t{1}, size_t{4}, static_cast<size_t>(entities / 2 + 1)}) {
+      const AcDbObject* plain = db.impl()->peek(ms->entityIds()[i]);
+      EXPECT_TRUE(plain->extensionDictionary().isNull()) << entities << " " << i;
+      EXPECT_EQ(plain->persistentReactors().length(), 0) << entities << " " << i;
+    }
+  }
+}
+
 // The second half starts at a 0 group's code line: a value "0" before a code is passed by.
 TEST(LargeDxf, TheSecondHalfStartsAtAZeroGroup) {
   std::string text(1000, 'x');
