@@ -6,11 +6,14 @@
 
 namespace qd::dxf {
 
+char* hexInto(char* p, uint64_t v) {
+  char* end = std::to_chars(p, p + kMostHex, v, 16).ptr;
+  std::transform(p, end, p, [](char c) { return c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c; });
+  return end;
+}
 void appendHex(std::string& out, uint64_t v) {
-  char buf[24];
-  char* end = std::to_chars(buf, buf + sizeof buf, v, 16).ptr;
-  std::transform(buf, end, buf, [](char c) { return c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c; });
-  out.append(buf, end);
+  char buf[kMostHex];
+  out.append(buf, static_cast<size_t>(hexInto(buf, v) - buf));
 }
 std::string hex(uint64_t v) {
   std::string out;
@@ -18,11 +21,17 @@ std::string hex(uint64_t v) {
   return out;
 }
 
+char* realInto(char* p, double v) {
+  char* end = std::to_chars(p, p + kMostReal, v).ptr;
+  if (std::find_if(p, end, [](char c) { return c == '.' || c == 'e' || c == 'E' || c == 'n'; }) == end) {
+    *end++ = '.';
+    *end++ = '0';
+  }
+  return end;
+}
 void appendReal(std::string& out, double v) {
-  char buf[64];
-  char* end = std::to_chars(buf, buf + sizeof buf, v).ptr;
-  out.append(buf, end);
-  if (std::find_if(buf, end, [](char c) { return c == '.' || c == 'e' || c == 'E' || c == 'n'; }) == end) out += ".0";
+  char buf[kMostReal + 2];
+  out.append(buf, static_cast<size_t>(realInto(buf, v) - buf));
 }
 std::string real(double v) {
   std::string out;
@@ -58,23 +67,6 @@ void appendText(std::string& out, std::u16string_view s) {
     }
   }
   flush(s.size());
-}
-
-const std::vector<CodeLine>& codeLines() {
-  static const std::vector<CodeLine> lines = [] {
-    std::vector<CodeLine> out(kCodes);
-    for (int c = 0; c < kCodes; ++c) {
-      char digits[8];
-      char* end = std::to_chars(digits, digits + sizeof digits, c).ptr;
-      std::string line(static_cast<size_t>(std::max<long>(0, 3 - (end - digits))), ' ');
-      line.append(digits, end);
-      line += '\n';
-      std::copy(line.begin(), line.end(), out[c].text);
-      out[c].size = static_cast<uint8_t>(line.size());
-    }
-    return out;
-  }();
-  return lines;
 }
 
 }  // namespace qd::dxf

@@ -1,7 +1,9 @@
 // The text of a DXF file as it is formatted: codes, numbers, handles and texts put
 // straight into one buffer, handed to a sink a piece at a time.
 #pragma once
+#include <array>
 #include <charconv>
+#include <cstring>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,6 +19,11 @@ using db::Tag;
 using db::TagKind;
 
 // Numbers and texts are formatted straight into the file's buffer.
+// The longest a handle's digits and a number's shortest text (with its point) can be.
+constexpr size_t kMostHex = 16, kMostReal = 24;
+// Into the room at `p`, returning the end.
+char* hexInto(char* p, uint64_t v);
+char* realInto(char* p, double v);  // kMostReal + 2 bytes of room
 void appendHex(std::string& out, uint64_t v);
 std::string hex(uint64_t v);
 // The shortest text that reads back as the same number, with a point.
@@ -31,7 +38,26 @@ struct CodeLine {
   char text[8];
   uint8_t size;
 };
-const std::vector<CodeLine>& codeLines();
+constexpr CodeLine codeLine(int c) {
+  CodeLine line{};
+  char digits[4] = {};
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + c % 10);
+    c /= 10;
+  } while (c > 0);
+  uint8_t i = 0;
+  for (int pad = 3 - n; pad > 0; --pad) line.text[i++] = ' ';
+  while (n > 0) line.text[i++] = digits[--n];
+  line.text[i++] = '\n';
+  line.size = i;
+  return line;
+}
+inline constexpr std::array<CodeLine, kCodes> kCodeLines = [] {
+  std::array<CodeLine, kCodes> lines{};
+  for (int c = 0; c < kCodes; ++c) lines[static_cast<size_t>(c)] = codeLine(c);
+  return lines;
+}();
 
 // What writing asks of an object's class, found once for each class of a drawing.
 struct ClassInfo {
@@ -79,16 +105,8 @@ class Out {
   ClassInfos classes;
   // A group's code, right-aligned in three places as the host writes it.
   void code(int c) {
-    if (c >= 0 && c < kCodes) {
-      const CodeLine& line = codeLines()[c];
-      buf.append(line.text, line.size);
-      return;
-    }
-    char digits[16];
-    char* end = std::to_chars(digits, digits + sizeof digits, c).ptr;
-    for (long pad = 3 - (end - digits); pad > 0; --pad) buf += ' ';
-    buf.append(digits, end);
-    buf += '\n';
+    char line[kMostCode];
+    buf.append(line, static_cast<size_t>(codeInto(line, c) - line));
   }
   void put(int c, std::string_view value) {
     code(c);
@@ -105,21 +123,29 @@ class Out {
     if (id.isNull() || !id.isValid()) put(c, "0");
     else hexValue(c, id.handle().value());
   }
+  // A number's group is made whole, then added to the text at once.
   void integer(int c, int64_t v) {
-    code(c);
-    char digits[24];
-    buf.append(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
-    buf += '\n';
+    char line[kMostCode + 24];
+    char* p = codeInto(line, c);
+    p = std::to_chars(p, p + 22, v).ptr;
+    *p++ = '\n';
+    buf.append(line, static_cast<size_t>(p - line));
   }
   void realValue(int c, double v) {
-    code(c);
-    appendReal(buf, v);
-    buf += '\n';
+    char line[kMostCode + kMostReal + 3];
+    char* p = realInto(codeInto(line, c), v);
+    *p++ = '\n';
+    buf.append(line, static_cast<size_t>(p - line));
   }
   void point(int c, const AcGePoint3d& p, int dims = 3) {
-    realValue(c, p.x);
-    realValue(c + 10, p.y);
-    if (dims == 3) realValue(c + 20, p.z);
+    char lines[3 * (kMostCode + kMostReal + 3)];
+    char* at = lines;
+    const double xyz[] = {p.x, p.y, p.z};
+    for (int i = 0; i < (dims == 3 ? 3 : 2); ++i) {
+      at = realInto(codeInto(at, c + 10 * i), xyz[i]);
+      *at++ = '\n';
+    }
+    buf.append(lines, static_cast<size_t>(at - lines));
   }
   void tag(const Tag& t) { putTag(*this, t); }
   void binary(int c, std::string_view bytes) {
@@ -136,12 +162,28 @@ class Out {
   }
 
   void hexValue(int c, uint64_t v) {
-    code(c);
-    appendHex(buf, v);
-    buf += '\n';
+    char line[kMostCode + kMostHex + 1];
+    char* p = hexInto(codeInto(line, c), v);
+    *p++ = '\n';
+    buf.append(line, static_cast<size_t>(p - line));
   }
 
  private:
+  // The longest a code's line can be: a sign, ten digits and the end of the line.
+  static constexpr size_t kMostCode = 12;
+  static char* codeInto(char* p, int c) {
+    if (c >= 0 && c < kCodes) {
+      const CodeLine& line = kCodeLines[static_cast<size_t>(c)];
+      std::memcpy(p, line.text, sizeof line.text);  // all eight: the size tells what counts
+      return p + line.size;
+    }
+    char digits[12];
+    char* end = std::to_chars(digits, digits + sizeof digits, c).ptr;
+    for (long pad = 3 - (end - digits); pad > 0; --pad) *p++ = ' ';
+    p = std::copy(digits, end, p);
+    *p++ = '\n';
+    return p;
+  }
   const qd::files::ByteSink* m_sink;
 };
 
