@@ -213,6 +213,11 @@ std::u16string fromAnsi(std::string_view bytes) { return fromCodePage(bytes, g_a
 std::string toUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
+  appendUtf8(out, text);
+  return out;
+}
+
+void appendUtf8(std::string& out, std::u16string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
@@ -224,7 +229,6 @@ std::string toUtf8(std::u16string_view text) {
     }
     appendUtf8(out, c);
   }
-  return out;
 }
 
 std::u16string fromUtf8(std::string_view bytes) {

@@ -24,6 +24,8 @@ std::u16string fromAnsi(std::string_view bytes);
 
 // Malformed UTF-8 decodes to U+FFFD; unpaired surrogates encode as U+FFFD.
 std::string toUtf8(std::u16string_view text);
+// The same, added to the end of `out`.
+void appendUtf8(std::string& out, std::u16string_view text);
 std::u16string fromUtf8(std::string_view bytes);
 bool isValidUtf8(std::string_view bytes);
 

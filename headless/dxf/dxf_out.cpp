@@ -33,26 +33,13 @@ void appendReal(std::string& out, double v) {
   char buf[kMostReal + 2];
   out.append(buf, static_cast<size_t>(realInto(buf, v) - buf));
 }
-std::string real(double v) {
-  std::string out;
-  appendReal(out, v);
-  return out;
-}
+namespace {
 
-void appendText(std::string& out, std::u16string_view s) {
-  // Most texts of a drawing (layer names, handles' owners, numbers as text) are plain
-  // ASCII: those are copied as they are, without a conversion.
-  if (std::all_of(s.begin(), s.end(), [](char16_t c) { return c >= 32 && c < 128 && c != u'^'; })) {
-    // Narrowed in place: appending the wide characters would build a second text first.
-    const size_t at = out.size();
-    out.resize(at + s.size());
-    std::transform(s.begin(), s.end(), out.begin() + static_cast<std::ptrdiff_t>(at),
-                   [](char16_t c) { return static_cast<char>(c); });
-    return;
-  }
+// Control characters in caret notation, the rest as UTF-8.
+void appendOtherText(std::string& out, std::u16string_view s) {
   size_t run = 0;  // the start of the characters written as they are
   auto flush = [&](size_t end) {
-    if (end > run) out += qd::text::toUtf8(std::u16string_view(s).substr(run, end - run));
+    if (end > run) qd::text::appendUtf8(out, s.substr(run, end - run));
   };
   for (size_t i = 0; i < s.size(); ++i) {
     const char16_t c = s[i];
@@ -67,6 +54,36 @@ void appendText(std::string& out, std::u16string_view s) {
     }
   }
   flush(s.size());
+}
+
+}  // namespace
+
+std::string real(double v) {
+  std::string out;
+  appendReal(out, v);
+  return out;
+}
+
+void appendText(std::string& out, std::u16string_view s) {
+  // Most texts of a drawing (layer names, handles' owners, numbers as text) are plain
+  // ASCII: those are narrowed as they are copied, a stretch at a time, without a
+  // conversion. The rest of a text from its first other character takes the long way.
+  char narrow[64];
+  for (size_t i = 0; i < s.size();) {
+    const size_t n = std::min(sizeof narrow, s.size() - i);
+    size_t k = 0;
+    for (; k < n; ++k) {
+      const char16_t c = s[i + k];
+      if (c < 32 || c >= 128 || c == u'^') break;
+      narrow[k] = static_cast<char>(c);
+    }
+    out.append(narrow, k);
+    i += k;
+    if (k < n) {
+      appendOtherText(out, s.substr(i));
+      return;
+    }
+  }
 }
 
 }  // namespace qd::dxf

@@ -17,6 +17,7 @@
 #include "headless/db/database_impl.h"
 #include "headless/db/tags.h"
 #include "headless/dxf/dxf.h"
+#include "headless/dxf/dxf_out.h"
 #include "headless/dxf/survey.h"
 #include "headless/render/svg.h"
 #include "host/adslib.h"
@@ -1271,6 +1272,27 @@ TEST_F(DrawingTest, PlanarPointsAreWrittenWithoutZAndAnglesInDegrees) {
   const std::string text = qd::dxf::write(db.get());
   EXPECT_NE(text.find(" 10\n1.5\n 20\n2.5\n 10\n4.0\n 20\n2.5\n"), std::string::npos);
   EXPECT_NE(text.find(" 50\n0.0\n 51\n90.0\n"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// A text's value as the file has it: plain characters as they are, however long, others
+// in UTF-8, control characters and the caret in caret notation.
+TEST(DxfText, ValuesAreWrittenOnOneLineInUtf8WithCarets) {
+  auto written = [](std::u16string_view s) {
+    std::string out = "x";  // added to what is there
+    qd::dxf::appendText(out, s);
+    return out.substr(1);
+  };
+  const std::u16string plain(150, u'a');
+  EXPECT_EQ(written(u""), "");
+  EXPECT_EQ(written(plain), std::string(150, 'a'));
+  EXPECT_EQ(written(plain.substr(0, 64)), std::string(64, 'a'));
+  EXPECT_EQ(written(plain.substr(0, 70) + u"M\u00EDstnost\n^3" + plain.substr(0, 65)),
+            std::string(70, 'a') + "M\xC3\xADstnost^J^ 3" + std::string(65, 'a'));
+  EXPECT_EQ(written(u"\U0001F600 \xD800x\t"), "\xF0\x9F\x98\x80 \xEF\xBF\xBDx^I");
 }
 
 }  // namespace
