@@ -20,13 +20,17 @@ std::u16string ObjectParser::decode(std::string_view raw) const {
 }
 
 void ObjectParser::decodeInto(std::string_view raw, std::u16string& text) const {
-  // Plain ASCII, as most values are, reads the same in every code page.
-  if (std::all_of(raw.begin(), raw.end(), [](char c) { return c >= 32 && c < 127 && c != '^' && c != '\\'; })) {
-    // Widened in place: assigning chars to the text would build a second text first.
-    text.resize(raw.size());
-    std::copy(raw.begin(), raw.end(), text.begin());
-    return;
+  // Plain ASCII, as most values are, reads the same in every code page: widened in
+  // place as it is looked at (assigning chars to the text would build a second text).
+  text.resize(raw.size());
+  char16_t* const wide = text.data();
+  size_t plain = 0;
+  for (; plain < raw.size(); ++plain) {
+    const char c = raw[plain];
+    if (c < 32 || c >= 127 || c == '^' || c == '\\') break;
+    wide[plain] = static_cast<char16_t>(c);
   }
+  if (plain == raw.size()) return;
   std::u16string s = m_codePage ? qd::text::fromCodePage(raw, m_codePage) : qd::text::fromUtf8(raw);
   // Caret notation and \U+XXXX escapes.
   std::u16string& out = text;
