@@ -1,5 +1,6 @@
 #include "headless/db/tags.h"
 
+#include <array>
 #include <cstring>
 
 #include "headless/db/database_impl.h"
@@ -7,7 +8,9 @@
 
 namespace qd::db {
 
-TagKind tagKindOf(int code) {
+namespace {
+
+constexpr TagKind kindByRule(int code) {
   if (code < 0) return code == -4 ? TagKind::String : code == -3 ? TagKind::Int16 : TagKind::Id;
   if (code >= 10 && code <= 18) return TagKind::Point;
   if (code >= 110 && code <= 112) return TagKind::Point;
@@ -29,6 +32,20 @@ TagKind tagKindOf(int code) {
     return TagKind::Id;
   if (code == 105 || code == 5 || code == 1005) return TagKind::Handle;
   return TagKind::String;
+}
+
+// Every group is typed by its code: the rule above, looked up.
+constexpr int kTypedCodes = 1072;
+constexpr std::array<TagKind, kTypedCodes> kKinds = [] {
+  std::array<TagKind, kTypedCodes> kinds{};
+  for (int c = 0; c < kTypedCodes; ++c) kinds[static_cast<size_t>(c)] = kindByRule(c);
+  return kinds;
+}();
+
+}  // namespace
+
+TagKind tagKindOf(int code) {
+  return code >= 0 && code < kTypedCodes ? kKinds[static_cast<size_t>(code)] : kindByRule(code);
 }
 
 Tag Tag::makeString(int code, std::u16string s) {
