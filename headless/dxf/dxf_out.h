@@ -19,11 +19,12 @@ using db::Tag;
 using db::TagKind;
 
 // Numbers and texts are formatted straight into the file's buffer.
-// The longest a handle's digits and a number's shortest text (with its point) can be.
+// The longest a handle's digits can be, and a number's shortest text before the ".0"
+// that a whole number gets.
 constexpr size_t kMostHex = 16, kMostReal = 24;
-// Into the room at `p`, returning the end.
+// Into the room at `p` (kMostHex, or kMostReal + 2 bytes), returning the end.
 char* hexInto(char* p, uint64_t v);
-char* realInto(char* p, double v);  // kMostReal + 2 bytes of room
+char* realInto(char* p, double v);
 void appendHex(std::string& out, uint64_t v);
 std::string hex(uint64_t v);
 // The shortest text that reads back as the same number, with a point.
