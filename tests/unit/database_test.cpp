@@ -908,6 +908,10 @@ TEST(Dxf, GroupCodeLinesAreReadExactlyAndFaultsNameTheirLine) {
       {"0\nSECTION\n2\nENTITIES\nx 0\nx\n", u"line 5: group code expected, found \"x 0\""},
       {"0\nSECTION\n2\nENTITIES\n-10\nx\n", u"line 5: group code -10 out of range"},
       {"0\nSECTION\n2\nENTITIES\n 1x\nx\n", u"line 5: group code expected, found \"1x\""},
+      // Codes in four places, as extended data has them.
+      {"0\nSECTION\n2\nENTITIES\n1071\nx\n1000\ny\n0\nENDSEC\n0\nEOF\n", u""},
+      {"0\nSECTION\n2\nENTITIES\n1000\nx\n9999\nx\n", u"line 7: group code 9999 out of range"},
+      {"0\nSECTION\n2\nENTITIES\n1000\nx\n10a0\nx\n", u"line 7: group code expected, found \"10a0\""},
   };
   for (const Case& c : cases) {
     AcDbDatabase db(false);
