@@ -103,8 +103,9 @@ class AcDbObjectAccess {
   // a list of packed data (for writing and looking through all of a drawing's objects).
   static void forEachXDataGroup(const AcDbObject* o, const std::function<void(const qd::db::Tag&)>& apply);
   // Adds extended data read from a file: kept packed when the object has none yet and
-  // every group packs, else appended to its list.
-  static void addXData(AcDbObject* o, const qd::db::Tags& tags);
+  // every group packs, else appended to its list. `packed`, when not empty, is `tags`
+  // packed already (on another thread): taken as it is where it would be made.
+  static void addXData(AcDbObject* o, const qd::db::Tags& tags, qd::KeptBytes&& packed = {});
   static bool isOpen(const AcDbObject* o) { return o->m_readers > 0 || o->m_openForWrite || o->m_openForNotify; }
 };
 

@@ -60,9 +60,13 @@ void AcDbObjectAccess::forEachXDataGroup(const AcDbObject* o, const std::functio
     if (qd::db::resbufToTag(*rb, t)) apply(t);
 }
 
-void AcDbObjectAccess::addXData(AcDbObject* o, const qd::db::Tags& tags) {
+void AcDbObjectAccess::addXData(AcDbObject* o, const qd::db::Tags& tags, qd::KeptBytes&& packed) {
   if (tags.empty()) return;
   if (!o->m_xdata && o->m_packedXData.empty()) {
+    if (!packed.empty()) {
+      o->m_packedXData = std::move(packed);
+      return;
+    }
     if (qd::db::packGroups(tags, o->m_packedXData.edit())) return;
     o->m_packedXData.clear();
   }

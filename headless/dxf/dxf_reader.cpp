@@ -38,6 +38,7 @@ struct Common {
   AcDbObjectId owner, extDict;
   std::vector<AcDbObjectId> reactors;
   Tags xdata;
+  KeptBytes packedXData;
 };
 
 class Reader {
@@ -198,6 +199,7 @@ Common Reader::resolved(SharedGroups& shared) {
   c.extDict = idOf(shared.extDict);
   c.owner = idOf(shared.owner);
   c.xdata = std::move(shared.xdata);
+  c.packedXData = std::move(shared.packedXData);
   return c;
 }
 
@@ -333,7 +335,7 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, Common& c
     throw Failure{m_objectLine, qd::text::toUtf8(type) + " cannot be read: " + qd::text::toUtf8(acadErrorStatusText(es))};
   AcDbObjectAccess::setExtDict(obj, c.extDict);
   for (const auto& r : c.reactors) AcDbObjectAccess::reactors(obj).append(r);
-  AcDbObjectAccess::addXData(obj, c.xdata);
+  AcDbObjectAccess::addXData(obj, c.xdata, std::move(c.packedXData));
   if (info.blockRecord) m_blockRecords.push_back(id);
   if (info.blockReference) m_blockReferences.push_back(id);
   if (made) *made = id;

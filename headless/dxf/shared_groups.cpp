@@ -73,6 +73,8 @@ void splitShared(db::Tags& tags, bool dimstyle, SharedGroups& shared) {
     ++kept;
   }
   tags.resize(kept);
+  shared.packedXData.clear();
+  if (!shared.xdata.empty() && !db::packGroups(shared.xdata, shared.packedXData.edit())) shared.packedXData.clear();
 }
 
 }  // namespace qd::dxf

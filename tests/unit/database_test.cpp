@@ -18,6 +18,7 @@
 #include "headless/db/tags.h"
 #include "headless/dxf/dxf.h"
 #include "headless/dxf/dxf_out.h"
+#include "headless/dxf/shared_groups.h"
 #include "headless/dxf/survey.h"
 #include "headless/render/svg.h"
 #include "host/adslib.h"
@@ -1249,6 +1250,40 @@ TEST(LargeDxf, ReactorsAndExtensionDictionariesStayWithTheirEntities) {
       EXPECT_EQ(plain->persistentReactors().length(), 0) << entities << " " << i;
     }
   }
+}
+
+// The extended data split from an object's groups comes packed as the object keeps it,
+// unless a group cannot be packed: then only the groups are there, for a list.
+TEST(LargeDxf, ExtendedDataIsSplitPackedWhereItPacks) {
+  using qd::db::Tag;
+  const qd::db::Tags own = {Tag::makeString(5, u"2A"), Tag::makeString(100, u"AcDbEntity"), Tag::makeString(8, u"WALLS")};
+  const qd::db::Tags xdata = {Tag::makeString(1001, u"QD_LABEL"), Tag::makeString(1000, u"room"), Tag::makeInt(1070, 7),
+                              Tag::makeReal(1040, 2.5)};
+  qd::dxf::SharedGroups shared;
+  qd::db::Tags tags = own;
+  tags.insert(tags.end(), xdata.begin(), xdata.end());
+  qd::dxf::splitShared(tags, false, shared);
+  EXPECT_EQ(tags.size(), 2u);
+  EXPECT_EQ(shared.xdata.size(), xdata.size());
+  ASSERT_FALSE(shared.packedXData.empty());
+  std::vector<std::pair<int, std::u16string>> unpacked;
+  qd::db::unpackGroups(shared.packedXData.str(), [&](const Tag& t) { unpacked.emplace_back(t.code, t.str); });
+  ASSERT_EQ(unpacked.size(), xdata.size());
+  EXPECT_EQ(unpacked[1], std::make_pair(1000, std::u16string(u"room")));
+  EXPECT_EQ(unpacked[3].first, 1040);
+
+  // The next object, without extended data, has none packed either.
+  tags = own;
+  qd::dxf::splitShared(tags, false, shared);
+  EXPECT_TRUE(shared.xdata.empty());
+  EXPECT_TRUE(shared.packedXData.empty());
+  // More bytes than a list's count can say.
+  tags = own;
+  tags.push_back(Tag::makeString(1001, u"QD_LABEL"));
+  tags.push_back(Tag::makeBinary(1004, std::string(40000, 'x')));
+  qd::dxf::splitShared(tags, false, shared);
+  EXPECT_EQ(shared.xdata.size(), 2u);
+  EXPECT_TRUE(shared.packedXData.empty());
 }
 
 // The second half starts at a 0 group's code line: a value "0" before a code is passed by.
