@@ -273,8 +273,9 @@ std::u16string toUpper(std::u16string_view s) {
 
 bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
+  // Most characters compared are the same as they stand: only the others are folded.
   for (size_t i = 0; i < a.size(); ++i)
-    if (toUpper(a[i]) != toUpper(b[i])) return false;
+    if (a[i] != b[i] && toUpper(a[i]) != toUpper(b[i])) return false;
   return true;
 }
 

@@ -646,6 +646,21 @@ TEST(CodePages, EveryPageADrawingCanNameConvertsBothWays) {
   EXPECT_EQ(std::u16string(text->textStringConst()), u"При");
 }
 
+// Names are told apart without regard to case as the drawing's tables tell them: ASCII,
+// Latin-1 and the Central European letters, whatever case either side has.
+TEST(CodePages, NamesCompareWithoutCaseInTheLettersOfTheirPages) {
+  using qd::text::equalsNoCase;
+  EXPECT_TRUE(equalsNoCase(u"ByLayer", u"BYLAYER"));
+  EXPECT_TRUE(equalsNoCase(u"bylayer", u"BYLAYER"));
+  EXPECT_TRUE(equalsNoCase(u"příliš žluťoučký", u"PŘÍLIŠ ŽLUŤOUČKÝ"));
+  EXPECT_TRUE(equalsNoCase(u"ÿ", u"Ÿ"));
+  EXPECT_TRUE(equalsNoCase(u"", u""));
+  EXPECT_FALSE(equalsNoCase(u"BYLAYER", u"BYBLOCK"));
+  EXPECT_FALSE(equalsNoCase(u"WALLS", u"WALL"));
+  EXPECT_FALSE(equalsNoCase(u"a÷", u"a×"));  // division and multiplication signs
+  EXPECT_FALSE(equalsNoCase(u"[", u"{"));
+}
+
 TEST(Dxf, ObjectsWithoutHandlesTakeNoneTheFileGivesLater) {
   // The layer comes without a handle before the lines that have theirs; extended data
   // names the second line by handle.
