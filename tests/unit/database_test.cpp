@@ -18,6 +18,7 @@
 #include "headless/db/tags.h"
 #include "headless/dxf/dxf.h"
 #include "headless/dxf/dxf_out.h"
+#include "headless/dxf/object_parser.h"
 #include "headless/dxf/shared_groups.h"
 #include "headless/dxf/survey.h"
 #include "headless/render/svg.h"
@@ -1347,6 +1348,27 @@ TEST(DxfText, ValuesAreWrittenOnOneLineInUtf8WithCarets) {
   EXPECT_EQ(written(plain.substr(0, 70) + u"M\u00EDstnost\n^3" + plain.substr(0, 65)),
             std::string(70, 'a') + "M\xC3\xADstnost^J^ 3" + std::string(65, 'a'));
   EXPECT_EQ(written(u"\U0001F600 \xD800x\t"), "\xF0\x9F\x98\x80 \xEF\xBF\xBDx^I");
+}
+
+// And read back: a caret, an escape or a character of the code page wherever it stands
+// in a long value, before, inside or after a stretch of plain characters.
+TEST(DxfText, ValuesAreReadWithCaretsEscapesAndTheirCodePage) {
+  const qd::dxf::ObjectParser utf8("", 0), centralEuropean("", 1250);
+  struct Other {
+    const char* file;
+    const char16_t* text;
+    const qd::dxf::ObjectParser& parser;
+  };
+  const Other others[] = {{"^J", u"\n", utf8},          {"^ ", u"^", utf8},      {"\xC3\xAD", u"\u00ED", utf8},
+                          {"\\U+0161", u"\u0161", utf8}, {"\x7F", u"\x7F", utf8}, {"\xED", u"\u00ED", centralEuropean}};
+  for (const Other& o : others)
+    for (const size_t at : {size_t{0}, size_t{1}, size_t{15}, size_t{16}, size_t{17}, size_t{31}, size_t{32}, size_t{70}}) {
+      const std::string file = std::string(at, 'a') + o.file + std::string(40, 'b');
+      const std::u16string text = std::u16string(at, u'a') + o.text + std::u16string(40, u'b');
+      EXPECT_EQ(qd::text::toUtf8(o.parser.decode(file)), qd::text::toUtf8(text)) << o.file << " at " << at;
+    }
+  EXPECT_EQ(utf8.decode(std::string(33, 'x')), std::u16string(33, u'x'));
+  EXPECT_EQ(utf8.decode(""), u"");
 }
 
 }  // namespace
