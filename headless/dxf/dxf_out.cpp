@@ -1,6 +1,9 @@
 #include "headless/dxf/dxf_out.h"
 
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/codepage.h"
 
@@ -72,6 +75,17 @@ void appendText(std::string& out, std::u16string_view s) {
   for (size_t i = 0; i < s.size();) {
     const size_t n = std::min(sizeof narrow, s.size() - i);
     size_t k = 0;
+#if defined(__SSE2__)
+    // Eight at a time while all of them are plain (signed: from 0x8000 up, below 32).
+    for (; k + 8 <= n; k += 8) {
+      const __m128i wide = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i + k));
+      const __m128i plain = _mm_andnot_si128(
+          _mm_cmpeq_epi16(wide, _mm_set1_epi16('^')),
+          _mm_and_si128(_mm_cmpgt_epi16(wide, _mm_set1_epi16(31)), _mm_cmplt_epi16(wide, _mm_set1_epi16(128))));
+      if (_mm_movemask_epi8(plain) != 0xFFFF) break;
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(narrow + k), _mm_packus_epi16(wide, wide));
+    }
+#endif
     for (; k < n; ++k) {
       const char16_t c = s[i + k];
       if (c < 32 || c >= 128 || c == u'^') break;

@@ -1348,6 +1348,16 @@ TEST(DxfText, ValuesAreWrittenOnOneLineInUtf8WithCarets) {
   EXPECT_EQ(written(plain.substr(0, 70) + u"M\u00EDstnost\n^3" + plain.substr(0, 65)),
             std::string(70, 'a') + "M\xC3\xADstnost^J^ 3" + std::string(65, 'a'));
   EXPECT_EQ(written(u"\U0001F600 \xD800x\t"), "\xF0\x9F\x98\x80 \xEF\xBF\xBDx^I");
+  // Wherever the other character stands: before, inside or after a stretch of plain ones.
+  struct Other {
+    const char16_t* text;
+    const char* file;
+  };
+  for (const Other& o : {Other{u"\n", "^J"}, Other{u"^", "^ "}, Other{u"\u00ED", "\xC3\xAD"}, Other{u"\u8000", "\xE8\x80\x80"}})
+    for (const size_t at : {size_t{0}, size_t{1}, size_t{7}, size_t{8}, size_t{9}, size_t{63}, size_t{64}, size_t{65}})
+      EXPECT_EQ(written(std::u16string(at, u'a') + o.text + std::u16string(20, u'b')),
+                std::string(at, 'a') + o.file + std::string(20, 'b'))
+          << o.file << " at " << at;
 }
 
 // And read back: a caret, an escape or a character of the code page wherever it stands
