@@ -204,8 +204,7 @@ Common Reader::resolved(SharedGroups& shared) {
 }
 
 Tags& Reader::objectGroups(GroupCursor& c, Common& common, bool dimstyle) {
-  m_objectLine = m_parser.parse(c, false, m_tags);
-  splitShared(m_tags, dimstyle, m_shared);
+  m_objectLine = m_parser.parse(c, dimstyle, m_tags, m_shared);
   common = resolved(m_shared);
   resolveIds(m_tags);
   return m_tags;

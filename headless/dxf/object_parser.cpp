@@ -93,29 +93,69 @@ int64_t ObjectParser::integer(const RawGroup& g) const {
   return static_cast<int64_t>(d);
 }
 
-size_t ObjectParser::parse(GroupCursor& c, bool headerVariable, Tags& out) {
+size_t ObjectParser::collect(GroupCursor& c, bool headerVariable) {
   const size_t line = c->index > 0 ? lineOf(c->index - 1) : 1;
   m_raw.clear();
   for (; c.valid() && c->code != 0 && !(headerVariable && c->code == 9); c.next()) m_raw.push_back(*c);
+  return line;
+}
+
+void ObjectParser::typeInto(size_t& i, Tags& tags, size_t n) {
+  if (n == tags.size()) tags.emplace_back();
+  Tag& t = tags[n];
+  t.str.clear();
+  t.bytes.clear();
+  t.pt = AcGePoint3d();
+  t.real = 0;
+  t.integer = 0;
+  t.id = AcDbObjectId();
+  t.dims = 3;
+  typeGroup(i, t);
+}
+
+size_t ObjectParser::parse(GroupCursor& c, bool headerVariable, Tags& out) {
+  const size_t line = collect(c, headerVariable);
   // Room for every group at once: a tag is large, and growing moves them all.
   out.reserve(m_raw.size());
-  // The tags of the object before are filled again, so that their texts keep their room.
   size_t n = 0;
-  for (size_t i = 0; i < m_raw.size(); ++n) {
-    if (n == out.size()) out.emplace_back();
-    Tag& t = out[n];
-    t.str.clear();
-    t.bytes.clear();
-    t.pt = AcGePoint3d();
-    t.real = 0;
-    t.integer = 0;
-    t.id = AcDbObjectId();
-    t.dims = 3;
-    typeGroup(i, t);
-  }
+  for (size_t i = 0; i < m_raw.size(); ++n) typeInto(i, out, n);
   out.resize(n);
   return line;
 }
+
+size_t ObjectParser::parse(GroupCursor& c, bool dimstyle, Tags& out, SharedGroups& shared) {
+  const size_t line = collect(c, false);
+  out.reserve(m_raw.size());
+  SharedSplit split(shared, dimstyle);
+  size_t own = 0, xdata = 0;
+  for (size_t i = 0; i < m_raw.size();) {
+    const RawGroup& g = m_raw[i];
+    if (g.code == 102) decodeInto(value(g), m_value);
+    switch (split.roleOf(g.code, g.code == 102 ? std::u16string_view(m_value) : std::u16string_view(), own)) {
+      case SharedSplit::Role::Own: typeInto(i, out, own++); break;
+      case SharedSplit::Role::XData:
+        if (xdata == 0) shared.xdata.reserve(m_raw.size() - i);
+        typeInto(i, shared.xdata, xdata++);
+        break;
+      case SharedSplit::Role::Handle:
+        decodeInto(value(g), m_value);
+        shared.handle = AcDbHandle(m_value.c_str());
+        ++i;
+        break;
+      case SharedSplit::Role::Owner: shared.owner = pointer(m_raw[i++]); break;
+      case SharedSplit::Role::Reactor: shared.reactors.push_back(pointer(m_raw[i++])); break;
+      case SharedSplit::Role::ExtDict: shared.extDict = pointer(m_raw[i++]); break;
+      // Typed all the same: a damaged value is told wherever it stands.
+      case SharedSplit::Role::Dropped: typeInto(i, m_dropped, 0); break;
+    }
+  }
+  out.resize(own);
+  shared.xdata.resize(xdata);
+  if (xdata > 0 && !db::packGroups(shared.xdata, shared.packedXData.edit())) shared.packedXData.clear();
+  return line;
+}
+
+uint64_t ObjectParser::pointer(const RawGroup& g) const { return db::handleValue(trim(value(g))); }
 
 void ObjectParser::typeGroup(size_t& i, Tag& t) {
   const RawGroup& g = m_raw[i++];
@@ -142,7 +182,7 @@ void ObjectParser::typeGroup(size_t& i, Tag& t) {
     case TagKind::Int32:
     case TagKind::Int64:
     case TagKind::Bool: t.integer = integer(g); break;
-    case TagKind::Id: t.integer = static_cast<int64_t>(db::handleValue(trim(value(g)))); break;
+    case TagKind::Id: t.integer = static_cast<int64_t>(pointer(g)); break;
     case TagKind::Binary: {
       // Pairs of hexadecimal digits; anything else is damage, not data.
       const std::string_view v = trim(value(g));

@@ -6,6 +6,7 @@
 
 #include "headless/db/tags.h"
 #include "headless/dxf/group_cursor.h"
+#include "headless/dxf/shared_groups.h"
 
 namespace qd::dxf {
 
@@ -22,17 +23,30 @@ class ObjectParser {
   // group) into `out`, whose texts are reused; the cursor is left at that group. Gives
   // the line where the object starts.
   size_t parse(GroupCursor& c, bool headerVariable, db::Tags& out);
+  // The same for an object's groups, with the groups every object shares told apart into
+  // `shared` as they are typed, and its extended data packed as the object keeps it: the
+  // thread that builds the object has only to take them.
+  size_t parse(GroupCursor& c, bool dimstyle, db::Tags& out, SharedGroups& shared);
 
  private:
   std::string_view value(const RawGroup& g) const { return m_text.substr(g.offset, g.size); }
   double number(const RawGroup& g) const;
   int64_t integer(const RawGroup& g) const;
+  // Takes the raw groups from the cursor's to the next 0 (or 9) group; gives the line
+  // where they start.
+  size_t collect(GroupCursor& c, bool headerVariable);
+  // Types the group at `i` (with the Y and Z after a point's X) into the tag at `n` of
+  // `tags`, made or filled again so that its texts keep their room.
+  void typeInto(size_t& i, db::Tags& tags, size_t n);
   // Types the group at `i` (with the Y and Z after a point's X) into `t`.
   void typeGroup(size_t& i, db::Tag& t);
+  uint64_t pointer(const RawGroup& g) const;
 
   std::string_view m_text;
   int m_codePage = 0;  // 0: UTF-8
   std::vector<RawGroup> m_raw;  // the groups of the object being read
+  std::u16string m_value;  // a handle's or a bracket's text
+  db::Tags m_dropped;  // groups typed for their faults only
 };
 
 }  // namespace qd::dxf

@@ -32,10 +32,7 @@ void ParsingAhead::parseAll(std::string_view text, int codePage, GroupCursor& c)
           ParsedObject& o = b->objects[b->count];
           parser.decodeInto(trim(text.substr(c->offset, c->size)), o.type);
           c.next();
-          // The last object's extended data is filled again like its other groups.
-          for (db::Tag& t : o.shared.xdata) o.tags.push_back(std::move(t));
-          o.line = parser.parse(c, false, o.tags);
-          splitShared(o.tags, o.type == u"DIMSTYLE", o.shared);
+          o.line = parser.parse(c, o.type == u"DIMSTYLE", o.tags, o.shared);
           ++b->count;
         }
       }

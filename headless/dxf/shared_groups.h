@@ -1,14 +1,16 @@
 // The groups every object shares (handle, owner, reactors, extension dictionary and
-// extended data), told from an object's own groups as the parser leaves them: pointers
+// extended data), told from an object's own groups as the parser types them: pointers
 // still as the handles they name, before any object id is made of them, so that the
 // parsing thread can do it.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "headless/db/tags.h"
-#include "host/kept_bytes.h"
 #include "host/dbmain.h"
+#include "host/kept_bytes.h"
 
 namespace qd::dxf {
 
@@ -20,10 +22,28 @@ struct SharedGroups {
   KeptBytes packedXData;  // `xdata` as an object keeps it, when all of it packs
 };
 
-// Takes the shared groups out of `tags`, which keep the object's own in their order,
-// into `shared` (emptied first, its room kept). A dimension style's handle is its 105.
-// The extended data is packed too, so that the thread that builds the object has only to
-// take it.
-void splitShared(db::Tags& tags, bool dimstyle, SharedGroups& shared);
+// Tells, one group at a time in the file's order, the shared groups from an object's own,
+// before either is typed: each group is typed straight where it belongs. The shared ones
+// stand before the first subclass marker; after it, 102 and 330 groups are the object's
+// own data (an xrecord's brackets and pointers). Extended data ends the object. A
+// dimension style's handle is its 105.
+class SharedSplit {
+ public:
+  enum class Role { Own, XData, Handle, Owner, Reactor, ExtDict, Dropped };
+  // Empties `shared`, keeping the room of its lists.
+  SharedSplit(SharedGroups& shared, bool dimstyle);
+  // The role of a group (the first of a point's) with `code`. `text`: a 102 group's value
+  // (the other groups' is not looked at); `kept`: how many of the object's own groups
+  // came before it.
+  Role roleOf(int code, std::u16string_view text, size_t kept);
+
+ private:
+  enum class Bracket { None, Reactors, ExtDict };
+  SharedGroups& m_s;
+  bool m_dimstyle;
+  bool m_header = true;
+  bool m_xdata = false;
+  Bracket m_bracket = Bracket::None;
+};
 
 }  // namespace qd::dxf

@@ -1268,38 +1268,64 @@ TEST(LargeDxf, ReactorsAndExtensionDictionariesStayWithTheirEntities) {
   }
 }
 
-// The extended data split from an object's groups comes packed as the object keeps it,
-// unless a group cannot be packed: then only the groups are there, for a list.
-TEST(LargeDxf, ExtendedDataIsSplitPackedWhereItPacks) {
-  using qd::db::Tag;
-  const qd::db::Tags own = {Tag::makeString(5, u"2A"), Tag::makeString(100, u"AcDbEntity"), Tag::makeString(8, u"WALLS")};
-  const qd::db::Tags xdata = {Tag::makeString(1001, u"QD_LABEL"), Tag::makeString(1000, u"room"), Tag::makeInt(1070, 7),
-                              Tag::makeReal(1040, 2.5)};
-  qd::dxf::SharedGroups shared;
-  qd::db::Tags tags = own;
-  tags.insert(tags.end(), xdata.begin(), xdata.end());
-  qd::dxf::splitShared(tags, false, shared);
-  EXPECT_EQ(tags.size(), 2u);
-  EXPECT_EQ(shared.xdata.size(), xdata.size());
-  ASSERT_FALSE(shared.packedXData.empty());
+// The groups an object shares are told from its own as they are typed: the handle, the
+// owner, reactors and extension dictionary as handles, the extended data packed as the
+// object keeps it unless a group cannot be packed (then only the groups are there, for a
+// list). After the subclass marker, brackets and pointers are the object's own.
+TEST(LargeDxf, SharedGroupsAreToldApartAsTheyAreTyped) {
+  struct Parsed {
+    qd::db::Tags own;
+    qd::dxf::SharedGroups shared;
+  };
+  Parsed p;
+  auto parse = [&](const std::string& groups, bool dimstyle = false) {
+    const std::string text = "0\nTHING\n" + groups + "0\nENDSEC\n";
+    qd::dxf::ObjectParser at(text, 0);
+    qd::dxf::GroupCursor c(text);
+    c.next();
+    at.parse(c, dimstyle, p.own, p.shared);
+    std::vector<int> codes;
+    for (const auto& t : p.own) codes.push_back(t.code);
+    return codes;
+  };
+  EXPECT_EQ(parse("5\n2A\n102\n{ACAD_REACTORS\n330\n1F\n330\n20\n102\n}\n102\n{ACAD_XDICTIONARY\n360\n3B\n102\n}\n"
+                  "330\n1C\n100\nAcDbEntity\n8\nWALLS\n102\n{MINE\n330\n44\n102\n}\n10\n1.5\n20\n2.5\n"
+                  "1001\nQD_LABEL\n1000\nroom\n1070\n7\n1010\n1.0\n1020\n2.0\n1040\n2.5\n"),
+            (std::vector<int>{100, 8, 102, 330, 102, 10}));
+  EXPECT_EQ(p.shared.handle.value(), 0x2Au);
+  EXPECT_EQ(p.shared.owner, 0x1Cu);
+  EXPECT_EQ(p.shared.extDict, 0x3Bu);
+  EXPECT_EQ(p.shared.reactors, (std::vector<uint64_t>{0x1F, 0x20}));
+  EXPECT_EQ(p.own[3].integer, 0x44);  // its own pointer, still a handle
+  EXPECT_EQ(p.own[5].pt.y, 2.5);
+  ASSERT_EQ(p.shared.xdata.size(), 5u);
+  EXPECT_EQ(p.shared.xdata[3].pt.y, 2.0);
+  ASSERT_FALSE(p.shared.packedXData.empty());
   std::vector<std::pair<int, std::u16string>> unpacked;
-  qd::db::unpackGroups(shared.packedXData.str(), [&](const Tag& t) { unpacked.emplace_back(t.code, t.str); });
-  ASSERT_EQ(unpacked.size(), xdata.size());
+  qd::db::unpackGroups(p.shared.packedXData.str(), [&](const qd::db::Tag& t) { unpacked.emplace_back(t.code, t.str); });
+  ASSERT_EQ(unpacked.size(), 5u);
   EXPECT_EQ(unpacked[1], std::make_pair(1000, std::u16string(u"room")));
-  EXPECT_EQ(unpacked[3].first, 1040);
+  EXPECT_EQ(unpacked[4].first, 1040);
 
-  // The next object, without extended data, has none packed either.
-  tags = own;
-  qd::dxf::splitShared(tags, false, shared);
-  EXPECT_TRUE(shared.xdata.empty());
-  EXPECT_TRUE(shared.packedXData.empty());
+  // The next object has none of those; a second 330 is its own.
+  EXPECT_EQ(parse("330\n1C\n330\n1D\n100\nAcDbEntity\n"), (std::vector<int>{330, 100}));
+  EXPECT_EQ(p.shared.owner, 0x1Cu);
+  EXPECT_TRUE(p.shared.handle.isNull());
+  EXPECT_EQ(p.shared.extDict, 0u);
+  EXPECT_TRUE(p.shared.reactors.empty());
+  EXPECT_TRUE(p.shared.xdata.empty());
+  EXPECT_TRUE(p.shared.packedXData.empty());
+  // A dimension style's handle is its 105; its 5 is its own.
+  EXPECT_EQ(parse("105\n3E\n5\n7\n100\nAcDbSymbolTableRecord\n", true), (std::vector<int>{5, 100}));
+  EXPECT_EQ(p.shared.handle.value(), 0x3Eu);
+  EXPECT_EQ(parse("5\n2C\n105\n3F\n100\nAcDbEntity\n"), (std::vector<int>{105, 100}));
+  EXPECT_EQ(p.shared.handle.value(), 0x2Cu);
   // More bytes than a list's count can say.
-  tags = own;
-  tags.push_back(Tag::makeString(1001, u"QD_LABEL"));
-  tags.push_back(Tag::makeBinary(1004, std::string(40000, 'x')));
-  qd::dxf::splitShared(tags, false, shared);
-  EXPECT_EQ(shared.xdata.size(), 2u);
-  EXPECT_TRUE(shared.packedXData.empty());
+  parse("5\n2B\n1001\nQD_LABEL\n1004\n" + std::string(80000, 'A') + "\n");
+  EXPECT_EQ(p.shared.xdata.size(), 2u);
+  EXPECT_TRUE(p.shared.packedXData.empty());
+  // A damaged value is told even where the group is dropped.
+  EXPECT_THROW(parse("102\n{ACAD_REACTORS\n40\nx\n102\n}\n"), qd::dxf::Failure);
 }
 
 // The second half starts at a 0 group's code line: a value "0" before a code is passed by.
