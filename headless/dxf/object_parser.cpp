@@ -22,6 +22,20 @@ std::u16string ObjectParser::decode(std::string_view raw) const {
   return out;
 }
 
+#if defined(__SSE2__)
+namespace {
+
+// The bytes that are not plain ASCII as a value reads: controls, DEL, carets and
+// backslashes, and (signed, below 32 too) every byte from 128 up.
+__m128i otherBytes(__m128i bytes) {
+  return _mm_or_si128(
+      _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8(32)), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(127))),
+      _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('^')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'))));
+}
+
+}  // namespace
+#endif
+
 void ObjectParser::decodeInto(std::string_view raw, std::u16string& text) const {
   // Plain ASCII, as most values are, reads the same in every code page: widened in
   // place as it is looked at (assigning chars to the text would build a second text).
@@ -29,17 +43,20 @@ void ObjectParser::decodeInto(std::string_view raw, std::u16string& text) const 
   char16_t* const wide = text.data();
   size_t plain = 0;
 #if defined(__SSE2__)
-  // Sixteen at a time while all of them are plain.
+  // Sixteen at a time while all of them are plain, then eight.
+  const __m128i zero = _mm_setzero_si128();
   for (; plain + 16 <= raw.size(); plain += 16) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(raw.data() + plain));
-    // Signed, bytes from 128 up are below 32 too.
-    const __m128i other = _mm_or_si128(
-        _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8(32)), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(127))),
-        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('^')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'))));
-    if (_mm_movemask_epi8(other) != 0) break;
-    const __m128i zero = _mm_setzero_si128();
+    if (_mm_movemask_epi8(otherBytes(bytes)) != 0) break;
     _mm_storeu_si128(reinterpret_cast<__m128i*>(wide + plain), _mm_unpacklo_epi8(bytes, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(wide + plain + 8), _mm_unpackhi_epi8(bytes, zero));
+  }
+  if (plain + 8 <= raw.size()) {
+    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(raw.data() + plain));
+    if ((_mm_movemask_epi8(otherBytes(bytes)) & 0xFF) == 0) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(wide + plain), _mm_unpacklo_epi8(bytes, zero));
+      plain += 8;
+    }
   }
 #endif
   for (; plain < raw.size(); ++plain) {

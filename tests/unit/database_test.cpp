@@ -1374,6 +1374,14 @@ TEST(DxfText, ValuesAreWrittenOnOneLineInUtf8WithCarets) {
   EXPECT_EQ(written(plain.substr(0, 70) + u"M\u00EDstnost\n^3" + plain.substr(0, 65)),
             std::string(70, 'a') + "M\xC3\xADstnost^J^ 3" + std::string(65, 'a'));
   EXPECT_EQ(written(u"\U0001F600 \xD800x\t"), "\xF0\x9F\x98\x80 \xEF\xBF\xBDx^I");
+  // Plain texts of every length.
+  std::u16string text;
+  std::string file;
+  for (size_t n = 0; n <= 70; ++n) {
+    EXPECT_EQ(written(text), file) << n;
+    text += static_cast<char16_t>('a' + n % 26);
+    file += static_cast<char>('a' + n % 26);
+  }
   // Wherever the other character stands: before, inside or after a stretch of plain ones.
   struct Other {
     const char16_t* text;
@@ -1398,13 +1406,19 @@ TEST(DxfText, ValuesAreReadWithCaretsEscapesAndTheirCodePage) {
   const Other others[] = {{"^J", u"\n", utf8},          {"^ ", u"^", utf8},      {"\xC3\xAD", u"\u00ED", utf8},
                           {"\\U+0161", u"\u0161", utf8}, {"\x7F", u"\x7F", utf8}, {"\xED", u"\u00ED", centralEuropean}};
   for (const Other& o : others)
-    for (const size_t at : {size_t{0}, size_t{1}, size_t{15}, size_t{16}, size_t{17}, size_t{31}, size_t{32}, size_t{70}}) {
+    for (const size_t at : {0, 1, 7, 8, 9, 15, 16, 17, 24, 31, 32, 70}) {
       const std::string file = std::string(at, 'a') + o.file + std::string(40, 'b');
       const std::u16string text = std::u16string(at, u'a') + o.text + std::u16string(40, u'b');
       EXPECT_EQ(qd::text::toUtf8(o.parser.decode(file)), qd::text::toUtf8(text)) << o.file << " at " << at;
     }
-  EXPECT_EQ(utf8.decode(std::string(33, 'x')), std::u16string(33, u'x'));
-  EXPECT_EQ(utf8.decode(""), u"");
+  // Plain values of every length, read without the long way.
+  std::string file;
+  std::u16string text;
+  for (size_t n = 0; n <= 40; ++n) {
+    EXPECT_EQ(utf8.decode(file), text) << n;
+    file += static_cast<char>('!' + n * 2);
+    text += static_cast<char16_t>('!' + n * 2);
+  }
 }
 
 }  // namespace
