@@ -11,15 +11,6 @@
 
 namespace qd::db {
 
-void readGroups(AcDbDxfFiler* f, const std::function<void(const resbuf&)>& apply) {
-  resbuf rb;
-  while (f->readItem(&rb) == Acad::eOk) {
-    if (rb.restype == 100) continue;
-    apply(rb);
-  }
-  f->resetFilerStatus();
-}
-
 void readGroupsBySubclass(AcDbDxfFiler* f, const std::function<void(std::u16string_view, const resbuf&)>& apply) {
   std::u16string subclass;
   resbuf rb;

@@ -8,8 +8,17 @@
 
 namespace qd::db {
 
-// Reads every remaining group, skipping subclass markers, and hands it to `apply`.
-void readGroups(AcDbDxfFiler* f, const std::function<void(const resbuf&)>& apply);
+// Reads every remaining group, skipping subclass markers, and hands it to `apply` (made
+// inline: it is called for every group of every object read).
+template <class Apply>
+void readGroups(AcDbDxfFiler* f, Apply&& apply) {
+  resbuf rb;
+  while (f->readItem(&rb) == Acad::eOk) {
+    if (rb.restype == 100) continue;
+    apply(static_cast<const resbuf&>(rb));
+  }
+  f->resetFilerStatus();
+}
 // The same with the subclass each group stands in ("" before the first marker, as in
 // files without markers), so that a code two subclasses use is read for the right one.
 void readGroupsBySubclass(AcDbDxfFiler* f, const std::function<void(std::u16string_view, const resbuf&)>& apply);
