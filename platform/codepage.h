@@ -34,5 +34,13 @@ bool isValidUtf8(std::string_view bytes);
 char16_t toUpper(char16_t c);
 std::u16string toUpper(std::u16string_view s);
 bool equalsNoCase(std::u16string_view a, std::u16string_view b);
+// Whether a text ended by a NUL (null: "") is `v`, told without measuring it first: a
+// marker is compared with every group read. `v` holds no NUL.
+inline bool equalsCString(const char16_t* s, std::u16string_view v) {
+  if (!s) return v.empty();
+  for (const char16_t c : v)
+    if (*s++ != c) return false;
+  return *s == 0;
+}
 
 }  // namespace qd::text

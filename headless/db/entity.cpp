@@ -202,7 +202,7 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* f) {
   while (f->readItem(&rb) == Acad::eOk) {
     switch (rb.restype) {
       case 100:
-        if (std::u16string_view(rb.resval.rstring) == u"AcDbEntity") {
+        if (qd::text::equalsCString(rb.resval.rstring, u"AcDbEntity")) {
           markers = true;
           break;
         }

@@ -662,6 +662,19 @@ TEST(CodePages, NamesCompareWithoutCaseInTheLettersOfTheirPages) {
   EXPECT_FALSE(equalsNoCase(u"[", u"{"));
 }
 
+// A text ended by a NUL, as a group's value is handed out, against a marker: equal only
+// when it ends where the marker does.
+TEST(CodePages, ATextEndedByANulIsToldFromAMarkerWithoutMeasuringIt) {
+  using qd::text::equalsCString;
+  EXPECT_TRUE(equalsCString(u"AcDbEntity", u"AcDbEntity"));
+  EXPECT_FALSE(equalsCString(u"AcDbEntityX", u"AcDbEntity"));
+  EXPECT_FALSE(equalsCString(u"AcDbEnt", u"AcDbEntity"));
+  EXPECT_FALSE(equalsCString(u"AcDbLine", u"AcDbEntity"));
+  EXPECT_TRUE(equalsCString(u"", u""));
+  EXPECT_TRUE(equalsCString(nullptr, u""));
+  EXPECT_FALSE(equalsCString(nullptr, u"A"));
+}
+
 TEST(Dxf, ObjectsWithoutHandlesTakeNoneTheFileGivesLater) {
   // The layer comes without a handle before the lines that have theirs; extended data
   // names the second line by handle.
