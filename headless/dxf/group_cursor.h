@@ -112,19 +112,6 @@ class GroupCursor {
   bool plainCode(int& code) {
     const char* p = m_p;
     const char* const end = m_text.data() + m_text.size();
-    // Most of all: the code right-aligned in three places, as "%3d" writes it.
-    if (end - p >= 4 && p[3] == '\n' && isDigit(p[2]) &&
-        (isDigit(p[1]) ? isDigit(p[0]) || p[0] == ' ' : p[1] == ' ' && p[0] == ' ')) {
-      code = (p[0] == ' ' ? 0 : (p[0] - '0') * 100) + (p[1] == ' ' ? 0 : (p[1] - '0') * 10) + (p[2] - '0');
-      m_p = p + 4;
-      return true;
-    }
-    // Then the four places of extended data's codes.
-    if (end - p >= 5 && p[4] == '\n' && isDigit(p[0]) && isDigit(p[1]) && isDigit(p[2]) && isDigit(p[3])) {
-      code = (p[0] - '0') * 1000 + (p[1] - '0') * 100 + (p[2] - '0') * 10 + (p[3] - '0');
-      m_p = p + 5;
-      return true;
-    }
     while (p < end && *p == ' ') ++p;
     const bool negative = p < end && *p == '-';
     if (negative) ++p;
@@ -138,6 +125,44 @@ class GroupCursor {
     return true;
   }
   void load() {
+    if (!loadPlain()) loadGeneral();
+  }
+  // Most groups the quick way: a code right-aligned in three places, as "%3d" writes it,
+  // or extended data's in four, and a value's line that ends before the text does. False,
+  // with nothing read, for anything else, which the general rule reads.
+  bool loadPlain() {
+    const char* const p = m_p;
+    const char* const end = m_text.data() + m_text.size();
+    if (end - p < 6 || m_text.size() > std::numeric_limits<uint32_t>::max()) return false;
+    int code = 0;
+    const char* v = nullptr;
+    if (p[3] == '\n' && isDigit(p[2])) {
+      code = p[2] - '0';
+      if (isDigit(p[1])) {
+        if (p[0] != ' ' && !isDigit(p[0])) return false;
+        code += (p[1] - '0') * 10 + (p[0] == ' ' ? 0 : (p[0] - '0') * 100);
+      } else if (p[1] != ' ' || p[0] != ' ') {
+        return false;
+      }
+      v = p + 4;
+    } else if (p[4] == '\n' && isDigit(p[0]) && isDigit(p[1]) && isDigit(p[2]) && isDigit(p[3])) {
+      code = (p[0] - '0') * 1000 + (p[1] - '0') * 100 + (p[2] - '0') * 10 + (p[3] - '0');
+      if (code > 1071) return false;  // told by the general rule
+      v = p + 5;
+    } else {
+      return false;
+    }
+    const char* const nl = lineEnd(v, end);
+    if (nl == end) return false;
+    const size_t size = static_cast<size_t>(nl - v) - (nl > v && nl[-1] == '\r' ? 1 : 0);
+    m_g.offset = static_cast<uint32_t>(v - m_text.data());
+    m_g.size = static_cast<uint32_t>(size);
+    m_g.code = code;
+    m_p = nl + 1;
+    m_valid = true;
+    return true;
+  }
+  [[gnu::noinline]] void loadGeneral() {
     m_valid = false;
     const size_t line = 2 * size_t{m_g.index} + 1;
     std::string_view codeLine, valueLine;

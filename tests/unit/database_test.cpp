@@ -952,6 +952,22 @@ TEST(Dxf, GroupCodeLinesAreReadExactlyAndFaultsNameTheirLine) {
       EXPECT_NE(error.find(c.error), std::u16string::npos) << qd::text::toUtf8(error);
     }
   }
+  // Lines ended by CR LF: the values hold neither, after codes of three places or four.
+  AcDbDatabase db(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&db,
+                          "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\nTEXT\r\n  8\nWALLS\r\n 10\n1.5\r\n 20\n2\r\n"
+                          " 40\n2.5\r\n  1\nRoom\r\n1001\nACAD\r\n1000\nx\r\n  0\nENDSEC\r\n  0\nEOF\r\n",
+                          error),
+            Acad::eOk)
+      << qd::text::toUtf8(error);
+  auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.modelSpaceId()));
+  ASSERT_EQ(ms->entityIds().size(), 1u);
+  auto* text = AcDbText::cast(db.impl()->peek(ms->entityIds()[0]));
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::u16string(text->textStringConst()), u"Room");
+  EXPECT_EQ(std::u16string(text->layer()), u"WALLS");
+  EXPECT_EQ(text->position().x, 1.5);
 }
 
 }  // namespace
