@@ -22,6 +22,9 @@
 #include "platform/files.h"
 
 namespace qd::dxf {
+
+// Type names are compared as views: by their size first, without measuring the name.
+using namespace std::string_view_literals;
 namespace {
 
 using db::Tag;
@@ -269,8 +272,10 @@ void Reader::readHeader(GroupCursor& c) {
 
 // The binary stream stored for a class without DXF filing of its own, if the groups hold one.
 bool takeDwgStream(const Tags& tags, std::string& stream, size_t line) {
+  // Measured once: most objects' markers are told from it by their size alone.
+  constexpr std::u16string_view marker = db::kDwgStreamMarker;
   size_t i = 0;
-  while (i < tags.size() && !(tags[i].code == 100 && tags[i].str == db::kDwgStreamMarker)) ++i;
+  while (i < tags.size() && !(tags[i].code == 100 && tags[i].str == marker)) ++i;
   if (i == tags.size()) return false;
   int64_t length = -1;
   for (++i; i < tags.size(); ++i) {
@@ -312,7 +317,7 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, Common& c
   }
   const AcDbObjectId owner = c.owner.isNull() ? defaultOwner : c.owner;
   const AcDbObjectId id = m_d->add(obj, owner, c.handle);
-  if (kept && type == u"LAYOUT" && AcDbUnknownObject::cast(obj)) m_d->layoutObjects.push_back(id);
+  if (kept && type == u"LAYOUT"sv && AcDbUnknownObject::cast(obj)) m_d->layoutObjects.push_back(id);
   // Angles (groups 50 to 58) are degrees in the file and radians for the objects.
   if (!kept)
     for (Tag& t : tags)
@@ -350,7 +355,7 @@ void Reader::readTables(GroupCursor& c) {
     }
     const std::u16string type = decode(trim(value(*c)));
     c.next();
-    if (type == u"TABLE") {
+    if (type == u"TABLE"sv) {
       Common common;
       Tags& tags = objectGroups(c, common, false);
       std::u16string name;
@@ -373,12 +378,12 @@ void Reader::readTables(GroupCursor& c) {
       m_tables[name] = table;
       continue;
     }
-    if (type == u"ENDTAB") {
+    if (type == u"ENDTAB"sv) {
       table.setNull();
       continue;
     }
     Common common;
-    Tags& tags = objectGroups(c, common, type == u"DIMSTYLE");
+    Tags& tags = objectGroups(c, common, type == u"DIMSTYLE"sv);
     auto* t = AcDbSymbolTable::cast(m_d->peek(table));
     if (!t) continue;
     AcDbObjectId id;
@@ -395,10 +400,10 @@ void Reader::readTables(GroupCursor& c) {
 void Reader::place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id, const Tags& tags,
                    AcDbBlockTableRecord* btr) {
   if (auto* e = AcDbEntity::cast(obj)) useRecordSpellings(e);
-  if (type == u"ATTRIB" || type == u"VERTEX" || type == u"SEQEND") {
+  if (type == u"ATTRIB"sv || type == u"VERTEX"sv || type == u"SEQEND"sv) {
     if (!m_complex) return;
     AcDbObjectAccess::setOwnerRaw(obj, m_complex->objectId());
-    if (type == u"SEQEND") {
+    if (type == u"SEQEND"sv) {
       AcDbComplexAccess::seqEnd(m_complex) = id;
       m_complex = nullptr;
     } else {
@@ -430,8 +435,8 @@ void Reader::readBlocks(GroupCursor& c) {
     c.next();
     // A block's frame is read whole; what it holds goes without the shared groups.
     Common common;
-    Tags& tags = type == u"BLOCK" || type == u"ENDBLK" ? objectTags(c) : objectGroups(c, common, type == u"DIMSTYLE");
-    if (type == u"BLOCK") {
+    Tags& tags = type == u"BLOCK"sv || type == u"ENDBLK"sv ? objectTags(c) : objectGroups(c, common, type == u"DIMSTYLE"sv);
+    if (type == u"BLOCK"sv) {
       std::u16string name, layer = u"0";
       AcDbHandle h;
       AcGePoint3d origin;
@@ -465,7 +470,7 @@ void Reader::readBlocks(GroupCursor& c) {
       }
       continue;
     }
-    if (type == u"ENDBLK") {
+    if (type == u"ENDBLK"sv) {
       if (auto* btr = AcDbBlockTableRecord::cast(m_d->peek(block)))
         for (const auto& t : tags)
           if (t.code == 5) {
@@ -526,7 +531,7 @@ void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
     const std::u16string type = decode(trim(value(*c)));
     c.next();
     Common common;
-    Tags& tags = objectGroups(c, common, type == u"DIMSTYLE");
+    Tags& tags = objectGroups(c, common, type == u"DIMSTYLE"sv);
     addEntity(type, tags, common, modelSpace, spaces);
   }
 }
@@ -541,7 +546,7 @@ void Reader::readObjects(GroupCursor& c) {
     const std::u16string type = decode(trim(value(*c)));
     c.next();
     Common common;
-    Tags& tags = objectGroups(c, common, type == u"DIMSTYLE");
+    Tags& tags = objectGroups(c, common, type == u"DIMSTYLE"sv);
     AcDbObjectId id;
     AcDbObject* obj = makeObject(type, tags, common, AcDbObjectId(), &id);
     if (first && AcDbDictionary::cast(obj)) m_d->namedDict = id;

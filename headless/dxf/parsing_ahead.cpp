@@ -32,7 +32,7 @@ void ParsingAhead::parseAll(std::string_view text, int codePage, GroupCursor& c)
           ParsedObject& o = b->objects[b->count];
           parser.decodeInto(trim(text.substr(c->offset, c->size)), o.type);
           c.next();
-          o.line = parser.parse(c, o.type == u"DIMSTYLE", o.tags, o.shared);
+          o.line = parser.parse(c, o.type == std::u16string_view(u"DIMSTYLE"), o.tags, o.shared);
           ++b->count;
         }
       }
