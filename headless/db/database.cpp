@@ -162,15 +162,14 @@ AcDbStub* AcDbDatabase::Impl::newStub(AcDbHandle h) {
   stub->db = self;
   stub->handle = h;
   stub->index = index;
-  byHandle[h.value()] = stub;
+  byHandle.assign(h.value(), stub);
   noteHandle(h);
   return stub;
 }
 
 AcDbStub* AcDbDatabase::Impl::stubForHandle(AcDbHandle h, bool create) {
   if (h.isNull()) return nullptr;
-  auto it = byHandle.find(h.value());
-  if (it != byHandle.end()) return it->second;
+  if (AcDbStub* stub = byHandle.find(h.value())) return stub;
   return create ? newStub(h) : nullptr;
 }
 

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "headless/db/handle_map.h"
 #include "headless/db/spatial_index.h"
 #include "headless/db/tags.h"
 #include "host/dbdatabase.h"
@@ -182,7 +183,7 @@ struct AcDbDatabase::Impl {
     return ++n;
   }
   qd::db::StubStore stubs;
-  std::unordered_map<uint64_t, AcDbStub*> byHandle;
+  qd::db::HandleMap byHandle;
   uint64_t nextHandle = 1;
   // While a file is read, block frames (BLOCK and ENDBLK) take the file's handles;
   // those a file lacks are given once every handle in it is known.

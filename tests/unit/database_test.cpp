@@ -15,6 +15,7 @@
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
+#include "headless/db/handle_map.h"
 #include "headless/db/tags.h"
 #include "headless/dxf/dxf.h"
 #include "headless/dxf/dxf_out.h"
@@ -673,6 +674,39 @@ TEST(CodePages, ATextEndedByANulIsToldFromAMarkerWithoutMeasuringIt) {
   EXPECT_TRUE(equalsCString(u"", u""));
   EXPECT_TRUE(equalsCString(nullptr, u""));
   EXPECT_FALSE(equalsCString(nullptr, u"A"));
+}
+
+// Stubs by handle: every handle filed is found, as it grows and after it was made room
+// for; one filed again is replaced; one never filed is not found, nor handle 0 until it is.
+TEST(HandleMaps, EveryHandleFiledIsFoundAndNoOther) {
+  std::vector<AcDbStub> stubs(3000);
+  qd::db::HandleMap map;
+  EXPECT_EQ(map.find(0x2A), nullptr);
+  EXPECT_EQ(map.find(0), nullptr);
+  std::vector<uint64_t> handles;
+  for (uint64_t h = 1; h <= 1000; ++h) handles.push_back(h);  // a run, as files have them
+  for (uint64_t i = 0; i < 1000; ++i) handles.push_back((i * 0x9E3779B97F4A7C15ull) | (uint64_t{1} << 40));
+  for (uint64_t i = 1; i <= 1000; ++i) handles.push_back((i << 32) | 5);  // the same low bits
+  for (size_t i = 0; i < handles.size(); ++i) {
+    map.assign(handles[i], &stubs[i]);
+    ASSERT_EQ(map.find(handles[i]), &stubs[i]) << i;
+    ASSERT_EQ(map.find(handles[i / 2]), &stubs[i / 2]) << i;
+  }
+  EXPECT_EQ(map.size(), handles.size());
+  for (size_t i = 0; i < handles.size(); ++i) ASSERT_EQ(map.find(handles[i]), &stubs[i]) << i;
+  for (uint64_t h : {uint64_t{1001}, uint64_t{1} << 41, (uint64_t{1001} << 32) | 5, ~uint64_t{0}}) EXPECT_EQ(map.find(h), nullptr) << h;
+  map.assign(7, &stubs[0]);
+  EXPECT_EQ(map.find(7), &stubs[0]);
+  EXPECT_EQ(map.size(), handles.size());
+  map.assign(0, &stubs[1]);
+  EXPECT_EQ(map.find(0), &stubs[1]);
+  EXPECT_EQ(map.size(), handles.size() + 1);
+
+  qd::db::HandleMap reserved;
+  reserved.reserve(500);
+  for (uint64_t h = 1; h <= 2000; ++h) reserved.assign(h * 3, &stubs[h]);
+  for (uint64_t h = 1; h <= 2000; ++h) ASSERT_EQ(reserved.find(h * 3), &stubs[h]) << h;
+  EXPECT_EQ(reserved.find(2), nullptr);
 }
 
 TEST(Dxf, ObjectsWithoutHandlesTakeNoneTheFileGivesLater) {

@@ -1,0 +1,91 @@
+// A database's stubs by handle: one flat table, found in one look where a list of nodes
+// would cost an allocation for each object and a walk through memory for each lookup.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+class AcDbStub;
+
+namespace qd::db {
+
+class HandleMap {
+ public:
+  HandleMap() = default;
+  HandleMap(const HandleMap&) = delete;
+  HandleMap& operator=(const HandleMap&) = delete;
+
+  // The stub of `handle`, or null.
+  AcDbStub* find(uint64_t handle) const {
+    if (handle == 0) return m_zero;
+    if (m_capacity == 0) return nullptr;
+    for (size_t i = slotOf(handle);; i = (i + 1) & (m_capacity - 1)) {
+      const Slot& s = m_slots[i];
+      if (s.handle == handle) return s.stub;
+      if (s.handle == 0) return nullptr;
+    }
+  }
+  // Files `stub` under `handle`, in place of any stub filed there before.
+  void assign(uint64_t handle, AcDbStub* stub) {
+    if (handle == 0) {
+      m_size += m_zero ? 0 : 1;
+      m_zero = stub;
+      return;
+    }
+    if (!roomFor(m_size + 1)) grow(m_size + 1);
+    if (put(handle, stub)) ++m_size;
+  }
+  // Room for `count` handles in all, made at once.
+  void reserve(size_t count) {
+    if (!roomFor(count)) grow(count);
+  }
+  size_t size() const { return m_size; }
+
+ private:
+  struct Slot {
+    uint64_t handle = 0;  // 0: empty (handle 0 is kept apart)
+    AcDbStub* stub = nullptr;
+  };
+
+  // Handles come mostly in runs: the product with the golden ratio spreads them.
+  size_t slotOf(uint64_t handle) const { return static_cast<size_t>((handle * 0x9E3779B97F4A7C15ull) >> m_shift); }
+  // At most seven slots in ten taken, so that a look ends soon.
+  bool roomFor(size_t count) const { return count * 10 <= m_capacity * 7; }
+  // Whether the handle is new.
+  bool put(uint64_t handle, AcDbStub* stub) {
+    for (size_t i = slotOf(handle);; i = (i + 1) & (m_capacity - 1)) {
+      Slot& s = m_slots[i];
+      if (s.handle == handle) {
+        s.stub = stub;
+        return false;
+      }
+      if (s.handle == 0) {
+        s = {handle, stub};
+        return true;
+      }
+    }
+  }
+  void grow(size_t count) {
+    size_t capacity = 16;
+    int bits = 4;
+    while (count * 10 > capacity * 7) {
+      capacity *= 2;
+      ++bits;
+    }
+    std::unique_ptr<Slot[]> old = std::move(m_slots);
+    const size_t oldCapacity = m_capacity;
+    m_slots = std::make_unique<Slot[]>(capacity);
+    m_capacity = capacity;
+    m_shift = 64 - bits;
+    for (size_t i = 0; i < oldCapacity; ++i)
+      if (old[i].handle != 0) put(old[i].handle, old[i].stub);
+  }
+
+  std::unique_ptr<Slot[]> m_slots;
+  size_t m_capacity = 0;  // a power of two
+  int m_shift = 64;
+  size_t m_size = 0;
+  AcDbStub* m_zero = nullptr;
+};
+
+}  // namespace qd::db
