@@ -47,8 +47,14 @@ class HandleMap {
     AcDbStub* stub = nullptr;
   };
 
-  // Handles come mostly in runs: the product with the golden ratio spreads them.
-  size_t slotOf(uint64_t handle) const { return static_cast<size_t>((handle * 0x9E3779B97F4A7C15ull) >> m_shift); }
+  // Handles come mostly in runs, as objects were made: a run keeps to neighbouring
+  // slots, so that reading a drawing walks the table instead of jumping about it. The
+  // high bits are folded in, so that handles alike in their low bits do not pile up.
+  size_t slotOf(uint64_t handle) const {
+    uint64_t h = handle ^ (handle >> 32);
+    h ^= h >> 16;
+    return static_cast<size_t>(h) & (m_capacity - 1);
+  }
   // At most seven slots in ten taken, so that a look ends soon.
   bool roomFor(size_t count) const { return count * 10 <= m_capacity * 7; }
   // Whether the handle is new.
@@ -67,23 +73,17 @@ class HandleMap {
   }
   void grow(size_t count) {
     size_t capacity = 16;
-    int bits = 4;
-    while (count * 10 > capacity * 7) {
-      capacity *= 2;
-      ++bits;
-    }
+    while (count * 10 > capacity * 7) capacity *= 2;
     std::unique_ptr<Slot[]> old = std::move(m_slots);
     const size_t oldCapacity = m_capacity;
     m_slots = std::make_unique<Slot[]>(capacity);
     m_capacity = capacity;
-    m_shift = 64 - bits;
     for (size_t i = 0; i < oldCapacity; ++i)
       if (old[i].handle != 0) put(old[i].handle, old[i].stub);
   }
 
   std::unique_ptr<Slot[]> m_slots;
   size_t m_capacity = 0;  // a power of two
-  int m_shift = 64;
   size_t m_size = 0;
   AcDbStub* m_zero = nullptr;
 };
