@@ -651,29 +651,30 @@ TEST(CodePages, EveryPageADrawingCanNameConvertsBothWays) {
 // Names are told apart without regard to case as the drawing's tables tell them: ASCII,
 // Latin-1 and the Central European letters, whatever case either side has.
 TEST(CodePages, NamesCompareWithoutCaseInTheLettersOfTheirPages) {
-  using qd::text::equalsNoCase;
-  EXPECT_TRUE(equalsNoCase(u"ByLayer", u"BYLAYER"));
-  EXPECT_TRUE(equalsNoCase(u"bylayer", u"BYLAYER"));
-  EXPECT_TRUE(equalsNoCase(u"příliš žluťoučký", u"PŘÍLIŠ ŽLUŤOUČKÝ"));
-  EXPECT_TRUE(equalsNoCase(u"ÿ", u"Ÿ"));
-  EXPECT_TRUE(equalsNoCase(u"", u""));
-  EXPECT_FALSE(equalsNoCase(u"BYLAYER", u"BYBLOCK"));
-  EXPECT_FALSE(equalsNoCase(u"WALLS", u"WALL"));
-  EXPECT_FALSE(equalsNoCase(u"a÷", u"a×"));  // division and multiplication signs
-  EXPECT_FALSE(equalsNoCase(u"[", u"{"));
+  struct Case {
+    const char16_t *a, *b;
+    bool equal;
+  };
+  for (const Case& c : {Case{u"ByLayer", u"BYLAYER", true}, Case{u"bylayer", u"BYLAYER", true},
+                        Case{u"příliš žluťoučký", u"PŘÍLIŠ ŽLUŤOUČKÝ", true}, Case{u"\u00FF", u"\u0178", true},
+                        Case{u"", u"", true}, Case{u"BYLAYER", u"BYBLOCK", false}, Case{u"WALLS", u"WALL", false},
+                        Case{u"a\u00F7", u"a\u00D7", false},  // division and multiplication signs
+                        Case{u"[", u"{", false}})
+    EXPECT_EQ(qd::text::equalsNoCase(c.a, c.b), c.equal) << qd::text::toUtf8(c.a) << " " << qd::text::toUtf8(c.b);
 }
 
 // A text ended by a NUL, as a group's value is handed out, against a marker: equal only
 // when it ends where the marker does.
 TEST(CodePages, ATextEndedByANulIsToldFromAMarkerWithoutMeasuringIt) {
-  using qd::text::equalsCString;
-  EXPECT_TRUE(equalsCString(u"AcDbEntity", u"AcDbEntity"));
-  EXPECT_FALSE(equalsCString(u"AcDbEntityX", u"AcDbEntity"));
-  EXPECT_FALSE(equalsCString(u"AcDbEnt", u"AcDbEntity"));
-  EXPECT_FALSE(equalsCString(u"AcDbLine", u"AcDbEntity"));
-  EXPECT_TRUE(equalsCString(u"", u""));
-  EXPECT_TRUE(equalsCString(nullptr, u""));
-  EXPECT_FALSE(equalsCString(nullptr, u"A"));
+  struct Case {
+    const char16_t* text;
+    const char16_t* marker;
+    bool equal;
+  };
+  for (const Case& c : {Case{u"AcDbEntity", u"AcDbEntity", true}, Case{u"AcDbEntityX", u"AcDbEntity", false},
+                        Case{u"AcDbEnt", u"AcDbEntity", false}, Case{u"AcDbLine", u"AcDbEntity", false},
+                        Case{u"", u"", true}, Case{nullptr, u"", true}, Case{nullptr, u"A", false}})
+    EXPECT_EQ(qd::text::equalsCString(c.text, c.marker), c.equal) << qd::text::toUtf8(c.marker);
 }
 
 // Stubs by handle: every handle filed is found, as it grows and after it was made room
