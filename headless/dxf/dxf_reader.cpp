@@ -435,7 +435,8 @@ void Reader::readBlocks(GroupCursor& c) {
     c.next();
     // A block's frame is read whole; what it holds goes without the shared groups.
     Common common;
-    Tags& tags = type == u"BLOCK"sv || type == u"ENDBLK"sv ? objectTags(c) : objectGroups(c, common, type == u"DIMSTYLE"sv);
+    const bool frame = type == u"BLOCK"sv || type == u"ENDBLK"sv;
+    Tags& tags = frame ? objectTags(c) : objectGroups(c, common, type == u"DIMSTYLE"sv);
     if (type == u"BLOCK"sv) {
       std::u16string name, layer = u"0";
       AcDbHandle h;

@@ -40,6 +40,7 @@ class ObjectParser {
   void typeInto(size_t& i, db::Tags& tags, size_t n);
   // Types the group at `i` (with the Y and Z after a point's X) into `t`.
   void typeGroup(size_t& i, db::Tag& t);
+  // The handle a pointer's group names, of which the reader makes an id.
   uint64_t pointer(const RawGroup& g) const;
 
   std::string_view m_text;

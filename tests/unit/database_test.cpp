@@ -656,7 +656,8 @@ TEST(CodePages, NamesCompareWithoutCaseInTheLettersOfTheirPages) {
     bool equal;
   };
   for (const Case& c : {Case{u"ByLayer", u"BYLAYER", true}, Case{u"bylayer", u"BYLAYER", true},
-                        Case{u"příliš žluťoučký", u"PŘÍLIŠ ŽLUŤOUČKÝ", true}, Case{u"\u00FF", u"\u0178", true},
+                        Case{u"příliš žluťoučký", u"PŘÍLIŠ ŽLUŤOUČKÝ", true},
+                        Case{u"\u00FF", u"\u0178", true},
                         Case{u"", u"", true}, Case{u"BYLAYER", u"BYBLOCK", false}, Case{u"WALLS", u"WALL", false},
                         Case{u"a\u00F7", u"a\u00D7", false},  // division and multiplication signs
                         Case{u"[", u"{", false}})
@@ -695,7 +696,8 @@ TEST(HandleMaps, EveryHandleFiledIsFoundAndNoOther) {
   }
   EXPECT_EQ(map.size(), handles.size());
   for (size_t i = 0; i < handles.size(); ++i) ASSERT_EQ(map.find(handles[i]), &stubs[i]) << i;
-  for (uint64_t h : {uint64_t{1001}, uint64_t{1} << 41, (uint64_t{1001} << 32) | 5, ~uint64_t{0}}) EXPECT_EQ(map.find(h), nullptr) << h;
+  for (uint64_t h : {uint64_t{1001}, uint64_t{1} << 41, (uint64_t{1001} << 32) | 5, ~uint64_t{0}})
+    EXPECT_EQ(map.find(h), nullptr) << h;
   map.assign(7, &stubs[0]);
   EXPECT_EQ(map.find(7), &stubs[0]);
   EXPECT_EQ(map.size(), handles.size());
@@ -1451,7 +1453,8 @@ TEST(DxfText, ValuesAreWrittenOnOneLineInUtf8WithCarets) {
     const char16_t* text;
     const char* file;
   };
-  for (const Other& o : {Other{u"\n", "^J"}, Other{u"^", "^ "}, Other{u"\u00ED", "\xC3\xAD"}, Other{u"\u8000", "\xE8\x80\x80"}})
+  for (const Other& o :
+       {Other{u"\n", "^J"}, Other{u"^", "^ "}, Other{u"\u00ED", "\xC3\xAD"}, Other{u"\u8000", "\xE8\x80\x80"}})
     for (const size_t at : {size_t{0}, size_t{1}, size_t{7}, size_t{8}, size_t{9}, size_t{63}, size_t{64}, size_t{65}})
       EXPECT_EQ(written(std::u16string(at, u'a') + o.text + std::u16string(20, u'b')),
                 std::string(at, 'a') + o.file + std::string(20, 'b'))
