@@ -80,7 +80,9 @@ TEST_F(FileFaults, ReadingRefusesLargeAndEndlessFilesAndNamesTheProblem) {
 TEST_F(FileFaults, FileBytesHoldSmallAndLargeFilesWholeAndMoveWithTheirOwner) {
   using qd::files::FileBytes;
   std::string error;
-  for (const size_t size : {size_t{0}, size_t{10}, FileBytes::kMapFrom - 1, FileBytes::kMapFrom, size_t{3} << 20}) {
+  // The last one large enough to be read in two halves at once, of an odd size.
+  for (const size_t size :
+       {size_t{0}, size_t{10}, FileBytes::kMapFrom - 1, FileBytes::kMapFrom, size_t{3} << 20, (size_t{9} << 20) + 1}) {
     std::string text(size, '\0');
     for (size_t i = 0; i < size; ++i) text[i] = static_cast<char>(i * 13 % 253);
     put("f.bin", text);
