@@ -99,20 +99,33 @@ bool openToRead(const std::string& path, Descriptor& fd, std::optional<size_t>& 
   return true;
 }
 
-// Reads up to `size` bytes into `to`; `got` says how many came (fewer when the file
-// became shorter).
-bool readInto(int fd, char* to, size_t size, size_t& got, const std::string& path, std::string& error) {
-  got = 0;
+// The failure to read `path` with `err`, told in `error`: false.
+bool readFailed(const std::string& path, int err, std::string& error) {
+  error = "cannot read \"" + path + "\": " + reason(err);
+  return false;
+}
+
+// Up to `size` bytes from `offset` on into `to`, fewer at the file's end: how many, or -1
+// with errno.
+ssize_t preadAll(int fd, char* to, size_t size, off_t offset) {
+  size_t got = 0;
   while (got < size) {
-    const ssize_t n = ::read(fd, to + got, size - got);
+    const ssize_t n = ::pread(fd, to + got, size - got, offset + static_cast<off_t>(got));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      error = "cannot read \"" + path + "\": " + reason(errno);
-      return false;
-    }
+    if (n < 0) return -1;
     if (n == 0) break;
     got += static_cast<size_t>(n);
   }
+  return static_cast<ssize_t>(got);
+}
+
+// Reads up to `size` bytes from the file's start into `to`; `got` says how many came
+// (fewer when the file became shorter). The descriptor is left where they end, for what
+// follows to be read from there.
+bool readInto(int fd, char* to, size_t size, size_t& got, const std::string& path, std::string& error) {
+  const ssize_t n = preadAll(fd, to, size, 0);
+  if (n < 0 || ::lseek(fd, static_cast<off_t>(n), SEEK_SET) < 0) return readFailed(path, errno, error);
+  got = static_cast<size_t>(n);
   return true;
 }
 
@@ -130,20 +143,6 @@ void populate(char* to, size_t size) {
 #else
   (void)to, (void)size;
 #endif
-}
-
-// Up to `size` bytes from `offset` on into `to`, fewer at the file's end: how many, or -1
-// with errno.
-ssize_t preadAll(int fd, char* to, size_t size, off_t offset) {
-  size_t got = 0;
-  while (got < size) {
-    const ssize_t n = ::pread(fd, to + got, size - got, offset + static_cast<off_t>(got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return -1;
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
-  return static_cast<ssize_t>(got);
 }
 
 // As readInto, for a large file: the second half is read on another core while this one
@@ -168,16 +167,10 @@ bool readInTwo(int fd, char* to, size_t size, size_t& got, const std::string& pa
   const ssize_t first = preadAll(fd, to, half, 0);
   const int firstErr = first < 0 ? errno : 0;
   other.join();
-  if (first < 0 || second < 0) {
-    error = "cannot read \"" + path + "\": " + reason(first < 0 ? firstErr : secondErr);
-    return false;
-  }
+  if (first < 0 || second < 0) return readFailed(path, first < 0 ? firstErr : secondErr, error);
   // A file cut short while it was read ends where its first half does.
   got = static_cast<size_t>(first) < half ? static_cast<size_t>(first) : half + static_cast<size_t>(second);
-  if (::lseek(fd, static_cast<off_t>(got), SEEK_SET) < 0) {
-    error = "cannot read \"" + path + "\": " + reason(errno);
-    return false;
-  }
+  if (::lseek(fd, static_cast<off_t>(got), SEEK_SET) < 0) return readFailed(path, errno, error);
   return true;
 }
 
@@ -189,8 +182,7 @@ bool readRest(int fd, std::string& bytes, const std::string& path, std::string& 
     const ssize_t n = ::read(fd, chunk.data(), chunk.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      error = "cannot read \"" + path + "\": " + reason(errno);
-      return false;
+      return readFailed(path, errno, error);
     }
     if (n == 0) return true;
     if (bytes.size() + static_cast<size_t>(n) > limit) {

@@ -30,7 +30,7 @@ struct SharedGroups {
 class SharedSplit {
  public:
   enum class Role { Own, XData, Handle, Owner, Reactor, ExtDict, Dropped };
-  // Empties `shared`, keeping the room of its lists.
+  // Empties `shared` but for its extended data, whose tags the parser fills again in place.
   SharedSplit(SharedGroups& shared, bool dimstyle);
   // The role of a group (the first of a point's) with `code`. `text`: a 102 group's value
   // (the other groups' is not looked at); `kept`: how many of the object's own groups
