@@ -1007,6 +1007,37 @@ TEST(Dxf, GroupCodeLinesAreReadExactlyAndFaultsNameTheirLine) {
   EXPECT_EQ(text->position().x, 1.5);
 }
 
+// A value's line is read whole at any length, ended by LF or CR LF, after a code of three
+// places or four: the quick look at a line's first bytes and the search past them meet.
+TEST(Dxf, ValuesOfEveryLengthAreReadWhole) {
+  auto value = [](size_t n) {
+    std::string v;
+    for (size_t i = 0; i < n; ++i) v += static_cast<char>('A' + i % 26);
+    return v;
+  };
+  std::string file = "  0\nSECTION\n  2\nENTITIES\n";
+  for (const char* end : {"\n", "\r\n"})
+    for (size_t n = 0; n <= 70; ++n)
+      file += std::string("  0\nTEXT\n  8\nWALLS\n 10\n1.5\n  1\n") + value(n) + end + "1001\nACAD\n1000\n" +
+              value(70 - n) + end;
+  file += "  0\nENDSEC\n  0\nEOF\n";
+  AcDbDatabase db(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&db, file, error), Acad::eOk) << qd::text::toUtf8(error);
+  auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.modelSpaceId()));
+  ASSERT_EQ(ms->entityIds().size(), 142u);
+  for (size_t i = 0; i < 142; ++i) {
+    const size_t n = i % 71;
+    auto* text = AcDbText::cast(db.impl()->peek(ms->entityIds()[i]));
+    ASSERT_NE(text, nullptr) << i;
+    EXPECT_EQ(qd::text::toUtf8(text->textStringConst()), value(n)) << i;
+    resbuf* xd = text->xData(u"ACAD");
+    ASSERT_TRUE(xd && xd->rbnext && xd->rbnext->restype == 1000) << i;
+    EXPECT_EQ(qd::text::toUtf8(xd->rbnext->resval.rstring), value(70 - n)) << i;
+    acutRelRb(xd);
+  }
+}
+
 }  // namespace
 
 namespace {
