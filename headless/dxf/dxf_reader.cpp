@@ -34,14 +34,25 @@ using db::Tags;
 // Far above any drawing's handles, far below where they would run out.
 constexpr uint64_t kHandleSeedLimit = uint64_t{1} << 56;
 
+// What the reader asks of an object's own groups, found in the one pass over them that
+// makes ids of their pointers.
+struct OwnGroups {
+  bool paper = false;             // 67 is 1: the entity stands in paper space
+  bool attributesFollow = false;  // 66 is 1
+  bool entityMarker = false;      // an AcDbEntity subclass marker: an entity of any class
+  bool angles = false;            // groups 50 to 58, in degrees
+  size_t dwgStream = std::string_view::npos;  // where a stored binary stream's marker stands
+};
+
 // The groups every object shares: handle, owner, reactors, extension dictionary and
-// extended data.
+// extended data; and what its own groups hold.
 struct Common {
   AcDbHandle handle;
   AcDbObjectId owner, extDict;
   std::vector<AcDbObjectId> reactors;
   Tags xdata;
   KeptBytes packedXData;
+  OwnGroups own;
 };
 
 class Reader {
@@ -61,8 +72,9 @@ class Reader {
   Tags& objectTags(GroupCursor& c, bool headerVariable = false);
   // The same for an object, without the groups every object shares, which go to `common`.
   Tags& objectGroups(GroupCursor& c, Common& common, bool dimstyle);
-  // Makes ids of the handles the parser left in pointers' groups.
-  void resolveIds(Tags& tags);
+  // Makes ids of the handles the parser left in pointers' groups, and tells what else the
+  // groups hold.
+  OwnGroups resolveIds(Tags& tags);
   AcDbObjectId idOf(uint64_t handle);
   // The shared groups with ids made of their handles, in the order a file has them.
   Common resolved(SharedGroups& shared);
@@ -71,7 +83,13 @@ class Reader {
   void readHeader(GroupCursor& c);
   void readTables(GroupCursor& c);
   void readBlocks(GroupCursor& c);
-  void place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id, const Tags& tags, AcDbBlockTableRecord* btr);
+  // What the reader does with an object depends on its class: found once for each class.
+  struct Kinds {
+    bool object = false, entity = false, text = false, complex = false, blockReference = false, blockRecord = false;
+  };
+  static Kinds kindsOf(const AcRxClass* cls);
+  void place(const std::u16string& type, AcDbObject* obj, const Kinds& kinds, AcDbObjectId id, bool attributesFollow,
+             AcDbBlockTableRecord* btr);
   // A drawing's entities are parsed ahead on a thread of their own from this size of
   // file on; below it, the thread would cost more than it saves.
   static constexpr size_t kParseAheadFrom = size_t{512} << 10;
@@ -82,11 +100,11 @@ class Reader {
   // `entity`: read where only entities stand (blocks, entities), so an unknown type is an
   // entity even without subclass markers (R12).
   AcDbObject* makeObject(const std::u16string& type, Tags& tags, Common& c, AcDbObjectId defaultOwner, AcDbObjectId* made,
-                         bool entity = false);
+                         bool entity = false, Kinds* kinds = nullptr);
   void finish();
   // The records' own spellings of the layer, linetype and text style an entity names,
   // as qd::db::useRecordSpellings gives them, found once for each spelling of the file.
-  void useRecordSpellings(AcDbEntity* e);
+  void useRecordSpellings(AcDbEntity* e, bool text);
   // Looked up by the entity's own text, without a copy of it.
   struct TextHash {
     using is_transparent = void;
@@ -106,7 +124,7 @@ class Reader {
   // the drawing's completion asks of its objects.
   struct TypeInfo {
     AcRxClass* cls = nullptr;
-    bool blockRecord = false, blockReference = false;
+    Kinds kinds;
   };
   const TypeInfo& typeInfo(const std::u16string& type);
 
@@ -139,13 +157,18 @@ AcDbObjectId Reader::cachedRecord(RecordCache& cache, AcDbObjectId table, const 
   return id;
 }
 
+Reader::Kinds Reader::kindsOf(const AcRxClass* cls) {
+  auto is = [&](const AcRxClass* base) { return cls && cls->isDerivedFrom(base); };
+  return Kinds{is(AcDbObject::desc()),         is(AcDbEntity::desc()),         is(AcDbText::desc()),
+               is(AcDbComplexEntity::desc()),  is(AcDbBlockReference::desc()), is(AcDbBlockTableRecord::desc())};
+}
+
 const Reader::TypeInfo& Reader::typeInfo(const std::u16string& type) {
   auto it = m_types.find(type);
   if (it == m_types.end()) {
     TypeInfo info;
     info.cls = acrxFindClassByDxfName(type.c_str());
-    info.blockRecord = info.cls && info.cls->isDerivedFrom(AcDbBlockTableRecord::desc());
-    info.blockReference = info.cls && info.cls->isDerivedFrom(AcDbBlockReference::desc());
+    info.kinds = kindsOf(info.cls);
     it = m_types.emplace(type, info).first;
   }
   return it->second;
@@ -164,22 +187,41 @@ void Reader::respell(SpellingCache& cache, AcDbObjectId table, qd::text::SharedN
 }
 
 // As qd::db::useRecordSpellings does it, each spelling of the file found once.
-void Reader::useRecordSpellings(AcDbEntity* e) {
+void Reader::useRecordSpellings(AcDbEntity* e, bool isText) {
   respell(m_layers, m_d->layerTable, AcDbEntityAccess::layerName(e));
   respell(m_linetypes, m_d->linetypeTable, AcDbEntityAccess::linetypeName(e));
-  if (auto* text = AcDbText::cast(e)) {
+  if (auto* text = isText ? static_cast<AcDbText*>(e) : nullptr) {
     const AcDbObjectId style = cachedRecord(m_styles, m_d->textStyleTable, text->textStyleName());
     if (!style.isNull()) text->setTextStyle(style);
   }
 }
 
-void Reader::resolveIds(Tags& tags) {
-  for (Tag& t : tags) {
-    if (t.kind != TagKind::Id) continue;
-    const AcDbHandle h(static_cast<uint64_t>(t.integer));
-    t.integer = 0;
-    if (!h.isNull()) m_db->getAcDbObjectId(t.id, true, h);
+OwnGroups Reader::resolveIds(Tags& tags) {
+  // Measured once: most markers are told from it by their size alone.
+  constexpr std::u16string_view dwgMarker = db::kDwgStreamMarker;
+  OwnGroups own;
+  for (size_t i = 0; i < tags.size(); ++i) {
+    Tag& t = tags[i];
+    switch (t.kind) {
+      case TagKind::Id: {
+        const AcDbHandle h(static_cast<uint64_t>(t.integer));
+        t.integer = 0;
+        if (!h.isNull()) m_db->getAcDbObjectId(t.id, true, h);
+        break;
+      }
+      case TagKind::Real: own.angles |= t.code >= 50 && t.code <= 58; break;
+      case TagKind::String:
+        if (t.code != 100) break;
+        if (t.str == u"AcDbEntity"sv) own.entityMarker = true;
+        else if (t.str == dwgMarker && own.dwgStream == std::string_view::npos) own.dwgStream = i;
+        break;
+      default:
+        if (t.code == 67 && t.integer == 1) own.paper = true;
+        if (t.code == 66 && t.integer == 1) own.attributesFollow = true;
+        break;
+    }
   }
+  return own;
 }
 
 Tags& Reader::objectTags(GroupCursor& c, bool headerVariable) {
@@ -209,7 +251,7 @@ Common Reader::resolved(SharedGroups& shared) {
 Tags& Reader::objectGroups(GroupCursor& c, Common& common, bool dimstyle) {
   m_objectLine = m_parser.parse(c, dimstyle, m_tags, m_shared);
   common = resolved(m_shared);
-  resolveIds(m_tags);
+  common.own = resolveIds(m_tags);
   return m_tags;
 }
 
@@ -270,13 +312,10 @@ void Reader::readHeader(GroupCursor& c) {
   }
 }
 
-// The binary stream stored for a class without DXF filing of its own, if the groups hold one.
-bool takeDwgStream(const Tags& tags, std::string& stream, size_t line) {
-  // Measured once: most objects' markers are told from it by their size alone.
-  constexpr std::u16string_view marker = db::kDwgStreamMarker;
-  size_t i = 0;
-  while (i < tags.size() && !(tags[i].code == 100 && tags[i].str == marker)) ++i;
-  if (i == tags.size()) return false;
+// The binary stream stored for a class without DXF filing of its own, if the groups hold
+// one: its marker stands at `i`.
+bool takeDwgStream(const Tags& tags, size_t i, std::string& stream, size_t line) {
+  if (i >= tags.size()) return false;
   int64_t length = -1;
   for (++i; i < tags.size(); ++i) {
     if (tags[i].code == 310) stream += tags[i].bytes;
@@ -290,16 +329,14 @@ bool takeDwgStream(const Tags& tags, std::string& stream, size_t line) {
 }
 
 AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, Common& c, AcDbObjectId defaultOwner,
-                               AcDbObjectId* made, bool entity) {
+                               AcDbObjectId* made, bool entity, Kinds* kinds) {
   const TypeInfo& info = typeInfo(type);
-  AcDbObject* obj = info.cls ? AcDbObject::cast(info.cls->create()) : nullptr;
+  AcDbObject* obj = info.kinds.object ? static_cast<AcDbObject*>(info.cls->create()) : nullptr;
   // Objects of classes the host has are read by their class; the others are kept.
   const bool kept = !obj;
   if (!obj) {
     // Objects of unknown classes are kept as their groups, entities and others alike.
-    for (const auto& t : tags)
-      if (t.code == 100 && t.str == u"AcDbEntity") entity = true;
-    if (entity) {
+    if (entity || c.own.entityMarker) {
       auto* u = new AcDbUnknownEntity();
       u->setOriginalDxfName(type.c_str());
       obj = u;
@@ -319,12 +356,12 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, Common& c
   const AcDbObjectId id = m_d->add(obj, owner, c.handle);
   if (kept && type == u"LAYOUT"sv && AcDbUnknownObject::cast(obj)) m_d->layoutObjects.push_back(id);
   // Angles (groups 50 to 58) are degrees in the file and radians for the objects.
-  if (!kept)
+  if (!kept && c.own.angles)
     for (Tag& t : tags)
       if (t.kind == TagKind::Real && t.code >= 50 && t.code <= 58) t.real = t.real * M_PI / 180.0;
   std::string stream;
   Acad::ErrorStatus es;
-  if (!kept && takeDwgStream(tags, stream, m_objectLine)) {
+  if (!kept && takeDwgStream(tags, c.own.dwgStream, stream, m_objectLine)) {
     db::MemoryDwgFiler f(m_db, std::move(stream));
     es = obj->dwgInFields(&f);
     // The stream was written by the class itself: bytes it does not read back are damage.
@@ -340,9 +377,11 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, Common& c
   AcDbObjectAccess::setExtDict(obj, c.extDict);
   for (const auto& r : c.reactors) AcDbObjectAccess::reactors(obj).append(r);
   AcDbObjectAccess::addXData(obj, c.xdata, std::move(c.packedXData));
-  if (info.blockRecord) m_blockRecords.push_back(id);
-  if (info.blockReference) m_blockReferences.push_back(id);
+  const Kinds k = kept ? Kinds{true, AcDbUnknownEntity::cast(obj) != nullptr} : info.kinds;
+  if (k.blockRecord) m_blockRecords.push_back(id);
+  if (k.blockReference) m_blockReferences.push_back(id);
   if (made) *made = id;
+  if (kinds) *kinds = k;
   return obj;
 }
 
@@ -397,9 +436,9 @@ void Reader::readTables(GroupCursor& c) {
 
 // Puts an entity read in a block or a space in its place: attributes, vertices and
 // SEQEND join the complex entity before them, everything else goes into the block.
-void Reader::place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id, const Tags& tags,
-                   AcDbBlockTableRecord* btr) {
-  if (auto* e = AcDbEntity::cast(obj)) useRecordSpellings(e);
+void Reader::place(const std::u16string& type, AcDbObject* obj, const Kinds& kinds, AcDbObjectId id,
+                   bool attributesFollow, AcDbBlockTableRecord* btr) {
+  if (kinds.entity) useRecordSpellings(static_cast<AcDbEntity*>(obj), kinds.text);
   if (type == u"ATTRIB"sv || type == u"VERTEX"sv || type == u"SEQEND"sv) {
     if (!m_complex) return;
     AcDbObjectAccess::setOwnerRaw(obj, m_complex->objectId());
@@ -414,14 +453,9 @@ void Reader::place(const std::u16string& type, AcDbObject* obj, AcDbObjectId id,
   if (!btr) return;
   AcDbObjectAccess::setOwnerRaw(obj, btr->objectId());
   AcDbBlockAccess::entities(btr).push_back(id);
-  m_complex = AcDbComplexEntity::cast(obj);
+  m_complex = kinds.complex ? static_cast<AcDbComplexEntity*>(obj) : nullptr;
   // A block reference has attributes only when its 66 flag says they follow.
-  if (m_complex && AcDbBlockReference::cast(obj)) {
-    bool follows = false;
-    for (const auto& t : tags)
-      if (t.code == 66 && t.integer == 1) follows = true;
-    if (!follows) m_complex = nullptr;
-  }
+  if (m_complex && kinds.blockReference && !attributesFollow) m_complex = nullptr;
 }
 
 void Reader::readBlocks(GroupCursor& c) {
@@ -487,18 +521,20 @@ void Reader::readBlocks(GroupCursor& c) {
     // The two current spaces' contents come from ENTITIES; other layouts keep theirs here.
     if (!btr || block == m_d->modelSpace || block == m_d->paperSpace) continue;
     AcDbObjectId id;
-    if (AcDbObject* obj = makeObject(type, tags, common, block, &id, true)) place(type, obj, id, tags, btr);
+    Kinds kinds;
+    if (AcDbObject* obj = makeObject(type, tags, common, block, &id, true, &kinds))
+      place(type, obj, kinds, id, common.own.attributesFollow, btr);
   }
 }
 
 void Reader::addEntity(const std::u16string& type, Tags& tags, Common& common, AcDbObjectId modelSpace,
                        AcDbBlockTableRecord* const spaces[2]) {
-  bool paper = false;
-  for (const auto& t : tags)
-    if (t.code == 67 && t.integer == 1) paper = true;
+  const bool paper = common.own.paper;
   const AcDbObjectId space = paper ? m_d->paperSpace : modelSpace;
   AcDbObjectId id;
-  if (AcDbObject* obj = makeObject(type, tags, common, space, &id, true)) place(type, obj, id, tags, spaces[paper]);
+  Kinds kinds;
+  if (AcDbObject* obj = makeObject(type, tags, common, space, &id, true, &kinds))
+    place(type, obj, kinds, id, common.own.attributesFollow, spaces[paper]);
 }
 
 void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
@@ -512,7 +548,7 @@ void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
         ParsedObject& o = b->objects[i];
         m_objectLine = o.line;
         Common common = resolved(o.shared);
-        resolveIds(o.tags);
+        common.own = resolveIds(o.tags);
         addEntity(o.type, o.tags, common, modelSpace, spaces);
         // The extended data's texts go back with the batch, for the parser to fill
         // again: freed here, they would be made anew there, on another thread's heap.

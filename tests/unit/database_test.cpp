@@ -1007,6 +1007,59 @@ TEST(Dxf, GroupCodeLinesAreReadExactlyAndFaultsNameTheirLine) {
   EXPECT_EQ(text->position().x, 1.5);
 }
 
+// An entity's own groups say where it goes: attributes join the reference before them
+// only when its 66 flag says they follow; 67 puts it in paper space; an object of a class
+// the host does not know is kept as an entity when it has an entity's subclass marker,
+// wherever it stands.
+TEST(Dxf, EntitiesGoWhereTheirOwnGroupsSay) {
+  const std::string text =
+      "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nDOOR\n70\n2\n10\n0\n20\n0\n30\n0\n0\nENDBLK\n0\nENDSEC\n"
+      "0\nSECTION\n2\nENTITIES\n"
+      "0\nINSERT\n5\n30\n100\nAcDbEntity\n8\n0\n100\nAcDbBlockReference\n66\n1\n2\nDOOR\n10\n0\n20\n0\n"
+      "0\nATTRIB\n5\n31\n100\nAcDbEntity\n8\n0\n100\nAcDbText\n10\n0\n20\n0\n40\n1\n1\nD1\n100\nAcDbAttribute\n2\nNO\n70\n0\n"
+      "0\nSEQEND\n5\n32\n100\nAcDbEntity\n8\n0\n"
+      "0\nINSERT\n5\n33\n100\nAcDbEntity\n8\n0\n100\nAcDbBlockReference\n66\n0\n2\nDOOR\n10\n5\n20\n0\n"
+      "0\nATTRIB\n5\n34\n100\nAcDbEntity\n8\n0\n100\nAcDbText\n10\n0\n20\n0\n40\n1\n1\nD2\n100\nAcDbAttribute\n2\nNO\n70\n0\n"
+      "0\nLINE\n5\n35\n100\nAcDbEntity\n67\n1\n8\n0\n100\nAcDbLine\n10\n0\n20\n0\n11\n1\n21\n1\n"
+      "0\nQD_STRANGE\n5\n36\n100\nAcDbEntity\n8\n0\n100\nQdStrange\n1\nx\n"
+      // A polyline takes its vertices without a flag.
+      "0\nPOLYLINE\n5\n37\n100\nAcDbEntity\n8\n0\n100\nAcDb2dPolyline\n10\n0\n20\n0\n30\n0\n"
+      "0\nVERTEX\n5\n38\n100\nAcDbEntity\n8\n0\n100\nAcDbVertex\n100\nAcDb2dVertex\n10\n1\n20\n1\n30\n0\n"
+      "0\nSEQEND\n5\n39\n100\nAcDbEntity\n8\n0\n"
+      "0\nENDSEC\n0\nSECTION\n2\nOBJECTS\n0\nDICTIONARY\n5\nC\n"
+      "0\nQD_ODD\n5\n40\n100\nAcDbEntity\n8\n0\n0\nQD_ODDER\n5\n41\n100\nQdOdder\n1\ny\n0\nENDSEC\n0\nEOF\n";
+  AcDbDatabase db(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&db, text, error), Acad::eOk) << qd::text::toUtf8(error);
+  auto byHandle = [&](uint64_t h) {
+    AcDbObjectId id;
+    db.getAcDbObjectId(id, false, AcDbHandle(h));
+    return db.impl()->peek(id);
+  };
+  auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.modelSpaceId()));
+  auto* ps = AcDbBlockTableRecord::cast(db.impl()->peek(db.paperSpaceId()));
+  ASSERT_TRUE(ms && ps);
+  std::vector<uint64_t> model, paper;
+  for (const AcDbObjectId& id : ms->entityIds()) model.push_back(id.handle().value());
+  for (const AcDbObjectId& id : ps->entityIds()) paper.push_back(id.handle().value());
+  EXPECT_EQ(model, (std::vector<uint64_t>{0x30, 0x33, 0x36, 0x37}));
+  EXPECT_EQ(paper, (std::vector<uint64_t>{0x35}));
+  auto* first = AcDbBlockReference::cast(byHandle(0x30));
+  auto* second = AcDbBlockReference::cast(byHandle(0x33));
+  ASSERT_TRUE(first && second);
+  ASSERT_EQ(first->subEntityIds().length(), 1);
+  EXPECT_EQ(first->subEntityIds()[0].handle().value(), 0x31u);
+  EXPECT_EQ(second->subEntityIds().length(), 0);
+  auto* polyline = AcDb2dPolyline::cast(byHandle(0x37));
+  ASSERT_NE(polyline, nullptr);
+  ASSERT_EQ(polyline->subEntityIds().length(), 1);
+  EXPECT_EQ(polyline->subEntityIds()[0].handle().value(), 0x38u);
+  EXPECT_NE(AcDbUnknownEntity::cast(byHandle(0x36)), nullptr);
+  EXPECT_NE(AcDbUnknownEntity::cast(byHandle(0x40)), nullptr);
+  EXPECT_EQ(AcDbUnknownEntity::cast(byHandle(0x41)), nullptr);
+  EXPECT_NE(AcDbUnknownObject::cast(byHandle(0x41)), nullptr);
+}
+
 // A value's line is read whole at any length, ended by LF or CR LF, after a code of three
 // places or four: the quick look at a line's first bytes and the search past them meet.
 TEST(Dxf, ValuesOfEveryLengthAreReadWhole) {
