@@ -207,6 +207,8 @@ std::u16string fromCodePage(std::string_view bytes, int codePage) {
   return out;
 }
 
+const char16_t* builtInHighHalf(int codePage) { return highHalf(codePage); }
+
 std::string toAnsi(std::u16string_view text) { return toCodePage(text, g_ansi); }
 std::u16string fromAnsi(std::string_view bytes) { return fromCodePage(bytes, g_ansi); }
 

@@ -18,6 +18,9 @@ bool isSupportedCodePage(int codePage);
 // Characters the code page cannot hold become `replacement`.
 std::string toCodePage(std::u16string_view text, int codePage, char replacement = '?');
 std::u16string fromCodePage(std::string_view bytes, int codePage);
+// The characters of bytes 128 to 255 in a code page built in (1250, 1252), for a reader
+// that decodes a byte at a time; null for any other.
+const char16_t* builtInHighHalf(int codePage);
 
 std::string toAnsi(std::u16string_view text);
 std::u16string fromAnsi(std::string_view bytes);

@@ -65,6 +65,10 @@ void ObjectParser::decodeInto(std::string_view raw, std::u16string& text) const 
     wide[plain] = static_cast<char16_t>(c);
   }
   if (plain == raw.size()) return;
+  if (const char16_t* high = m_codePage ? qd::text::builtInHighHalf(m_codePage) : nullptr) {
+    decodeSingleBytes(raw, plain, high, text);
+    return;
+  }
   std::u16string s = m_codePage ? qd::text::fromCodePage(raw, m_codePage) : qd::text::fromUtf8(raw);
   // Caret notation and \U+XXXX escapes.
   std::u16string& out = text;
@@ -87,6 +91,41 @@ void ObjectParser::decodeInto(std::string_view raw, std::u16string& text) const 
       out += s[i];
     }
   }
+}
+
+void ObjectParser::decodeSingleBytes(std::string_view raw, size_t from, const char16_t* high, std::u16string& text) {
+  // A byte is a character: the text, already as long as the bytes, is written over from
+  // `from` on, never ahead of what is read.
+  auto at = [&](size_t i) {
+    const auto b = static_cast<unsigned char>(raw[i]);
+    return b < 0x80 ? static_cast<char16_t>(b) : high[b - 0x80];
+  };
+  auto hex = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  char16_t* const out = text.data();
+  size_t n = from;
+  for (size_t i = from; i < raw.size(); ++i) {
+    const char16_t c = at(i);
+    if (c == u'^' && i + 1 < raw.size()) {
+      const char16_t next = at(++i);
+      out[n++] = next == u' ' ? u'^' : static_cast<char16_t>(next - 64);
+      continue;
+    }
+    if (c == u'\\' && i + 6 < raw.size() && raw.compare(i, 3, "\\U+") == 0) {
+      const int d[] = {hex(raw[i + 3]), hex(raw[i + 4]), hex(raw[i + 5]), hex(raw[i + 6])};
+      if (d[0] >= 0 && d[1] >= 0 && d[2] >= 0 && d[3] >= 0) {
+        out[n++] = static_cast<char16_t>(d[0] << 12 | d[1] << 8 | d[2] << 4 | d[3]);
+        i += 6;
+        continue;
+      }
+    }
+    out[n++] = c;
+  }
+  text.resize(n);
 }
 
 double ObjectParser::number(const RawGroup& g) const {

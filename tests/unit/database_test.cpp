@@ -1555,7 +1555,11 @@ TEST(DxfText, ValuesAreReadWithCaretsEscapesAndTheirCodePage) {
     const qd::dxf::ObjectParser& parser;
   };
   const Other others[] = {{"^J", u"\n", utf8},          {"^ ", u"^", utf8},      {"\xC3\xAD", u"\u00ED", utf8},
-                          {"\\U+0161", u"\u0161", utf8}, {"\x7F", u"\x7F", utf8}, {"\xED", u"\u00ED", centralEuropean}};
+                          {"\\U+0161", u"\u0161", utf8}, {"\x7F", u"\x7F", utf8}, {"\xED", u"\u00ED", centralEuropean},
+                          {"^J", u"\n", centralEuropean}, {"^ ", u"^", centralEuropean}, {"\\U+0161", u"\u0161", centralEuropean},
+                          {"\\U+01g1", u"\\U+01g1", centralEuropean},
+                          {"\\U+016z", u"\\U+016z", centralEuropean}, {"\xED^\xED", u"\u00ED\u00AD", centralEuropean},
+                          {"\x8A\\U+00Fd\x9A", u"\u0160\u00FD\u0161", centralEuropean}, {"^I\xED", u"\t\u00ED", centralEuropean}};
   for (const Other& o : others)
     for (const size_t at : {0, 1, 7, 8, 9, 15, 16, 17, 24, 31, 32, 70}) {
       const std::string file = std::string(at, 'a') + o.file + std::string(40, 'b');
