@@ -8,6 +8,7 @@
 #endif
 
 #include "headless/db/database_impl.h"
+#include "headless/dxf/real_text.h"
 #include "platform/codepage.h"
 
 namespace qd::dxf {
@@ -131,8 +132,7 @@ void ObjectParser::decodeSingleBytes(std::string_view raw, size_t from, const ch
 double ObjectParser::number(const RawGroup& g) const {
   const std::string_view v = trim(value(g));
   double d = 0;
-  auto r = std::from_chars(v.data(), v.data() + v.size(), d);
-  if (v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size() || !std::isfinite(d))
+  if (!readReal(v, d))
     throw Failure{lineOf(g) + 1, "number expected for group " + std::to_string(g.code) + ", found \"" +
                                   std::string(v.substr(0, 40)) + "\""};
   return d;

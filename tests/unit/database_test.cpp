@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -20,6 +23,7 @@
 #include "headless/dxf/dxf.h"
 #include "headless/dxf/dxf_out.h"
 #include "headless/dxf/object_parser.h"
+#include "headless/dxf/real_text.h"
 #include "headless/dxf/shared_groups.h"
 #include "headless/dxf/survey.h"
 #include "headless/render/svg.h"
@@ -1547,6 +1551,78 @@ TEST(DxfText, ValuesAreWrittenOnOneLineInUtf8WithCarets) {
 
 // And read back: a caret, an escape or a character of the code page wherever it stands
 // in a long value, before, inside or after a stretch of plain characters.
+// A real reads to the same double, bit for bit, as std::from_chars reads it, and a text
+// that is not a finite real is refused as it refuses it.
+TEST(DxfText, RealsReadToTheNearestDouble) {
+  auto fromChars = [](std::string_view t, double& d) {
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), d);
+    return !t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size() && std::isfinite(d);
+  };
+  auto same = [&](const std::string& t) {
+    double want = 0, got = 0;
+    const bool ok = fromChars(t, want);
+    EXPECT_EQ(qd::dxf::readReal(t, got), ok) << t;
+    if (ok) {
+      EXPECT_EQ(std::bit_cast<uint64_t>(got), std::bit_cast<uint64_t>(want)) << t;
+    }
+  };
+  for (const char* t :
+       {"0", "0.0", "-0.0", "-0", "5.", ".5", "-.5", "1e5", "1.5E-3", "+1", "-", "", ".", "-.", "1.2.3", "12a", "inf",
+        "nan", "1e400", "1 ", " 1", "00012.50", "-1234567.8", "1234567:", "1234/678", "12345678.1234567a",
+        // Integers about 2^53, where a double stops holding every one: ties go to the even.
+        "9007199254740991", "9007199254740992", "9007199254740993", "9007199254740995", "9007199254740997.0",
+        "18014398509481983", "18014398509481985", "900719925474099.3", "9007199254740993.5",
+        // Midpoints whose first guess is the odd neighbour, above and below.
+        "7067064319980023.5", "6630404938389668.5",
+        // Nineteen digits and more, fractions of 22 digits and more.
+        "1234567890123456789", "9999999999999999999", "12345678901234567890", "18446744073709551617",
+        "1844674407370955161.7", "0.1234567890123456789", "0.0000000000000000000001", "0.00000000000000000000001",
+        "4503599627370495.5", "4503599627370497.5", "1.7976931348623157e308", "123456789012345678901234567890"})
+    same(t);
+  // Runs of digits of every length up to 19, at every place in texts of every length
+  // around them, are added up whole and end where they end.
+  for (size_t before = 0; before <= 9; ++before)
+    for (size_t n = 0; n <= 19; ++n)
+      for (const char* after : {"", ".", ".5", "x123456789", "9"}) {
+        const std::string run = std::string("1234567890987654321").substr(0, n);
+        const std::string text = std::string(before, '-') + run + after;
+        const std::string_view digitsThere = std::string_view(text).substr(before);
+        uint64_t sum = 0;
+        const char* stop = qd::dxf::real_text::addDigits(text.data() + before, text.data() + text.size(), sum);
+        const size_t length = n + (std::string_view(after) == "9" ? 1 : 0);
+        EXPECT_EQ(static_cast<size_t>(stop - text.data()), before + length) << text;
+        if (length <= 19) {
+          EXPECT_EQ(sum, length == 0 ? 0 : std::stoull(std::string(digitsThere.substr(0, length)))) << text;
+        }
+      }
+  // Doubles of every size as the writer puts them (the shortest text that reads back),
+  // with all their digits, and with fewer, as other writers put them.
+  std::mt19937_64 random(20261209);
+  char buf[64];
+  int quickOnes = 0;
+  for (int i = 0; i < 200000; ++i) {
+    const double magnitude = std::pow(10.0, static_cast<double>(random() % 26) - 9);
+    const double v = (static_cast<double>(random() >> 11) / 9007199254740992.0 - 0.5) * magnitude;
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+    const std::string shortest(buf, r.ptr);
+    same(shortest);
+    // Such a value, of at most 19 digits, is told the quick way, not left to the other.
+    const size_t point = shortest.find('.');
+    const size_t fraction = point == std::string::npos ? 0 : shortest.size() - point - 1;
+    std::string digits = shortest.substr(v < 0 ? 1 : 0);
+    if (point != std::string::npos) digits.erase(digits.find('.'), 1);
+    if (digits.size() <= 19 && fraction <= 22) {
+      ++quickOnes;
+      double quick = 0;
+      EXPECT_TRUE(qd::dxf::real_text::nearest(std::stoull(digits), fraction, quick)) << shortest;
+      EXPECT_EQ(quick, std::abs(v)) << shortest;
+    }
+    std::snprintf(buf, sizeof buf, "%.*f", static_cast<int>(random() % 20), v);
+    same(buf);
+  }
+  EXPECT_GT(quickOnes, 100000);
+}
+
 TEST(DxfText, ValuesAreReadWithCaretsEscapesAndTheirCodePage) {
   const qd::dxf::ObjectParser utf8("", 0), centralEuropean("", 1250);
   struct Other {
