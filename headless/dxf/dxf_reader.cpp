@@ -104,7 +104,7 @@ class Reader {
   void finish();
   // The records' own spellings of the layer, linetype and text style an entity names,
   // as qd::db::useRecordSpellings gives them, found once for each spelling of the file.
-  void useRecordSpellings(AcDbEntity* e, bool text);
+  void useRecordSpellings(AcDbEntity* e, bool isText);
   // Looked up by the entity's own text, without a copy of it.
   struct TextHash {
     using is_transparent = void;

@@ -143,7 +143,7 @@ class GroupCursor {
   // reads nearly every group of a file.
   [[gnu::always_inline]] bool loadPlain() {
     const char* const p = m_p;
-    if (p > m_quickTo || !m_quickTo) return false;
+    if (!m_quickTo || p > m_quickTo) return false;
     int code = 0;
     const char* v = nullptr;
     if (p[3] == '\n' && isDigit(p[2])) {

@@ -67,64 +67,43 @@ void ObjectParser::decodeInto(std::string_view raw, std::u16string& text) const 
   }
   if (plain == raw.size()) return;
   if (const char16_t* high = m_codePage ? qd::text::builtInHighHalf(m_codePage) : nullptr) {
-    decodeSingleBytes(raw, plain, high, text);
+    // A byte is a character: widened in place from the first other one on.
+    for (size_t i = plain; i < raw.size(); ++i) {
+      const auto byte = static_cast<unsigned char>(raw[i]);
+      wide[i] = byte < 0x80 ? static_cast<char16_t>(byte) : high[byte - 0x80];
+    }
+    unescape(text, plain);
     return;
   }
-  std::u16string s = m_codePage ? qd::text::fromCodePage(raw, m_codePage) : qd::text::fromUtf8(raw);
-  // Caret notation and \U+XXXX escapes.
-  std::u16string& out = text;
-  out.clear();
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == u'^' && i + 1 < s.size()) {
-      out += s[i + 1] == u' ' ? u'^' : static_cast<char16_t>(s[i + 1] - 64);
-      ++i;
-    } else if (s[i] == u'\\' && i + 6 < s.size() + 0 && s.compare(i, 3, u"\\U+") == 0) {
-      std::string hex = qd::text::toUtf8(s.substr(i + 3, 4));
-      unsigned v = 0;
-      auto r = std::from_chars(hex.data(), hex.data() + hex.size(), v, 16);
-      if (r.ec == std::errc() && r.ptr == hex.data() + 4) {
-        out += static_cast<char16_t>(v);
-        i += 6;
-      } else {
-        out += s[i];
-      }
-    } else {
-      out += s[i];
-    }
-  }
+  text = m_codePage ? qd::text::fromCodePage(raw, m_codePage) : qd::text::fromUtf8(raw);
+  unescape(text, 0);
 }
 
-void ObjectParser::decodeSingleBytes(std::string_view raw, size_t from, const char16_t* high, std::u16string& text) {
-  // A byte is a character: the text, already as long as the bytes, is written over from
-  // `from` on, never ahead of what is read.
-  auto at = [&](size_t i) {
-    const auto b = static_cast<unsigned char>(raw[i]);
-    return b < 0x80 ? static_cast<char16_t>(b) : high[b - 0x80];
-  };
-  auto hex = [](char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+void ObjectParser::unescape(std::u16string& text, size_t from) {
+  auto hex = [](char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
     return -1;
   };
-  char16_t* const out = text.data();
+  // Written over as it is read: a caret or an escape only ever shortens the text.
   size_t n = from;
-  for (size_t i = from; i < raw.size(); ++i) {
-    const char16_t c = at(i);
-    if (c == u'^' && i + 1 < raw.size()) {
-      const char16_t next = at(++i);
-      out[n++] = next == u' ' ? u'^' : static_cast<char16_t>(next - 64);
+  for (size_t i = from; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'^' && i + 1 < text.size()) {
+      const char16_t next = text[++i];
+      text[n++] = next == u' ' ? u'^' : static_cast<char16_t>(next - 64);
       continue;
     }
-    if (c == u'\\' && i + 6 < raw.size() && raw.compare(i, 3, "\\U+") == 0) {
-      const int d[] = {hex(raw[i + 3]), hex(raw[i + 4]), hex(raw[i + 5]), hex(raw[i + 6])};
+    if (c == u'\\' && i + 6 < text.size() && text.compare(i, 3, u"\\U+") == 0) {
+      const int d[] = {hex(text[i + 3]), hex(text[i + 4]), hex(text[i + 5]), hex(text[i + 6])};
       if (d[0] >= 0 && d[1] >= 0 && d[2] >= 0 && d[3] >= 0) {
-        out[n++] = static_cast<char16_t>(d[0] << 12 | d[1] << 8 | d[2] << 4 | d[3]);
+        text[n++] = static_cast<char16_t>(d[0] << 12 | d[1] << 8 | d[2] << 4 | d[3]);
         i += 6;
         continue;
       }
     }
-    out[n++] = c;
+    text[n++] = c;
   }
   text.resize(n);
 }

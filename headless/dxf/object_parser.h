@@ -30,10 +30,8 @@ class ObjectParser {
 
  private:
   std::string_view value(const RawGroup& g) const { return m_text.substr(g.offset, g.size); }
-  // The rest of a value from `from` on, in a code page of a byte a character (`high`: its
-  // characters of bytes 128 up), with carets and escapes, into `text`, which holds the
-  // plain characters before `from` and room for the rest.
-  static void decodeSingleBytes(std::string_view raw, size_t from, const char16_t* high, std::u16string& text);
+  // Caret notation (^J) and \U+XXXX escapes in a decoded text, from `from` on.
+  static void unescape(std::u16string& text, size_t from);
   double number(const RawGroup& g) const;
   int64_t integer(const RawGroup& g) const;
   // Takes the raw groups from the cursor's to the next 0 (or 9) group; gives the line
