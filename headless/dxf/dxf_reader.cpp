@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <unordered_map>
 
 #include "headless/ads/resbuf_util.h"
@@ -93,7 +94,8 @@ class Reader {
   // A drawing's entities are parsed ahead on a thread of their own from this size of
   // file on; below it, the thread would cost more than it saves.
   static constexpr size_t kParseAheadFrom = size_t{512} << 10;
-  void readEntities(GroupCursor& c, AcDbObjectId space);
+  // `end`: where the value of the section's ENDSEC stands.
+  void readEntities(GroupCursor& c, size_t end, AcDbObjectId space);
   void addEntity(const std::u16string& type, Tags& tags, Common& common, AcDbObjectId modelSpace,
                  AcDbBlockTableRecord* const spaces[2]);
   void readObjects(GroupCursor& c);
@@ -537,13 +539,14 @@ void Reader::addEntity(const std::u16string& type, Tags& tags, Common& common, A
     place(type, obj, kinds, id, common.own.attributesFollow, spaces[paper]);
 }
 
-void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
+void Reader::readEntities(GroupCursor& c, size_t end, AcDbObjectId modelSpace) {
   AcDbBlockTableRecord* const spaces[] = {AcDbBlockTableRecord::cast(m_d->peek(modelSpace)),
                                           AcDbBlockTableRecord::cast(m_d->peek(m_d->paperSpace))};
   if (m_text.size() >= kParseAheadFrom) {
-    ParsingAhead ahead(m_text, m_codePage, c);
+    ParsingAhead ahead(m_text, m_codePage, c, end, std::thread::hardware_concurrency() != 1);
     for (bool last = false; !last;) {
       std::unique_ptr<ParsedBatch> b = ahead.next();
+      if (!b) break;
       for (size_t i = 0; i < b->count; ++i) {
         ParsedObject& o = b->objects[i];
         m_objectLine = o.line;
@@ -554,6 +557,7 @@ void Reader::readEntities(GroupCursor& c, AcDbObjectId modelSpace) {
         // again: freed here, they would be made anew there, on another thread's heap.
         o.shared.xdata = std::move(common.xdata);
       }
+      if (b->failure) throw *b->failure;
       if (b->fault) std::rethrow_exception(b->fault);
       last = b->last;
       ahead.giveBack(std::move(b));
@@ -618,12 +622,12 @@ void Reader::run() {
     for (const Section& section : sections)
       if (section.name == name) {
         GroupCursor c(m_text, section.offset, section.index);
-        fn(c);
+        fn(c, section.end);
       }
   };
-  run("HEADER", [&](GroupCursor& c) { readHeader(c); });
-  run("CLASSES", [&](GroupCursor& c) { readClasses(c); });
-  run("TABLES", [&](GroupCursor& c) { readTables(c); });
+  run("HEADER", [&](GroupCursor& c, size_t) { readHeader(c); });
+  run("CLASSES", [&](GroupCursor& c, size_t) { readClasses(c); });
+  run("TABLES", [&](GroupCursor& c, size_t) { readTables(c); });
   finish();
   m_d->blockTable = m_tables.count(u"BLOCK_RECORD") ? m_tables[u"BLOCK_RECORD"] : AcDbObjectId();
   if (m_d->blockTable.isNull()) {
@@ -643,9 +647,9 @@ void Reader::run() {
   }
   m_d->modelSpace = m_d->recordId(m_d->blockTable, u"*Model_Space");
   m_d->paperSpace = m_d->recordId(m_d->blockTable, u"*Paper_Space");
-  run("BLOCKS", [&](GroupCursor& c) { readBlocks(c); });
-  run("ENTITIES", [&](GroupCursor& c) { readEntities(c, m_d->modelSpace); });
-  run("OBJECTS", [&](GroupCursor& c) { readObjects(c); });
+  run("BLOCKS", [&](GroupCursor& c, size_t) { readBlocks(c); });
+  run("ENTITIES", [&](GroupCursor& c, size_t end) { readEntities(c, end, m_d->modelSpace); });
+  run("OBJECTS", [&](GroupCursor& c, size_t) { readObjects(c); });
   // The seed never goes below a handle in use, so a stale one cannot bring a handle back;
   // one that leaves no handles to give would make new objects wrap round onto old ones.
   if (m_handseed >= kHandleSeedLimit) {

@@ -1,10 +1,11 @@
-// The parsing of a drawing's entities on a thread of their own, a few batches ahead of
-// the reader that builds them.
+// The parsing of a drawing's entities in stretches, on a thread of its own and on the
+// reader's while it would wait, a few stretches ahead of the reader that builds them.
 #pragma once
 #include <condition_variable>
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -25,69 +26,78 @@ struct ParsedObject {
   SharedGroups shared;
 };
 
-// Objects parsed one after another, handed over together.
+// The objects of one stretch of the section, handed over together.
 struct ParsedBatch {
   std::vector<ParsedObject> objects;  // the first `count` hold this batch's
   size_t count = 0;
-  std::exception_ptr fault;  // what stopped the parser after them
+  uint32_t groups = 0;  // the groups the stretch holds
+  std::optional<Failure> failure;  // what stopped the parser after them
+  std::exception_ptr fault;  // anything else that did
   bool last = false;
 };
 
-// Parses the objects of a section on a thread of its own while the reader builds those
-// parsed before: the text is typed on one core, the objects are made on another. A few
-// batches go round between the two, so the room of their groups and texts is reused.
-// The reader gets the batches in the file's order, and the parser's fault only after
-// every object before it.
+// Where a stretch starts: a 0 group's code line, and its value's line.
+struct StretchStart {
+  size_t code, value;
+};
+
+// Where stretches of at least `step` bytes start in the groups from `from` to `end` (the
+// value of the section's ENDSEC), the first at `from` itself, the others at 0 groups as
+// zeroGroupValue finds them in a text whose codes have been checked. A text without
+// them is a single stretch.
+std::vector<StretchStart> stretchStarts(std::string_view text, size_t from, size_t end, size_t step);
+
+// Parses the objects of a section in stretches while the reader builds those parsed
+// before: the text is typed on one core, the objects are made on another. The parser's
+// thread takes the stretches in order; the reader, rather than wait for the stretch it
+// needs next, parses one ahead of the parser itself, so that whichever is faster does
+// more of the typing. The reader gets the batches in the file's order, with their lines
+// counted from the file's start, and a fault only after every object before it.
 class ParsingAhead {
  public:
-  static constexpr size_t kBatchSize = 256;
-  static constexpr int kBatches = 3;
+  static constexpr size_t kStretchBytes = size_t{64} << 10;
+  // Stretches parsed (or being parsed) ahead of the one being built, at most.
+  static constexpr size_t kAhead = 4;
 
-  ParsingAhead(std::string_view text, int codePage, const GroupCursor& start)
-      : m_thread([this, text, codePage, start] { run(text, codePage, start); }) {}
+  // `start`: the section's first group; `end`: where its ENDSEC's value stands. Without
+  // `thread` (one core) the reader parses every stretch itself.
+  ParsingAhead(std::string_view text, int codePage, const GroupCursor& start, size_t end, bool thread = true);
   ParsingAhead(const ParsingAhead&) = delete;
   ParsingAhead& operator=(const ParsingAhead&) = delete;
   // Stops the parser (the reader may leave early, at a fault) and waits for it.
-  ~ParsingAhead() {
-    {
-      std::lock_guard lock(m_mutex);
-      m_stop = true;
-    }
-    m_changed.notify_all();
-    m_thread.join();
-  }
+  ~ParsingAhead();
 
-  std::unique_ptr<ParsedBatch> next() {
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return !m_ready.empty() || m_lost; });
-    // The parser could not even hand over its fault (no memory for a batch).
-    if (m_ready.empty()) std::rethrow_exception(m_lost);
-    std::unique_ptr<ParsedBatch> b = std::move(m_ready.front());
-    m_ready.erase(m_ready.begin());
-    return b;
-  }
-  void giveBack(std::unique_ptr<ParsedBatch> b) {
-    {
-      std::lock_guard lock(m_mutex);
-      m_free.push_back(std::move(b));
-    }
-    m_changed.notify_all();
-  }
+  // The next stretch's objects, parsed here when the parser's thread has not got to it;
+  // null after the last.
+  std::unique_ptr<ParsedBatch> next();
+  void giveBack(std::unique_ptr<ParsedBatch> b);
 
  private:
-  void run(std::string_view text, int codePage, GroupCursor c);
-  void parseAll(std::string_view text, int codePage, GroupCursor& c);
-  // A batch to fill: one given back, or a new one while there are fewer than kBatches;
-  // null once the reader has stopped.
-  std::unique_ptr<ParsedBatch> takeFree();
+  void run();
+  // Claims the next stretch, with a batch to fill, when one may be parsed now: null
+  // otherwise. Called with the lock held.
+  std::unique_ptr<ParsedBatch> claim(size_t& stretch);
+  // Parses stretch `n` into `b`, faults and all; its lines are counted from the
+  // stretch's start, but for the first stretch's.
+  void parseStretch(size_t n, ObjectParser& parser, ParsedBatch& b) const;
+  // Counts the lines of stretch `n`'s batch from the file's start.
+  void renumber(size_t n, ParsedBatch& b);
 
+  std::string_view m_text;
+  GroupCursor m_start;
+  uint32_t m_firstIndex;  // the number of the next stretch's first group in the file
+  std::vector<StretchStart> m_starts;
+  ObjectParser m_readersParser;  // for the stretches the reader parses
   std::mutex m_mutex;
   std::condition_variable m_changed;
-  std::vector<std::unique_ptr<ParsedBatch>> m_ready, m_free;
-  int m_made = 0;
+  std::vector<std::unique_ptr<ParsedBatch>> m_done;  // by stretch, those parsed and not yet taken
+  std::vector<std::unique_ptr<ParsedBatch>> m_free;
+  size_t m_claimed = 0;  // stretches claimed, in order
+  size_t m_wanted = 0;  // the stretch next() gives next
   bool m_stop = false;
   std::exception_ptr m_lost;  // a fault outside any batch
-  std::thread m_thread;  // last: it starts at once, with everything above made
+  ObjectParser m_threadsParser;
+  std::thread m_thread;  // last: it starts at once, with everything above made (or none)
 };
 
 }  // namespace qd::dxf

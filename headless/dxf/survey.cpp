@@ -105,12 +105,13 @@ std::vector<Section> structure(std::string_view text, const std::vector<Mark>& m
     if (v == "SECTION") {
       if (name.empty()) throw Failure{line, "SECTION without a name"};
       open(section, name, "section", line);
-      sections.push_back({name, m.after, m.afterIndex});
+      sections.push_back({name, m.after, m.afterIndex, 0});
     } else if (v == "ENDSEC") {
       if (section.empty()) throw Failure{line, "ENDSEC outside a section"};
       if (!table.empty() || !block.empty())
         throw Failure{line, (table.empty() ? "block " + block : "table " + table) + " from line " +
                                 std::to_string(opened) + " is not closed before ENDSEC"};
+      sections.back().end = m.zero.offset;
       section.clear();
     } else if (v == "TABLE" && section == "TABLES") {
       open(table, name.empty() ? "?" : name, "table", line);
@@ -139,17 +140,22 @@ std::vector<Section> structure(std::string_view text, const std::vector<Mark>& m
 
 }  // namespace
 
-size_t secondHalf(std::string_view text) {
+size_t zeroGroupValue(std::string_view text, size_t start) {
   auto lineAt = [&](size_t p) {
     const size_t nl = text.find('\n', p);
     return nl == std::string_view::npos ? std::string_view() : text.substr(p, nl - p);
   };
-  for (size_t p = text.find('\n', text.size() / 2); p != std::string_view::npos; p = text.find('\n', p + 1)) {
-    const size_t start = p + 1;
-    if (trim(lineAt(start)) != "0") continue;
-    const std::string_view word = trim(lineAt(start + lineAt(start).size() + 1));
-    if (!word.empty() && ((word[0] >= 'A' && word[0] <= 'Z') || (word[0] >= 'a' && word[0] <= 'z'))) return start;
-  }
+  const std::string_view zero = lineAt(start);
+  if (trim(zero) != "0") return std::string_view::npos;
+  const size_t value = start + zero.size() + 1;
+  const std::string_view word = trim(lineAt(value));
+  if (!word.empty() && ((word[0] >= 'A' && word[0] <= 'Z') || (word[0] >= 'a' && word[0] <= 'z'))) return value;
+  return std::string_view::npos;
+}
+
+size_t secondHalf(std::string_view text) {
+  for (size_t p = text.find('\n', text.size() / 2); p != std::string_view::npos; p = text.find('\n', p + 1))
+    if (zeroGroupValue(text, p + 1) != std::string_view::npos) return p + 1;
   return std::string_view::npos;
 }
 

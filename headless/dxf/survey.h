@@ -8,11 +8,13 @@
 
 namespace qd::dxf {
 
-// Where a section's groups start (after its name).
+// Where a section's groups start (after its name), and where the value of its ENDSEC
+// stands.
 struct Section {
   std::string name;
   size_t offset;
   uint32_t index;
+  size_t end = 0;
 };
 
 struct Survey {
@@ -29,9 +31,13 @@ struct Survey {
 // missing EOF.
 Survey surveyText(std::string_view text, uint64_t handleLimit);
 
+// Where the value of the 0 group whose code line starts at `start` stands, when the
+// lines there are a "0" and a word: a code line holds a number, so in a text whose codes
+// are sound such lines are a 0 group's, whatever came before. npos otherwise.
+size_t zeroGroupValue(std::string_view text, size_t start);
+
 // Where a walk of the second half may start: a 0 group's code line, found from the middle
-// on. A code line holds a number, so a "0" line followed by a word is a 0 group's code in
-// any well-formed file, whatever came before. npos when the text has none there.
+// on (see zeroGroupValue). npos when the text has none there.
 size_t secondHalf(std::string_view text);
 
 }  // namespace qd::dxf

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <set>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "headless/dxf/dxf.h"
 #include "headless/dxf/dxf_out.h"
 #include "headless/dxf/object_parser.h"
+#include "headless/dxf/parsing_ahead.h"
 #include "headless/dxf/real_text.h"
 #include "headless/dxf/shared_groups.h"
 #include "headless/dxf/survey.h"
@@ -1490,6 +1492,68 @@ TEST(LargeDxf, TheSecondHalfStartsAtAZeroGroup) {
   EXPECT_EQ(qd::dxf::secondHalf(std::string(1000, 'x') + "\n70\n0\n10\n1.0\n"), std::string_view::npos);
   // The 0 of a group whose value is a number or nothing is no start either.
   EXPECT_EQ(qd::dxf::secondHalf(std::string(1000, 'x') + "\n0\n1\n0\n\n"), std::string_view::npos);
+}
+
+// Stretches start at entities' 0 groups only, at least a step apart, and within the
+// section: a value "0" before a code is passed by.
+TEST(LargeDxf, StretchesStartAtZeroGroups) {
+  const LargeDrawing d = largeDrawing(3000);
+  const size_t from = d.entityAt.front();
+  const size_t end = d.text.rfind("ENDSEC\n0\nEOF");
+  const std::set<size_t> entities(d.entityAt.begin(), d.entityAt.end());
+  for (size_t step : {size_t{1}, size_t{100}, size_t{4096}}) {
+    const std::vector<qd::dxf::StretchStart> starts = qd::dxf::stretchStarts(d.text, from, end, step);
+    ASSERT_GT(starts.size(), step == 1 ? 2999u : d.text.size() / (3 * step)) << step;
+    EXPECT_EQ(starts.front().code, from);
+    for (size_t i = 1; i < starts.size(); ++i) {
+      EXPECT_EQ(entities.count(starts[i].code), 1u) << step << " " << i;
+      EXPECT_EQ(starts[i].value, starts[i].code + 2);
+      EXPECT_GE(starts[i].code, starts[i - 1].value + step);
+      EXPECT_LT(starts[i].value, end);
+    }
+  }
+  // A value "0" and then codes, a 0 group past the end, and an end before the start.
+  const std::string values = "0\nLINE\n" + std::string(200, 'x') + "\n70\n0\n62\n1\n0\nENDSEC\n";
+  EXPECT_EQ(qd::dxf::stretchStarts(values, 0, values.find("ENDSEC"), 10).size(), 1u);
+  EXPECT_EQ(qd::dxf::stretchStarts(values, 0, values.find("ENDSEC") + 1, 10).size(), 2u);
+  EXPECT_EQ(qd::dxf::stretchStarts(values, 100, 50, 10).size(), 1u);
+}
+
+// Whichever side parses a stretch, the reader gets every entity once, in the file's
+// order, with its line counted from the file's start; a fault in a late stretch too.
+TEST(LargeDxf, StretchesParsedOnEitherSideComeInTheFilesOrder) {
+  const LargeDrawing d = largeDrawing(4000);
+  std::string text = d.text;
+  const size_t bad = text.find("\n10\n", d.entityAt[3900]) + 4;
+  text.replace(bad, 1, "x");
+  const size_t start = d.entityAt.front();
+  const size_t end = text.rfind("ENDSEC\n0\nEOF");
+  const auto index = static_cast<uint32_t>((lineAt(text, start) - 1) / 2);
+  std::vector<size_t> lines{lineAt(text, d.entityAt.front())};
+  for (size_t i = 1; i < d.entityAt.size(); ++i)
+    lines.push_back(lines.back() + static_cast<size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(d.entityAt[i - 1]),
+                                                                  text.begin() + static_cast<std::ptrdiff_t>(d.entityAt[i]), '\n')));
+  for (bool thread : {false, true}) {
+    qd::dxf::ParsingAhead ahead(text, 0, qd::dxf::GroupCursor(text, start, index), end, thread);
+    size_t n = 0, stretches = 0;
+    std::optional<qd::dxf::Failure> failure;
+    while (std::unique_ptr<qd::dxf::ParsedBatch> b = ahead.next()) {
+      ++stretches;
+      for (size_t i = 0; i < b->count; ++i, ++n) {
+        ASSERT_LT(n, d.entityAt.size());
+        EXPECT_EQ(b->objects[i].line, lines[n]) << n;
+        EXPECT_EQ(b->objects[i].shared.handle.value(), 0x1000u + n) << n;
+      }
+      if (b->failure) failure = b->failure;
+      const bool last = b->last;
+      ahead.giveBack(std::move(b));
+      if (last) break;
+    }
+    EXPECT_GT(stretches, 3u);
+    EXPECT_EQ(n, 3900u) << thread;
+    ASSERT_TRUE(failure.has_value()) << thread;
+    EXPECT_EQ(failure->line, lineAt(text, bad)) << thread;
+  }
 }
 
 }  // namespace
