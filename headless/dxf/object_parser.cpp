@@ -172,11 +172,7 @@ size_t ObjectParser::parse(GroupCursor& c, bool dimstyle, Tags& out, SharedGroup
         if (xdata == 0) shared.xdata.reserve(m_raw.size() - i);
         typeInto(i, shared.xdata, xdata++);
         break;
-      case SharedSplit::Role::Handle:
-        decodeInto(value(g), m_value);
-        shared.handle = AcDbHandle(m_value.c_str());
-        ++i;
-        break;
+      case SharedSplit::Role::Handle: shared.handle = AcDbHandle(handle(m_raw[i++])); break;
       case SharedSplit::Role::Owner: shared.owner = pointer(m_raw[i++]); break;
       case SharedSplit::Role::Reactor: shared.reactors.push_back(pointer(m_raw[i++])); break;
       case SharedSplit::Role::ExtDict: shared.extDict = pointer(m_raw[i++]); break;
@@ -191,6 +187,15 @@ size_t ObjectParser::parse(GroupCursor& c, bool dimstyle, Tags& out, SharedGroup
 }
 
 uint64_t ObjectParser::pointer(const RawGroup& g) const { return db::handleValue(trim(value(g))); }
+
+uint64_t ObjectParser::handle(const RawGroup& g) {
+  const std::string_view v = value(g);
+  // Only an escape can spell a digit otherwise than as its byte: a caret or another
+  // byte decodes to no digit, and is damage either way.
+  if (v.find('\\') == std::string_view::npos) return db::handleValue(v);
+  decodeInto(v, m_value);
+  return db::handleValue(std::u16string_view(m_value));
+}
 
 void ObjectParser::typeGroup(size_t& i, Tag& t) {
   const RawGroup& g = m_raw[i++];

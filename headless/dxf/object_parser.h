@@ -44,6 +44,8 @@ class ObjectParser {
   void typeGroup(size_t& i, db::Tag& t);
   // The handle a pointer's group names, of which the reader makes an id.
   uint64_t pointer(const RawGroup& g) const;
+  // The handle an object's 5 (or 105) group gives it.
+  uint64_t handle(const RawGroup& g);
 
   std::string_view m_text;
   int m_codePage = 0;  // 0: UTF-8

@@ -1463,6 +1463,12 @@ TEST(LargeDxf, SharedGroupsAreToldApartAsTheyAreTyped) {
   EXPECT_EQ(unpacked[1], std::make_pair(1000, std::u16string(u"room")));
   EXPECT_EQ(unpacked[4].first, 1040);
 
+  // A handle is read as its text decodes; anything but hexadecimal digits is none.
+  for (const auto& [text, value] : {std::pair<const char*, uint64_t>{"\\U+0031F", 0x1F}, {"^A2", 0}, {"2 A", 0}, {"\xC3\xAD" "A", 0}}) {
+    parse(std::string("5\n") + text + "\n100\nAcDbEntity\n");
+    EXPECT_EQ(p.shared.handle.value(), value) << text;
+  }
+
   // The next object has none of those; a second 330 is its own.
   EXPECT_EQ(parse("330\n1C\n330\n1D\n100\nAcDbEntity\n"), (std::vector<int>{330, 100}));
   EXPECT_EQ(p.shared.owner, 0x1Cu);
