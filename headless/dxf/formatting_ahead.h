@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -105,7 +106,13 @@ class FormattingAhead {
   static constexpr size_t kBatch = size_t{256} << 10;
   static constexpr int kBatches = 3;
 
-  explicit FormattingAhead(Out& out) : m_out(out), m_thread([this] { run(); }) {}
+  explicit FormattingAhead(Out& out) : m_out(out) {
+    try {
+      m_thread = std::thread([this] { run(); });
+    } catch (const std::system_error&) {
+      // No thread to be had: what is handed over is formatted at once, by the caller.
+    }
+  }
   FormattingAhead(const FormattingAhead&) = delete;
   FormattingAhead& operator=(const FormattingAhead&) = delete;
   ~FormattingAhead() {
@@ -118,6 +125,11 @@ class FormattingAhead {
   }
   // Formats `ops` after those handed over before; gives an empty buffer back to fill.
   std::string hand(std::string ops) {
+    if (!m_thread.joinable()) {
+      Recorder::replay(ops, m_out);
+      ops.clear();
+      return ops;
+    }
     std::unique_lock lock(m_mutex);
     if (m_fault) {
       // Nothing more is formatted: what is noted now goes, and finish() tells why.
@@ -144,7 +156,7 @@ class FormattingAhead {
       m_stop = true;
     }
     m_changed.notify_all();
-    m_thread.join();
+    if (m_thread.joinable()) m_thread.join();
     if (m_fault) std::rethrow_exception(m_fault);
   }
 
@@ -186,7 +198,7 @@ class FormattingAhead {
   int m_made = 1;  // the recorder's first buffer
   bool m_stop = false;
   std::exception_ptr m_fault;
-  std::thread m_thread;  // last: it starts at once, with everything above made
+  std::thread m_thread;  // started once everything above is made
 };
 
 // Files an object of the host's own classes straight into a recorder, group by group,

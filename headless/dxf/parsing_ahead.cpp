@@ -1,6 +1,7 @@
 #include "headless/dxf/parsing_ahead.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "headless/dxf/survey.h"
 
@@ -32,8 +33,13 @@ ParsingAhead::ParsingAhead(std::string_view text, int codePage, const GroupCurso
       m_starts(stretchStarts(text, start.valid() ? start->offset : text.size(), end, kStretchBytes)),
       m_readersParser(text, codePage),
       m_done(m_starts.size()),
-      m_threadsParser(text, codePage),
-      m_thread(thread ? std::thread([this] { run(); }) : std::thread()) {}
+      m_threadsParser(text, codePage) {
+  if (thread) try {
+      m_thread = std::thread([this] { run(); });
+    } catch (const std::system_error&) {
+      // No thread to be had: the reader parses every stretch.
+    }
+}
 
 ParsingAhead::~ParsingAhead() {
   {

@@ -60,7 +60,7 @@ class ParsingAhead {
   static constexpr size_t kAhead = 4;
 
   // `start`: the section's first group; `end`: where its ENDSEC's value stands. Without
-  // `thread` (one core) the reader parses every stretch itself.
+  // `thread` (one core), or when none can be started, the reader parses every stretch.
   ParsingAhead(std::string_view text, int codePage, const GroupCursor& start, size_t end, bool thread = true);
   ParsingAhead(const ParsingAhead&) = delete;
   ParsingAhead& operator=(const ParsingAhead&) = delete;
@@ -97,7 +97,7 @@ class ParsingAhead {
   bool m_stop = false;
   std::exception_ptr m_lost;  // a fault outside any batch
   ObjectParser m_threadsParser;
-  std::thread m_thread;  // last: it starts at once, with everything above made (or none)
+  std::thread m_thread;  // started once everything above is made
 };
 
 }  // namespace qd::dxf

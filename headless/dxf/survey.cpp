@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "headless/db/database_impl.h"
@@ -162,21 +163,24 @@ size_t secondHalf(std::string_view text) {
 Survey surveyText(std::string_view text, uint64_t handleLimit) {
   GroupCursor c(text);
   if (!c.valid()) throw Failure{1, "the file holds no groups"};
-  const size_t middle = text.size() >= kSplitFrom ? secondHalf(text) : std::string_view::npos;
+  size_t middle = text.size() >= kSplitFrom ? secondHalf(text) : std::string_view::npos;
   Walk first, second;
   {
     std::jthread ahead;
-    if (middle != std::string_view::npos)
-      ahead = std::jthread([&](const std::stop_token& stop) {
-        try {
-          GroupCursor from(text, middle, 0);
-          walk(text, from, middle, std::string_view::npos, handleLimit, second, stop);
-        } catch (const Failure& f) {
-          second.failure = f;
-        } catch (...) {
-          second.fault = std::current_exception();
-        }
-      });
+    if (middle != std::string_view::npos) try {
+        ahead = std::jthread([&](const std::stop_token& stop) {
+          try {
+            GroupCursor from(text, middle, 0);
+            walk(text, from, middle, std::string_view::npos, handleLimit, second, stop);
+          } catch (const Failure& f) {
+            second.failure = f;
+          } catch (...) {
+            second.fault = std::current_exception();
+          }
+        });
+      } catch (const std::system_error&) {
+        middle = std::string_view::npos;  // no thread to be had: one walk does it all
+      }
     // A fault of the first half is the file's first: the other walk is then stopped as
     // it is left. Otherwise it is waited for.
     walk(text, c, 0, middle, handleLimit, first);
