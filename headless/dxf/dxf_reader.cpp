@@ -91,8 +91,8 @@ class Reader {
   static Kinds kindsOf(const AcRxClass* cls);
   void place(const std::u16string& type, AcDbObject* obj, const Kinds& kinds, AcDbObjectId id, bool attributesFollow,
              AcDbBlockTableRecord* btr);
-  // A drawing's entities are parsed ahead on a thread of their own from this size of
-  // file on; below it, the thread would cost more than it saves.
+  // A drawing's entities are parsed in stretches on a thread of their own and on the
+  // reader's from this size of file on; below it, the thread would cost more than it saves.
   static constexpr size_t kParseAheadFrom = size_t{512} << 10;
   // `end`: where the value of the section's ENDSEC stands.
   void readEntities(GroupCursor& c, size_t end, AcDbObjectId space);
