@@ -26,11 +26,12 @@ std::vector<StretchStart> stretchStarts(std::string_view text, size_t from, size
   return starts;
 }
 
-ParsingAhead::ParsingAhead(std::string_view text, int codePage, const GroupCursor& start, size_t end, bool thread)
+ParsingAhead::ParsingAhead(std::string_view text, int codePage, const GroupCursor& start, size_t end, bool thread,
+                           size_t step)
     : m_text(text),
       m_start(start),
       m_firstIndex(start.valid() ? start->index : 0),
-      m_starts(stretchStarts(text, start.valid() ? start->offset : text.size(), end, kStretchBytes)),
+      m_starts(stretchStarts(text, start.valid() ? start->offset : text.size(), end, step)),
       m_readersParser(text, codePage),
       m_done(m_starts.size()),
       m_threadsParser(text, codePage) {

@@ -62,7 +62,9 @@ class ParsingAhead {
 
   // `start`: the section's first group; `end`: where its ENDSEC's value stands. Without
   // `thread` (one core), or when none can be started, the reader parses every stretch.
-  ParsingAhead(std::string_view text, int codePage, const GroupCursor& start, size_t end, bool thread = true);
+  // `step`: the least size of a stretch.
+  ParsingAhead(std::string_view text, int codePage, const GroupCursor& start, size_t end, bool thread = true,
+               size_t step = kStretchBytes);
   ParsingAhead(const ParsingAhead&) = delete;
   ParsingAhead& operator=(const ParsingAhead&) = delete;
   // Stops the parser (the reader may leave early, at a fault) and waits for it.

@@ -11,10 +11,6 @@
 namespace qd::dxf {
 namespace {
 
-// From this size on, the second half is walked on another core; below it, a thread
-// would cost more than it saves.
-constexpr size_t kSplitFrom = size_t{512} << 10;
-
 // A 0 group that opens or closes a section, table or block, or ends the file, with the
 // group after it when that one names it (2).
 struct Mark {
@@ -160,10 +156,10 @@ size_t secondHalf(std::string_view text) {
   return std::string_view::npos;
 }
 
-Survey surveyText(std::string_view text, uint64_t handleLimit) {
+Survey surveyText(std::string_view text, uint64_t handleLimit, size_t splitFrom) {
   GroupCursor c(text);
   if (!c.valid()) throw Failure{1, "the file holds no groups"};
-  size_t middle = text.size() >= kSplitFrom ? secondHalf(text) : std::string_view::npos;
+  size_t middle = text.size() >= splitFrom ? secondHalf(text) : std::string_view::npos;
   Walk first, second;
   {
     std::jthread ahead;

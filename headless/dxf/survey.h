@@ -1,6 +1,7 @@
 // The walk over a whole DXF text before anything of it is built: it refuses a file whose
 // group codes or structure are broken, and finds the sections and the handles in use.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,11 +26,15 @@ struct Survey {
   uint64_t nextHandle = 0;
 };
 
-// A large text is walked in two halves at once, the second on a thread of its own.
-// Throws Failure: a bad group code or a missing value at the first place the file has one;
-// when there is none, the first section, table or block that does not close, or the
-// missing EOF.
-Survey surveyText(std::string_view text, uint64_t handleLimit);
+// From this size on, the second half is walked on another core; below it, a thread
+// would cost more than it saves.
+inline constexpr size_t kSurveySplitFrom = size_t{512} << 10;
+
+// A text of `splitFrom` bytes or more is walked in two halves at once, the second on a
+// thread of its own. Throws Failure: a bad group code or a missing value at the first
+// place the file has one; when there is none, the first section, table or block that
+// does not close, or the missing EOF.
+Survey surveyText(std::string_view text, uint64_t handleLimit, size_t splitFrom = kSurveySplitFrom);
 
 // Where the value of the 0 group whose code line starts at `start` stands, when the
 // lines there are a "0" and a word: a code line holds a number, so in a text whose codes

@@ -1,0 +1,136 @@
+// Feeds arbitrary bytes to the parts of the DXF reader that share a large file's work
+// between threads, with the sizes that make them share it lowered to a few bytes: the
+// check walked in two halves, and the sections' objects parsed in stretches on either
+// side. Each must give exactly what one walk in order gives: the same sections and
+// handles, the same objects with the same lines, and the same first fault. A difference
+// ends the run with what differed.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "headless/dxf/parsing_ahead.h"
+#include "headless/dxf/survey.h"
+
+namespace {
+
+using qd::dxf::Failure;
+
+[[noreturn]] void differs(const char* what, size_t at = 0) {
+  std::fprintf(stderr, "shared work differs from one walk: %s (%zu)\n", what, at);
+  std::abort();
+}
+
+// A survey, or the fault that stopped it.
+struct Checked {
+  std::optional<qd::dxf::Survey> survey;
+  std::optional<Failure> failure;
+};
+
+Checked check(std::string_view text, size_t splitFrom) {
+  Checked c;
+  try {
+    c.survey = qd::dxf::surveyText(text, uint64_t{1} << 56, splitFrom);
+  } catch (const Failure& f) {
+    c.failure = f;
+  }
+  return c;
+}
+
+void sameFailure(const std::optional<Failure>& a, const std::optional<Failure>& b, const char* what) {
+  if (a.has_value() != b.has_value()) differs(what);
+  if (a && (a->line != b->line || a->message != b->message)) differs(what, a->line);
+}
+
+void sameSurvey(const Checked& one, const Checked& halves) {
+  sameFailure(one.failure, halves.failure, "the check's fault");
+  if (!one.survey) return;
+  if (one.survey->nextHandle != halves.survey->nextHandle) differs("the next handle");
+  const auto& a = one.survey->sections;
+  const auto& b = halves.survey->sections;
+  if (a.size() != b.size()) differs("the number of sections");
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].name != b[i].name || a[i].offset != b[i].offset || a[i].index != b[i].index || a[i].end != b[i].end)
+      differs("a section", i);
+}
+
+bool sameTag(const qd::db::Tag& a, const qd::db::Tag& b) {
+  // Reals compared by their bits: the same text gives the same double.
+  auto bits = [](double d) {
+    uint64_t u;
+    std::memcpy(&u, &d, sizeof u);
+    return u;
+  };
+  return a.code == b.code && a.kind == b.kind && a.str == b.str && bits(a.real) == bits(b.real) &&
+         bits(a.pt.x) == bits(b.pt.x) && bits(a.pt.y) == bits(b.pt.y) && bits(a.pt.z) == bits(b.pt.z) &&
+         a.integer == b.integer && a.bytes == b.bytes && a.dims == b.dims;
+}
+
+bool sameTags(const qd::db::Tags& a, const qd::db::Tags& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (!sameTag(a[i], b[i])) return false;
+  return true;
+}
+
+void sameObject(const qd::dxf::ParsedObject& a, const qd::dxf::ParsedObject& b, size_t n) {
+  if (a.type != b.type || a.line != b.line) differs("an object's type or line", n);
+  if (!sameTags(a.tags, b.tags)) differs("an object's groups", n);
+  const qd::dxf::SharedGroups& s = a.shared;
+  const qd::dxf::SharedGroups& t = b.shared;
+  if (s.handle.value() != t.handle.value() || s.owner != t.owner || s.extDict != t.extDict || s.reactors != t.reactors)
+    differs("an object's shared groups", n);
+  if (!sameTags(s.xdata, t.xdata) || s.packedXData.str() != t.packedXData.str()) differs("an object's extended data", n);
+}
+
+// What parsing a section gave: its objects, copied out of the batches, and its fault.
+struct Parsed {
+  std::vector<qd::dxf::ParsedObject> objects;
+  std::optional<Failure> failure;
+  bool fault = false;
+};
+
+Parsed parse(std::string_view text, const qd::dxf::Section& section, bool thread, size_t step) {
+  Parsed p;
+  qd::dxf::ParsingAhead ahead(text, 0, qd::dxf::GroupCursor(text, section.offset, section.index), section.end, thread,
+                              step);
+  while (std::unique_ptr<qd::dxf::ParsedBatch> b = ahead.next()) {
+    for (size_t i = 0; i < b->count; ++i) p.objects.push_back(b->objects[i]);
+    if (b->failure) p.failure = b->failure;
+    p.fault = p.fault || b->fault;
+    const bool last = b->last;
+    ahead.giveBack(std::move(b));
+    if (last) break;
+  }
+  return p;
+}
+
+void sameParse(const Parsed& one, const Parsed& stretches) {
+  if (one.objects.size() != stretches.objects.size()) differs("the number of objects", one.objects.size());
+  for (size_t i = 0; i < one.objects.size(); ++i) sameObject(one.objects[i], stretches.objects[i], i);
+  sameFailure(one.failure, stretches.failure, "the parser's fault");
+  if (one.fault != stretches.fault) differs("another fault");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  const Checked one = check(text, SIZE_MAX);
+  sameSurvey(one, check(text, 0));
+  if (!one.survey) return 0;
+  // A checked text, as the reader parses it: each section in one stretch, then in
+  // stretches of a few bytes, on the reader's side alone and on both.
+  for (const qd::dxf::Section& section : one.survey->sections) {
+    const Parsed whole = parse(text, section, false, SIZE_MAX);
+    for (const size_t step : {size_t{1}, size_t{40}, size_t{300}})
+      for (const bool thread : {false, true}) sameParse(whole, parse(text, section, thread, step));
+  }
+  return 0;
+}
