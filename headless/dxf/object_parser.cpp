@@ -136,7 +136,14 @@ size_t ObjectParser::collect(GroupCursor& c, bool headerVariable) {
 }
 
 void ObjectParser::typeInto(size_t& i, Tags& tags, size_t n) {
-  if (n == tags.size()) tags.emplace_back();
+  if (n == tags.size()) {
+    if (m_spare.empty()) {
+      tags.emplace_back();
+    } else {
+      tags.push_back(std::move(m_spare.back()));
+      m_spare.pop_back();
+    }
+  }
   Tag& t = tags[n];
   t.str.clear();
   t.bytes.clear();
@@ -154,7 +161,7 @@ size_t ObjectParser::parse(GroupCursor& c, bool headerVariable, Tags& out) {
   out.reserve(m_raw.size());
   size_t n = 0;
   for (size_t i = 0; i < m_raw.size(); ++n) typeInto(i, out, n);
-  out.resize(n);
+  keepFirst(out, n);
   return line;
 }
 
@@ -180,10 +187,14 @@ size_t ObjectParser::parse(GroupCursor& c, bool dimstyle, Tags& out, SharedGroup
       case SharedSplit::Role::Dropped: typeInto(i, m_dropped, 0); break;
     }
   }
-  out.resize(own);
-  shared.xdata.resize(xdata);
+  keepFirst(out, own);
+  keepFirst(shared.xdata, xdata);
   if (xdata > 0 && !db::packGroups(shared.xdata, shared.packedXData.edit())) shared.packedXData.clear();
   return line;
+}
+
+void ObjectParser::keepFirst(Tags& tags, size_t n) {
+  for (; tags.size() > n; tags.pop_back()) m_spare.push_back(std::move(tags.back()));
 }
 
 uint64_t ObjectParser::pointer(const RawGroup& g) const { return db::handleValue(trim(value(g))); }

@@ -38,8 +38,10 @@ class ObjectParser {
   // where they start.
   size_t collect(GroupCursor& c, bool headerVariable);
   // Types the group at `i` (with the Y and Z after a point's X) into the tag at `n` of
-  // `tags`, made or filled again so that its texts keep their room.
+  // `tags`, filled again, or taken from the spare ones, so that its texts keep their room.
   void typeInto(size_t& i, db::Tags& tags, size_t n);
+  // Leaves the first `n` of `tags`, the others kept as spare ones.
+  void keepFirst(db::Tags& tags, size_t n);
   // Types the group at `i` (with the Y and Z after a point's X) into `t`.
   void typeGroup(size_t& i, db::Tag& t);
   // The handle a pointer's group names, of which the reader makes an id.
@@ -52,6 +54,10 @@ class ObjectParser {
   std::vector<RawGroup> m_raw;  // the groups of the object being read
   std::u16string m_value;  // a handle's or a bracket's text
   db::Tags m_dropped;  // groups typed for their faults only
+  // Tags taken off the end of an object's list, with the room their texts have: the next
+  // list to grow takes them, so that the room is not freed for one object and made again
+  // for the next.
+  db::Tags m_spare;
 };
 
 }  // namespace qd::dxf
