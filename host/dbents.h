@@ -171,7 +171,7 @@ class AcDbText : public AcDbEntity {
 
   AcGePoint3d m_position, m_alignment;
   std::u16string m_text;
-  std::u16string m_style = u"STANDARD";
+  qd::text::SharedName m_style{u"STANDARD"};  // shared by the texts of a style, as a layer's name is
   double m_height = 0, m_rotation = 0, m_widthFactor = 1, m_oblique = 0, m_thickness = 0;
   AcDb::TextHorzMode m_hmode = AcDb::kTextLeft;
   AcDb::TextVertMode m_vmode = AcDb::kTextBase;
