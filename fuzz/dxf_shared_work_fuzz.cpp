@@ -4,6 +4,7 @@
 // side. Each must give exactly what one walk in order gives: the same sections and
 // handles, the same objects with the same lines, and the same first fault. A difference
 // ends the run with what differed.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -73,10 +74,7 @@ bool sameTag(const qd::db::Tag& a, const qd::db::Tag& b) {
 }
 
 bool sameTags(const qd::db::Tags& a, const qd::db::Tags& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (!sameTag(a[i], b[i])) return false;
-  return true;
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameTag);
 }
 
 void sameObject(const qd::dxf::ParsedObject& a, const qd::dxf::ParsedObject& b, size_t n) {
