@@ -114,7 +114,7 @@ class AcDbArc : public AcDbEntity {
 class AcDbText : public AcDbEntity {
  public:
   ACRX_DECLARE_MEMBERS(AcDbText);
-  AcDbText() = default;
+  AcDbText();
   AcDbText(const AcGePoint3d& position, const ACHAR* text, AcDbObjectId style = AcDbObjectId::kNull,
            double height = 0, double rotation = 0);
   AcGePoint3d position() const { return m_position; }
@@ -171,12 +171,15 @@ class AcDbText : public AcDbEntity {
 
   AcGePoint3d m_position, m_alignment;
   std::u16string m_text;
-  qd::text::SharedName m_style{u"STANDARD"};  // shared by the texts of a style, as a layer's name is
+  qd::text::SharedName m_style;  // shared by the texts of a style, as a layer's name is
   double m_height = 0, m_rotation = 0, m_widthFactor = 1, m_oblique = 0, m_thickness = 0;
   AcDb::TextHorzMode m_hmode = AcDb::kTextLeft;
   AcDb::TextVertMode m_vmode = AcDb::kTextBase;
   int16_t m_generation = 0;
   AcGeVector3d m_normal = AcGeVector3d::kZAxis;
+
+ private:
+  friend class AcDbTextAccess;  // the reader's style names
 };
 
 class AcDbAttributeDefinition : public AcDbText {

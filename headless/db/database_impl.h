@@ -119,6 +119,11 @@ class AcDbEntityAccess {
   static qd::text::SharedName& linetypeName(AcDbEntity* e) { return e->m_linetype; }
 };
 
+class AcDbTextAccess {
+ public:
+  static qd::text::SharedName& styleName(AcDbText* t) { return t->m_style; }
+};
+
 class AcDbSymbolTableAccess {
  public:
   static std::vector<AcDbObjectId>& records(AcDbSymbolTable* t) { return t->m_records; }

@@ -326,9 +326,19 @@ Acad::ErrorStatus AcDbArc::dxfInFields(AcDbDxfFiler* f) {
 QD_DEFINE_DWG_VIA_DXF(AcDbArc)
 
 // ---- TEXT ----
+namespace {
+// A new text's style is copied from this, so that making one looks no name up (made once
+// and never destroyed, as the entity base's names are).
+const qd::text::SharedName& standardStyle() {
+  static const auto* name = new qd::text::SharedName(u"STANDARD");
+  return *name;
+}
+}  // namespace
+
+AcDbText::AcDbText() : m_style(standardStyle()) {}
 AcDbText::AcDbText(const AcGePoint3d& position, const ACHAR* text, AcDbObjectId style, double height,
                    double rotation)
-    : m_position(position), m_text(text ? text : u""), m_height(height), m_rotation(rotation) {
+    : m_position(position), m_text(text ? text : u""), m_style(standardStyle()), m_height(height), m_rotation(rotation) {
   if (auto* rec = AcDbSymbolTableRecord::cast(implOf(style.database()) ? implOf(style.database())->peek(style) : nullptr))
     m_style = rec->nameConst();
 }

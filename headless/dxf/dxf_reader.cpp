@@ -107,14 +107,7 @@ class Reader {
   // The records' own spellings of the layer, linetype and text style an entity names,
   // as qd::db::useRecordSpellings gives them, found once for each spelling of the file.
   void useRecordSpellings(AcDbEntity* e, bool isText);
-  // Looked up by the entity's own text, without a copy of it.
-  struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>{}(s); }
-  };
-  using RecordCache = std::unordered_map<std::u16string, AcDbObjectId, TextHash, std::equal_to<>>;
-  AcDbObjectId cachedRecord(RecordCache& cache, AcDbObjectId table, const ACHAR* name);
-  // A layer or linetype name as entities share it, and the record's own spelling of it
+  // A layer, linetype or text style name as entities share it, and the record's own spelling of it
   // (the name itself when it has none). Found by the shared text's address, which the
   // kept name holds for as long as the entry stands.
   struct Respelling {
@@ -142,22 +135,12 @@ class Reader {
   AcDbComplexEntity* m_complex = nullptr;
   std::map<std::u16string, AcDbObjectId> m_tables;
   size_t m_objectLine = 1;  // where the object being read starts
-  RecordCache m_styles;
-  SpellingCache m_layers, m_linetypes;
+  SpellingCache m_layers, m_linetypes, m_styles;
   std::unordered_map<std::u16string, TypeInfo> m_types;
   // Made while reading, for the drawing's completion: so that it need not look at every
   // object of a large drawing to find a few.
   std::vector<AcDbObjectId> m_blockRecords, m_blockReferences;
 };
-
-AcDbObjectId Reader::cachedRecord(RecordCache& cache, AcDbObjectId table, const ACHAR* name) {
-  auto it = cache.find(std::u16string_view(name));
-  if (it != cache.end()) return it->second;
-  const AcDbObjectId id = m_d->recordId(table, name);
-  // Only records found are kept: a name without a record is looked up again each time.
-  if (!id.isNull()) cache.emplace(name, id);
-  return id;
-}
 
 Reader::Kinds Reader::kindsOf(const AcRxClass* cls) {
   auto is = [&](const AcRxClass* base) { return cls && cls->isDerivedFrom(base); };
@@ -192,10 +175,7 @@ void Reader::respell(SpellingCache& cache, AcDbObjectId table, qd::text::SharedN
 void Reader::useRecordSpellings(AcDbEntity* e, bool isText) {
   respell(m_layers, m_d->layerTable, AcDbEntityAccess::layerName(e));
   respell(m_linetypes, m_d->linetypeTable, AcDbEntityAccess::linetypeName(e));
-  if (auto* text = isText ? static_cast<AcDbText*>(e) : nullptr) {
-    const AcDbObjectId style = cachedRecord(m_styles, m_d->textStyleTable, text->textStyleName());
-    if (!style.isNull()) text->setTextStyle(style);
-  }
+  if (isText) respell(m_styles, m_d->textStyleTable, AcDbTextAccess::styleName(static_cast<AcDbText*>(e)));
 }
 
 OwnGroups Reader::resolveIds(Tags& tags) {

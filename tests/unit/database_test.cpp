@@ -812,6 +812,29 @@ TEST(Dxf, EntitiesTakeTheirRecordsSpellingEachOneAndOthersKeepTheirs) {
   }
 }
 
+// Texts take their style's spelling the same way.
+TEST(Dxf, TextsTakeTheirStylesSpellingEachOneAndOthersKeepTheirs) {
+  std::string text =
+      "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nSTYLE\n0\nSTYLE\n2\nNotes\n70\n0\n40\n0\n41\n1\n50\n0\n71\n0\n42\n2.5\n"
+      "3\ntxt\n4\n\n0\nENDTAB\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n";
+  const char* spellings[] = {"notes", "NOTES", "Elsewhere", "notes"};
+  for (const char* sp : spellings)
+    text += std::string("0\nTEXT\n8\n0\n10\n0\n20\n0\n30\n0\n40\n2.5\n1\nA\n7\n") + sp + "\n";
+  text += "0\nENDSEC\n0\nEOF\n";
+  AcDbDatabase db(false);
+  std::u16string error;
+  ASSERT_EQ(qd::dxf::read(&db, text, error), Acad::eOk) << qd::text::toUtf8(error);
+  auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.modelSpaceId()));
+  ASSERT_NE(ms, nullptr);
+  ASSERT_EQ(ms->entityIds().size(), 4u);
+  const char16_t* want[] = {u"Notes", u"Notes", u"Elsewhere", u"Notes"};
+  for (size_t i = 0; i < 4; ++i) {
+    auto* t = AcDbText::cast(db.impl()->peek(ms->entityIds()[i]));
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(std::u16string(t->textStyleName()), want[i]) << i;
+  }
+}
+
 TEST(Dxf, MalformedInputNamesTheLine) {
   const char* bad[] = {"0\nSECTION\n2\nENTITIES\nabc\nLINE\n", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nxyz\n0\nENDSEC\n",
                        "0\nSECTION\n2\n", "", "999\n",
