@@ -37,6 +37,17 @@ inline const char* addDigits(const char* p, const char* end, uint64_t& digits) {
       digits = digits * 100000000 + eightDigits(chunk);
       p += 8;
     }
+    // Then four, as most runs that are left have (a coordinate's whole part).
+    if (end - p >= 4) {
+      uint32_t chunk;
+      std::memcpy(&chunk, p, 4);
+      if (((chunk & 0xF0F0F0F0) | (((chunk + 0x06060606) & 0xF0F0F0F0) >> 4)) == 0x33333333) {
+        chunk -= 0x30303030;
+        chunk = (chunk * 10) + (chunk >> 8);
+        digits = digits * 10000 + (chunk & 0xFF) * 100 + ((chunk >> 16) & 0xFF);
+        p += 4;
+      }
+    }
   }
   for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p) digits = digits * 10 + static_cast<unsigned>(*p - '0');
   return p;
