@@ -107,9 +107,9 @@ class Reader {
   // The records' own spellings of the layer, linetype and text style an entity names,
   // as qd::db::useRecordSpellings gives them, found once for each spelling of the file.
   void useRecordSpellings(AcDbEntity* e, bool isText);
-  // A layer, linetype or text style name as entities share it, and the record's own spelling of it
-  // (the name itself when it has none). Found by the shared text's address, which the
-  // kept name holds for as long as the entry stands.
+  // A layer, linetype or text style name as entities share it, and the record's own
+  // spelling of it (the name itself when it has none). Found by the shared text's
+  // address, which the kept name holds for as long as the entry stands.
   struct Respelling {
     qd::text::SharedName name, record;
   };
