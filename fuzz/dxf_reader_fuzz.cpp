@@ -1,9 +1,11 @@
 // Feeds arbitrary bytes to the DXF reader: it must refuse bad input with a message,
-// never crash, and leave a drawing that can still be written. The module classes are
+// never crash, and leave a drawing that can still be written, the same whether LINEs and
+// CIRCLEs are filed straight from their groups or through their classes' filing. The module classes are
 // registered, so damaged label settings (DESC_PAR) and arrows (HXARROW) are read
 // through their own filing.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "arrow/Hxarrow.h"
@@ -24,8 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AcDbDatabase db(false);
   std::u16string error;
   const std::string text(reinterpret_cast<const char*>(data), size);
-  if (qd::dxf::read(&db, text, error) != Acad::eOk) return 0;
-  (void)qd::dxf::write(&db);
+  const Acad::ErrorStatus es = qd::dxf::read(&db, text, error);
+  // LINEs and CIRCLEs filed straight from their groups make what their classes' filing
+  // makes of them: the same drawing, or the same fault.
+  AcDbDatabase general(false);
+  std::u16string generalError;
+  if (qd::dxf::read(&general, text, generalError, qd::dxf::ReadOptions{false}) != es || generalError != error)
+    std::abort();
+  if (es != Acad::eOk) return 0;
+  if (qd::dxf::write(&db) != qd::dxf::write(&general)) std::abort();
   (void)qd::render::modelSpaceSvg(&db);
   return 0;
 }

@@ -61,30 +61,54 @@ void sameSurvey(const Checked& one, const Checked& halves) {
       differs("a section", i);
 }
 
+// Reals compared by their bits: the same text gives the same double.
+uint64_t bits(double d) {
+  uint64_t u;
+  std::memcpy(&u, &d, sizeof u);
+  return u;
+}
+bool samePoint(const AcGePoint3d& a, const AcGePoint3d& b) {
+  return bits(a.x) == bits(b.x) && bits(a.y) == bits(b.y) && bits(a.z) == bits(b.z);
+}
+
 bool sameTag(const qd::db::Tag& a, const qd::db::Tag& b) {
-  // Reals compared by their bits: the same text gives the same double.
-  auto bits = [](double d) {
-    uint64_t u;
-    std::memcpy(&u, &d, sizeof u);
-    return u;
-  };
   return a.code == b.code && a.kind == b.kind && a.str == b.str && bits(a.real) == bits(b.real) &&
-         bits(a.pt.x) == bits(b.pt.x) && bits(a.pt.y) == bits(b.pt.y) && bits(a.pt.z) == bits(b.pt.z) &&
-         a.integer == b.integer && a.bytes == b.bytes && a.dims == b.dims;
+         samePoint(a.pt, b.pt) && a.integer == b.integer && a.bytes == b.bytes && a.dims == b.dims;
 }
 
 bool sameTags(const qd::db::Tags& a, const qd::db::Tags& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameTag);
 }
 
+// The values given, each where its group gave it (a slot used again keeps the others).
+bool sameDirect(const qd::db::DirectFields& a, const qd::db::DirectFields& b) {
+  using F = qd::db::DirectFields;
+  if (a.kind != b.kind) return false;
+  if (a.kind == F::Kind::None) return true;
+  if (a.given != b.given) return false;
+  auto given = [&](F::Given g, bool same) { return !a.has(g) || same; };
+  return given(F::kLayer, a.layer == b.layer) && given(F::kLinetype, a.linetype == b.linetype) &&
+         given(F::kColor, a.color == b.color) && given(F::kLineWeight, a.lineWeight == b.lineWeight) &&
+         given(F::kLtScale, bits(a.ltScale) == bits(b.ltScale)) && given(F::kVisible, a.visible == b.visible) &&
+         given(F::kFirst, samePoint(a.first, b.first)) && given(F::kSecond, samePoint(a.second, b.second)) &&
+         given(F::kRadius, bits(a.radius) == bits(b.radius)) &&
+         given(F::kThickness, bits(a.thickness) == bits(b.thickness)) &&
+         given(F::kNormal, bits(a.normal.x) == bits(b.normal.x) && bits(a.normal.y) == bits(b.normal.y) &&
+                               bits(a.normal.z) == bits(b.normal.z));
+}
+
 void sameObject(const qd::dxf::ParsedObject& a, const qd::dxf::ParsedObject& b, size_t n) {
   if (a.type != b.type || a.line != b.line) differs("an object's type or line", n);
-  if (!sameTags(a.tags, b.tags)) differs("an object's groups", n);
+  if (!sameDirect(a.direct, b.direct)) differs("an entity filed straight from its groups", n);
+  // Those groups then hold what a slot used again had before.
+  const bool direct = a.direct.kind != qd::db::DirectFields::Kind::None;
+  if (!direct && !sameTags(a.tags, b.tags)) differs("an object's groups", n);
   const qd::dxf::SharedGroups& s = a.shared;
   const qd::dxf::SharedGroups& t = b.shared;
   if (s.handle.value() != t.handle.value() || s.owner != t.owner || s.extDict != t.extDict || s.reactors != t.reactors)
     differs("an object's shared groups", n);
-  if (!sameTags(s.xdata, t.xdata) || s.packedXData.str() != t.packedXData.str()) differs("an object's extended data", n);
+  if ((!direct && !sameTags(s.xdata, t.xdata)) || s.packedXData.str() != t.packedXData.str())
+    differs("an object's extended data", n);
 }
 
 // What parsing a section gave: its objects, copied out of the batches, and its fault.
@@ -96,8 +120,9 @@ struct Parsed {
 
 Parsed parse(std::string_view text, const qd::dxf::Section& section, bool thread, size_t step) {
   Parsed p;
-  qd::dxf::ParsingAhead ahead(text, 0, qd::dxf::GroupCursor(text, section.offset, section.index), section.end, thread,
-                              step);
+  // LINEs and CIRCLEs filed straight, as the reader has them.
+  qd::dxf::ParsingAhead ahead(text, 0, qd::dxf::GroupCursor(text, section.offset, section.index), section.end,
+                              qd::dxf::EntityFiling::Direct, thread, step);
   while (std::unique_ptr<qd::dxf::ParsedBatch> b = ahead.next()) {
     for (size_t i = 0; i < b->count; ++i) p.objects.push_back(b->objects[i]);
     if (b->failure) p.failure = b->failure;

@@ -47,6 +47,7 @@ class AcDbLine : public AcDbEntity {
   QD_DWG_FILING_VIA_DXF;
 
  private:
+  friend class AcDbDirectFiling;  // the reader's quick way
   AcGePoint3d m_start, m_end;
   double m_thickness = 0;
   AcGeVector3d m_normal = AcGeVector3d::kZAxis;
@@ -75,6 +76,7 @@ class AcDbCircle : public AcDbEntity {
   QD_DWG_FILING_VIA_DXF;
 
  private:
+  friend class AcDbDirectFiling;  // the reader's quick way
   AcGePoint3d m_center;
   AcGeVector3d m_normal = AcGeVector3d::kZAxis;
   double m_radius = 0;

@@ -447,6 +447,7 @@ class AcDbEntity : public AcDbObject {
 
  private:
   friend class AcDbEntityAccess;  // the host's drawing of kept proxy graphics, the reader's names
+  friend class AcDbDirectFiling;  // the reader's quick way for the commonest entities
   // Common groups not modelled (true colour, transparency, plot style, material ...).
   qd::KeptBytes m_commonKept;
   qd::text::SharedName m_layer;     // "0" when made

@@ -5,6 +5,7 @@
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
+#include "headless/db/direct_filing.h"
 #include "headless/db/filing.h"
 #include "headless/db/proxy_graphics.h"
 #include "headless/db/tags.h"
@@ -21,6 +22,11 @@ using qd::db::toVector;
 
 namespace {
 bool isDefaultNormal(const AcGeVector3d& n) { return n.isEqualTo(AcGeVector3d::kZAxis); }
+// A circle's or an arc's centre in the world, from the one the file gives in its own
+// coordinates.
+AcGePoint3d worldCentre(const AcGeVector3d& normal, const AcGePoint3d& ocs) {
+  return isDefaultNormal(normal) ? ocs : qd::db::ecsToWcs(normal) * ocs;
+}
 void writeNormal(AcDbDxfFiler* f, const AcGeVector3d& n) {
   if (f->includesDefaultValues() || !isDefaultNormal(n)) f->writeVector3d(210, n);
 }
@@ -230,10 +236,47 @@ Acad::ErrorStatus AcDbCircle::dxfInFields(AcDbDxfFiler* f) {
       default: qd::db::keepOwnGroup(m_ownKept, f, rb); break;
     }
   });
-  m_center = isDefaultNormal(m_normal) ? ocsCenter : qd::db::ecsToWcs(m_normal) * ocsCenter;
+  m_center = worldCentre(m_normal, ocsCenter);
   return f->filerStatus();
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbCircle)
+
+// ---- made straight from their values, as dxfInFields makes them of their groups ----
+void AcDbDirectFiling::fileCommon(AcDbEntity* e, const qd::db::DirectFields& f) {
+  using F = qd::db::DirectFields;
+  if (f.has(F::kLayer)) e->m_layer = f.layer;
+  if (f.has(F::kLinetype)) e->m_linetype = f.linetype;
+  if (f.has(F::kColor)) e->m_color = f.color;
+  if (f.has(F::kLineWeight)) e->m_lineWeight = f.lineWeight;
+  if (f.has(F::kLtScale)) e->m_ltScale = f.ltScale;
+  if (f.has(F::kVisible)) e->m_visible = f.visible;
+}
+
+AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f) {
+  using F = qd::db::DirectFields;
+  switch (f.kind) {
+    case F::Kind::Line: {
+      auto* line = new AcDbLine();
+      fileCommon(line, f);
+      if (f.has(F::kFirst)) line->m_start = f.first;
+      if (f.has(F::kSecond)) line->m_end = f.second;
+      if (f.has(F::kThickness)) line->m_thickness = f.thickness;
+      if (f.has(F::kNormal)) line->m_normal = f.normal;
+      return line;
+    }
+    case F::Kind::Circle: {
+      auto* circle = new AcDbCircle();
+      fileCommon(circle, f);
+      if (f.has(F::kRadius)) circle->m_radius = f.radius;
+      if (f.has(F::kThickness)) circle->m_thickness = f.thickness;
+      if (f.has(F::kNormal)) circle->m_normal = f.normal.normal();
+      circle->m_center = worldCentre(circle->m_normal, f.has(F::kFirst) ? f.first : AcGePoint3d());
+      return circle;
+    }
+    case F::Kind::None: break;
+  }
+  return nullptr;
+}
 
 // ---- ARC ----
 Acad::ErrorStatus AcDbArc::setCenter(const AcGePoint3d& c) {
@@ -320,7 +363,7 @@ Acad::ErrorStatus AcDbArc::dxfInFields(AcDbDxfFiler* f) {
       default: qd::db::keepOwnGroup(m_ownKept, f, rb); break;
     }
   });
-  m_center = isDefaultNormal(m_normal) ? ocsCenter : qd::db::ecsToWcs(m_normal) * ocsCenter;
+  m_center = worldCentre(m_normal, ocsCenter);
   return f->filerStatus();
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbArc)

@@ -12,9 +12,17 @@ std::string write(AcDbDatabase* db);
 // Writes to a file through a temporary file renamed into place.
 Acad::ErrorStatus writeFile(AcDbDatabase* db, const std::string& path, std::u16string& error);
 
+// How a text is read. LINEs and CIRCLEs, most of a drawing, are filed straight from
+// their groups, without a filer between the file and the object; off, every object is
+// read through its class's DXF filing (which the quick way must match: tests compare).
+struct ReadOptions {
+  bool directFiling = true;
+};
+
 // Reads DXF text into an empty database (made without default records). On
 // failure `error` names the line and the problem.
-Acad::ErrorStatus read(AcDbDatabase* db, std::string_view text, std::u16string& error);
+Acad::ErrorStatus read(AcDbDatabase* db, std::string_view text, std::u16string& error,
+                       const ReadOptions& options = {});
 Acad::ErrorStatus readFile(AcDbDatabase* db, const std::string& path, std::u16string& error);
 
 // Names the drawing after its file: DWGNAME and DWGPREFIX (with a closing slash).

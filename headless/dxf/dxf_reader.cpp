@@ -11,6 +11,7 @@
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
+#include "headless/db/direct_filing.h"
 #include "headless/db/tags.h"
 #include "headless/dxf/dxf.h"
 #include "headless/dxf/group_cursor.h"
@@ -58,7 +59,8 @@ struct Common {
 
 class Reader {
  public:
-  Reader(AcDbDatabase* db, std::string_view text) : m_db(db), m_d(db->impl()), m_text(text) {}
+  Reader(AcDbDatabase* db, std::string_view text, const ReadOptions& options)
+      : m_db(db), m_d(db->impl()), m_text(text), m_direct(options.directFiling && directFilingFits()) {}
   void run();
   // Every block record and block reference read, in the order they were made.
   const std::vector<AcDbObjectId>& blockRecords() const { return m_blockRecords; }
@@ -98,6 +100,13 @@ class Reader {
   void readEntities(GroupCursor& c, size_t end, AcDbObjectId space);
   void addEntity(const std::u16string& type, Tags& tags, Common& common, AcDbObjectId modelSpace,
                  AcDbBlockTableRecord* const spaces[2]);
+  // The same for a LINE or a CIRCLE filed straight from its groups.
+  void addDirect(const std::u16string& type, const db::DirectFields& fields, const Common& common,
+                 AcDbObjectId modelSpace, AcDbBlockTableRecord* const spaces[2]);
+  // Whether LINE and CIRCLE are the host's own classes, which the quick way makes.
+  static bool directFilingFits();
+  // Refuses a handle beyond those any drawing has, with the object made for it.
+  void checkHandle(AcDbHandle handle, AcDbObject* made) const;
   void readObjects(GroupCursor& c);
   // `entity`: read where only entities stand (blocks, entities), so an unknown type is an
   // entity even without subclass markers (R12).
@@ -129,6 +138,9 @@ class Reader {
   ObjectParser m_parser{m_text, 0};
   Tags m_tags;  // the groups of the object being read
   SharedGroups m_shared;
+  bool m_direct;  // LINEs and CIRCLEs of ENTITIES filed straight from their groups
+  db::DirectFields m_directFields;  // those of the entity being read, without stretches
+  Kinds m_lineKinds = kindsOf(AcDbLine::desc()), m_circleKinds = kindsOf(AcDbCircle::desc());
   int m_codePage = 0;  // 0: UTF-8
   bool m_r12 = false;
   uint64_t m_handseed = 0;
@@ -328,12 +340,7 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, Common& c
       obj = u;
     }
   }
-  if (c.handle.value() >= kHandleSeedLimit) {
-    delete obj;
-    ACHAR hex[17];
-    c.handle.getIntoAsciiBuffer(hex);
-    throw Failure{m_objectLine, "handle " + qd::text::toUtf8(hex) + " is beyond any drawing's handles"};
-  }
+  checkHandle(c.handle, obj);
   const AcDbObjectId owner = c.owner.isNull() ? defaultOwner : c.owner;
   const AcDbObjectId id = m_d->add(obj, owner, c.handle);
   if (kept && type == u"LAYOUT"sv && AcDbUnknownObject::cast(obj)) m_d->layoutObjects.push_back(id);
@@ -365,6 +372,26 @@ AcDbObject* Reader::makeObject(const std::u16string& type, Tags& tags, Common& c
   if (made) *made = id;
   if (kinds) *kinds = k;
   return obj;
+}
+
+void Reader::checkHandle(AcDbHandle handle, AcDbObject* made) const {
+  if (handle.value() < kHandleSeedLimit) return;
+  delete made;
+  ACHAR hex[17];
+  handle.getIntoAsciiBuffer(hex);
+  throw Failure{m_objectLine, "handle " + qd::text::toUtf8(hex) + " is beyond any drawing's handles"};
+}
+
+bool Reader::directFilingFits() {
+  return acrxFindClassByDxfName(u"LINE") == AcDbLine::desc() && acrxFindClassByDxfName(u"CIRCLE") == AcDbCircle::desc();
+}
+
+void Reader::addDirect(const std::u16string& type, const db::DirectFields& fields, const Common& common,
+                       AcDbObjectId modelSpace, AcDbBlockTableRecord* const spaces[2]) {
+  AcDbEntity* e = AcDbDirectFiling::make(fields);
+  checkHandle(common.handle, e);
+  const AcDbObjectId id = m_d->add(e, common.owner.isNull() ? modelSpace : common.owner, common.handle);
+  place(type, e, fields.kind == db::DirectFields::Kind::Line ? m_lineKinds : m_circleKinds, id, false, spaces[0]);
 }
 
 void Reader::readTables(GroupCursor& c) {
@@ -523,7 +550,8 @@ void Reader::readEntities(GroupCursor& c, size_t end, AcDbObjectId modelSpace) {
   AcDbBlockTableRecord* const spaces[] = {AcDbBlockTableRecord::cast(m_d->peek(modelSpace)),
                                           AcDbBlockTableRecord::cast(m_d->peek(m_d->paperSpace))};
   if (m_text.size() >= kParseAheadFrom) {
-    ParsingAhead ahead(m_text, m_codePage, c, end, std::thread::hardware_concurrency() != 1);
+    ParsingAhead ahead(m_text, m_codePage, c, end, m_direct ? EntityFiling::Direct : EntityFiling::General,
+                       std::thread::hardware_concurrency() != 1);
     for (bool last = false; !last;) {
       std::unique_ptr<ParsedBatch> b = ahead.next();
       if (!b) break;
@@ -531,8 +559,12 @@ void Reader::readEntities(GroupCursor& c, size_t end, AcDbObjectId modelSpace) {
         ParsedObject& o = b->objects[i];
         m_objectLine = o.line;
         Common common = resolved(o.shared);
-        common.own = resolveIds(o.tags);
-        addEntity(o.type, o.tags, common, modelSpace, spaces);
+        if (o.direct.kind != db::DirectFields::Kind::None) {
+          addDirect(o.type, o.direct, common, modelSpace, spaces);
+        } else {
+          common.own = resolveIds(o.tags);
+          addEntity(o.type, o.tags, common, modelSpace, spaces);
+        }
         // The extended data's texts go back with the batch, for the parser to fill
         // again: freed here, they would be made anew there, on another thread's heap.
         o.shared.xdata = std::move(common.xdata);
@@ -551,9 +583,20 @@ void Reader::readEntities(GroupCursor& c, size_t end, AcDbObjectId modelSpace) {
     }
     const std::u16string type = decode(trim(value(*c)));
     c.next();
-    Common common;
-    Tags& tags = objectGroups(c, common, type == u"DIMSTYLE"sv);
-    addEntity(type, tags, common, modelSpace, spaces);
+    if (!m_direct) {
+      Common common;
+      Tags& tags = objectGroups(c, common, type == u"DIMSTYLE"sv);
+      addEntity(type, tags, common, modelSpace, spaces);
+      continue;
+    }
+    m_objectLine = m_parser.parseEntity(c, type, m_tags, m_shared, m_directFields);
+    Common common = resolved(m_shared);
+    if (m_directFields.kind != db::DirectFields::Kind::None) {
+      addDirect(type, m_directFields, common, modelSpace, spaces);
+    } else {
+      common.own = resolveIds(m_tags);
+      addEntity(type, m_tags, common, modelSpace, spaces);
+    }
   }
 }
 
@@ -710,7 +753,7 @@ void completeDrawing(AcDbDatabase* db, const Reader& read) {
 
 }  // namespace
 
-Acad::ErrorStatus read(AcDbDatabase* db, std::string_view text, std::u16string& error) {
+Acad::ErrorStatus read(AcDbDatabase* db, std::string_view text, std::u16string& error, const ReadOptions& options) {
   auto* d = db->impl();
   const bool was = d->undoRecording;
   d->undoRecording = false;
@@ -721,7 +764,7 @@ Acad::ErrorStatus read(AcDbDatabase* db, std::string_view text, std::u16string& 
     d->readingFile = true;
     // An object of a drawing takes some 190 bytes of its file.
     d->reserveObjects(body.size() / 190);
-    Reader r(db, body);
+    Reader r(db, body, options);
     r.run();
     d->readingFile = false;
     completeDrawing(db, r);

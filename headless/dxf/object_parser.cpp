@@ -167,6 +167,22 @@ size_t ObjectParser::parse(GroupCursor& c, bool headerVariable, Tags& out) {
 
 size_t ObjectParser::parse(GroupCursor& c, bool dimstyle, Tags& out, SharedGroups& shared) {
   const size_t line = collect(c, false);
+  typeShared(dimstyle, out, shared);
+  return line;
+}
+
+size_t ObjectParser::parseEntity(GroupCursor& c, std::u16string_view type, Tags& out, SharedGroups& shared,
+                                 db::DirectFields& direct) {
+  const size_t line = collect(c, false);
+  // The groups of a list used before are left as they were, not read: handing them to
+  // the spare ones would only have the next object take them back.
+  if (fileDirect(type, direct, shared)) return line;
+  direct.kind = db::DirectFields::Kind::None;
+  typeShared(type == u"DIMSTYLE", out, shared);
+  return line;
+}
+
+void ObjectParser::typeShared(bool dimstyle, Tags& out, SharedGroups& shared) {
   out.reserve(m_raw.size());
   SharedSplit split(shared, dimstyle);
   size_t own = 0, xdata = 0;
@@ -190,7 +206,96 @@ size_t ObjectParser::parse(GroupCursor& c, bool dimstyle, Tags& out, SharedGroup
   keepFirst(out, own);
   keepFirst(shared.xdata, xdata);
   if (xdata > 0 && !db::packGroups(shared.xdata, shared.packedXData.edit())) shared.packedXData.clear();
-  return line;
+}
+
+bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, SharedGroups& shared) {
+  using F = db::DirectFields;
+  const F::Kind kind = type == u"LINE" ? F::Kind::Line : type == u"CIRCLE" ? F::Kind::Circle : F::Kind::None;
+  if (kind == F::Kind::None) return false;
+  const std::string_view subclass = kind == F::Kind::Line ? "AcDbLine" : "AcDbCircle";
+  d.kind = F::Kind::None;
+  d.given = 0;
+  SharedSplit split(shared, false);
+  // The entity base reads its groups up to the class's marker, the class those after it;
+  // a group of either elsewhere, as a list without markers, is read the general way.
+  enum class Part { BeforeEntity, Entity, Own } part = Part::BeforeEntity;
+  size_t own = 0;
+  for (size_t i = 0; i < m_raw.size();) {
+    const RawGroup& g = m_raw[i];
+    if (g.code == 102) return false;  // a bracket: reactors, an extension dictionary
+    switch (split.roleOf(g.code, {}, own)) {
+      case SharedSplit::Role::Handle: shared.handle = AcDbHandle(handle(m_raw[i++])); continue;
+      case SharedSplit::Role::Owner: shared.owner = pointer(m_raw[i++]); continue;
+      case SharedSplit::Role::Own: break;
+      default: return false;  // extended data
+    }
+    ++own;
+    if (g.code == 100) {
+      // Only the plain spellings: any other decodes to another marker, or is read the
+      // general way.
+      const std::string_view marker = value(g);
+      if (part == Part::BeforeEntity && marker == "AcDbEntity") part = Part::Entity;
+      else if (part == Part::Entity && marker == subclass) part = Part::Own;
+      else return false;
+      ++i;
+      continue;
+    }
+    int dims = 0;
+    if (part != Part::Own) {
+      switch (g.code) {
+        case 8: decodeInto(value(g), d.layer); d.given |= F::kLayer; break;
+        case 6: decodeInto(value(g), d.linetype); d.given |= F::kLinetype; break;
+        case 62: d.color = static_cast<int16_t>(integer(g)); d.given |= F::kColor; break;
+        case 370: d.lineWeight = static_cast<int16_t>(integer(g)); d.given |= F::kLineWeight; break;
+        case 48: d.ltScale = number(g); d.given |= F::kLtScale; break;
+        case 60: d.visible = static_cast<int16_t>(integer(g)) == 0; d.given |= F::kVisible; break;
+        default: return false;
+      }
+      ++i;
+      continue;
+    }
+    switch (g.code) {
+      case 10: d.first = point(i, dims); d.given |= F::kFirst; continue;
+      case 11:
+        if (kind != F::Kind::Line) return false;
+        d.second = point(i, dims);
+        d.given |= F::kSecond;
+        continue;
+      case 40:
+        if (kind != F::Kind::Circle) return false;
+        d.radius = number(g);
+        d.given |= F::kRadius;
+        break;
+      case 39: d.thickness = number(g); d.given |= F::kThickness; break;
+      case 210: {
+        const AcGePoint3d n = point(i, dims);
+        d.normal = AcGeVector3d(n.x, n.y, n.z);
+        d.given |= F::kNormal;
+        continue;
+      }
+      default: return false;
+    }
+    ++i;
+  }
+  if (part != Part::Own) return false;
+  d.kind = kind;
+  return true;
+}
+
+AcGePoint3d ObjectParser::point(size_t& i, int& dims) const {
+  const RawGroup& g = m_raw[i++];
+  AcGePoint3d p;
+  p.x = number(g);
+  dims = 1;
+  if (i < m_raw.size() && m_raw[i].code == g.code + 10) {
+    p.y = number(m_raw[i++]);
+    dims = 2;
+  }
+  if (i < m_raw.size() && m_raw[i].code == g.code + 20) {
+    p.z = number(m_raw[i++]);
+    dims = 3;
+  }
+  return p;
 }
 
 void ObjectParser::keepFirst(Tags& tags, size_t n) {
@@ -209,26 +314,19 @@ uint64_t ObjectParser::handle(const RawGroup& g) {
 }
 
 void ObjectParser::typeGroup(size_t& i, Tag& t) {
-  const RawGroup& g = m_raw[i++];
+  const RawGroup& g = m_raw[i];
   t.code = g.code;
   t.kind = db::tagKindOf(g.code);
+  if (t.kind == TagKind::Point) {
+    t.pt = point(i, t.dims);
+    return;
+  }
+  ++i;
   switch (t.kind) {
     case TagKind::String:
     case TagKind::Handle: decodeInto(value(g), t.str); break;
     case TagKind::Real: t.real = number(g); break;
-    case TagKind::Point: {
-      t.pt.x = number(g);
-      t.dims = 1;
-      if (i < m_raw.size() && m_raw[i].code == g.code + 10) {
-        t.pt.y = number(m_raw[i++]);
-        t.dims = 2;
-      }
-      if (i < m_raw.size() && m_raw[i].code == g.code + 20) {
-        t.pt.z = number(m_raw[i++]);
-        t.dims = 3;
-      }
-      break;
-    }
+    case TagKind::Point: break;  // above
     case TagKind::Int16:
     case TagKind::Int32:
     case TagKind::Int64:

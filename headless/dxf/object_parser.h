@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "headless/db/direct_filing.h"
 #include "headless/db/tags.h"
 #include "headless/dxf/group_cursor.h"
 #include "headless/dxf/shared_groups.h"
@@ -27,6 +28,11 @@ class ObjectParser {
   // `shared` as they are typed, and its extended data packed as the object keeps it: the
   // thread that builds the object has only to take them.
   size_t parse(GroupCursor& c, bool dimstyle, db::Tags& out, SharedGroups& shared);
+  // The same for an entity of `type`, whose groups are filed straight into `direct` when
+  // it is a LINE or a CIRCLE of groups such filing knows (its kind says so; `out` and the
+  // extended data are then not to be read); the other entities' are typed as any object's.
+  size_t parseEntity(GroupCursor& c, std::u16string_view type, db::Tags& out, SharedGroups& shared,
+                     db::DirectFields& direct);
 
  private:
   std::string_view value(const RawGroup& g) const { return m_text.substr(g.offset, g.size); }
@@ -37,6 +43,15 @@ class ObjectParser {
   // Takes the raw groups from the cursor's to the next 0 (or 9) group; gives the line
   // where they start.
   size_t collect(GroupCursor& c, bool headerVariable);
+  // Types the groups taken, with the shared ones told apart.
+  void typeShared(bool dimstyle, db::Tags& out, SharedGroups& shared);
+  // Files the groups taken straight into `d`, when all of them are groups a LINE's or a
+  // CIRCLE's class reads, where it reads them; false otherwise. Each group is typed as
+  // typeGroup types it, in the same order, so that a damaged value fails the same way.
+  bool fileDirect(std::u16string_view type, db::DirectFields& d, SharedGroups& shared);
+  // The point whose X the group at `i` holds, with the Y and Z after it; `i` is left
+  // after them, `dims` says how many there were.
+  AcGePoint3d point(size_t& i, int& dims) const;
   // Types the group at `i` (with the Y and Z after a point's X) into the tag at `n` of
   // `tags`, filled again, or taken from the spare ones, so that its texts keep their room.
   void typeInto(size_t& i, db::Tags& tags, size_t n);

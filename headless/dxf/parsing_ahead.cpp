@@ -26,12 +26,13 @@ std::vector<StretchStart> stretchStarts(std::string_view text, size_t from, size
   return starts;
 }
 
-ParsingAhead::ParsingAhead(std::string_view text, int codePage, const GroupCursor& start, size_t end, bool thread,
-                           size_t step)
+ParsingAhead::ParsingAhead(std::string_view text, int codePage, const GroupCursor& start, size_t end,
+                           EntityFiling filing, bool thread, size_t step)
     : m_text(text),
       m_start(start),
       m_firstIndex(start.valid() ? start->index : 0),
       m_starts(stretchStarts(text, start.valid() ? start->offset : text.size(), end, step)),
+      m_filing(filing),
       m_readersParser(text, codePage),
       m_done(m_starts.size()),
       m_threadsParser(text, codePage) {
@@ -139,7 +140,12 @@ void ParsingAhead::parseStretch(size_t n, ObjectParser& parser, ParsedBatch& b) 
       ParsedObject& o = b.objects[b.count];
       parser.decodeInto(trim(m_text.substr(c->offset, c->size)), o.type);
       c.next();
-      o.line = parser.parse(c, o.type == std::u16string_view(u"DIMSTYLE"), o.tags, o.shared);
+      if (m_filing == EntityFiling::Direct) {
+        o.line = parser.parseEntity(c, o.type, o.tags, o.shared, o.direct);
+      } else {
+        o.direct.kind = db::DirectFields::Kind::None;
+        o.line = parser.parse(c, o.type == std::u16string_view(u"DIMSTYLE"), o.tags, o.shared);
+      }
       ++b.count;
     }
     // The section ends here, whatever stretches were found after it. (A walk that missed

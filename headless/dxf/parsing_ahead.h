@@ -24,6 +24,9 @@ struct ParsedObject {
   size_t line = 0;  // where it starts
   db::Tags tags;  // its own groups
   SharedGroups shared;
+  // A LINE or a CIRCLE filed straight from its groups (its kind none otherwise): its own
+  // groups and extended data are then not to be read.
+  db::DirectFields direct;
 };
 
 // The objects of one stretch of the section, handed over together.
@@ -35,6 +38,10 @@ struct ParsedBatch {
   std::exception_ptr fault;  // anything else that did
   bool last = false;
 };
+
+// How the entities are filed: every one through its groups, or LINEs and CIRCLEs
+// straight from them (see ObjectParser::parseEntity).
+enum class EntityFiling { General, Direct };
 
 // Where a stretch starts: a 0 group's code line, and its value's line.
 struct StretchStart {
@@ -63,8 +70,8 @@ class ParsingAhead {
   // `start`: the section's first group; `end`: where its ENDSEC's value stands. Without
   // `thread` (one core), or when none can be started, the reader parses every stretch.
   // `step`: the least size of a stretch.
-  ParsingAhead(std::string_view text, int codePage, const GroupCursor& start, size_t end, bool thread = true,
-               size_t step = kStretchBytes);
+  ParsingAhead(std::string_view text, int codePage, const GroupCursor& start, size_t end, EntityFiling filing,
+               bool thread = true, size_t step = kStretchBytes);
   ParsingAhead(const ParsingAhead&) = delete;
   ParsingAhead& operator=(const ParsingAhead&) = delete;
   // Stops the parser (the reader may leave early, at a fault) and waits for it.
@@ -90,6 +97,7 @@ class ParsingAhead {
   GroupCursor m_start;
   uint32_t m_firstIndex;  // the number of the next stretch's first group in the file
   std::vector<StretchStart> m_starts;
+  EntityFiling m_filing;
   ObjectParser m_readersParser;  // for the stretches the reader parses
   std::mutex m_mutex;
   std::condition_variable m_changed;

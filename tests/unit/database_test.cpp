@@ -1570,7 +1570,8 @@ TEST(LargeDxf, StretchesParsedOnEitherSideComeInTheFilesOrder) {
   for (const auto& [thread, file, from, to] :
        {std::tuple{false, &text, start, end}, std::tuple{true, &text, start, end},
         std::tuple{true, &crlf, crlfStart, crlf.rfind("ENDSEC\r\n0\r\nEOF")}}) {
-    qd::dxf::ParsingAhead ahead(*file, 0, qd::dxf::GroupCursor(*file, from, index), to, thread);
+    qd::dxf::ParsingAhead ahead(*file, 0, qd::dxf::GroupCursor(*file, from, index), to,
+                                qd::dxf::EntityFiling::General, thread);
     size_t n = 0, stretches = 0;
     std::optional<qd::dxf::Failure> failure;
     while (std::unique_ptr<qd::dxf::ParsedBatch> b = ahead.next()) {
