@@ -167,6 +167,9 @@ class AcDbText : public AcDbEntity {
   // The text's own groups between the subclass markers (shared with attributes).
   void writeTextGroups(AcDbDxfFiler* filer) const;
   bool readTextGroup(const resbuf& rb);
+  // Where a justified text stands once its groups are read: at the alignment point
+  // given, or at its start point when none was.
+  void settleAlignment(bool alignmentGiven, AcDbDatabase* db);
   // Height, width factor and rotation as drawn: aligned and fitted texts run from
   // the start point to the alignment point.
   void drawnLayout(double& height, double& widthFactor, double& rotation) const;
@@ -181,7 +184,8 @@ class AcDbText : public AcDbEntity {
   AcGeVector3d m_normal = AcGeVector3d::kZAxis;
 
  private:
-  friend class AcDbTextAccess;  // the reader's style names
+  friend class AcDbTextAccess;    // the reader's style names
+  friend class AcDbDirectFiling;  // the reader's quick way
 };
 
 class AcDbAttributeDefinition : public AcDbText {

@@ -22,6 +22,10 @@ using qd::db::toVector;
 
 namespace {
 bool isDefaultNormal(const AcGeVector3d& n) { return n.isEqualTo(AcGeVector3d::kZAxis); }
+// A text's justification as groups 72 and 73 give it: left and base line for a value
+// the host does not know.
+AcDb::TextHorzMode horzModeOf(int v) { return static_cast<AcDb::TextHorzMode>(v >= 0 && v <= 5 ? v : 0); }
+AcDb::TextVertMode vertModeOf(int v) { return static_cast<AcDb::TextVertMode>(v >= 0 && v <= 3 ? v : 0); }
 // A circle's or an arc's centre in the world, from the one the file gives in its own
 // coordinates.
 AcGePoint3d worldCentre(const AcGeVector3d& normal, const AcGePoint3d& ocs) {
@@ -252,7 +256,7 @@ void AcDbDirectFiling::fileCommon(AcDbEntity* e, const qd::db::DirectFields& f) 
   if (f.has(F::kVisible)) e->m_visible = f.visible;
 }
 
-AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f) {
+AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f, AcDbDatabase* db) {
   using F = qd::db::DirectFields;
   switch (f.kind) {
     case F::Kind::Line: {
@@ -272,6 +276,25 @@ AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f) {
       if (f.has(F::kNormal)) circle->m_normal = f.normal.normal();
       circle->m_center = worldCentre(circle->m_normal, f.has(F::kFirst) ? f.first : AcGePoint3d());
       return circle;
+    }
+    case F::Kind::Text: {
+      auto* text = new AcDbText();
+      fileCommon(text, f);
+      if (f.has(F::kText)) text->m_text = f.text;
+      if (f.has(F::kStyle)) text->m_style = f.style;
+      if (f.has(F::kFirst)) text->m_position = f.first;
+      if (f.has(F::kSecond)) text->m_alignment = f.second;
+      if (f.has(F::kThickness)) text->m_thickness = f.thickness;
+      if (f.has(F::kHeight)) text->m_height = f.height;
+      if (f.has(F::kWidthFactor)) text->m_widthFactor = f.widthFactor;
+      if (f.has(F::kRotation)) text->m_rotation = f.rotation;
+      if (f.has(F::kOblique)) text->m_oblique = f.oblique;
+      if (f.has(F::kGeneration)) text->m_generation = f.generation;
+      if (f.has(F::kHorizontal)) text->m_hmode = horzModeOf(f.horizontal);
+      if (f.has(F::kVertical)) text->m_vmode = vertModeOf(f.vertical);
+      if (f.has(F::kNormal)) text->m_normal = f.normal.normal();
+      text->settleAlignment(f.has(F::kSecond), db);
+      return text;
     }
     case F::Kind::None: break;
   }
@@ -606,9 +629,7 @@ bool AcDbText::readTextGroup(const resbuf& rb) {
     case 50: m_rotation = rb.resval.rreal; return true;
     case 51: m_oblique = rb.resval.rreal; return true;
     case 71: m_generation = rb.resval.rint; return true;
-    case 72:
-      m_hmode = static_cast<AcDb::TextHorzMode>(rb.resval.rint >= 0 && rb.resval.rint <= 5 ? rb.resval.rint : 0);
-      return true;
+    case 72: m_hmode = horzModeOf(rb.resval.rint); return true;
     case 210: m_normal = toVector(rb).normal(); return true;
   }
   return false;
@@ -628,15 +649,17 @@ Acad::ErrorStatus AcDbText::dxfInFields(AcDbDxfFiler* f) {
   readGroups(f, [&](const resbuf& rb) {
     if (rb.restype == 11) alignmentGiven = true;
     if (readTextGroup(rb)) return;
-    if (rb.restype == 73)
-      m_vmode = static_cast<AcDb::TextVertMode>(rb.resval.rint >= 0 && rb.resval.rint <= 3 ? rb.resval.rint : 0);
+    if (rb.restype == 73) m_vmode = vertModeOf(rb.resval.rint);
   });
+  settleAlignment(alignmentGiven, f->database());
+  return f->filerStatus();
+}
+void AcDbText::settleAlignment(bool alignmentGiven, AcDbDatabase* db) {
   // A justified text without an alignment point is aligned at its start point; the start
   // point of any justified text follows from its alignment point and its box, as the
   // host places it, whatever group 10 said.
   if (!alignmentGiven && !isDefaultAlignment()) m_alignment = m_position;
-  if (!isDefaultAlignment()) adjustAlignment(f->database());
-  return f->filerStatus();
+  if (!isDefaultAlignment()) adjustAlignment(db);
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbText)
 

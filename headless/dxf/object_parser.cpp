@@ -205,81 +205,124 @@ void ObjectParser::typeShared(bool dimstyle, Tags& out, SharedGroups& shared) {
   }
   keepFirst(out, own);
   keepFirst(shared.xdata, xdata);
-  if (xdata > 0 && !db::packGroups(shared.xdata, shared.packedXData.edit())) shared.packedXData.clear();
+  packXData(shared, xdata);
+}
+
+void ObjectParser::packXData(SharedGroups& shared, size_t count) {
+  if (count > 0 && !db::packGroups(shared.xdata, shared.packedXData.edit())) shared.packedXData.clear();
 }
 
 bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, SharedGroups& shared) {
   using F = db::DirectFields;
-  const F::Kind kind = type == u"LINE" ? F::Kind::Line : type == u"CIRCLE" ? F::Kind::Circle : F::Kind::None;
+  const F::Kind kind = type == u"LINE"     ? F::Kind::Line
+                       : type == u"CIRCLE" ? F::Kind::Circle
+                       : type == u"TEXT"   ? F::Kind::Text
+                                           : F::Kind::None;
   if (kind == F::Kind::None) return false;
-  const std::string_view subclass = kind == F::Kind::Line ? "AcDbLine" : "AcDbCircle";
+  const std::string_view subclass = kind == F::Kind::Line ? "AcDbLine" : kind == F::Kind::Circle ? "AcDbCircle" : "AcDbText";
   d.kind = F::Kind::None;
   d.given = 0;
   SharedSplit split(shared, false);
   // The entity base reads its groups up to the class's marker, the class those after it;
   // a group of either elsewhere, as a list without markers, is read the general way.
   enum class Part { BeforeEntity, Entity, Own } part = Part::BeforeEntity;
-  size_t own = 0;
+  size_t own = 0, xdata = 0;
   for (size_t i = 0; i < m_raw.size();) {
     const RawGroup& g = m_raw[i];
     if (g.code == 102) return false;  // a bracket: reactors, an extension dictionary
     switch (split.roleOf(g.code, {}, own)) {
       case SharedSplit::Role::Handle: shared.handle = AcDbHandle(handle(m_raw[i++])); continue;
       case SharedSplit::Role::Owner: shared.owner = pointer(m_raw[i++]); continue;
+      case SharedSplit::Role::XData:
+        if (xdata == 0) shared.xdata.reserve(m_raw.size() - i);
+        typeInto(i, shared.xdata, xdata++);
+        continue;
       case SharedSplit::Role::Own: break;
-      default: return false;  // extended data
+      default: return false;
     }
     ++own;
     if (g.code == 100) {
       // Only the plain spellings: any other decodes to another marker, or is read the
-      // general way.
+      // general way. The class skips its own marker where it stands again (a text's does).
       const std::string_view marker = value(g);
       if (part == Part::BeforeEntity && marker == "AcDbEntity") part = Part::Entity;
       else if (part == Part::Entity && marker == subclass) part = Part::Own;
-      else return false;
+      else if (!(part == Part::Own && marker == subclass)) return false;
       ++i;
       continue;
     }
-    int dims = 0;
-    if (part != Part::Own) {
-      switch (g.code) {
-        case 8: decodeInto(value(g), d.layer); d.given |= F::kLayer; break;
-        case 6: decodeInto(value(g), d.linetype); d.given |= F::kLinetype; break;
-        case 62: d.color = static_cast<int16_t>(integer(g)); d.given |= F::kColor; break;
-        case 370: d.lineWeight = static_cast<int16_t>(integer(g)); d.given |= F::kLineWeight; break;
-        case 48: d.ltScale = number(g); d.given |= F::kLtScale; break;
-        case 60: d.visible = static_cast<int16_t>(integer(g)) == 0; d.given |= F::kVisible; break;
-        default: return false;
-      }
+    if (part == Part::Own) {
+      if (!fileOwnGroup(kind, i, d)) return false;
+    } else {
+      if (!fileEntityGroup(g, d)) return false;
       ++i;
-      continue;
     }
-    switch (g.code) {
-      case 10: d.first = point(i, dims); d.given |= F::kFirst; continue;
-      case 11:
-        if (kind != F::Kind::Line) return false;
-        d.second = point(i, dims);
-        d.given |= F::kSecond;
-        continue;
-      case 40:
-        if (kind != F::Kind::Circle) return false;
-        d.radius = number(g);
-        d.given |= F::kRadius;
-        break;
-      case 39: d.thickness = number(g); d.given |= F::kThickness; break;
-      case 210: {
-        const AcGePoint3d n = point(i, dims);
-        d.normal = AcGeVector3d(n.x, n.y, n.z);
-        d.given |= F::kNormal;
-        continue;
-      }
-      default: return false;
-    }
-    ++i;
   }
   if (part != Part::Own) return false;
+  keepFirst(shared.xdata, xdata);
+  packXData(shared, xdata);
   d.kind = kind;
   return true;
+}
+
+bool ObjectParser::fileEntityGroup(const RawGroup& g, db::DirectFields& d) {
+  using F = db::DirectFields;
+  switch (g.code) {
+    case 8: decodeInto(value(g), d.layer); d.given |= F::kLayer; break;
+    case 6: decodeInto(value(g), d.linetype); d.given |= F::kLinetype; break;
+    case 62: d.color = static_cast<int16_t>(integer(g)); d.given |= F::kColor; break;
+    case 370: d.lineWeight = static_cast<int16_t>(integer(g)); d.given |= F::kLineWeight; break;
+    case 48: d.ltScale = number(g); d.given |= F::kLtScale; break;
+    case 60: d.visible = static_cast<int16_t>(integer(g)) == 0; d.given |= F::kVisible; break;
+    default: return false;
+  }
+  return true;
+}
+
+bool ObjectParser::fileOwnGroup(db::DirectFields::Kind kind, size_t& i, db::DirectFields& d) {
+  using F = db::DirectFields;
+  const bool line = kind == F::Kind::Line, circle = kind == F::Kind::Circle, text = kind == F::Kind::Text;
+  const RawGroup& g = m_raw[i];
+  int dims = 0;
+  // The file's angles are degrees; the objects hold radians, converted as any object's.
+  auto radians = [&] { return number(g) * M_PI / 180.0; };
+  auto set = [&](F::Given given, auto& field, auto value) {
+    field = value;
+    d.given |= given;
+    ++i;
+    return true;
+  };
+  switch (g.code) {
+    case 10: d.first = point(i, dims); d.given |= F::kFirst; return true;
+    case 11:
+      if (circle) return false;
+      d.second = point(i, dims);
+      d.given |= F::kSecond;
+      return true;
+    case 210: {
+      const AcGePoint3d n = point(i, dims);
+      d.normal = AcGeVector3d(n.x, n.y, n.z);
+      d.given |= F::kNormal;
+      return true;
+    }
+    case 39: return set(F::kThickness, d.thickness, number(g));
+    case 40:
+      if (line) return false;
+      return circle ? set(F::kRadius, d.radius, number(g)) : set(F::kHeight, d.height, number(g));
+    default: break;
+  }
+  if (!text) return false;
+  switch (g.code) {
+    case 1: decodeInto(value(g), d.text); d.given |= F::kText; ++i; return true;
+    case 7: decodeInto(value(g), d.style); d.given |= F::kStyle; ++i; return true;
+    case 41: return set(F::kWidthFactor, d.widthFactor, number(g));
+    case 50: return set(F::kRotation, d.rotation, radians());
+    case 51: return set(F::kOblique, d.oblique, radians());
+    case 71: return set(F::kGeneration, d.generation, static_cast<int16_t>(integer(g)));
+    case 72: return set(F::kHorizontal, d.horizontal, static_cast<int16_t>(integer(g)));
+    case 73: return set(F::kVertical, d.vertical, static_cast<int16_t>(integer(g)));
+    default: return false;
+  }
 }
 
 AcGePoint3d ObjectParser::point(size_t& i, int& dims) const {

@@ -29,7 +29,7 @@ class ObjectParser {
   // thread that builds the object has only to take them.
   size_t parse(GroupCursor& c, bool dimstyle, db::Tags& out, SharedGroups& shared);
   // The same for an entity of `type`, whose groups are filed straight into `direct` when
-  // it is a LINE or a CIRCLE of groups such filing knows (its kind says so; `out` and the
+  // it is a LINE, a CIRCLE or a TEXT of groups such filing knows (its kind says so; `out` and the
   // extended data are then not to be read); the other entities' are typed as any object's.
   size_t parseEntity(GroupCursor& c, std::u16string_view type, db::Tags& out, SharedGroups& shared,
                      db::DirectFields& direct);
@@ -45,10 +45,17 @@ class ObjectParser {
   size_t collect(GroupCursor& c, bool headerVariable);
   // Types the groups taken, with the shared ones told apart.
   void typeShared(bool dimstyle, db::Tags& out, SharedGroups& shared);
-  // Files the groups taken straight into `d`, when all of them are groups a LINE's or a
-  // CIRCLE's class reads, where it reads them; false otherwise. Each group is typed as
-  // typeGroup types it, in the same order, so that a damaged value fails the same way.
+  // Files the groups taken straight into `d`, when all of them are groups a LINE's, a
+  // CIRCLE's or a TEXT's class reads, where it reads them; false otherwise. Each group is
+  // typed as typeGroup types it, in the same order, so that a damaged value fails the
+  // same way. Extended data is typed and packed as any object's.
   bool fileDirect(std::u16string_view type, db::DirectFields& d, SharedGroups& shared);
+  // One group of the entity base (before the class's marker), or of the class (the
+  // group at `i`, with a point's Y and Z; `i` is left after it); false for another.
+  bool fileEntityGroup(const RawGroup& g, db::DirectFields& d);
+  bool fileOwnGroup(db::DirectFields::Kind kind, size_t& i, db::DirectFields& d);
+  // Packs the first `count` groups of the extended data as the object keeps them.
+  static void packXData(SharedGroups& shared, size_t count);
   // The point whose X the group at `i` holds, with the Y and Z after it; `i` is left
   // after them, `dims` says how many there were.
   AcGePoint3d point(size_t& i, int& dims) const;

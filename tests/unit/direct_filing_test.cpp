@@ -1,4 +1,4 @@
-// LINEs and CIRCLEs filed straight from their groups make the drawing their classes' own
+// LINEs, CIRCLEs and TEXTs filed straight from their groups make the drawing their classes' own
 // filing makes of the same groups, however the groups stand, and damage fails alike.
 #include <gtest/gtest.h>
 
@@ -42,6 +42,8 @@ const std::vector<Variant>& variants() {
       {"a circle upside down", "CIRCLE",
        "5\n{H}\n100\nAcDbEntity\n100\nAcDbCircle\n10\n1\n20\n2\n30\n0\n40\n1\n210\n0\n220\n0\n230\n-1\n", true},
       {"a circle without a handle", "CIRCLE", "100\nAcDbEntity\n100\nAcDbCircle\n10\n0\n20\n0\n30\n0\n40\n1\n", true},
+      {"the class's marker again", "LINE",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbLine\n10\n1\n20\n1\n30\n1\n100\nAcDbLine\n11\n2\n21\n2\n31\n2\n", true},
       {"an entity group after the class's marker", "LINE",
        "5\n{H}\n100\nAcDbEntity\n100\nAcDbLine\n8\nLost\n10\n1\n20\n1\n30\n1\n", false},
       {"a class group before the class's marker", "LINE",
@@ -54,7 +56,32 @@ const std::vector<Variant>& variants() {
        "5\n{H}\n100\n\\U+0041cDbEntity\n8\nWalls\n100\nAcDbLine\n10\n1\n20\n1\n30\n1\n", false},
       {"another class's marker", "LINE", "5\n{H}\n100\nAcDbEntity\n100\nAcDbCircle\n10\n1\n20\n1\n30\n1\n", false},
       {"extended data", "LINE",
-       "5\n{H}\n100\nAcDbEntity\n100\nAcDbLine\n10\n1\n20\n1\n30\n1\n1001\nACAD\n1000\nnote\n", false},
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbLine\n10\n1\n20\n1\n30\n1\n1001\nACAD\n1000\nnote\n", true},
+      {"extended data of every kind, some of which does not pack", "CIRCLE",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbCircle\n10\n1\n20\n1\n30\n1\n40\n2\n1001\nACAD\n1002\n{\n1010\n1\n1020\n2\n"
+       "1030\n3\n1040\n0.5\n1070\n7\n1071\n70000\n1005\n1F\n1004\n0A0B\n1002\n}\n1001\nQD_PART\n1000\nP9\n",
+       true},
+      {"a text as labels write it", "TEXT",
+       "5\n{H}\n330\n1F\n100\nAcDbEntity\n8\nWalls\n100\nAcDbText\n10\n33699.900332664445\n20\n55532.88237329356\n30\n0.0\n"
+       "40\n250.0\n1\nM\xC3\xADstnost 494\n100\nAcDbText\n1001\nQD_LABEL\n1000\nroom\n1070\n494\n1040\n47.24973576677177\n"
+       "1001\nQD_PART\n1005\n0\n1000\nP9\n",
+       true},
+      {"a justified text, turned, slanted and narrowed", "TEXT",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n10\n1\n20\n2\n30\n0\n40\n2.5\n1\nRoom\n50\n30\n51\n15\n41\n0.8\n7\nstandard\n"
+       "71\n2\n72\n1\n11\n5\n21\n6\n31\n0\n39\n1\n210\n0\n220\n0\n230\n2\n100\nAcDbText\n73\n2\n",
+       true},
+      {"a justified text without its alignment point", "TEXT",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n10\n1\n20\n2\n40\n2\n1\nAB\n72\n2\n100\nAcDbText\n73\n3\n", true},
+      {"a justification the host does not know", "TEXT",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n10\n1\n20\n2\n40\n2\n1\nAB\n72\n9\n100\nAcDbText\n73\n-1\n", true},
+      {"a text of carets, escapes and nothing", "TEXT",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n1\na^Jb\\U+00E9c^ d\n1\n\n7\n\n", true},
+      {"a text's group its class does not read", "TEXT",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n10\n1\n20\n2\n40\n2\n1\nAB\n74\n1\n", false},
+      {"an attribute's marker in a text", "TEXT",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n1\nAB\n100\nAcDbAttribute\n2\nTAG\n", false},
+      {"a text's angle before its class's marker", "TEXT",
+       "5\n{H}\n100\nAcDbEntity\n50\n45\n100\nAcDbText\n1\nAB\n", false},
       {"reactors", "LINE",
        "5\n{H}\n102\n{ACAD_REACTORS\n330\n1F\n102\n}\n100\nAcDbEntity\n100\nAcDbLine\n10\n1\n20\n1\n30\n1\n", false},
       {"paper space", "LINE", "5\n{H}\n100\nAcDbEntity\n67\n1\n100\nAcDbLine\n10\n1\n20\n1\n30\n1\n", false},
@@ -79,6 +106,9 @@ const std::vector<Variant>& damaged() {
        "5\n{H}\n100\nAcDbEntity\n100\nAcDbLine\n40\n3\n11\nx\n", false},
       {"damage before the quick way could tell", "CIRCLE",
        "5\n{H}\n100\nAcDbEntity\n48\n1..5\n100\nAcDbCircle\n999\nnote\n", false},
+      {"a text's height that is no number", "TEXT", "5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n1\nAB\n40\nhigh\n", false},
+      {"extended data that is no number", "TEXT",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n1\nAB\n1001\nQD_LABEL\n1040\n4,5\n", false},
       {"a handle beyond any drawing's", "LINE",
        "5\nFFFFFFFFFFFFFFFF\n100\nAcDbEntity\n100\nAcDbLine\n10\n1\n20\n1\n30\n1\n", false},
   };
