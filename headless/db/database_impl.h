@@ -107,6 +107,8 @@ class AcDbObjectAccess {
   // every group packs, else appended to its list. `packed`, when not empty, is `tags`
   // packed already (on another thread): taken as it is where it would be made.
   static void addXData(AcDbObject* o, const qd::db::Tags& tags, qd::KeptBytes&& packed = {});
+  // Extended data packed as the object keeps it, for an object without any.
+  static void setPackedXData(AcDbObject* o, qd::KeptBytes&& packed);
   static bool isOpen(const AcDbObject* o) { return o->m_readers > 0 || o->m_openForWrite || o->m_openForNotify; }
 };
 

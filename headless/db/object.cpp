@@ -60,6 +60,10 @@ void AcDbObjectAccess::forEachXDataGroup(const AcDbObject* o, const std::functio
     if (qd::db::resbufToTag(*rb, t)) apply(t);
 }
 
+void AcDbObjectAccess::setPackedXData(AcDbObject* o, qd::KeptBytes&& packed) {
+  if (!o->m_xdata && o->m_packedXData.empty()) o->m_packedXData = std::move(packed);
+}
+
 void AcDbObjectAccess::addXData(AcDbObject* o, const qd::db::Tags& tags, qd::KeptBytes&& packed) {
   if (tags.empty()) return;
   if (!o->m_xdata && o->m_packedXData.empty()) {

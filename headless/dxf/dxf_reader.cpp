@@ -394,7 +394,7 @@ void Reader::addDirect(const std::u16string& type, const db::DirectFields& field
   AcDbEntity* e = AcDbDirectFiling::make(fields, m_db);
   checkHandle(common.handle, e);
   const AcDbObjectId id = m_d->add(e, common.owner.isNull() ? modelSpace : common.owner, common.handle);
-  AcDbObjectAccess::addXData(e, common.xdata, std::move(common.packedXData));
+  AcDbObjectAccess::setPackedXData(e, std::move(common.packedXData));
   const Kinds& kinds = fields.kind == K::Line ? m_lineKinds : fields.kind == K::Circle ? m_circleKinds : m_textKinds;
   place(type, e, kinds, id, false, spaces[0]);
 }

@@ -226,7 +226,7 @@ bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, Sha
   // The entity base reads its groups up to the class's marker, the class those after it;
   // a group of either elsewhere, as a list without markers, is read the general way.
   enum class Part { BeforeEntity, Entity, Own } part = Part::BeforeEntity;
-  size_t own = 0, xdata = 0;
+  size_t own = 0;
   for (size_t i = 0; i < m_raw.size();) {
     const RawGroup& g = m_raw[i];
     if (g.code == 102) return false;  // a bracket: reactors, an extension dictionary
@@ -234,8 +234,7 @@ bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, Sha
       case SharedSplit::Role::Handle: shared.handle = AcDbHandle(handle(m_raw[i++])); continue;
       case SharedSplit::Role::Owner: shared.owner = pointer(m_raw[i++]); continue;
       case SharedSplit::Role::XData:
-        if (xdata == 0) shared.xdata.reserve(m_raw.size() - i);
-        typeInto(i, shared.xdata, xdata++);
+        if (!packXDataGroup(i, shared.packedXData.edit())) return false;
         continue;
       case SharedSplit::Role::Own: break;
       default: return false;
@@ -259,8 +258,6 @@ bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, Sha
     }
   }
   if (part != Part::Own) return false;
-  keepFirst(shared.xdata, xdata);
-  packXData(shared, xdata);
   d.kind = kind;
   return true;
 }
@@ -325,6 +322,67 @@ bool ObjectParser::fileOwnGroup(db::DirectFields::Kind kind, size_t& i, db::Dire
   }
 }
 
+void ObjectParser::binary(const RawGroup& g, std::string& bytes) const {
+  // Pairs of hexadecimal digits; anything else is damage, not data.
+  const std::string_view v = trim(value(g));
+  if (v.size() % 2) throw Failure{lineOf(g) + 1, "binary data with an odd number of digits"};
+  bytes.reserve(bytes.size() + v.size() / 2);
+  for (size_t k = 0; k < v.size(); k += 2) {
+    unsigned b = 0;
+    const auto r = std::from_chars(v.data() + k, v.data() + k + 2, b, 16);
+    if (r.ec != std::errc() || r.ptr != v.data() + k + 2)
+      throw Failure{lineOf(g) + 1, "binary data holds \"" + std::string(v.substr(k, 2)) + "\", which is not hexadecimal"};
+    bytes += static_cast<char>(b);
+  }
+}
+
+namespace {
+template <class V>
+void putRaw(std::string& out, V v) {
+  out.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+}  // namespace
+
+bool ObjectParser::packXDataGroup(size_t& i, std::string& out) {
+  const RawGroup& g = m_raw[i];
+  const TagKind kind = db::tagKindOf(g.code);
+  putRaw(out, static_cast<int16_t>(g.code));
+  int dims = 0;
+  switch (kind) {
+    case TagKind::Point: {
+      const AcGePoint3d p = point(i, dims);
+      const double xyz[] = {p.x, p.y, p.z};
+      out.append(reinterpret_cast<const char*>(xyz), sizeof xyz);
+      return true;
+    }
+    case TagKind::String:
+    case TagKind::Handle:
+      decodeInto(value(g), m_value);
+      putRaw(out, static_cast<uint32_t>(m_value.size()));
+      out.append(reinterpret_cast<const char*>(m_value.data()), m_value.size() * sizeof(char16_t));
+      break;
+    case TagKind::Real: putRaw(out, number(g)); break;
+    case TagKind::Int16:
+    case TagKind::Bool: putRaw(out, static_cast<short>(integer(g))); break;
+    case TagKind::Int32: putRaw(out, static_cast<int32_t>(integer(g))); break;
+    case TagKind::Int64: putRaw(out, integer(g)); break;
+    case TagKind::Binary: {
+      // A list holds as many bytes as its count, a short, says: a longer chunk is read
+      // the general way.
+      std::string& bytes = m_value8;
+      bytes.clear();
+      binary(g, bytes);
+      if (bytes.size() > 32767) return false;
+      putRaw(out, static_cast<short>(bytes.size()));
+      out += bytes;
+      break;
+    }
+    case TagKind::Id: return false;
+  }
+  ++i;
+  return true;
+}
+
 AcGePoint3d ObjectParser::point(size_t& i, int& dims) const {
   const RawGroup& g = m_raw[i++];
   AcGePoint3d p;
@@ -375,20 +433,7 @@ void ObjectParser::typeGroup(size_t& i, Tag& t) {
     case TagKind::Int64:
     case TagKind::Bool: t.integer = integer(g); break;
     case TagKind::Id: t.integer = static_cast<int64_t>(pointer(g)); break;
-    case TagKind::Binary: {
-      // Pairs of hexadecimal digits; anything else is damage, not data.
-      const std::string_view v = trim(value(g));
-      if (v.size() % 2) throw Failure{lineOf(g) + 1, "binary data with an odd number of digits"};
-      t.bytes.reserve(v.size() / 2);
-      for (size_t k = 0; k < v.size(); k += 2) {
-        unsigned b = 0;
-        const auto r = std::from_chars(v.data() + k, v.data() + k + 2, b, 16);
-        if (r.ec != std::errc() || r.ptr != v.data() + k + 2)
-          throw Failure{lineOf(g) + 1, "binary data holds \"" + std::string(v.substr(k, 2)) + "\", which is not hexadecimal"};
-        t.bytes += static_cast<char>(b);
-      }
-      break;
-    }
+    case TagKind::Binary: binary(g, t.bytes); break;
   }
 }
 

@@ -48,7 +48,7 @@ class ObjectParser {
   // Files the groups taken straight into `d`, when all of them are groups a LINE's, a
   // CIRCLE's or a TEXT's class reads, where it reads them; false otherwise. Each group is
   // typed as typeGroup types it, in the same order, so that a damaged value fails the
-  // same way. Extended data is typed and packed as any object's.
+  // same way. Extended data is packed as the object keeps it, straight from the groups.
   bool fileDirect(std::u16string_view type, db::DirectFields& d, SharedGroups& shared);
   // One group of the entity base (before the class's marker), or of the class (the
   // group at `i`, with a point's Y and Z; `i` is left after it); false for another.
@@ -56,6 +56,12 @@ class ObjectParser {
   bool fileOwnGroup(db::DirectFields::Kind kind, size_t& i, db::DirectFields& d);
   // Packs the first `count` groups of the extended data as the object keeps them.
   static void packXData(SharedGroups& shared, size_t count);
+  // Packs the group of extended data at `i` (with a point's Y and Z) onto `out` as
+  // packGroups packs its tag, typed as typeGroup types it; `i` is left after it. False,
+  // with `out` not to be used, for a group packing does not take.
+  bool packXDataGroup(size_t& i, std::string& out);
+  // The bytes of a binary group's hexadecimal digits, added to `bytes`.
+  void binary(const RawGroup& g, std::string& bytes) const;
   // The point whose X the group at `i` holds, with the Y and Z after it; `i` is left
   // after them, `dims` says how many there were.
   AcGePoint3d point(size_t& i, int& dims) const;
@@ -74,7 +80,8 @@ class ObjectParser {
   std::string_view m_text;
   int m_codePage = 0;  // 0: UTF-8
   std::vector<RawGroup> m_raw;  // the groups of the object being read
-  std::u16string m_value;  // a handle's or a bracket's text
+  std::u16string m_value;  // a handle's or a bracket's text, a packed group's
+  std::string m_value8;  // a packed group's bytes
   db::Tags m_dropped;  // groups typed for their faults only
   // Tags taken off the end of an object's list, with the room their texts have: the next
   // list to grow takes them, so that the room is not freed for one object and made again

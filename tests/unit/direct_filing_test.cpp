@@ -61,6 +61,9 @@ const std::vector<Variant>& variants() {
        "5\n{H}\n100\nAcDbEntity\n100\nAcDbCircle\n10\n1\n20\n1\n30\n1\n40\n2\n1001\nACAD\n1002\n{\n1010\n1\n1020\n2\n"
        "1030\n3\n1040\n0.5\n1070\n7\n1071\n70000\n1005\n1F\n1004\n0A0B\n1002\n}\n1001\nQD_PART\n1000\nP9\n",
        true},
+      {"a binary chunk longer than a list holds", "LINE",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbLine\n10\n1\n20\n1\n30\n1\n1001\nACAD\n1004\n" + std::string(80000, 'A') + "\n",
+       false},
       {"a text as labels write it", "TEXT",
        "5\n{H}\n330\n1F\n100\nAcDbEntity\n8\nWalls\n100\nAcDbText\n10\n33699.900332664445\n20\n55532.88237329356\n30\n0.0\n"
        "40\n250.0\n1\nM\xC3\xADstnost 494\n100\nAcDbText\n1001\nQD_LABEL\n1000\nroom\n1070\n494\n1040\n47.24973576677177\n"
