@@ -227,6 +227,7 @@ bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, Sha
   // a group of either elsewhere, as a list without markers, is read the general way.
   enum class Part { BeforeEntity, Entity, Own } part = Part::BeforeEntity;
   size_t own = 0;
+  m_packed.clear();
   for (size_t i = 0; i < m_raw.size();) {
     const RawGroup& g = m_raw[i];
     if (g.code == 102) return false;  // a bracket: reactors, an extension dictionary
@@ -234,7 +235,7 @@ bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, Sha
       case SharedSplit::Role::Handle: shared.handle = AcDbHandle(handle(m_raw[i++])); continue;
       case SharedSplit::Role::Owner: shared.owner = pointer(m_raw[i++]); continue;
       case SharedSplit::Role::XData:
-        if (!packXDataGroup(i, shared.packedXData.edit())) return false;
+        if (!packXDataGroup(i, m_packed)) return false;
         continue;
       case SharedSplit::Role::Own: break;
       default: return false;
@@ -258,6 +259,8 @@ bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, Sha
     }
   }
   if (part != Part::Own) return false;
+  // Packed where its room is kept, then copied to a text of its size: the object keeps it.
+  if (!m_packed.empty()) shared.packedXData.edit() = m_packed;
   d.kind = kind;
   return true;
 }

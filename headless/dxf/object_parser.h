@@ -82,6 +82,7 @@ class ObjectParser {
   std::vector<RawGroup> m_raw;  // the groups of the object being read
   std::u16string m_value;  // a handle's or a bracket's text, a packed group's
   std::string m_value8;  // a packed group's bytes
+  std::string m_packed;  // the extended data of the entity being filed straight, packed
   db::Tags m_dropped;  // groups typed for their faults only
   // Tags taken off the end of an object's list, with the room their texts have: the next
   // list to grow takes them, so that the room is not freed for one object and made again
