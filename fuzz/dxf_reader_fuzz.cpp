@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the DXF reader: it must refuse bad input with a message,
-// never crash, and leave a drawing that can still be written, the same whether LINEs and
-// CIRCLEs are filed straight from their groups or through their classes' filing. The module classes are
-// registered, so damaged label settings (DESC_PAR) and arrows (HXARROW) are read
-// through their own filing.
+// never crash, and leave a drawing that can still be written, the same whether the
+// commonest entities are filed straight from their groups or through their classes'
+// filing. The module classes are registered, so damaged label settings (DESC_PAR) and
+// arrows (HXARROW) are read through their own filing.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::u16string error;
   const std::string text(reinterpret_cast<const char*>(data), size);
   const Acad::ErrorStatus es = qd::dxf::read(&db, text, error);
-  // LINEs and CIRCLEs filed straight from their groups make what their classes' filing
+  // Entities filed straight from their groups make what their classes' filing
   // makes of them: the same drawing, or the same fault.
   AcDbDatabase general(false);
   std::u16string generalError;

@@ -120,7 +120,7 @@ struct Parsed {
 
 Parsed parse(std::string_view text, const qd::dxf::Section& section, bool thread, size_t step) {
   Parsed p;
-  // LINEs and CIRCLEs filed straight, as the reader has them.
+  // The commonest entities filed straight, as the reader has them.
   qd::dxf::ParsingAhead ahead(text, 0, qd::dxf::GroupCursor(text, section.offset, section.index), section.end,
                               qd::dxf::EntityFiling::Direct, thread, step);
   while (std::unique_ptr<qd::dxf::ParsedBatch> b = ahead.next()) {

@@ -296,6 +296,9 @@ class AcDbBlockReference : public AcDbComplexEntity {
   AcGeVector3d m_normal = AcGeVector3d::kZAxis;
   double m_rotation = 0;
   friend class AcDbBlockReferenceAccess;
+  friend class AcDbDirectFiling;  // the reader's quick way
+  // Names the block referenced, found in `db` when it has it already.
+  void fileBlockName(const std::u16string& name, AcDbDatabase* db);
 };
 
 // The base of the vertices of polylines.

@@ -1,7 +1,7 @@
-// The commonest entities made straight from their values: a reader that has typed a
-// LINE's, a CIRCLE's or a TEXT's groups itself makes the object here, as the class's own DXF filing
-// would make it of those groups, without a list of groups and a filer between the file
-// and the object.
+// The commonest entities made straight from their values: a reader that has typed the
+// groups of a LINE, a CIRCLE, a TEXT or an INSERT itself makes the object here, as the
+// class's own DXF filing would make it of those groups, without a list of groups and a
+// filer between the file and the object.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -16,7 +16,7 @@ namespace qd::db {
 // What the groups of such an entity give, typed as the groups are typed. A value its
 // group did not give is left as a new entity has it.
 struct DirectFields {
-  enum class Kind : uint8_t { None, Line, Circle, Text };
+  enum class Kind : uint8_t { None, Line, Circle, Text, Insert };
   enum Given : uint32_t {
     kLayer = 1 << 0,
     kLinetype = 1 << 1,
@@ -38,6 +38,11 @@ struct DirectFields {
     kGeneration = 1 << 17,
     kHorizontal = 1 << 18,
     kVertical = 1 << 19,
+    kBlock = 1 << 20,
+    kScaleX = 1 << 21,
+    kScaleY = 1 << 22,
+    kScaleZ = 1 << 23,
+    kAttributes = 1 << 24,
   };
   Kind kind = Kind::None;
   uint32_t given = 0;
@@ -47,7 +52,8 @@ struct DirectFields {
   double ltScale = 0;
   bool visible = true;
   // A line's start (10) and end (11); a circle's centre in its own coordinates (10); a
-  // text's start and alignment point (10, 11).
+  // text's start and alignment point (10, 11); a block reference's insertion point in its
+  // own coordinates (10).
   AcGePoint3d first, second;
   double radius = 0, thickness = 0;  // 40, 39
   AcGeVector3d normal;  // 210, as the file gives it
@@ -56,6 +62,11 @@ struct DirectFields {
   std::u16string text, style;
   double height = 0, widthFactor = 0, rotation = 0, oblique = 0;
   int16_t generation = 0, horizontal = 0, vertical = 0;
+  // A block reference's block (2), scale (41, 42, 43), rotation (50, in `rotation`), and
+  // whether attributes follow it (66).
+  std::u16string block;
+  AcGeVector3d scale;
+  bool attributesFollow = false;
   bool has(Given g) const { return (given & g) != 0; }
 };
 

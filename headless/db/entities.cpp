@@ -26,8 +26,8 @@ bool isDefaultNormal(const AcGeVector3d& n) { return n.isEqualTo(AcGeVector3d::k
 // the host does not know.
 AcDb::TextHorzMode horzModeOf(int v) { return static_cast<AcDb::TextHorzMode>(v >= 0 && v <= 5 ? v : 0); }
 AcDb::TextVertMode vertModeOf(int v) { return static_cast<AcDb::TextVertMode>(v >= 0 && v <= 3 ? v : 0); }
-// A circle's or an arc's centre in the world, from the one the file gives in its own
-// coordinates.
+// A circle's or an arc's centre, or a block reference's insertion point, in the world,
+// from the one the file gives in its own coordinates.
 AcGePoint3d worldCentre(const AcGeVector3d& normal, const AcGePoint3d& ocs) {
   return isDefaultNormal(normal) ? ocs : qd::db::ecsToWcs(normal) * ocs;
 }
@@ -295,6 +295,18 @@ AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f, AcDbDatabase* 
       if (f.has(F::kNormal)) text->m_normal = f.normal.normal();
       text->settleAlignment(f.has(F::kSecond), db);
       return text;
+    }
+    case F::Kind::Insert: {
+      auto* ref = new AcDbBlockReference();
+      fileCommon(ref, f);
+      if (f.has(F::kBlock)) ref->fileBlockName(f.block, db);
+      if (f.has(F::kScaleX)) ref->m_scale.x = f.scale.x;
+      if (f.has(F::kScaleY)) ref->m_scale.y = f.scale.y;
+      if (f.has(F::kScaleZ)) ref->m_scale.z = f.scale.z;
+      if (f.has(F::kRotation)) ref->m_rotation = f.rotation;
+      if (f.has(F::kNormal)) ref->m_normal = f.normal.normal();
+      ref->m_position = worldCentre(ref->m_normal, f.has(F::kFirst) ? f.first : AcGePoint3d());
+      return ref;
     }
     case F::Kind::None: break;
   }
@@ -967,14 +979,7 @@ Acad::ErrorStatus AcDbBlockReference::dxfInFields(AcDbDxfFiler* f) {
   AcGePoint3d ocs;
   readGroups(f, [&](const resbuf& rb) {
     switch (rb.restype) {
-      case 2: {
-        m_pendingBlockName = rb.resval.rstring;
-        m_block.setNull();
-        auto* d = implOf(f->database());
-        if (d) m_block = d->recordId(d->blockTable, m_pendingBlockName);
-        if (!m_block.isNull()) m_pendingBlockName.clear();
-        break;
-      }
+      case 2: fileBlockName(rb.resval.rstring, f->database()); break;
       case 10: ocs = toPoint(rb); break;
       case 41: m_scale.x = rb.resval.rreal; break;
       case 42: m_scale.y = rb.resval.rreal; break;
@@ -986,8 +991,15 @@ Acad::ErrorStatus AcDbBlockReference::dxfInFields(AcDbDxfFiler* f) {
       default: qd::db::keepOwnGroup(m_ownKept, f, rb); break;
     }
   });
-  m_position = isDefaultNormal(m_normal) ? ocs : qd::db::ecsToWcs(m_normal) * ocs;
+  m_position = worldCentre(m_normal, ocs);
   return f->filerStatus();
+}
+void AcDbBlockReference::fileBlockName(const std::u16string& name, AcDbDatabase* db) {
+  m_pendingBlockName = name;
+  m_block.setNull();
+  auto* d = implOf(db);
+  if (d) m_block = d->recordId(d->blockTable, m_pendingBlockName);
+  if (!m_block.isNull()) m_pendingBlockName.clear();
 }
 Acad::ErrorStatus AcDbBlockReference::dwgOutFields(AcDbDwgFiler* f) const {
   qd::db::dwgOutViaDxf(this, f, [this](AcDbDxfFiler* d) { return AcDbBlockReference::dxfOutFields(d); });

@@ -12,9 +12,10 @@ std::string write(AcDbDatabase* db);
 // Writes to a file through a temporary file renamed into place.
 Acad::ErrorStatus writeFile(AcDbDatabase* db, const std::string& path, std::u16string& error);
 
-// How a text is read. LINEs, CIRCLEs and TEXTs, most of a drawing, are filed straight from
-// their groups, without a filer between the file and the object; off, every object is
-// read through its class's DXF filing (which the quick way must match: tests compare).
+// How a text is read. LINEs, CIRCLEs, TEXTs and INSERTs, most of a drawing, are filed
+// straight from their groups, without a filer between the file and the object; off,
+// every object is read through its class's DXF filing (which the quick way must match:
+// tests compare).
 struct ReadOptions {
   bool directFiling = true;
 };

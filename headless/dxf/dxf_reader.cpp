@@ -100,10 +100,11 @@ class Reader {
   void readEntities(GroupCursor& c, size_t end, AcDbObjectId space);
   void addEntity(const std::u16string& type, Tags& tags, Common& common, AcDbObjectId modelSpace,
                  AcDbBlockTableRecord* const spaces[2]);
-  // The same for a LINE, a CIRCLE or a TEXT filed straight from its groups.
+  // The same for a LINE, a CIRCLE, a TEXT or an INSERT filed straight from its groups.
   void addDirect(const std::u16string& type, const db::DirectFields& fields, Common& common,
                  AcDbObjectId modelSpace, AcDbBlockTableRecord* const spaces[2]);
-  // Whether LINE, CIRCLE and TEXT are the host's own classes, which the quick way makes.
+  // Whether LINE, CIRCLE, TEXT and INSERT are the host's own classes, which the quick way
+  // makes.
   static bool directFilingFits();
   // Refuses a handle beyond those any drawing has, with the object made for it.
   void checkHandle(AcDbHandle handle, AcDbObject* made) const;
@@ -138,10 +139,10 @@ class Reader {
   ObjectParser m_parser{m_text, 0};
   Tags m_tags;  // the groups of the object being read
   SharedGroups m_shared;
-  bool m_direct;  // LINEs, CIRCLEs and TEXTs of ENTITIES filed straight from their groups
+  bool m_direct;  // LINEs, CIRCLEs, TEXTs and INSERTs of ENTITIES filed straight from their groups
   db::DirectFields m_directFields;  // those of the entity being read, without stretches
   Kinds m_lineKinds = kindsOf(AcDbLine::desc()), m_circleKinds = kindsOf(AcDbCircle::desc()),
-        m_textKinds = kindsOf(AcDbText::desc());
+        m_textKinds = kindsOf(AcDbText::desc()), m_insertKinds = kindsOf(AcDbBlockReference::desc());
   int m_codePage = 0;  // 0: UTF-8
   bool m_r12 = false;
   uint64_t m_handseed = 0;
@@ -385,7 +386,8 @@ void Reader::checkHandle(AcDbHandle handle, AcDbObject* made) const {
 
 bool Reader::directFilingFits() {
   return acrxFindClassByDxfName(u"LINE") == AcDbLine::desc() && acrxFindClassByDxfName(u"CIRCLE") == AcDbCircle::desc() &&
-         acrxFindClassByDxfName(u"TEXT") == AcDbText::desc();
+         acrxFindClassByDxfName(u"TEXT") == AcDbText::desc() &&
+         acrxFindClassByDxfName(u"INSERT") == AcDbBlockReference::desc();
 }
 
 void Reader::addDirect(const std::u16string& type, const db::DirectFields& fields, Common& common,
@@ -395,8 +397,12 @@ void Reader::addDirect(const std::u16string& type, const db::DirectFields& field
   checkHandle(common.handle, e);
   const AcDbObjectId id = m_d->add(e, common.owner.isNull() ? modelSpace : common.owner, common.handle);
   AcDbObjectAccess::setPackedXData(e, std::move(common.packedXData));
-  const Kinds& kinds = fields.kind == K::Line ? m_lineKinds : fields.kind == K::Circle ? m_circleKinds : m_textKinds;
-  place(type, e, kinds, id, false, spaces[0]);
+  const Kinds& kinds = fields.kind == K::Line     ? m_lineKinds
+                       : fields.kind == K::Circle ? m_circleKinds
+                       : fields.kind == K::Text   ? m_textKinds
+                                                  : m_insertKinds;
+  if (kinds.blockReference) m_blockReferences.push_back(id);
+  place(type, e, kinds, id, fields.has(db::DirectFields::kAttributes) && fields.attributesFollow, spaces[0]);
 }
 
 void Reader::readTables(GroupCursor& c) {

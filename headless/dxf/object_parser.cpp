@@ -214,12 +214,19 @@ void ObjectParser::packXData(SharedGroups& shared, size_t count) {
 
 bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, SharedGroups& shared) {
   using F = db::DirectFields;
-  const F::Kind kind = type == u"LINE"     ? F::Kind::Line
-                       : type == u"CIRCLE" ? F::Kind::Circle
-                       : type == u"TEXT"   ? F::Kind::Text
-                                           : F::Kind::None;
-  if (kind == F::Kind::None) return false;
-  const std::string_view subclass = kind == F::Kind::Line ? "AcDbLine" : kind == F::Kind::Circle ? "AcDbCircle" : "AcDbText";
+  // Each kind with its class's marker.
+  static constexpr struct {
+    std::u16string_view type;
+    F::Kind kind;
+    std::string_view subclass;
+  } kKinds[] = {{u"LINE", F::Kind::Line, "AcDbLine"},
+                {u"CIRCLE", F::Kind::Circle, "AcDbCircle"},
+                {u"TEXT", F::Kind::Text, "AcDbText"},
+                {u"INSERT", F::Kind::Insert, "AcDbBlockReference"}};
+  const auto* known = std::find_if(std::begin(kKinds), std::end(kKinds), [&](const auto& k) { return k.type == type; });
+  if (known == std::end(kKinds)) return false;
+  const F::Kind kind = known->kind;
+  const std::string_view subclass = known->subclass;
   d.kind = F::Kind::None;
   d.given = 0;
   SharedSplit split(shared, false);
@@ -281,7 +288,7 @@ bool ObjectParser::fileEntityGroup(const RawGroup& g, db::DirectFields& d) {
 
 bool ObjectParser::fileOwnGroup(db::DirectFields::Kind kind, size_t& i, db::DirectFields& d) {
   using F = db::DirectFields;
-  const bool line = kind == F::Kind::Line, circle = kind == F::Kind::Circle, text = kind == F::Kind::Text;
+  using K = F::Kind;
   const RawGroup& g = m_raw[i];
   int dims = 0;
   // The file's angles are degrees; the objects hold radians, converted as any object's.
@@ -292,37 +299,69 @@ bool ObjectParser::fileOwnGroup(db::DirectFields::Kind kind, size_t& i, db::Dire
     ++i;
     return true;
   };
-  switch (g.code) {
-    case 10: d.first = point(i, dims); d.given |= F::kFirst; return true;
-    case 11:
-      if (circle) return false;
-      d.second = point(i, dims);
-      d.given |= F::kSecond;
-      return true;
-    case 210: {
-      const AcGePoint3d n = point(i, dims);
-      d.normal = AcGeVector3d(n.x, n.y, n.z);
-      d.given |= F::kNormal;
-      return true;
-    }
-    case 39: return set(F::kThickness, d.thickness, number(g));
-    case 40:
-      if (line) return false;
-      return circle ? set(F::kRadius, d.radius, number(g)) : set(F::kHeight, d.height, number(g));
-    default: break;
+  auto text = [&](F::Given given, std::u16string& field) {
+    decodeInto(value(g), field);
+    d.given |= given;
+    ++i;
+    return true;
+  };
+  auto point = [&](F::Given given, AcGePoint3d& field) {
+    field = this->point(i, dims);
+    d.given |= given;
+    return true;
+  };
+  if (g.code == 10) return point(F::kFirst, d.first);
+  if (g.code == 210) {
+    AcGePoint3d n;
+    point(F::kNormal, n);
+    d.normal = AcGeVector3d(n.x, n.y, n.z);
+    return true;
   }
-  if (!text) return false;
-  switch (g.code) {
-    case 1: decodeInto(value(g), d.text); d.given |= F::kText; ++i; return true;
-    case 7: decodeInto(value(g), d.style); d.given |= F::kStyle; ++i; return true;
-    case 41: return set(F::kWidthFactor, d.widthFactor, number(g));
-    case 50: return set(F::kRotation, d.rotation, radians());
-    case 51: return set(F::kOblique, d.oblique, radians());
-    case 71: return set(F::kGeneration, d.generation, static_cast<int16_t>(integer(g)));
-    case 72: return set(F::kHorizontal, d.horizontal, static_cast<int16_t>(integer(g)));
-    case 73: return set(F::kVertical, d.vertical, static_cast<int16_t>(integer(g)));
-    default: return false;
+  switch (kind) {
+    case K::Line:
+      switch (g.code) {
+        case 11: return point(F::kSecond, d.second);
+        case 39: return set(F::kThickness, d.thickness, number(g));
+        default: return false;
+      }
+    case K::Circle:
+      switch (g.code) {
+        case 40: return set(F::kRadius, d.radius, number(g));
+        case 39: return set(F::kThickness, d.thickness, number(g));
+        default: return false;
+      }
+    case K::Text:
+      switch (g.code) {
+        case 1: return text(F::kText, d.text);
+        case 7: return text(F::kStyle, d.style);
+        case 11: return point(F::kSecond, d.second);
+        case 39: return set(F::kThickness, d.thickness, number(g));
+        case 40: return set(F::kHeight, d.height, number(g));
+        case 41: return set(F::kWidthFactor, d.widthFactor, number(g));
+        case 50: return set(F::kRotation, d.rotation, radians());
+        case 51: return set(F::kOblique, d.oblique, radians());
+        case 71: return set(F::kGeneration, d.generation, static_cast<int16_t>(integer(g)));
+        case 72: return set(F::kHorizontal, d.horizontal, static_cast<int16_t>(integer(g)));
+        case 73: return set(F::kVertical, d.vertical, static_cast<int16_t>(integer(g)));
+        default: return false;
+      }
+    case K::Insert:
+      switch (g.code) {
+        case 2: return text(F::kBlock, d.block);
+        case 41: return set(F::kScaleX, d.scale.x, number(g));
+        case 42: return set(F::kScaleY, d.scale.y, number(g));
+        case 43: return set(F::kScaleZ, d.scale.z, number(g));
+        case 50: return set(F::kRotation, d.rotation, radians());
+        case 66: {
+          // Attributes follow when any 66 is 1, as the reader tells of any entity's.
+          const bool one = integer(g) == 1;
+          return set(F::kAttributes, d.attributesFollow, (d.has(F::kAttributes) && d.attributesFollow) || one);
+        }
+        default: return false;
+      }
+    case K::None: break;
   }
+  return false;
 }
 
 void ObjectParser::binary(const RawGroup& g, std::string& bytes) const {

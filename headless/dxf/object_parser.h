@@ -29,8 +29,9 @@ class ObjectParser {
   // thread that builds the object has only to take them.
   size_t parse(GroupCursor& c, bool dimstyle, db::Tags& out, SharedGroups& shared);
   // The same for an entity of `type`, whose groups are filed straight into `direct` when
-  // it is a LINE, a CIRCLE or a TEXT of groups such filing knows (its kind says so; `out` and the
-  // extended data are then not to be read); the other entities' are typed as any object's.
+  // it is a LINE, a CIRCLE, a TEXT or an INSERT of groups such filing knows (its kind
+  // says so; `out` and the extended data's tags are then not to be read); the other
+  // entities' are typed as any object's.
   size_t parseEntity(GroupCursor& c, std::u16string_view type, db::Tags& out, SharedGroups& shared,
                      db::DirectFields& direct);
 
@@ -45,8 +46,8 @@ class ObjectParser {
   size_t collect(GroupCursor& c, bool headerVariable);
   // Types the groups taken, with the shared ones told apart.
   void typeShared(bool dimstyle, db::Tags& out, SharedGroups& shared);
-  // Files the groups taken straight into `d`, when all of them are groups a LINE's, a
-  // CIRCLE's or a TEXT's class reads, where it reads them; false otherwise. Each group is
+  // Files the groups taken straight into `d`, when all of them are groups the class of
+  // such an entity reads, where it reads them; false otherwise. Each group is
   // typed as typeGroup types it, in the same order, so that a damaged value fails the
   // same way. Extended data is packed as the object keeps it, straight from the groups.
   bool fileDirect(std::u16string_view type, db::DirectFields& d, SharedGroups& shared);

@@ -24,8 +24,8 @@ struct ParsedObject {
   size_t line = 0;  // where it starts
   db::Tags tags;  // its own groups
   SharedGroups shared;
-  // A LINE or a CIRCLE filed straight from its groups (its kind none otherwise): its own
-  // groups and extended data are then not to be read.
+  // An entity filed straight from its groups (its kind none otherwise): its own groups
+  // and its extended data's tags are then not to be read.
   db::DirectFields direct;
 };
 
@@ -39,7 +39,7 @@ struct ParsedBatch {
   bool last = false;
 };
 
-// How the entities are filed: every one through its groups, or LINEs and CIRCLEs
+// How the entities are filed: every one through its groups, or the commonest kinds
 // straight from them (see ObjectParser::parseEntity).
 enum class EntityFiling { General, Direct };
 

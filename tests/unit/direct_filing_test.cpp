@@ -1,4 +1,4 @@
-// LINEs, CIRCLEs and TEXTs filed straight from their groups make the drawing their classes' own
+// LINEs, CIRCLEs, TEXTs and INSERTs filed straight from their groups make the drawing their classes' own
 // filing makes of the same groups, however the groups stand, and damage fails alike.
 #include <gtest/gtest.h>
 
@@ -44,6 +44,27 @@ const std::vector<Variant>& variants() {
       {"a circle without a handle", "CIRCLE", "100\nAcDbEntity\n100\nAcDbCircle\n10\n0\n20\n0\n30\n0\n40\n1\n", true},
       {"the class's marker again", "LINE",
        "5\n{H}\n100\nAcDbEntity\n100\nAcDbLine\n10\n1\n20\n1\n30\n1\n100\nAcDbLine\n11\n2\n21\n2\n31\n2\n", true},
+      {"a block reference as drawings have it", "INSERT",
+       "5\n{H}\n330\n1F\n100\nAcDbEntity\n8\nWalls\n100\nAcDbBlockReference\n2\nDoor\n10\n44047.59519700938\n20\n11890.6\n"
+       "30\n0.0\n50\n90.0\n",
+       true},
+      {"a block reference scaled, turned, tilted and named in another case", "INSERT",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbBlockReference\n2\nDOOR\n10\n1\n20\n2\n30\n3\n41\n2\n42\n-1\n43\n3\n50\n45\n"
+       "210\n0\n220\n1\n230\n1\n",
+       true},
+      {"a reference to a block the drawing has not", "INSERT",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbBlockReference\n2\nWindow\n10\n1\n20\n2\n30\n3\n", true},
+      {"a block reference with its attributes", "INSERT",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbBlockReference\n66\n1\n2\nDoor\n10\n1\n20\n2\n30\n0\n66\n0\n"
+       "0\nATTRIB\n5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n10\n1\n20\n2\n30\n0\n40\n1\n1\nD1\n100\nAcDbAttribute\n2\nNO\n70\n0\n"
+       "0\nSEQEND\n5\n{H}\n100\nAcDbEntity\n",
+       true},
+      {"a block reference whose attributes do not follow", "INSERT",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbBlockReference\n66\n0\n2\nDoor\n10\n1\n20\n2\n30\n0\n"
+       "0\nATTRIB\n5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n10\n1\n20\n2\n30\n0\n40\n1\n1\nD1\n100\nAcDbAttribute\n2\nNO\n70\n0\n",
+       true},
+      {"columns and rows", "INSERT",
+       "5\n{H}\n100\nAcDbEntity\n100\nAcDbBlockReference\n2\nDoor\n10\n1\n20\n2\n30\n0\n70\n3\n44\n5\n", false},
       {"an entity group after the class's marker", "LINE",
        "5\n{H}\n100\nAcDbEntity\n100\nAcDbLine\n8\nLost\n10\n1\n20\n1\n30\n1\n", false},
       {"a class group before the class's marker", "LINE",
@@ -112,16 +133,17 @@ const std::vector<Variant>& damaged() {
       {"a text's height that is no number", "TEXT", "5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n1\nAB\n40\nhigh\n", false},
       {"extended data that is no number", "TEXT",
        "5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n1\nAB\n1001\nQD_LABEL\n1040\n4,5\n", false},
+      {"a scale that is no number", "INSERT", "5\n{H}\n100\nAcDbEntity\n100\nAcDbBlockReference\n2\nDoor\n42\n-\n", false},
       {"a handle beyond any drawing's", "LINE",
        "5\nFFFFFFFFFFFFFFFF\n100\nAcDbEntity\n100\nAcDbLine\n10\n1\n20\n1\n30\n1\n", false},
   };
   return v;
 }
 
-// The entity's groups with a handle of its own in place of {H}.
+// The entity's groups with a handle of its own in place of each {H}.
 std::string entity(const Variant& v, unsigned& handle) {
   std::string groups = v.groups;
-  if (const size_t at = groups.find("{H}"); at != std::string::npos) {
+  for (size_t at = groups.find("{H}"); at != std::string::npos; at = groups.find("{H}", at)) {
     char hex[17];
     std::snprintf(hex, sizeof hex, "%X", handle++);
     groups.replace(at, 3, hex);
@@ -131,7 +153,8 @@ std::string entity(const Variant& v, unsigned& handle) {
 
 std::string drawing(const std::string& entities) {
   return "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nWalls\n70\n0\n62\n1\n6\nCONTINUOUS\n0\nENDTAB\n"
-         "0\nENDSEC\n0\nSECTION\n2\nENTITIES\n" +
+         "0\nENDSEC\n0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nDoor\n70\n0\n10\n0\n20\n0\n30\n0\n0\nLINE\n8\n0\n10\n0\n20\n0\n"
+         "30\n0\n11\n1\n21\n0\n31\n0\n0\nENDBLK\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n" +
          entities + "0\nENDSEC\n0\nEOF\n";
 }
 
