@@ -126,7 +126,9 @@ class GroupCursor {
     code = negative ? -v : v;
     return true;
   }
-  void load() {
+  // Made inline, with the quick way in it: a call for each group costs as much as a
+  // sixth of reading it.
+  [[gnu::always_inline]] void load() {
     if (!loadPlain()) loadGeneral();
   }
   // Where the quick way's last group may start: a code line of up to four places and 32
