@@ -3,7 +3,10 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
+#include <type_traits>
 
 class AcDbStub;
 
@@ -43,9 +46,21 @@ class HandleMap {
 
  private:
   struct Slot {
-    uint64_t handle = 0;  // 0: empty (handle 0 is kept apart)
-    AcDbStub* stub = nullptr;
+    uint64_t handle;  // 0: empty (handle 0 is kept apart)
+    AcDbStub* stub;
   };
+  // Empty slots are zero bytes: a large table comes zeroed from the system, its pages
+  // made as they are first used, rather than all written at once when it is made.
+  static_assert(std::is_trivial_v<Slot>);
+  struct FreeSlots {
+    void operator()(Slot* s) const { std::free(s); }
+  };
+  using Slots = std::unique_ptr<Slot[], FreeSlots>;
+  static Slots emptySlots(size_t n) {
+    Slots slots(static_cast<Slot*>(std::calloc(n, sizeof(Slot))));
+    if (!slots) throw std::bad_alloc();
+    return slots;
+  }
 
   // Handles come mostly in runs, as objects were made: a run keeps to neighbouring
   // slots, so that reading a drawing walks the table instead of jumping about it. The
@@ -66,7 +81,7 @@ class HandleMap {
         return false;
       }
       if (s.handle == 0) {
-        s = {handle, stub};
+        s = Slot{handle, stub};
         return true;
       }
     }
@@ -74,15 +89,15 @@ class HandleMap {
   void grow(size_t count) {
     size_t capacity = 16;
     while (count * 10 > capacity * 7) capacity *= 2;
-    std::unique_ptr<Slot[]> old = std::move(m_slots);
+    Slots old = std::move(m_slots);
     const size_t oldCapacity = m_capacity;
-    m_slots = std::make_unique<Slot[]>(capacity);
+    m_slots = emptySlots(capacity);
     m_capacity = capacity;
     for (size_t i = 0; i < oldCapacity; ++i)
       if (old[i].handle != 0) put(old[i].handle, old[i].stub);
   }
 
-  std::unique_ptr<Slot[]> m_slots;
+  Slots m_slots;
   size_t m_capacity = 0;  // a power of two
   size_t m_size = 0;
   AcDbStub* m_zero = nullptr;
