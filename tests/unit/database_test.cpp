@@ -1150,6 +1150,26 @@ TEST(SharedNames, ASpellingIsHeldOnceAndGivenBackByItsLastHolder) {
   EXPECT_EQ(qd::text::SharedName::spellingsHeld(), before);
 }
 
+// Many spellings held and given back in turns: each one still held is found again as the
+// one copy, however the table grew and whatever was given back beside it.
+TEST(SharedNames, ManySpellingsComeAndGoAndTheOthersAreFoundAgain) {
+  const size_t before = qd::text::SharedName::spellingsHeld();
+  std::vector<std::unique_ptr<qd::text::SharedName>> held;
+  auto name = [](size_t i) { return u"L" + qd::text::fromUtf8(std::to_string(i * 7919 % 5003)); };
+  for (size_t i = 0; i < 3000; ++i) held.push_back(std::make_unique<qd::text::SharedName>(name(i)));
+  EXPECT_EQ(qd::text::SharedName::spellingsHeld(), before + 3000);
+  for (size_t round = 0; round < 3; ++round) {
+    for (size_t i = round; i < held.size(); i += 3) held[i].reset();
+    for (size_t i = 0; i < held.size(); ++i) {
+      if (!held[i]) continue;
+      const qd::text::SharedName again(name(i));
+      EXPECT_EQ(again.c_str(), held[i]->c_str()) << i;
+    }
+    EXPECT_EQ(qd::text::SharedName::spellingsHeld(), before + 3000 - 1000 * (round + 1));
+  }
+  EXPECT_EQ(qd::text::SharedName::spellingsHeld(), before);
+}
+
 TEST(SharedNames, EntitiesOnALayerShareItsSpelling) {
   AcDbDatabase db(true);
   auto* one = new AcDbLine({0, 0, 0}, {1, 0, 0});
