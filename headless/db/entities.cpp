@@ -245,74 +245,6 @@ Acad::ErrorStatus AcDbCircle::dxfInFields(AcDbDxfFiler* f) {
 }
 QD_DEFINE_DWG_VIA_DXF(AcDbCircle)
 
-// ---- made straight from their values, as dxfInFields makes them of their groups ----
-void AcDbDirectFiling::fileCommon(AcDbEntity* e, const qd::db::DirectFields& f) {
-  using F = qd::db::DirectFields;
-  if (f.has(F::kLayer)) e->m_layer = f.layer;
-  if (f.has(F::kLinetype)) e->m_linetype = f.linetype;
-  if (f.has(F::kColor)) e->m_color = f.color;
-  if (f.has(F::kLineWeight)) e->m_lineWeight = f.lineWeight;
-  if (f.has(F::kLtScale)) e->m_ltScale = f.ltScale;
-  if (f.has(F::kVisible)) e->m_visible = f.visible;
-}
-
-AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f, AcDbDatabase* db) {
-  using F = qd::db::DirectFields;
-  switch (f.kind) {
-    case F::Kind::Line: {
-      auto* line = new AcDbLine();
-      fileCommon(line, f);
-      if (f.has(F::kFirst)) line->m_start = f.first;
-      if (f.has(F::kSecond)) line->m_end = f.second;
-      if (f.has(F::kThickness)) line->m_thickness = f.thickness;
-      if (f.has(F::kNormal)) line->m_normal = f.normal;
-      return line;
-    }
-    case F::Kind::Circle: {
-      auto* circle = new AcDbCircle();
-      fileCommon(circle, f);
-      if (f.has(F::kRadius)) circle->m_radius = f.radius;
-      if (f.has(F::kThickness)) circle->m_thickness = f.thickness;
-      if (f.has(F::kNormal)) circle->m_normal = f.normal.normal();
-      circle->m_center = worldCentre(circle->m_normal, f.has(F::kFirst) ? f.first : AcGePoint3d());
-      return circle;
-    }
-    case F::Kind::Text: {
-      auto* text = new AcDbText();
-      fileCommon(text, f);
-      if (f.has(F::kText)) text->m_text = f.text;
-      if (f.has(F::kStyle)) text->m_style = f.style;
-      if (f.has(F::kFirst)) text->m_position = f.first;
-      if (f.has(F::kSecond)) text->m_alignment = f.second;
-      if (f.has(F::kThickness)) text->m_thickness = f.thickness;
-      if (f.has(F::kHeight)) text->m_height = f.height;
-      if (f.has(F::kWidthFactor)) text->m_widthFactor = f.widthFactor;
-      if (f.has(F::kRotation)) text->m_rotation = f.rotation;
-      if (f.has(F::kOblique)) text->m_oblique = f.oblique;
-      if (f.has(F::kGeneration)) text->m_generation = f.generation;
-      if (f.has(F::kHorizontal)) text->m_hmode = horzModeOf(f.horizontal);
-      if (f.has(F::kVertical)) text->m_vmode = vertModeOf(f.vertical);
-      if (f.has(F::kNormal)) text->m_normal = f.normal.normal();
-      text->settleAlignment(f.has(F::kSecond), db);
-      return text;
-    }
-    case F::Kind::Insert: {
-      auto* ref = new AcDbBlockReference();
-      fileCommon(ref, f);
-      if (f.has(F::kBlock)) ref->fileBlockName(f.block, db);
-      if (f.has(F::kScaleX)) ref->m_scale.x = f.scale.x;
-      if (f.has(F::kScaleY)) ref->m_scale.y = f.scale.y;
-      if (f.has(F::kScaleZ)) ref->m_scale.z = f.scale.z;
-      if (f.has(F::kRotation)) ref->m_rotation = f.rotation;
-      if (f.has(F::kNormal)) ref->m_normal = f.normal.normal();
-      ref->m_position = worldCentre(ref->m_normal, f.has(F::kFirst) ? f.first : AcGePoint3d());
-      return ref;
-    }
-    case F::Kind::None: break;
-  }
-  return nullptr;
-}
-
 // ---- ARC ----
 Acad::ErrorStatus AcDbArc::setCenter(const AcGePoint3d& c) {
   m_center = c;
@@ -1437,4 +1369,72 @@ void AcDbComplexAccess::adopt(AcDbComplexEntity* c) {
     c->m_subs.append(d->add(sub, c->objectId()));
   }
   if (!pending.empty() || AcDb2dPolyline::cast(c)) c->makeSequenceEnd();
+}
+
+// ---- made straight from their values, as dxfInFields makes them of their groups ----
+void AcDbDirectFiling::fileCommon(AcDbEntity* e, const qd::db::DirectFields& f) {
+  using F = qd::db::DirectFields;
+  if (f.has(F::kLayer)) e->m_layer = f.layer;
+  if (f.has(F::kLinetype)) e->m_linetype = f.linetype;
+  if (f.has(F::kColor)) e->m_color = f.color;
+  if (f.has(F::kLineWeight)) e->m_lineWeight = f.lineWeight;
+  if (f.has(F::kLtScale)) e->m_ltScale = f.ltScale;
+  if (f.has(F::kVisible)) e->m_visible = f.visible;
+}
+
+AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f, AcDbDatabase* db) {
+  using F = qd::db::DirectFields;
+  switch (f.kind) {
+    case F::Kind::Line: {
+      auto* line = new AcDbLine();
+      fileCommon(line, f);
+      if (f.has(F::kFirst)) line->m_start = f.first;
+      if (f.has(F::kSecond)) line->m_end = f.second;
+      if (f.has(F::kThickness)) line->m_thickness = f.thickness;
+      if (f.has(F::kNormal)) line->m_normal = f.normal;
+      return line;
+    }
+    case F::Kind::Circle: {
+      auto* circle = new AcDbCircle();
+      fileCommon(circle, f);
+      if (f.has(F::kRadius)) circle->m_radius = f.radius;
+      if (f.has(F::kThickness)) circle->m_thickness = f.thickness;
+      if (f.has(F::kNormal)) circle->m_normal = f.normal.normal();
+      circle->m_center = worldCentre(circle->m_normal, f.has(F::kFirst) ? f.first : AcGePoint3d());
+      return circle;
+    }
+    case F::Kind::Text: {
+      auto* text = new AcDbText();
+      fileCommon(text, f);
+      if (f.has(F::kText)) text->m_text = f.text;
+      if (f.has(F::kStyle)) text->m_style = f.style;
+      if (f.has(F::kFirst)) text->m_position = f.first;
+      if (f.has(F::kSecond)) text->m_alignment = f.second;
+      if (f.has(F::kThickness)) text->m_thickness = f.thickness;
+      if (f.has(F::kHeight)) text->m_height = f.height;
+      if (f.has(F::kWidthFactor)) text->m_widthFactor = f.widthFactor;
+      if (f.has(F::kRotation)) text->m_rotation = f.rotation;
+      if (f.has(F::kOblique)) text->m_oblique = f.oblique;
+      if (f.has(F::kGeneration)) text->m_generation = f.generation;
+      if (f.has(F::kHorizontal)) text->m_hmode = horzModeOf(f.horizontal);
+      if (f.has(F::kVertical)) text->m_vmode = vertModeOf(f.vertical);
+      if (f.has(F::kNormal)) text->m_normal = f.normal.normal();
+      text->settleAlignment(f.has(F::kSecond), db);
+      return text;
+    }
+    case F::Kind::Insert: {
+      auto* ref = new AcDbBlockReference();
+      fileCommon(ref, f);
+      if (f.has(F::kBlock)) ref->fileBlockName(f.block, db);
+      if (f.has(F::kScaleX)) ref->m_scale.x = f.scale.x;
+      if (f.has(F::kScaleY)) ref->m_scale.y = f.scale.y;
+      if (f.has(F::kScaleZ)) ref->m_scale.z = f.scale.z;
+      if (f.has(F::kRotation)) ref->m_rotation = f.rotation;
+      if (f.has(F::kNormal)) ref->m_normal = f.normal.normal();
+      ref->m_position = worldCentre(ref->m_normal, f.has(F::kFirst) ? f.first : AcGePoint3d());
+      return ref;
+    }
+    case F::Kind::None: break;
+  }
+  return nullptr;
 }

@@ -103,6 +103,9 @@ class Reader {
   // The same for a LINE, a CIRCLE, a TEXT or an INSERT filed straight from its groups.
   void addDirect(const std::u16string& type, const db::DirectFields& fields, Common& common,
                  AcDbObjectId modelSpace, AcDbBlockTableRecord* const spaces[2]);
+  // An entity as the parser left it, filed straight or to be read through its groups.
+  void addParsed(const std::u16string& type, Tags& tags, SharedGroups& shared, const db::DirectFields& direct,
+                 AcDbObjectId modelSpace, AcDbBlockTableRecord* const spaces[2]);
   // Whether LINE, CIRCLE, TEXT and INSERT are the host's own classes, which the quick way
   // makes.
   static bool directFilingFits();
@@ -405,6 +408,20 @@ void Reader::addDirect(const std::u16string& type, const db::DirectFields& field
   place(type, e, kinds, id, fields.has(db::DirectFields::kAttributes) && fields.attributesFollow, spaces[0]);
 }
 
+void Reader::addParsed(const std::u16string& type, Tags& tags, SharedGroups& shared, const db::DirectFields& direct,
+                       AcDbObjectId modelSpace, AcDbBlockTableRecord* const spaces[2]) {
+  Common common = resolved(shared);
+  if (direct.kind != db::DirectFields::Kind::None) {
+    addDirect(type, direct, common, modelSpace, spaces);
+  } else {
+    common.own = resolveIds(tags);
+    addEntity(type, tags, common, modelSpace, spaces);
+  }
+  // The extended data's texts go back to the parser's groups, to be filled again: freed
+  // here, they would be made anew there (for a batch, on another thread's heap).
+  shared.xdata = std::move(common.xdata);
+}
+
 void Reader::readTables(GroupCursor& c) {
   AcDbObjectId table;
   while (c.valid() && !isZero(c, "ENDSEC")) {
@@ -569,16 +586,7 @@ void Reader::readEntities(GroupCursor& c, size_t end, AcDbObjectId modelSpace) {
       for (size_t i = 0; i < b->count; ++i) {
         ParsedObject& o = b->objects[i];
         m_objectLine = o.line;
-        Common common = resolved(o.shared);
-        if (o.direct.kind != db::DirectFields::Kind::None) {
-          addDirect(o.type, o.direct, common, modelSpace, spaces);
-        } else {
-          common.own = resolveIds(o.tags);
-          addEntity(o.type, o.tags, common, modelSpace, spaces);
-        }
-        // The extended data's texts go back with the batch, for the parser to fill
-        // again: freed here, they would be made anew there, on another thread's heap.
-        o.shared.xdata = std::move(common.xdata);
+        addParsed(o.type, o.tags, o.shared, o.direct, modelSpace, spaces);
       }
       if (b->failure) throw *b->failure;
       if (b->fault) std::rethrow_exception(b->fault);
@@ -601,13 +609,7 @@ void Reader::readEntities(GroupCursor& c, size_t end, AcDbObjectId modelSpace) {
       continue;
     }
     m_objectLine = m_parser.parseEntity(c, type, m_tags, m_shared, m_directFields);
-    Common common = resolved(m_shared);
-    if (m_directFields.kind != db::DirectFields::Kind::None) {
-      addDirect(type, m_directFields, common, modelSpace, spaces);
-    } else {
-      common.own = resolveIds(m_tags);
-      addEntity(type, m_tags, common, modelSpace, spaces);
-    }
+    addParsed(type, m_tags, m_shared, m_directFields, modelSpace, spaces);
   }
 }
 
