@@ -786,6 +786,14 @@ TEST(Dxf, FaultsAreToldInTheirOrderAndSectionsReadWhereverTheyStand) {
   EXPECT_DOUBLE_EQ(line->endPoint().x, 3.0);
 }
 
+// The entities of model space of a drawing read from `text` (none when it cannot be read).
+std::vector<AcDbObjectId> modelSpaceRead(AcDbDatabase& db, const std::string& text) {
+  std::u16string error;
+  EXPECT_EQ(qd::dxf::read(&db, text, error), Acad::eOk) << qd::text::toUtf8(error);
+  auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.modelSpaceId()));
+  return ms ? ms->entityIds() : std::vector<AcDbObjectId>();
+}
+
 // Every entity of a spelling takes its record's, the first and those after it alike; a
 // name with no record keeps the file's.
 TEST(Dxf, EntitiesTakeTheirRecordsSpellingEachOneAndOthersKeepTheirs) {
@@ -798,14 +806,11 @@ TEST(Dxf, EntitiesTakeTheirRecordsSpellingEachOneAndOthersKeepTheirs) {
     text += std::string("0\nLINE\n8\n") + sp[0] + "\n6\n" + sp[1] + "\n10\n0\n20\n0\n30\n0\n11\n1\n21\n0\n31\n0\n";
   text += "0\nENDSEC\n0\nEOF\n";
   AcDbDatabase db(false);
-  std::u16string error;
-  ASSERT_EQ(qd::dxf::read(&db, text, error), Acad::eOk) << qd::text::toUtf8(error);
-  auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.modelSpaceId()));
-  ASSERT_NE(ms, nullptr);
-  ASSERT_EQ(ms->entityIds().size(), 4u);
+  const std::vector<AcDbObjectId> ids = modelSpaceRead(db, text);
+  ASSERT_EQ(ids.size(), 4u);
   const char16_t* want[][2] = {{u"Walls", u"Dashed"}, {u"Walls", u"Dashed"}, {u"nowhere", u"Nothing"}, {u"Walls", u"Dashed"}};
   for (size_t i = 0; i < 4; ++i) {
-    auto* e = AcDbEntity::cast(db.impl()->peek(ms->entityIds()[i]));
+    auto* e = AcDbEntity::cast(db.impl()->peek(ids[i]));
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(std::u16string(e->layer()), want[i][0]) << i;
     EXPECT_EQ(std::u16string(e->linetype()), want[i][1]) << i;
@@ -822,14 +827,11 @@ TEST(Dxf, TextsTakeTheirStylesSpellingEachOneAndOthersKeepTheirs) {
     text += std::string("0\nTEXT\n8\n0\n10\n0\n20\n0\n30\n0\n40\n2.5\n1\nA\n7\n") + sp + "\n";
   text += "0\nENDSEC\n0\nEOF\n";
   AcDbDatabase db(false);
-  std::u16string error;
-  ASSERT_EQ(qd::dxf::read(&db, text, error), Acad::eOk) << qd::text::toUtf8(error);
-  auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.modelSpaceId()));
-  ASSERT_NE(ms, nullptr);
-  ASSERT_EQ(ms->entityIds().size(), 4u);
+  const std::vector<AcDbObjectId> ids = modelSpaceRead(db, text);
+  ASSERT_EQ(ids.size(), 4u);
   const char16_t* want[] = {u"Notes", u"Notes", u"Elsewhere", u"Notes"};
   for (size_t i = 0; i < 4; ++i) {
-    auto* t = AcDbText::cast(db.impl()->peek(ms->entityIds()[i]));
+    auto* t = AcDbText::cast(db.impl()->peek(ids[i]));
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(std::u16string(t->textStyleName()), want[i]) << i;
   }
