@@ -35,6 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::abort();
   if (es != Acad::eOk) return 0;
   if (qd::dxf::write(&db) != qd::dxf::write(&general)) std::abort();
-  (void)qd::render::modelSpaceSvg(&db);
+  if (qd::render::modelSpaceSvg(&db) != qd::render::modelSpaceSvg(&general)) std::abort();
   return 0;
 }

@@ -1372,10 +1372,12 @@ void AcDbComplexAccess::adopt(AcDbComplexEntity* c) {
 }
 
 // ---- made straight from their values, as dxfInFields makes them of their groups ----
+// A name or a string is taken up to its first NUL, as a result buffer's string hands it
+// over: a value that holds one is damaged, and is read alike either way.
 void AcDbDirectFiling::fileCommon(AcDbEntity* e, const qd::db::DirectFields& f) {
   using F = qd::db::DirectFields;
-  if (f.has(F::kLayer)) e->m_layer = f.layer;
-  if (f.has(F::kLinetype)) e->m_linetype = f.linetype;
+  if (f.has(F::kLayer)) e->m_layer = f.layer.c_str();
+  if (f.has(F::kLinetype)) e->m_linetype = f.linetype.c_str();
   if (f.has(F::kColor)) e->m_color = f.color;
   if (f.has(F::kLineWeight)) e->m_lineWeight = f.lineWeight;
   if (f.has(F::kLtScale)) e->m_ltScale = f.ltScale;
@@ -1406,8 +1408,8 @@ AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f, AcDbDatabase* 
     case F::Kind::Text: {
       auto* text = new AcDbText();
       fileCommon(text, f);
-      if (f.has(F::kText)) text->m_text = f.text;
-      if (f.has(F::kStyle)) text->m_style = f.style;
+      if (f.has(F::kText)) text->m_text = f.text.c_str();
+      if (f.has(F::kStyle)) text->m_style = f.style.c_str();
       if (f.has(F::kFirst)) text->m_position = f.first;
       if (f.has(F::kSecond)) text->m_alignment = f.second;
       if (f.has(F::kThickness)) text->m_thickness = f.thickness;
@@ -1425,7 +1427,7 @@ AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f, AcDbDatabase* 
     case F::Kind::Insert: {
       auto* ref = new AcDbBlockReference();
       fileCommon(ref, f);
-      if (f.has(F::kBlock)) ref->fileBlockName(f.block, db);
+      if (f.has(F::kBlock)) ref->fileBlockName(f.block.c_str(), db);
       if (f.has(F::kScaleX)) ref->m_scale.x = f.scale.x;
       if (f.has(F::kScaleY)) ref->m_scale.y = f.scale.y;
       if (f.has(F::kScaleZ)) ref->m_scale.z = f.scale.z;

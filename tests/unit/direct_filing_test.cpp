@@ -11,6 +11,7 @@
 #include "headless/dxf/group_cursor.h"
 #include "headless/dxf/object_parser.h"
 #include "headless/dxf/shared_groups.h"
+#include "headless/render/svg.h"
 #include "platform/codepage.h"
 
 namespace {
@@ -100,6 +101,15 @@ const std::vector<Variant>& variants() {
        "5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n10\n1\n20\n2\n40\n2\n1\nAB\n72\n9\n100\nAcDbText\n73\n-1\n", true},
       {"a text of carets, escapes and nothing", "TEXT",
        "5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n1\na^Jb\\U+00E9c^ d\n1\n\n7\n\n", true},
+      // A NUL, which no value holds undamaged: a string or a name ends there.
+      {"a NUL in a text, its style and its layer", "TEXT",
+       std::string("5\n{H}\n100\nAcDbEntity\n8\nWa") + '\0' + "lls\n100\nAcDbText\n10\n1\n20\n2\n40\n2\n1\nAB" + '\0' +
+           "CD\n7\nSTAN" + '\0' + "DARD\n72\n1\n11\n5\n21\n6\n100\nAcDbText\n",
+       true},
+      {"a NUL in a block's name and a linetype", "INSERT",
+       std::string("5\n{H}\n100\nAcDbEntity\n6\nDASHED") + '\0' + "X\n100\nAcDbBlockReference\n2\nDoor" + '\0' +
+           "way\n10\n1\n20\n2\n30\n0\n",
+       true},
       {"a text's group its class does not read", "TEXT",
        "5\n{H}\n100\nAcDbEntity\n100\nAcDbText\n10\n1\n20\n2\n40\n2\n1\nAB\n74\n1\n", false},
       {"an attribute's marker in a text", "TEXT",
@@ -161,14 +171,17 @@ std::string drawing(const std::string& entities) {
 struct Read {
   Acad::ErrorStatus status;
   std::u16string error;
-  std::string written;
+  std::string written, picture;  // the picture shows what the file does not say (a block found)
 };
 
 Read read(const std::string& text, bool direct) {
   AcDbDatabase db(false);
   Read r;
   r.status = qd::dxf::read(&db, text, r.error, qd::dxf::ReadOptions{direct});
-  if (r.status == Acad::eOk) r.written = qd::dxf::write(&db);
+  if (r.status == Acad::eOk) {
+    r.written = qd::dxf::write(&db);
+    r.picture = qd::render::modelSpaceSvg(&db);
+  }
   return r;
 }
 
@@ -177,6 +190,7 @@ void sameBothWays(const std::string& text, const std::string& what) {
   EXPECT_EQ(quick.status, general.status) << what;
   EXPECT_EQ(qd::text::toUtf8(quick.error), qd::text::toUtf8(general.error)) << what;
   EXPECT_TRUE(quick.written == general.written) << what;
+  EXPECT_TRUE(quick.picture == general.picture) << what;
 }
 
 // Which entities the quick way takes: the common spellings, and nothing it would read
