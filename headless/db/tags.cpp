@@ -172,37 +172,25 @@ bool packGroups(const Tags& tags, std::string& out) {
   out.reserve(start + room);
   for (const Tag& t : tags) {
     // Only what a list would hold: codes of groups, values of the kind the code has.
-    if (t.code < -5 || t.code > 1071 || t.kind != tagKindOf(t.code) || t.kind == TagKind::Id) {
+    bool packed = t.code >= -5 && t.code <= 1071 && t.kind == tagKindOf(t.code);
+    if (packed) {
+      // The values as a result buffer holds them (see tagToTransientResbuf).
+      switch (t.kind) {
+        case TagKind::String:
+        case TagKind::Handle: packText(out, t.code, t.str); break;
+        case TagKind::Real: packReal(out, t.code, t.real); break;
+        case TagKind::Point: packPoint(out, t.code, t.pt); break;
+        case TagKind::Int16:
+        case TagKind::Bool: packInt16(out, t.code, static_cast<short>(t.integer)); break;
+        case TagKind::Int32: packInt32(out, t.code, static_cast<int32_t>(t.integer)); break;
+        case TagKind::Int64: packInt64(out, t.code, t.integer); break;
+        case TagKind::Binary: packed = packBinary(out, t.code, t.bytes); break;
+        case TagKind::Id: packed = false; break;
+      }
+    }
+    if (!packed) {
       out.resize(start);
       return false;
-    }
-    resbuf rb;
-    tagToTransientResbuf(t, rb);
-    putRaw(out, static_cast<int16_t>(t.code));
-    switch (t.kind) {
-      case TagKind::String:
-      case TagKind::Handle:
-        putRaw(out, static_cast<uint32_t>(t.str.size()));
-        out.append(reinterpret_cast<const char*>(t.str.data()), t.str.size() * sizeof(char16_t));
-        break;
-      case TagKind::Real: putRaw(out, rb.resval.rreal); break;
-      case TagKind::Point: out.append(reinterpret_cast<const char*>(rb.resval.rpoint), 3 * sizeof(double)); break;
-      case TagKind::Int16:
-      case TagKind::Bool: putRaw(out, rb.resval.rint); break;
-      case TagKind::Int32: putRaw(out, rb.resval.rlong); break;
-      case TagKind::Int64: putRaw(out, rb.resval.mnInt64); break;
-      case TagKind::Binary: {
-        // A list holds as many bytes as its count, a short, says.
-        const short n = rb.resval.rbinary.clen;
-        if (n < 0) {
-          out.resize(start);
-          return false;
-        }
-        putRaw(out, n);
-        out.append(t.bytes.data(), static_cast<size_t>(n));
-        break;
-      }
-      case TagKind::Id: break;
     }
   }
   return true;

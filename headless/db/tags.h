@@ -85,6 +85,51 @@ void tagToTransientResbuf(const Tag& t, resbuf& rb);
 // Groups packed as their result buffers hold them, a few bytes each (extended data kept
 // as a file brings it). False, with nothing added, for a group no result buffer holds.
 bool packGroups(const Tags& tags, std::string& out);
+// One group packed onto `out` as packGroups packs it: its code, then its value as a
+// result buffer holds it. Binary data is refused, with nothing added, when a list could
+// not hold it (its count is a short). Made inline: the reader packs a drawing's extended
+// data with them.
+namespace packing {
+template <class V>
+void put(std::string& out, V v) {
+  out.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+}  // namespace packing
+inline void packText(std::string& out, int code, std::u16string_view s) {
+  packing::put(out, static_cast<int16_t>(code));
+  packing::put(out, static_cast<uint32_t>(s.size()));
+  out.append(reinterpret_cast<const char*>(s.data()), s.size() * sizeof(char16_t));
+}
+inline void packReal(std::string& out, int code, double v) {
+  packing::put(out, static_cast<int16_t>(code));
+  packing::put(out, v);
+}
+inline void packPoint(std::string& out, int code, const AcGePoint3d& p) {
+  packing::put(out, static_cast<int16_t>(code));
+  const double xyz[] = {p.x, p.y, p.z};
+  out.append(reinterpret_cast<const char*>(xyz), sizeof xyz);
+}
+inline void packInt16(std::string& out, int code, short v) {
+  packing::put(out, static_cast<int16_t>(code));
+  packing::put(out, v);
+}
+inline void packInt32(std::string& out, int code, int32_t v) {
+  packing::put(out, static_cast<int16_t>(code));
+  packing::put(out, v);
+}
+inline void packInt64(std::string& out, int code, int64_t v) {
+  packing::put(out, static_cast<int16_t>(code));
+  packing::put(out, v);
+}
+inline bool packBinary(std::string& out, int code, std::string_view bytes) {
+  // A list holds as many bytes as its count, a short, says.
+  const auto n = static_cast<short>(bytes.size());
+  if (n < 0) return false;
+  packing::put(out, static_cast<int16_t>(code));
+  packing::put(out, n);
+  out.append(bytes.data(), static_cast<size_t>(n));
+  return true;
+}
 // Hands each packed group to `apply` as the tag its result buffer gives, valid until the
 // next; stops at bytes that are not a whole group.
 void unpackGroups(std::string_view packed, const std::function<void(const Tag&)>& apply);

@@ -205,11 +205,7 @@ void ObjectParser::typeShared(bool dimstyle, Tags& out, SharedGroups& shared) {
   }
   keepFirst(out, own);
   keepFirst(shared.xdata, xdata);
-  packXData(shared, xdata);
-}
-
-void ObjectParser::packXData(SharedGroups& shared, size_t count) {
-  if (count > 0 && !db::packGroups(shared.xdata, shared.packedXData.edit())) shared.packedXData.clear();
+  if (xdata > 0 && !db::packGroups(shared.xdata, shared.packedXData.edit())) shared.packedXData.clear();
 }
 
 bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, SharedGroups& shared) {
@@ -258,12 +254,7 @@ bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, Sha
       ++i;
       continue;
     }
-    if (part == Part::Own) {
-      if (!fileOwnGroup(kind, i, d)) return false;
-    } else {
-      if (!fileEntityGroup(g, d)) return false;
-      ++i;
-    }
+    if (!(part == Part::Own ? fileOwnGroup(kind, i, d) : fileEntityGroup(i, d))) return false;
   }
   if (part != Part::Own) return false;
   // Packed where its room is kept, then copied to a text of its size: the object keeps it.
@@ -272,8 +263,9 @@ bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, Sha
   return true;
 }
 
-bool ObjectParser::fileEntityGroup(const RawGroup& g, db::DirectFields& d) {
+bool ObjectParser::fileEntityGroup(size_t& i, db::DirectFields& d) {
   using F = db::DirectFields;
+  const RawGroup& g = m_raw[i++];
   switch (g.code) {
     case 8: decodeInto(value(g), d.layer); d.given |= F::kLayer; break;
     case 6: decodeInto(value(g), d.linetype); d.given |= F::kLinetype; break;
@@ -305,22 +297,22 @@ bool ObjectParser::fileOwnGroup(db::DirectFields::Kind kind, size_t& i, db::Dire
     ++i;
     return true;
   };
-  auto point = [&](F::Given given, AcGePoint3d& field) {
-    field = this->point(i, dims);
+  auto filePoint = [&](F::Given given, AcGePoint3d& field) {
+    field = point(i, dims);
     d.given |= given;
     return true;
   };
-  if (g.code == 10) return point(F::kFirst, d.first);
+  if (g.code == 10) return filePoint(F::kFirst, d.first);
   if (g.code == 210) {
     AcGePoint3d n;
-    point(F::kNormal, n);
+    filePoint(F::kNormal, n);
     d.normal = AcGeVector3d(n.x, n.y, n.z);
     return true;
   }
   switch (kind) {
     case K::Line:
       switch (g.code) {
-        case 11: return point(F::kSecond, d.second);
+        case 11: return filePoint(F::kSecond, d.second);
         case 39: return set(F::kThickness, d.thickness, number(g));
         default: return false;
       }
@@ -334,7 +326,7 @@ bool ObjectParser::fileOwnGroup(db::DirectFields::Kind kind, size_t& i, db::Dire
       switch (g.code) {
         case 1: return text(F::kText, d.text);
         case 7: return text(F::kStyle, d.style);
-        case 11: return point(F::kSecond, d.second);
+        case 11: return filePoint(F::kSecond, d.second);
         case 39: return set(F::kThickness, d.thickness, number(g));
         case 40: return set(F::kHeight, d.height, number(g));
         case 41: return set(F::kWidthFactor, d.widthFactor, number(g));
@@ -378,47 +370,26 @@ void ObjectParser::binary(const RawGroup& g, std::string& bytes) const {
   }
 }
 
-namespace {
-template <class V>
-void putRaw(std::string& out, V v) {
-  out.append(reinterpret_cast<const char*>(&v), sizeof v);
-}
-}  // namespace
-
 bool ObjectParser::packXDataGroup(size_t& i, std::string& out) {
   const RawGroup& g = m_raw[i];
-  const TagKind kind = db::tagKindOf(g.code);
-  putRaw(out, static_cast<int16_t>(g.code));
   int dims = 0;
-  switch (kind) {
-    case TagKind::Point: {
-      const AcGePoint3d p = point(i, dims);
-      const double xyz[] = {p.x, p.y, p.z};
-      out.append(reinterpret_cast<const char*>(xyz), sizeof xyz);
-      return true;
-    }
+  switch (db::tagKindOf(g.code)) {
+    case TagKind::Point: db::packPoint(out, g.code, point(i, dims)); return true;
     case TagKind::String:
     case TagKind::Handle:
       decodeInto(value(g), m_value);
-      putRaw(out, static_cast<uint32_t>(m_value.size()));
-      out.append(reinterpret_cast<const char*>(m_value.data()), m_value.size() * sizeof(char16_t));
+      db::packText(out, g.code, m_value);
       break;
-    case TagKind::Real: putRaw(out, number(g)); break;
+    case TagKind::Real: db::packReal(out, g.code, number(g)); break;
     case TagKind::Int16:
-    case TagKind::Bool: putRaw(out, static_cast<short>(integer(g))); break;
-    case TagKind::Int32: putRaw(out, static_cast<int32_t>(integer(g))); break;
-    case TagKind::Int64: putRaw(out, integer(g)); break;
-    case TagKind::Binary: {
-      // A list holds as many bytes as its count, a short, says: a longer chunk is read
-      // the general way.
-      std::string& bytes = m_value8;
-      bytes.clear();
-      binary(g, bytes);
-      if (bytes.size() > 32767) return false;
-      putRaw(out, static_cast<short>(bytes.size()));
-      out += bytes;
+    case TagKind::Bool: db::packInt16(out, g.code, static_cast<short>(integer(g))); break;
+    case TagKind::Int32: db::packInt32(out, g.code, static_cast<int32_t>(integer(g))); break;
+    case TagKind::Int64: db::packInt64(out, g.code, integer(g)); break;
+    case TagKind::Binary:
+      m_value8.clear();
+      binary(g, m_value8);
+      if (!db::packBinary(out, g.code, m_value8)) return false;
       break;
-    }
     case TagKind::Id: return false;
   }
   ++i;

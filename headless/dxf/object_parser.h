@@ -51,12 +51,10 @@ class ObjectParser {
   // typed as typeGroup types it, in the same order, so that a damaged value fails the
   // same way. Extended data is packed as the object keeps it, straight from the groups.
   bool fileDirect(std::u16string_view type, db::DirectFields& d, SharedGroups& shared);
-  // One group of the entity base (before the class's marker), or of the class (the
-  // group at `i`, with a point's Y and Z; `i` is left after it); false for another.
-  bool fileEntityGroup(const RawGroup& g, db::DirectFields& d);
+  // The group at `i` of the entity base (before the class's marker), or of the class
+  // (with a point's Y and Z), filed into `d`; `i` is left after it. False for another.
+  bool fileEntityGroup(size_t& i, db::DirectFields& d);
   bool fileOwnGroup(db::DirectFields::Kind kind, size_t& i, db::DirectFields& d);
-  // Packs the first `count` groups of the extended data as the object keeps them.
-  static void packXData(SharedGroups& shared, size_t count);
   // Packs the group of extended data at `i` (with a point's Y and Z) onto `out` as
   // packGroups packs its tag, typed as typeGroup types it; `i` is left after it. False,
   // with `out` not to be used, for a group packing does not take.
