@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/acge.h"
+#include "platform/shared_name.h"
 
 class AcDbDatabase;
 class AcDbEntity;
@@ -70,14 +71,22 @@ struct DirectFields {
   bool has(Given g) const { return (given & g) != 0; }
 };
 
+// The layer, linetype and text style such an entity takes, as the reader spells them:
+// null for a name its groups did not give, which the entity keeps as it is made.
+struct DirectNames {
+  const qd::text::SharedName* layer = nullptr;
+  const qd::text::SharedName* linetype = nullptr;
+  const qd::text::SharedName* style = nullptr;
+};
+
 }  // namespace qd::db
 
 class AcDbDirectFiling {
  public:
-  // The entity the fields make, not yet in `db` (whose styles place a justified text);
-  // null for none.
-  static AcDbEntity* make(const qd::db::DirectFields& f, AcDbDatabase* db);
+  // The entity the fields and names make, not yet in `db` (whose styles place a
+  // justified text); null for none.
+  static AcDbEntity* make(const qd::db::DirectFields& f, const qd::db::DirectNames& names, AcDbDatabase* db);
 
  private:
-  static void fileCommon(AcDbEntity* e, const qd::db::DirectFields& f);
+  static void fileCommon(AcDbEntity* e, const qd::db::DirectFields& f, const qd::db::DirectNames& names);
 };

@@ -1374,22 +1374,23 @@ void AcDbComplexAccess::adopt(AcDbComplexEntity* c) {
 // ---- made straight from their values, as dxfInFields makes them of their groups ----
 // A name or a string is taken up to its first NUL, as a result buffer's string hands it
 // over: a value that holds one is damaged, and is read alike either way.
-void AcDbDirectFiling::fileCommon(AcDbEntity* e, const qd::db::DirectFields& f) {
+void AcDbDirectFiling::fileCommon(AcDbEntity* e, const qd::db::DirectFields& f, const qd::db::DirectNames& names) {
   using F = qd::db::DirectFields;
-  if (f.has(F::kLayer)) e->m_layer = f.layer.c_str();
-  if (f.has(F::kLinetype)) e->m_linetype = f.linetype.c_str();
+  if (names.layer) e->m_layer = *names.layer;
+  if (names.linetype) e->m_linetype = *names.linetype;
   if (f.has(F::kColor)) e->m_color = f.color;
   if (f.has(F::kLineWeight)) e->m_lineWeight = f.lineWeight;
   if (f.has(F::kLtScale)) e->m_ltScale = f.ltScale;
   if (f.has(F::kVisible)) e->m_visible = f.visible;
 }
 
-AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f, AcDbDatabase* db) {
+AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f, const qd::db::DirectNames& names,
+                                   AcDbDatabase* db) {
   using F = qd::db::DirectFields;
   switch (f.kind) {
     case F::Kind::Line: {
       auto* line = new AcDbLine();
-      fileCommon(line, f);
+      fileCommon(line, f, names);
       if (f.has(F::kFirst)) line->m_start = f.first;
       if (f.has(F::kSecond)) line->m_end = f.second;
       if (f.has(F::kThickness)) line->m_thickness = f.thickness;
@@ -1398,7 +1399,7 @@ AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f, AcDbDatabase* 
     }
     case F::Kind::Circle: {
       auto* circle = new AcDbCircle();
-      fileCommon(circle, f);
+      fileCommon(circle, f, names);
       if (f.has(F::kRadius)) circle->m_radius = f.radius;
       if (f.has(F::kThickness)) circle->m_thickness = f.thickness;
       if (f.has(F::kNormal)) circle->m_normal = f.normal.normal();
@@ -1407,9 +1408,9 @@ AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f, AcDbDatabase* 
     }
     case F::Kind::Text: {
       auto* text = new AcDbText();
-      fileCommon(text, f);
+      fileCommon(text, f, names);
       if (f.has(F::kText)) text->m_text = f.text.c_str();
-      if (f.has(F::kStyle)) text->m_style = f.style.c_str();
+      if (names.style) text->m_style = *names.style;
       if (f.has(F::kFirst)) text->m_position = f.first;
       if (f.has(F::kSecond)) text->m_alignment = f.second;
       if (f.has(F::kThickness)) text->m_thickness = f.thickness;
@@ -1426,7 +1427,7 @@ AcDbEntity* AcDbDirectFiling::make(const qd::db::DirectFields& f, AcDbDatabase* 
     }
     case F::Kind::Insert: {
       auto* ref = new AcDbBlockReference();
-      fileCommon(ref, f);
+      fileCommon(ref, f, names);
       if (f.has(F::kBlock)) ref->fileBlockName(f.block.c_str(), db);
       if (f.has(F::kScaleX)) ref->m_scale.x = f.scale.x;
       if (f.has(F::kScaleY)) ref->m_scale.y = f.scale.y;

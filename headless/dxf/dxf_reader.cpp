@@ -91,8 +91,9 @@ class Reader {
     bool object = false, entity = false, text = false, complex = false, blockReference = false, blockRecord = false;
   };
   static Kinds kindsOf(const AcRxClass* cls);
+  // `respell`: an entity's names are still the file's spellings.
   void place(const std::u16string& type, AcDbObject* obj, const Kinds& kinds, AcDbObjectId id, bool attributesFollow,
-             AcDbBlockTableRecord* btr);
+             AcDbBlockTableRecord* btr, bool respell = true);
   // A drawing's entities are parsed in stretches on a thread of their own and on the
   // reader's from this size of file on; below it, the thread would cost more than it saves.
   static constexpr size_t kParseAheadFrom = size_t{512} << 10;
@@ -128,6 +129,19 @@ class Reader {
   };
   using SpellingCache = std::unordered_map<const char16_t*, Respelling>;
   void respell(SpellingCache& cache, AcDbObjectId table, qd::text::SharedName& name);
+  // The record's spelling of a name an entity filed straight gives, found by the file's
+  // text: one look, where sharing the text and then respelling it took two. A name
+  // without a record is given as it stands (held in `unrecorded`), and looked up again
+  // the next time.
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::u16string_view s) const noexcept { return std::hash<std::u16string_view>{}(s); }
+  };
+  struct RecordSpellings {
+    std::unordered_map<std::u16string, qd::text::SharedName, TextHash, std::equal_to<>> byText;
+    qd::text::SharedName unrecorded;
+  };
+  const qd::text::SharedName* recordSpelling(RecordSpellings& spellings, AcDbObjectId table, std::u16string_view text);
   // The class of a type's objects, found once for each spelling of the file, and what
   // the drawing's completion asks of its objects.
   struct TypeInfo {
@@ -153,6 +167,7 @@ class Reader {
   std::map<std::u16string, AcDbObjectId> m_tables;
   size_t m_objectLine = 1;  // where the object being read starts
   SpellingCache m_layers, m_linetypes, m_styles;
+  RecordSpellings m_layerSpellings, m_linetypeSpellings, m_styleSpellings;
   std::unordered_map<std::u16string, TypeInfo> m_types;
   // Made while reading, for the drawing's completion: so that it need not look at every
   // object of a large drawing to find a few.
@@ -186,6 +201,18 @@ void Reader::respell(SpellingCache& cache, AcDbObjectId table, qd::text::SharedN
     it = cache.emplace(name.c_str(), Respelling{name, record}).first;
   }
   if (it->second.record.c_str() != name.c_str()) name = it->second.record;
+}
+
+const qd::text::SharedName* Reader::recordSpelling(RecordSpellings& spellings, AcDbObjectId table,
+                                                  std::u16string_view text) {
+  if (auto it = spellings.byText.find(text); it != spellings.byText.end()) return &it->second;
+  const AcDbObjectId id = m_d->recordId(table, text);
+  if (id.isNull()) {
+    spellings.unrecorded = text;
+    return &spellings.unrecorded;
+  }
+  const qd::text::SharedName record(AcDbSymbolTableRecord::cast(m_d->peek(id))->nameConst());
+  return &spellings.byText.emplace(std::u16string(text), record).first->second;
 }
 
 // As qd::db::useRecordSpellings does it, each spelling of the file found once.
@@ -396,7 +423,20 @@ bool Reader::directFilingFits() {
 void Reader::addDirect(const std::u16string& type, const db::DirectFields& fields, Common& common,
                        AcDbObjectId modelSpace, AcDbBlockTableRecord* const spaces[2]) {
   using K = db::DirectFields::Kind;
-  AcDbEntity* e = AcDbDirectFiling::make(fields, m_db);
+  using F = db::DirectFields;
+  // A name is taken up to a NUL, as a result buffer's text would be.
+  auto given = [](const std::u16string& s) { return std::u16string_view(s.c_str()); };
+  db::DirectNames names;
+  if (fields.has(F::kLayer)) names.layer = recordSpelling(m_layerSpellings, m_d->layerTable, given(fields.layer));
+  if (fields.has(F::kLinetype))
+    names.linetype = recordSpelling(m_linetypeSpellings, m_d->linetypeTable, given(fields.linetype));
+  if (fields.has(F::kStyle)) names.style = recordSpelling(m_styleSpellings, m_d->textStyleTable, given(fields.style));
+  AcDbEntity* e = AcDbDirectFiling::make(fields, names, m_db);
+  // The names the entity keeps as made are its class's, respelled as any entity's.
+  if (!names.layer) respell(m_layers, m_d->layerTable, AcDbEntityAccess::layerName(e));
+  if (!names.linetype) respell(m_linetypes, m_d->linetypeTable, AcDbEntityAccess::linetypeName(e));
+  if (fields.kind == K::Text && !names.style)
+    respell(m_styles, m_d->textStyleTable, AcDbTextAccess::styleName(static_cast<AcDbText*>(e)));
   checkHandle(common.handle, e);
   const AcDbObjectId id = m_d->add(e, common.owner.isNull() ? modelSpace : common.owner, common.handle);
   AcDbObjectAccess::setPackedXData(e, std::move(common.packedXData));
@@ -405,7 +445,7 @@ void Reader::addDirect(const std::u16string& type, const db::DirectFields& field
                        : fields.kind == K::Text   ? m_textKinds
                                                   : m_insertKinds;
   if (kinds.blockReference) m_blockReferences.push_back(id);
-  place(type, e, kinds, id, fields.has(db::DirectFields::kAttributes) && fields.attributesFollow, spaces[0]);
+  place(type, e, kinds, id, fields.has(F::kAttributes) && fields.attributesFollow, spaces[0], false);
 }
 
 void Reader::addParsed(const std::u16string& type, Tags& tags, SharedGroups& shared, const db::DirectFields& direct,
@@ -474,8 +514,8 @@ void Reader::readTables(GroupCursor& c) {
 // Puts an entity read in a block or a space in its place: attributes, vertices and
 // SEQEND join the complex entity before them, everything else goes into the block.
 void Reader::place(const std::u16string& type, AcDbObject* obj, const Kinds& kinds, AcDbObjectId id,
-                   bool attributesFollow, AcDbBlockTableRecord* btr) {
-  if (kinds.entity) useRecordSpellings(static_cast<AcDbEntity*>(obj), kinds.text);
+                   bool attributesFollow, AcDbBlockTableRecord* btr, bool respell) {
+  if (kinds.entity && respell) useRecordSpellings(static_cast<AcDbEntity*>(obj), kinds.text);
   if (type == u"ATTRIB"sv || type == u"VERTEX"sv || type == u"SEQEND"sv) {
     if (!m_complex) return;
     AcDbObjectAccess::setOwnerRaw(obj, m_complex->objectId());
