@@ -108,12 +108,14 @@ void ObjectParser::unescape(std::u16string& text, size_t from) {
   text.resize(n);
 }
 
+void ObjectParser::notANumber(const RawGroup& g) const {
+  throw Failure{lineOf(g) + 1, "number expected for group " + std::to_string(g.code) + ", found \"" +
+                                std::string(trim(value(g)).substr(0, 40)) + "\""};
+}
+
 double ObjectParser::number(const RawGroup& g) const {
-  const std::string_view v = trim(value(g));
   double d = 0;
-  if (!readReal(v, d))
-    throw Failure{lineOf(g) + 1, "number expected for group " + std::to_string(g.code) + ", found \"" +
-                                  std::string(v.substr(0, 40)) + "\""};
+  if (!readReal(trim(value(g)), d)) notANumber(g);
   return d;
 }
 

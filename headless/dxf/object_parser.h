@@ -40,6 +40,8 @@ class ObjectParser {
   // Caret notation (^J) and \U+XXXX escapes in a decoded text, from `from` on.
   static void unescape(std::u16string& text, size_t from);
   double number(const RawGroup& g) const;
+  // Kept out of the way of the reals it is never called for.
+  [[noreturn, gnu::cold, gnu::noinline]] void notANumber(const RawGroup& g) const;
   int64_t integer(const RawGroup& g) const;
   // Takes the raw groups from the cursor's to the next 0 (or 9) group; gives the line
   // where they start.

@@ -59,20 +59,35 @@ inline constexpr double kTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 #if defined(__SIZEOF_INT128__)
 __extension__ typedef unsigned __int128 Wide;  // the exact products below take 128 bits
 
-// 10^k exactly, k up to 22.
-inline Wide exactTen(size_t k) {
-  static constexpr uint64_t kLow[] = {1,           10,           100,           1000,           10000,
-                                      100000,      1000000,      10000000,      100000000,      1000000000,
-                                      10000000000, 100000000000, 1000000000000, 10000000000000, 100000000000000};
-  return k < std::size(kLow) ? Wide{kLow[k]} : Wide{kLow[k - 14]} * kLow[14];
-}
+// 10^k exactly, k up to 19: a product with it takes one multiplication.
+inline constexpr uint64_t kExactTens[] = {1,
+                                          10,
+                                          100,
+                                          1000,
+                                          10000,
+                                          100000,
+                                          1000000,
+                                          10000000,
+                                          100000000,
+                                          1000000000,
+                                          10000000000,
+                                          100000000000,
+                                          1000000000000,
+                                          10000000000000,
+                                          100000000000000,
+                                          1000000000000000,
+                                          10000000000000000,
+                                          100000000000000000,
+                                          1000000000000000000,
+                                          10000000000000000000u};
 #endif
 
 // The double nearest to digits / 10^k (ties to even), for digits of at most 19 places
-// and k up to 22; false where this way cannot tell it. Below 2^53 the digits and the
-// power are doubles exactly, and one division rounds the exact quotient. Above it, that
-// quotient is off by an ulp at most, and is set right by comparing, in exact integers,
-// the digits with the midpoints to its neighbours (both sides times 10^k and 2^-e).
+// and k up to 22 (up to 19 for digits from 2^53 on); false where this way cannot tell
+// it. Below 2^53 the digits and the power are doubles exactly, and one division rounds
+// the exact quotient. Above it, that quotient is off by an ulp at most, and is set right
+// by comparing, in exact integers, the digits with the midpoints to its neighbours (both
+// sides times 10^k and 2^-e).
 inline bool nearest(uint64_t digits, size_t k, double& out) {
   const double guess = static_cast<double>(digits) / kTens[k];
   if (digits < (uint64_t{1} << 53)) {
@@ -88,12 +103,13 @@ inline bool nearest(uint64_t digits, size_t k, double& out) {
   const int shift = 1076 - biased;
   if (shift < 0 || shift + std::bit_width(digits) > 127) return false;
   const Wide scaled = static_cast<Wide>(digits) << shift;
-  const Wide ten = exactTen(k);
+  if (k >= std::size(kExactTens)) return false;
+  const uint64_t ten = kExactTens[k];
   for (int step = 0; step < 4; ++step) {
     // Where the midpoints move to the next binade, the other way tells it.
     if (m <= kHidden || m >= 2 * kHidden - 1) return false;
-    const Wide above = static_cast<Wide>(2 * m + 1) * ten;
-    const Wide below = static_cast<Wide>(2 * m - 1) * ten;
+    const Wide above = static_cast<Wide>(2 * m + 1) * static_cast<Wide>(ten);
+    const Wide below = static_cast<Wide>(2 * m - 1) * static_cast<Wide>(ten);
     if (scaled > above || (scaled == above && (m & 1))) {
       ++m;
     } else if (scaled < below || (scaled == below && (m & 1))) {
@@ -113,7 +129,8 @@ inline bool nearest(uint64_t digits, size_t k, double& out) {
 // digits with a point, as writers put reals, are read here; any other text, or one this
 // way cannot tell, is left to std::from_chars. Either way the result is the double
 // nearest to the text.
-inline bool readReal(std::string_view text, double& out) {
+// Made inline: the parser reads every real through it.
+[[gnu::always_inline]] inline bool readReal(std::string_view text, double& out) {
   const char* p = text.data();
   const char* const end = p + text.size();
   const bool negative = p < end && *p == '-';
