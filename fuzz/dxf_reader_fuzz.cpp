@@ -31,7 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // makes of them: the same drawing, or the same fault.
   AcDbDatabase general(false);
   std::u16string generalError;
-  if (qd::dxf::read(&general, text, generalError, qd::dxf::ReadOptions{false}) != es || generalError != error)
+  qd::dxf::ReadOptions throughFilers;
+  throughFilers.directFiling = false;
+  if (qd::dxf::read(&general, text, generalError, throughFilers) != es || generalError != error)
     std::abort();
   if (es != Acad::eOk) return 0;
   if (qd::dxf::write(&db) != qd::dxf::write(&general)) std::abort();

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -244,6 +245,16 @@ FileBytes& FileBytes::operator=(FileBytes&& other) noexcept {
 
 std::string_view FileBytes::view() const {
   return m_mapped ? std::string_view(m_mapped, m_size) : std::string_view(m_small);
+}
+
+void FileBytes::release(const char* from, const char* to) {
+  if (!m_mapped) return;
+  const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<uintptr_t>(m_mapped);
+  const uintptr_t first = (std::max(reinterpret_cast<uintptr_t>(from), start) + page - 1) / page * page;
+  const uintptr_t last = std::min(reinterpret_cast<uintptr_t>(to), start + m_size) / page * page;
+  // The mapping is private and anonymous: its pages given back come again as zeros.
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
 }
 
 void FileBytes::unmap() {

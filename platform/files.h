@@ -31,6 +31,10 @@ class FileBytes {
   FileBytes& operator=(const FileBytes&) = delete;
 
   std::string_view view() const;
+  // Gives back the pages that lie wholly within [from, to), bytes of `view()` the reader
+  // is done with: they read as zeros afterwards. Only mapped bytes have pages of their
+  // own; for the others, and for a range outside them, nothing happens.
+  void release(const char* from, const char* to);
 
  private:
   friend bool readFile(const std::string& path, FileBytes& bytes, std::string& error, size_t limit);

@@ -1,5 +1,6 @@
 // Reading and writing drawings as ASCII DXF.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,9 @@ Acad::ErrorStatus writeFile(AcDbDatabase* db, const std::string& path, std::u16s
 // tests compare).
 struct ReadOptions {
   bool directFiling = true;
+  // Told of bytes of the text the reader is done with, a large stretch of a drawing's
+  // entities at a time, so that their owner may give back the memory they take.
+  std::function<void(const char* from, const char* to)> textDone;
 };
 
 // Reads DXF text into an empty database (made without default records). On

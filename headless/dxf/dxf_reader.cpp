@@ -60,7 +60,11 @@ struct Common {
 class Reader {
  public:
   Reader(AcDbDatabase* db, std::string_view text, const ReadOptions& options)
-      : m_db(db), m_d(db->impl()), m_text(text), m_direct(options.directFiling && directFilingFits()) {}
+      : m_db(db),
+        m_d(db->impl()),
+        m_text(text),
+        m_direct(options.directFiling && directFilingFits()),
+        m_textDone(options.textDone) {}
   void run();
   // Every block record and block reference read, in the order they were made.
   const std::vector<AcDbObjectId>& blockRecords() const { return m_blockRecords; }
@@ -157,6 +161,7 @@ class Reader {
   Tags m_tags;  // the groups of the object being read
   SharedGroups m_shared;
   bool m_direct;  // LINEs, CIRCLEs, TEXTs and INSERTs of ENTITIES filed straight from their groups
+  std::function<void(const char* from, const char* to)> m_textDone;  // see ReadOptions
   db::DirectFields m_directFields;  // those of the entity being read, without stretches
   Kinds m_lineKinds = kindsOf(AcDbLine::desc()), m_circleKinds = kindsOf(AcDbCircle::desc()),
         m_textKinds = kindsOf(AcDbText::desc()), m_insertKinds = kindsOf(AcDbBlockReference::desc());
@@ -619,7 +624,7 @@ void Reader::readEntities(GroupCursor& c, size_t end, AcDbObjectId modelSpace) {
                                           AcDbBlockTableRecord::cast(m_d->peek(m_d->paperSpace))};
   if (m_text.size() >= kParseAheadFrom) {
     ParsingAhead ahead(m_text, m_codePage, c, end, m_direct ? EntityFiling::Direct : EntityFiling::General,
-                       std::thread::hardware_concurrency() != 1);
+                       std::thread::hardware_concurrency() != 1, ParsingAhead::kStretchBytes, m_textDone);
     for (bool last = false; !last;) {
       std::unique_ptr<ParsedBatch> b = ahead.next();
       if (!b) break;
@@ -841,7 +846,11 @@ Acad::ErrorStatus readFile(AcDbDatabase* db, const std::string& path, std::u16st
     error = u"Cannot open file \"" + qd::text::fromUtf8(path) + u"\": " + qd::text::fromUtf8(why);
     return Acad::eFileNotFound;
   }
-  const Acad::ErrorStatus es = read(db, bytes.view(), error);
+  // The entities' text, most of a drawing's, is given back as it is read: the objects
+  // made of it take its place.
+  ReadOptions options;
+  options.textDone = [&bytes](const char* from, const char* to) { bytes.release(from, to); };
+  const Acad::ErrorStatus es = read(db, bytes.view(), error, options);
   if (es == Acad::eOk) nameDrawing(db, path);
   return es;
 }

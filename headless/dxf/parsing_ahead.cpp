@@ -27,7 +27,8 @@ std::vector<StretchStart> stretchStarts(std::string_view text, size_t from, size
 }
 
 ParsingAhead::ParsingAhead(std::string_view text, int codePage, const GroupCursor& start, size_t end,
-                           EntityFiling filing, bool thread, size_t step)
+                           EntityFiling filing, bool thread, size_t step,
+                           std::function<void(const char* from, const char* to)> done)
     : m_text(text),
       m_start(start),
       m_firstIndex(start.valid() ? start->index : 0),
@@ -35,6 +36,8 @@ ParsingAhead::ParsingAhead(std::string_view text, int codePage, const GroupCurso
       m_filing(filing),
       m_readersParser(text, codePage),
       m_done(m_starts.size()),
+      m_textDone(std::move(done)),
+      m_doneTo(m_starts.front().code),
       m_threadsParser(text, codePage) {
   if (thread) try {
       m_thread = std::thread([this] { run(); });
@@ -101,6 +104,7 @@ std::unique_ptr<ParsedBatch> ParsingAhead::next() {
       // The parser's thread may claim one more.
       m_changed.notify_all();
       renumber(n, *b);
+      tellDone(n + 1);
       return b;
     }
     if (m_lost) std::rethrow_exception(m_lost);
@@ -159,6 +163,14 @@ void ParsingAhead::parseStretch(size_t n, ObjectParser& parser, ParsedBatch& b) 
     b.fault = std::current_exception();
     b.last = true;
   }
+}
+
+void ParsingAhead::tellDone(size_t n) {
+  // The batches handed over hold no view of the text, and the stretches being parsed
+  // start at n or after it.
+  if (!m_textDone || n >= m_starts.size() || m_starts[n].code < m_doneTo + kDoneStep) return;
+  m_textDone(m_text.data() + m_doneTo, m_text.data() + m_starts[n].code);
+  m_doneTo = m_starts[n].code;
 }
 
 void ParsingAhead::renumber(size_t n, ParsedBatch& b) {

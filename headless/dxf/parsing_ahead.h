@@ -3,6 +3,7 @@
 #pragma once
 #include <condition_variable>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -66,12 +67,18 @@ class ParsingAhead {
   static constexpr size_t kStretchBytes = size_t{32} << 10;
   // Stretches parsed (or being parsed) ahead of the one being built, at most.
   static constexpr size_t kAhead = 4;
+  // The least text told done at once: giving memory back costs a call and a flush of
+  // both cores' page tables.
+  static constexpr size_t kDoneStep = size_t{1} << 20;
 
   // `start`: the section's first group; `end`: where its ENDSEC's value stands. Without
   // `thread` (one core), or when none can be started, the reader parses every stretch.
   // `step`: the least size of a stretch.
+  // `done`, when given, is told of the text before each stretch once every stretch
+  // before it has been handed over, from `kDoneStep` bytes on.
   ParsingAhead(std::string_view text, int codePage, const GroupCursor& start, size_t end, EntityFiling filing,
-               bool thread = true, size_t step = kStretchBytes);
+               bool thread = true, size_t step = kStretchBytes,
+               std::function<void(const char* from, const char* to)> done = {});
   ParsingAhead(const ParsingAhead&) = delete;
   ParsingAhead& operator=(const ParsingAhead&) = delete;
   // Stops the parser (the reader may leave early, at a fault) and waits for it.
@@ -92,6 +99,8 @@ class ParsingAhead {
   void parseStretch(size_t n, ObjectParser& parser, ParsedBatch& b) const;
   // Counts the lines of stretch `n`'s batch from the file's start.
   void renumber(size_t n, ParsedBatch& b);
+  // Tells `m_textDone` of the text before stretch `n`, when enough of it is new.
+  void tellDone(size_t n);
 
   std::string_view m_text;
   GroupCursor m_start;
@@ -106,6 +115,8 @@ class ParsingAhead {
   size_t m_claimed = 0;  // stretches claimed, in order
   size_t m_wanted = 0;  // the stretch next() gives next
   bool m_stop = false;
+  std::function<void(const char* from, const char* to)> m_textDone;
+  size_t m_doneTo;  // the text told done ends here
   std::exception_ptr m_lost;  // a fault outside any batch
   ObjectParser m_threadsParser;
   std::thread m_thread;  // started once everything above is made

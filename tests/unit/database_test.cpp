@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -1573,6 +1574,51 @@ TEST(LargeDxf, StretchesStartAtZeroGroups) {
 
 // Whichever side parses a stretch, the reader gets every entity once, in the file's
 // order, with its line counted from the file's start; a fault in a late stretch too.
+// The text the reader tells it is done with is never read again: wiped as soon as it is
+// told, the drawing read is the same, and so is a fault after it. Most of a large
+// drawing's text is told, in order.
+TEST(LargeDxf, TextToldDoneIsNeverReadAgain) {
+  const LargeDrawing d = largeDrawing(40000);
+  std::string damaged = d.text;
+  damaged.replace(damaged.find("\n10\n", d.entityAt[39990]) + 4, 1, "x");
+  for (const std::string* text : {static_cast<const std::string*>(&d.text), static_cast<const std::string*>(&damaged)}) {
+    AcDbDatabase plain(false);
+    std::u16string plainError;
+    const Acad::ErrorStatus plainStatus = qd::dxf::read(&plain, *text, plainError);
+    std::string wiped = *text;
+    size_t told = 0, calls = 0;
+    const char* next = nullptr;
+    qd::dxf::ReadOptions options;
+    options.textDone = [&](const char* from, const char* to) {
+      ASSERT_TRUE(from >= wiped.data() && from < to && to <= wiped.data() + wiped.size());
+      EXPECT_TRUE(!next || from == next);
+      std::fill(const_cast<char*>(from), const_cast<char*>(to), '\0');
+      told += static_cast<size_t>(to - from);
+      next = to;
+      ++calls;
+    };
+    AcDbDatabase read(false);
+    std::u16string error;
+    EXPECT_EQ(qd::dxf::read(&read, wiped, error, options), plainStatus);
+    EXPECT_EQ(qd::text::toUtf8(error), qd::text::toUtf8(plainError));
+    EXPECT_GT(calls, 1u);
+    EXPECT_GT(told, text->size() * 3 / 4);
+    if (plainStatus == Acad::eOk) {
+      EXPECT_TRUE(qd::dxf::write(&read) == qd::dxf::write(&plain));
+    }
+    // A file's reading gives its pages back as they are told done.
+    const std::string path = (std::filesystem::temp_directory_path() / "qd_text_told_done.dxf").string();
+    std::ofstream(path, std::ios::binary) << *text;
+    AcDbDatabase fromFile(false);
+    EXPECT_EQ(qd::dxf::readFile(&fromFile, path, error), plainStatus);
+    EXPECT_EQ(qd::text::toUtf8(error), qd::text::toUtf8(plainError));
+    if (plainStatus == Acad::eOk) {
+      EXPECT_TRUE(qd::dxf::write(&fromFile) == qd::dxf::write(&plain));
+    }
+    std::filesystem::remove(path);
+  }
+}
+
 TEST(LargeDxf, StretchesParsedOnEitherSideComeInTheFilesOrder) {
   const LargeDrawing d = largeDrawing(4000);
   std::string text = d.text;

@@ -177,7 +177,9 @@ struct Read {
 Read read(const std::string& text, bool direct) {
   AcDbDatabase db(false);
   Read r;
-  r.status = qd::dxf::read(&db, text, r.error, qd::dxf::ReadOptions{direct});
+  qd::dxf::ReadOptions options;
+  options.directFiling = direct;
+  r.status = qd::dxf::read(&db, text, r.error, options);
   if (r.status == Acad::eOk) {
     r.written = qd::dxf::write(&db);
     r.picture = qd::render::modelSpaceSvg(&db);

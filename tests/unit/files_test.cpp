@@ -2,7 +2,9 @@
 // failure is reported and leaves the old file whole. Also the writers built on them.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -107,6 +109,36 @@ TEST_F(FileFaults, FileBytesHoldSmallAndLargeFilesWholeAndMoveWithTheirOwner) {
   EXPECT_FALSE(qd::files::readFile("/dev/zero", bytes, error, 1 << 20));
   ASSERT_TRUE(qd::files::readFile("/proc/self/stat", bytes, error));
   EXPECT_NE(bytes.view().find("("), std::string::npos);
+}
+
+// Bytes a reader is done with are given back a whole page at a time: the pages wholly
+// within the range read as zeros, every other byte as the file has it.
+TEST_F(FileFaults, FileBytesGiveBackOnlyWholePagesOfTheirOwn) {
+  using qd::files::FileBytes;
+  const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  std::string text((size_t{3} << 20) + 11, '\0');
+  for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char>(1 + i * 13 % 251);
+  put("f.bin", text);
+  std::string error;
+  FileBytes bytes;
+  ASSERT_TRUE(qd::files::readFile(path("f.bin"), bytes, error)) << error;
+  const char* at = bytes.view().data();
+  bytes.release(at + page + 100, at + 5 * page + 7);
+  // From past the end, and from before the start: only the pages of the bytes count.
+  bytes.release(at + text.size() - 2 * page - 1, at + text.size() + 10 * page);
+  bytes.release(at - 8 * page, at + page - 1);
+  std::string want = text;
+  std::fill(want.begin() + static_cast<std::ptrdiff_t>(2 * page), want.begin() + static_cast<std::ptrdiff_t>(5 * page), '\0');
+  const size_t tail = (text.size() - 2 * page - 1 + page - 1) / page * page;
+  std::fill(want.begin() + static_cast<std::ptrdiff_t>(tail), want.begin() + static_cast<std::ptrdiff_t>(text.size() / page * page), '\0');
+  ASSERT_EQ(bytes.view().size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i)
+    if (bytes.view()[i] != want[i]) FAIL() << "byte " << i << " of pages of " << page;
+  // A small file's bytes are no pages of their own.
+  put("small.bin", "0\nEOF\n");
+  ASSERT_TRUE(qd::files::readFile(path("small.bin"), bytes, error));
+  bytes.release(bytes.view().data(), bytes.view().data() + bytes.view().size());
+  EXPECT_EQ(bytes.view(), "0\nEOF\n");
 }
 
 TEST_F(FileFaults, EveryFailedStepLeavesTheOldFileAndNoTemporaryFile) {
