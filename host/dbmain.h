@@ -8,6 +8,7 @@
 #include "host/acarray.h"
 #include "host/acge.h"
 #include "host/kept_bytes.h"
+#include "host/object_heap.h"
 #include "host/rxobject.h"
 #include "platform/shared_name.h"
 
@@ -325,6 +326,10 @@ class AcDbDxfFiler : public AcRxObject {
 class AcDbObject : public AcRxObject {
  public:
   ACRX_DECLARE_MEMBERS(AcDbObject);
+  // Objects live in the object heap (host/object_heap.h); deleted through any base,
+  // they give back the size of their own class.
+  static void* operator new(std::size_t size) { return qd::allocateObject(size); }
+  static void operator delete(void* p, std::size_t size) noexcept { qd::freeObject(p, size); }
   AcDbObject();
   ~AcDbObject() override;
   AcDbObject(const AcDbObject&) = delete;

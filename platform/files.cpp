@@ -227,9 +227,14 @@ bool readFile(const std::string& path, std::string& bytes, std::string& error, s
 FileBytes::~FileBytes() { unmap(); }
 
 FileBytes::FileBytes(FileBytes&& other) noexcept
-    : m_small(std::move(other.m_small)), m_mapped(other.m_mapped), m_capacity(other.m_capacity), m_size(other.m_size) {
+    : m_small(std::move(other.m_small)),
+      m_mapped(other.m_mapped),
+      m_capacity(other.m_capacity),
+      m_size(other.m_size),
+      m_detached(std::move(other.m_detached)) {
   other.m_mapped = nullptr;
   other.m_capacity = other.m_size = 0;
+  other.m_detached.clear();
 }
 
 FileBytes& FileBytes::operator=(FileBytes&& other) noexcept {
@@ -239,6 +244,7 @@ FileBytes& FileBytes::operator=(FileBytes&& other) noexcept {
     std::swap(m_mapped, other.m_mapped);
     std::swap(m_capacity, other.m_capacity);
     std::swap(m_size, other.m_size);
+    std::swap(m_detached, other.m_detached);
   }
   return *this;
 }
@@ -247,20 +253,44 @@ std::string_view FileBytes::view() const {
   return m_mapped ? std::string_view(m_mapped, m_size) : std::string_view(m_small);
 }
 
-void FileBytes::release(const char* from, const char* to) {
-  if (!m_mapped) return;
+std::pair<char*, char*> FileBytes::pagesWithin(const char* from, const char* to) const {
+  if (!m_mapped) return {nullptr, nullptr};
   const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
   const auto start = reinterpret_cast<uintptr_t>(m_mapped);
   const uintptr_t first = (std::max(reinterpret_cast<uintptr_t>(from), start) + page - 1) / page * page;
   const uintptr_t last = std::min(reinterpret_cast<uintptr_t>(to), start + m_size) / page * page;
+  if (last <= first) return {nullptr, nullptr};
+  return {reinterpret_cast<char*>(first), reinterpret_cast<char*>(last)};
+}
+
+void FileBytes::release(const char* from, const char* to) {
   // The mapping is private and anonymous: its pages given back come again as zeros.
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+  const auto [first, last] = pagesWithin(from, to);
+  if (first) ::madvise(first, static_cast<size_t>(last - first), MADV_DONTNEED);
+}
+
+std::pair<char*, char*> FileBytes::detach(const char* from, const char* to) {
+  const auto pages = pagesWithin(from, to);
+  if (pages.first) m_detached.push_back(pages);
+  return pages;
 }
 
 void FileBytes::unmap() {
-  if (m_mapped) ::munmap(m_mapped, m_capacity);
+  if (m_mapped) {
+    // The pages between those detached (which never overlap, each a range of whole pages
+    // detached once).
+    std::sort(m_detached.begin(), m_detached.end());
+    char* from = m_mapped;
+    for (const auto& [first, last] : m_detached) {
+      if (first > from) ::munmap(from, static_cast<size_t>(first - from));
+      from = last;
+    }
+    char* const end = m_mapped + m_capacity;
+    if (end > from) ::munmap(from, static_cast<size_t>(end - from));
+  }
   m_mapped = nullptr;
   m_capacity = m_size = 0;
+  m_detached.clear();
 }
 
 bool readFile(const std::string& path, FileBytes& bytes, std::string& error, size_t limit) {

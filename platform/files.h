@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace qd::files {
 
@@ -35,15 +37,21 @@ class FileBytes {
   // is done with: they read as zeros afterwards. Only mapped bytes have pages of their
   // own; for the others, and for a range outside them, nothing happens.
   void release(const char* from, const char* to);
+  // Hands the pages that lie wholly within [from, to) to a new owner, who keeps them for
+  // as long as it likes: they are not unmapped with the others. Gives where they start
+  // and end; nothing (two nulls) where no page of its own lies within the range.
+  std::pair<char*, char*> detach(const char* from, const char* to);
 
  private:
   friend bool readFile(const std::string& path, FileBytes& bytes, std::string& error, size_t limit);
   void unmap();
+  std::pair<char*, char*> pagesWithin(const char* from, const char* to) const;
 
   std::string m_small;
   char* m_mapped = nullptr;
   size_t m_capacity = 0;
   size_t m_size = 0;
+  std::vector<std::pair<char*, char*>> m_detached;  // pages of other owners now
 };
 
 // The same reading into `bytes`, with the same failures.

@@ -20,6 +20,7 @@
 #include "headless/dxf/shared_groups.h"
 #include "headless/dxf/survey.h"
 #include "host/adslib.h"
+#include "host/object_heap.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 
@@ -846,10 +847,14 @@ Acad::ErrorStatus readFile(AcDbDatabase* db, const std::string& path, std::u16st
     error = u"Cannot open file \"" + qd::text::fromUtf8(path) + u"\": " + qd::text::fromUtf8(why);
     return Acad::eFileNotFound;
   }
-  // The entities' text, most of a drawing's, is given back as it is read: the objects
-  // made of it take its place.
+  // The entities' text, most of a drawing's, gives its pages, present already, to the
+  // objects made of it as it is read (or back, where the object heap takes none).
   ReadOptions options;
-  options.textDone = [&bytes](const char* from, const char* to) { bytes.release(from, to); };
+  options.textDone = [&bytes](const char* from, const char* to) {
+    if (!qd::objectHeapTakesPages()) return bytes.release(from, to);
+    const auto [first, last] = bytes.detach(from, to);
+    if (first) qd::giveObjectPages(first, last);
+  };
   const Acad::ErrorStatus es = read(db, bytes.view(), error, options);
   if (es == Acad::eOk) nameDrawing(db, path);
   return es;

@@ -1,6 +1,7 @@
 // Whole-file reading with its limit, and durable replacement under injected faults: each
 // failure is reported and leaves the old file whole. Also the writers built on them.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,6 +140,40 @@ TEST_F(FileFaults, FileBytesGiveBackOnlyWholePagesOfTheirOwn) {
   ASSERT_TRUE(qd::files::readFile(path("small.bin"), bytes, error));
   bytes.release(bytes.view().data(), bytes.view().data() + bytes.view().size());
   EXPECT_EQ(bytes.view(), "0\nEOF\n");
+}
+
+// Pages detached go to their new owner whole and stay when the bytes go; the others go.
+TEST_F(FileFaults, FileBytesDetachedOutliveTheirBytes) {
+  using qd::files::FileBytes;
+  const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  std::string text(size_t{2} << 20, '\0');
+  for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char>(1 + i * 7 % 249);
+  put("f.bin", text);
+  std::string error;
+  std::pair<char*, char*> pages;
+  char* start = nullptr;
+  {
+    FileBytes bytes;
+    ASSERT_TRUE(qd::files::readFile(path("f.bin"), bytes, error)) << error;
+    start = const_cast<char*>(bytes.view().data());
+    pages = bytes.detach(start + 3 * page - 1, start + 9 * page + 1);
+    ASSERT_EQ(pages.first, start + 3 * page);
+    ASSERT_EQ(pages.second, start + 9 * page);
+    FileBytes moved(std::move(bytes));
+    EXPECT_TRUE(moved.view() == text);
+  }
+  // msync tells mapped pages from others.
+  ASSERT_EQ(::msync(pages.first, 6 * page, MS_ASYNC), 0);
+  EXPECT_TRUE(std::string_view(pages.first, 6 * page) == std::string_view(text).substr(3 * page, 6 * page));
+  EXPECT_NE(::msync(start, page, MS_ASYNC), 0);
+  EXPECT_NE(::msync(pages.second, page, MS_ASYNC), 0);
+  EXPECT_NE(::msync(start + text.size() - page, page, MS_ASYNC), 0);
+  ::munmap(pages.first, 6 * page);
+  // A small file's bytes have no pages of their own to detach.
+  FileBytes small;
+  put("small.bin", "0\nEOF\n");
+  ASSERT_TRUE(qd::files::readFile(path("small.bin"), small, error));
+  EXPECT_EQ(small.detach(small.view().data(), small.view().data() + small.view().size()).first, nullptr);
 }
 
 TEST_F(FileFaults, EveryFailedStepLeavesTheOldFileAndNoTemporaryFile) {
