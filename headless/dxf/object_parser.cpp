@@ -67,12 +67,15 @@ void ObjectParser::decodeInto(std::string_view raw, std::u16string& text) const 
   }
   if (plain == raw.size()) return;
   if (const char16_t* high = m_codePage ? qd::text::builtInHighHalf(m_codePage) : nullptr) {
-    // A byte is a character: widened in place from the first other one on.
+    // A byte is a character: widened in place from the first other one on. Carets and
+    // escapes are read from the first of them, when there is one (in a few texts only).
+    size_t escape = raw.size();
     for (size_t i = plain; i < raw.size(); ++i) {
       const auto byte = static_cast<unsigned char>(raw[i]);
+      if ((byte == '^' || byte == '\\') && escape == raw.size()) escape = i;
       wide[i] = byte < 0x80 ? static_cast<char16_t>(byte) : high[byte - 0x80];
     }
-    unescape(text, plain);
+    if (escape < raw.size()) unescape(text, escape);
     return;
   }
   text = m_codePage ? qd::text::fromCodePage(raw, m_codePage) : qd::text::fromUtf8(raw);
