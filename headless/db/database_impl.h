@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -25,18 +26,33 @@ namespace qd::db {
 
 // The handle a text names: up to sixteen hexadecimal digits, ended by the text or a NUL;
 // 0 for anything else. Read from a file's bytes as from a handle's text.
+// The digit each character stands for: 16 for the NUL that ends the text, 17 for any
+// other character. A look at a table, not a choice between digits and letters, which a
+// handle's random digits would make wrongly half of the time.
+inline constexpr struct HexDigits {
+  uint8_t of[256];
+  constexpr HexDigits() : of() {
+    for (int c = 0; c < 256; ++c)
+      of[c] = c >= '0' && c <= '9'   ? static_cast<uint8_t>(c - '0')
+              : c >= 'a' && c <= 'f' ? static_cast<uint8_t>(c - 'a' + 10)
+              : c >= 'A' && c <= 'F' ? static_cast<uint8_t>(c - 'A' + 10)
+              : c == 0               ? 16
+                                     : 17;
+  }
+} kHexDigits;
+
 template <class Char>
 uint64_t handleValue(std::basic_string_view<Char> hex) {
   uint64_t v = 0;
   for (const Char c : hex) {
-    int d;
-    if (c == 0) break;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return 0;
+    const auto u = static_cast<std::make_unsigned_t<Char>>(c);
+    const unsigned d = u < 256 ? kHexDigits.of[u] : 17;
+    if (d > 15) {
+      if (d == 16) break;
+      return 0;
+    }
     if (v >> 60) return 0;  // more than 16 digits
-    v = (v << 4) | static_cast<uint64_t>(d);
+    v = (v << 4) | d;
   }
   return v;
 }

@@ -496,12 +496,17 @@ TEST_F(Drawing, ExtendedDataReadFromAFileIsTheSameAsAListPackedOrNot) {
 TEST(Handles, AreReadFromAFilesBytesAsFromTheirText) {
   const std::pair<std::string_view, uint64_t> cases[] = {
       {"1F", 0x1F}, {"1f", 0x1F}, {"", 0}, {"G1", 0}, {"1 F", 0}, {"FFFFFFFFFFFFFFFF", ~uint64_t{0}},
-      {"12345678901234567", 0}, {std::string_view("2A\0FF", 5), 0x2A}};
+      {"12345678901234567", 0}, {std::string_view("2A\0FF", 5), 0x2A}, {"09afAF", 0x09AFAF},
+      // The characters next to the digits and letters, and a byte of the high half.
+      {"1/", 0}, {"1:", 0}, {"1@", 0}, {"1G", 0}, {"1`", 0}, {"1g", 0}, {"1\xC1", 0}};
   for (const auto& [text, value] : cases) {
     EXPECT_EQ(qd::db::handleValue(text), value) << text;
     const std::u16string wide(text.begin(), text.end());
     EXPECT_EQ(AcDbHandle(wide.c_str()).value(), value) << text;
   }
+  // A wide character is no digit for its low byte's sake.
+  EXPECT_EQ(qd::db::handleValue(std::u16string_view(u"1\u0131")), 0u);
+  EXPECT_EQ(qd::db::handleValue(std::u16string_view(u"\u0141")), 0u);
 }
 
 TEST(PackedGroups, TakeOnlyWhatAListHoldsAndStopAtACut) {
