@@ -24,8 +24,6 @@ class AcDbStub {
 
 namespace qd::db {
 
-// The handle a text names: up to sixteen hexadecimal digits, ended by the text or a NUL;
-// 0 for anything else. Read from a file's bytes as from a handle's text.
 // The digit each character stands for: 16 for the NUL that ends the text, 17 for any
 // other character. A look at a table, not a choice between digits and letters, which a
 // handle's random digits would make wrongly half of the time.
@@ -41,6 +39,8 @@ inline constexpr struct HexDigits {
   }
 } kHexDigits;
 
+// The handle a text names: up to sixteen hexadecimal digits, ended by the text or a NUL;
+// 0 for anything else. Read from a file's bytes as from a handle's text.
 template <class Char>
 uint64_t handleValue(std::basic_string_view<Char> hex) {
   uint64_t v = 0;
