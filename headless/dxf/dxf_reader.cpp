@@ -17,6 +17,7 @@
 #include "headless/dxf/group_cursor.h"
 #include "headless/dxf/object_parser.h"
 #include "headless/dxf/parsing_ahead.h"
+#include "headless/dxf/record_spellings.h"
 #include "headless/dxf/shared_groups.h"
 #include "headless/dxf/survey.h"
 #include "host/adslib.h"
@@ -132,21 +133,21 @@ class Reader {
   struct Respelling {
     qd::text::SharedName name, record;
   };
-  using SpellingCache = std::unordered_map<const char16_t*, Respelling>;
-  void respell(SpellingCache& cache, AcDbObjectId table, qd::text::SharedName& name);
-  // The record's spelling of a name an entity filed straight gives, found by the file's
-  // text: one look, where sharing the text and then respelling it took two. A name
-  // without a record is given as it stands (held in `unrecorded`), and looked up again
-  // the next time.
-  struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::u16string_view s) const noexcept { return std::hash<std::u16string_view>{}(s); }
+  // The one respelt last is looked at first: most entities keep their class's linetype
+  // and style.
+  struct SpellingCache {
+    std::unordered_map<const char16_t*, Respelling> byName;
+    const Respelling* last = nullptr;
   };
-  struct RecordSpellings {
-    std::unordered_map<std::u16string, qd::text::SharedName, TextHash, std::equal_to<>> byText;
+  void respell(SpellingCache& cache, AcDbObjectId table, qd::text::SharedName& name);
+  // The record's spelling of a name an entity filed straight gives: one look, where
+  // sharing the text and then respelling it took two. A name without a record is given as
+  // it stands (held in `unrecorded`), and looked up again the next time.
+  struct Spellings {
+    RecordSpellings kept;
     qd::text::SharedName unrecorded;
   };
-  const qd::text::SharedName* recordSpelling(RecordSpellings& spellings, AcDbObjectId table, std::u16string_view text);
+  const qd::text::SharedName* recordSpelling(Spellings& spellings, AcDbObjectId table, const std::u16string& given);
   // The class of a type's objects, found once for each spelling of the file, and what
   // the drawing's completion asks of its objects.
   struct TypeInfo {
@@ -173,7 +174,7 @@ class Reader {
   std::map<std::u16string, AcDbObjectId> m_tables;
   size_t m_objectLine = 1;  // where the object being read starts
   SpellingCache m_layers, m_linetypes, m_styles;
-  RecordSpellings m_layerSpellings, m_linetypeSpellings, m_styleSpellings;
+  Spellings m_layerSpellings, m_linetypeSpellings, m_styleSpellings;
   std::unordered_map<std::u16string, TypeInfo> m_types;
   // Made while reading, for the drawing's completion: so that it need not look at every
   // object of a large drawing to find a few.
@@ -198,27 +199,31 @@ const Reader::TypeInfo& Reader::typeInfo(const std::u16string& type) {
 }
 
 void Reader::respell(SpellingCache& cache, AcDbObjectId table, qd::text::SharedName& name) {
-  auto it = cache.find(name.c_str());
-  if (it == cache.end()) {
-    const AcDbObjectId id = m_d->recordId(table, name.view());
-    // A name without a record is left as it is, and looked up again the next time.
-    if (id.isNull()) return;
-    const qd::text::SharedName record(AcDbSymbolTableRecord::cast(m_d->peek(id))->nameConst());
-    it = cache.emplace(name.c_str(), Respelling{name, record}).first;
+  const Respelling* r = cache.last;
+  if (!r || r->name.c_str() != name.c_str()) {
+    auto it = cache.byName.find(name.c_str());
+    if (it == cache.byName.end()) {
+      const AcDbObjectId id = m_d->recordId(table, name.view());
+      // A name without a record is left as it is, and looked up again the next time.
+      if (id.isNull()) return;
+      const qd::text::SharedName record(AcDbSymbolTableRecord::cast(m_d->peek(id))->nameConst());
+      it = cache.byName.emplace(name.c_str(), Respelling{name, record}).first;
+    }
+    cache.last = r = &it->second;
   }
-  if (it->second.record.c_str() != name.c_str()) name = it->second.record;
+  if (r->record.c_str() != name.c_str()) name = r->record;
 }
 
-const qd::text::SharedName* Reader::recordSpelling(RecordSpellings& spellings, AcDbObjectId table,
-                                                  std::u16string_view text) {
-  if (auto it = spellings.byText.find(text); it != spellings.byText.end()) return &it->second;
-  const AcDbObjectId id = m_d->recordId(table, text);
+const qd::text::SharedName* Reader::recordSpelling(Spellings& spellings, AcDbObjectId table,
+                                                  const std::u16string& given) {
+  const RecordSpellings::Key key = RecordSpellings::keyOf(given);
+  if (const qd::text::SharedName* kept = spellings.kept.find(key)) return kept;
+  const AcDbObjectId id = m_d->recordId(table, key.text);
   if (id.isNull()) {
-    spellings.unrecorded = text;
+    spellings.unrecorded = key.text;
     return &spellings.unrecorded;
   }
-  const qd::text::SharedName record(AcDbSymbolTableRecord::cast(m_d->peek(id))->nameConst());
-  return &spellings.byText.emplace(std::u16string(text), record).first->second;
+  return spellings.kept.keep(key, qd::text::SharedName(AcDbSymbolTableRecord::cast(m_d->peek(id))->nameConst()));
 }
 
 // As qd::db::useRecordSpellings does it, each spelling of the file found once.
@@ -430,13 +435,11 @@ void Reader::addDirect(const std::u16string& type, const db::DirectFields& field
                        AcDbObjectId modelSpace, AcDbBlockTableRecord* const spaces[2]) {
   using K = db::DirectFields::Kind;
   using F = db::DirectFields;
-  // A name is taken up to a NUL, as a result buffer's text would be.
-  auto given = [](const std::u16string& s) { return std::u16string_view(s.c_str()); };
   db::DirectNames names;
-  if (fields.has(F::kLayer)) names.layer = recordSpelling(m_layerSpellings, m_d->layerTable, given(fields.layer));
+  if (fields.has(F::kLayer)) names.layer = recordSpelling(m_layerSpellings, m_d->layerTable, fields.layer);
   if (fields.has(F::kLinetype))
-    names.linetype = recordSpelling(m_linetypeSpellings, m_d->linetypeTable, given(fields.linetype));
-  if (fields.has(F::kStyle)) names.style = recordSpelling(m_styleSpellings, m_d->textStyleTable, given(fields.style));
+    names.linetype = recordSpelling(m_linetypeSpellings, m_d->linetypeTable, fields.linetype);
+  if (fields.has(F::kStyle)) names.style = recordSpelling(m_styleSpellings, m_d->textStyleTable, fields.style);
   AcDbEntity* e = AcDbDirectFiling::make(fields, names, m_db);
   // The names the entity keeps as made are its class's, respelled as any entity's.
   if (!names.layer) respell(m_layers, m_d->layerTable, AcDbEntityAccess::layerName(e));

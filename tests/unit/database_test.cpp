@@ -28,6 +28,7 @@
 #include "headless/dxf/object_parser.h"
 #include "headless/dxf/parsing_ahead.h"
 #include "headless/dxf/real_text.h"
+#include "headless/dxf/record_spellings.h"
 #include "headless/dxf/shared_groups.h"
 #include "headless/dxf/survey.h"
 #include "headless/render/svg.h"
@@ -1176,6 +1177,31 @@ TEST(SharedNames, ManySpellingsComeAndGoAndTheOthersAreFoundAgain) {
     EXPECT_EQ(qd::text::SharedName::spellingsHeld(), before + 3000 - 1000 * (round + 1));
   }
   EXPECT_EQ(qd::text::SharedName::spellingsHeld(), before);
+}
+
+// A reader's table of record spellings finds every text it keeps, by the text up to a
+// NUL, however many it holds, and what it gave stays where it was.
+TEST(SharedNames, RecordSpellingsAreFoundByTheirTextUpToANul) {
+  using qd::dxf::RecordSpellings;
+  RecordSpellings kept;
+  std::vector<std::u16string> texts;
+  std::vector<const qd::text::SharedName*> given;
+  for (int i = 0; i < 3000; ++i) {
+    texts.push_back(u"Layer " + qd::text::fromUtf8(std::to_string(i)));
+    const RecordSpellings::Key key = RecordSpellings::keyOf(texts.back());
+    ASSERT_EQ(kept.find(key), nullptr) << i;
+    given.push_back(kept.keep(key, qd::text::SharedName(u"LAYER " + qd::text::fromUtf8(std::to_string(i)))));
+  }
+  for (size_t i = 0; i < texts.size(); ++i) {
+    const qd::text::SharedName* found = kept.find(RecordSpellings::keyOf(texts[i]));
+    ASSERT_EQ(found, given[i]) << i;
+    EXPECT_EQ(qd::text::toUtf8(found->view()), "LAYER " + std::to_string(i));
+  }
+  EXPECT_EQ(kept.find(RecordSpellings::keyOf(u"Layer 3000")), nullptr);
+  EXPECT_EQ(kept.find(RecordSpellings::keyOf(u"Layer 1")), given[1]);
+  EXPECT_EQ(kept.find(RecordSpellings::keyOf(std::u16string(u"Layer 12\0junk", 13))), given[12]);
+  EXPECT_EQ(kept.find(RecordSpellings::keyOf(u"layer 12")), nullptr);
+  EXPECT_EQ(RecordSpellings::keyOf(std::u16string(u"\0x", 2)).text.size(), 0u);
 }
 
 TEST(SharedNames, EntitiesOnALayerShareItsSpelling) {
