@@ -17,31 +17,40 @@ namespace {
 
 bool aligned(const void* p) { return reinterpret_cast<uintptr_t>(p) % 16 == 0; }
 
+// Each thread cuts from its own chunks: a new one starts with none, whatever the tests
+// before left.
+template <class Body>
+void onANewThread(Body body) {
+  std::thread(body).join();
+}
+
 TEST(ObjectHeap, TheRoomOfADeletedObjectGoesToTheNextOfItsSize) {
   if (!qd::objectHeapTakesPages()) GTEST_SKIP() << "objects are general allocations under a sanitizer";
-  std::vector<AcDbObject*> lines;
-  for (int i = 0; i < 5000; ++i) {
-    lines.push_back(new AcDbLine(AcGePoint3d(i, 0, 0), AcGePoint3d(i, 1, 0)));
-    ASSERT_TRUE(aligned(lines.back())) << i;
-  }
-  std::set<const void*> distinct(lines.begin(), lines.end());
-  EXPECT_EQ(distinct.size(), lines.size());
-  // Deleted through the base, the line gives back its own size: the next line takes its
-  // room, an object of another size does not.
-  const void* freed = lines[1234];
-  delete lines[1234];
-  std::unique_ptr<AcDbText> text(new AcDbText());
-  EXPECT_NE(static_cast<const void*>(text.get()), freed);
-  lines[1234] = new AcDbLine();
-  EXPECT_EQ(static_cast<const void*>(lines[1234]), freed);
-  // Deleted on another thread, its room goes to that thread's objects; the objects made
-  // here are unharmed.
-  AcDbObject* away = lines[77];
-  std::thread([away] { delete away; }).join();
-  lines[77] = new AcDbLine(AcGePoint3d(7, 7, 7), AcGePoint3d(8, 8, 8));
-  EXPECT_EQ(static_cast<AcDbLine*>(lines[4999])->startPoint().x, 4999.0);
-  EXPECT_EQ(static_cast<AcDbLine*>(lines[77])->endPoint().z, 8.0);
-  for (AcDbObject* o : lines) delete o;
+  onANewThread([] {
+    std::vector<AcDbObject*> lines;
+    for (int i = 0; i < 5000; ++i) {
+      lines.push_back(new AcDbLine(AcGePoint3d(i, 0, 0), AcGePoint3d(i, 1, 0)));
+      ASSERT_TRUE(aligned(lines.back())) << i;
+    }
+    std::set<const void*> distinct(lines.begin(), lines.end());
+    EXPECT_EQ(distinct.size(), lines.size());
+    // Deleted through the base, the line gives back its own size: the next line takes its
+    // room, an object of another size does not.
+    const void* freed = lines[1234];
+    delete lines[1234];
+    std::unique_ptr<AcDbText> text(new AcDbText());
+    EXPECT_NE(static_cast<const void*>(text.get()), freed);
+    lines[1234] = new AcDbLine();
+    EXPECT_EQ(static_cast<const void*>(lines[1234]), freed);
+    // Deleted on another thread, its room goes to that thread's objects; the objects made
+    // here are unharmed.
+    AcDbObject* away = lines[77];
+    std::thread([away] { delete away; }).join();
+    lines[77] = new AcDbLine(AcGePoint3d(7, 7, 7), AcGePoint3d(8, 8, 8));
+    EXPECT_EQ(static_cast<AcDbLine*>(lines[4999])->startPoint().x, 4999.0);
+    EXPECT_EQ(static_cast<AcDbLine*>(lines[77])->endPoint().z, 8.0);
+    for (AcDbObject* o : lines) delete o;
+  });
 }
 
 TEST(ObjectHeap, LargeAndEmptyRequestsAreServedAsAnyMemory) {
@@ -63,30 +72,29 @@ TEST(ObjectHeap, PagesGivenAreCutInOrderBeforeAnyNewChunk) {
   ASSERT_NE(room, MAP_FAILED);
   char* const first = static_cast<char*>(room);
   char* const second = first + kBytes;
-  qd::giveObjectPages(first, second);
-  qd::giveObjectPages(second, second + kBytes);
   auto inside = [](const void* p, const char* from, size_t n) {
     return static_cast<const char*>(p) >= from && static_cast<const char*>(p) < from + n;
   };
-  // The chunk being cut is used up first: a chunk's worth of objects at most.
-  std::vector<void*> taken;
-  size_t before = 0;
-  while (true) {
-    void* p = qd::allocateObject(96);
-    taken.push_back(p);
-    if (inside(p, first, kBytes)) break;
-    ASSERT_LT(++before, size_t{1000});
-  }
-  EXPECT_EQ(taken.back(), first);
-  // Then one after another, through both ranges.
-  for (size_t i = 1; i < 2 * kBytes / 96 - 20; ++i) {
-    void* p = qd::allocateObject(96);
-    taken.push_back(p);
-    const char* in = i < kBytes / 96 ? first : second;
-    const size_t at = i < kBytes / 96 ? i * 96 : (i - kBytes / 96) * 96;
-    ASSERT_EQ(p, in + at) << i;
-  }
-  for (void* p : taken) qd::freeObject(p, 96);
+  onANewThread([&] {
+    // Given to a thread that has cut nothing yet: its first object is the first of them.
+    qd::giveObjectPages(first, second);
+    qd::giveObjectPages(second, second + kBytes);
+    std::vector<void*> taken;
+    for (size_t i = 0; i < 2 * kBytes / 96 - 20; ++i) {
+      void* p = qd::allocateObject(96);
+      taken.push_back(p);
+      // One after another, through both ranges.
+      const char* in = i < kBytes / 96 ? first : second;
+      const size_t at = i < kBytes / 96 ? i * 96 : (i - kBytes / 96) * 96;
+      ASSERT_EQ(p, in + at) << i;
+    }
+    // Then a chunk of its own, once they are used up.
+    for (size_t i = 2 * kBytes / 96 - 20; i < 2 * kBytes / 96; ++i) taken.push_back(qd::allocateObject(96));
+    void* beyond = qd::allocateObject(96);
+    EXPECT_FALSE(inside(beyond, first, 2 * kBytes));
+    qd::freeObject(beyond, 96);
+    for (void* q : taken) qd::freeObject(q, 96);
+  });
 }
 
 }  // namespace
