@@ -80,7 +80,7 @@ void* allocateObject(std::size_t size) {
 void freeObject(void* p, std::size_t size) noexcept {
   if (!p) return;
   if (kSanitized || size > kLargest) {
-    ::operator delete(p, size);
+    ::operator delete(p);
     return;
   }
   Heap& h = t_heap;
