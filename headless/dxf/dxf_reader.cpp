@@ -97,9 +97,9 @@ class Reader {
     bool object = false, entity = false, text = false, complex = false, blockReference = false, blockRecord = false;
   };
   static Kinds kindsOf(const AcRxClass* cls);
-  // `respell`: an entity's names are still the file's spellings.
+  // `spellAsRecords`: an entity's names are still the file's spellings.
   void place(const std::u16string& type, AcDbObject* obj, const Kinds& kinds, AcDbObjectId id, bool attributesFollow,
-             AcDbBlockTableRecord* btr, bool respell = true);
+             AcDbBlockTableRecord* btr, bool spellAsRecords = true);
   // A drawing's entities are parsed in stretches on a thread of their own and on the
   // reader's from this size of file on; below it, the thread would cost more than it saves.
   static constexpr size_t kParseAheadFrom = size_t{512} << 10;
@@ -523,8 +523,8 @@ void Reader::readTables(GroupCursor& c) {
 // Puts an entity read in a block or a space in its place: attributes, vertices and
 // SEQEND join the complex entity before them, everything else goes into the block.
 void Reader::place(const std::u16string& type, AcDbObject* obj, const Kinds& kinds, AcDbObjectId id,
-                   bool attributesFollow, AcDbBlockTableRecord* btr, bool respell) {
-  if (kinds.entity && respell) useRecordSpellings(static_cast<AcDbEntity*>(obj), kinds.text);
+                   bool attributesFollow, AcDbBlockTableRecord* btr, bool spellAsRecords) {
+  if (kinds.entity && spellAsRecords) useRecordSpellings(static_cast<AcDbEntity*>(obj), kinds.text);
   if (type == u"ATTRIB"sv || type == u"VERTEX"sv || type == u"SEQEND"sv) {
     if (!m_complex) return;
     AcDbObjectAccess::setOwnerRaw(obj, m_complex->objectId());
