@@ -277,13 +277,13 @@ std::pair<char*, char*> FileBytes::detach(const char* from, const char* to) {
 
 void FileBytes::unmap() {
   if (m_mapped) {
-    // The pages between those detached (which never overlap, each a range of whole pages
-    // detached once).
+    // The pages between those detached, whichever ranges were detached (twice or
+    // overlapping as well).
     std::sort(m_detached.begin(), m_detached.end());
     char* from = m_mapped;
     for (const auto& [first, last] : m_detached) {
       if (first > from) ::munmap(from, static_cast<size_t>(first - from));
-      from = last;
+      from = std::max(from, last);
     }
     char* const end = m_mapped + m_capacity;
     if (end > from) ::munmap(from, static_cast<size_t>(end - from));

@@ -67,8 +67,8 @@ class ParsingAhead {
   static constexpr size_t kStretchBytes = size_t{32} << 10;
   // Stretches parsed (or being parsed) ahead of the one being built, at most.
   static constexpr size_t kAhead = 4;
-  // The least text told done at once: giving memory back costs a call and a flush of
-  // both cores' page tables.
+  // The least text told done at once: its owner's answer costs a call, and giving
+  // memory back a flush of both cores' page tables as well.
   static constexpr size_t kDoneStep = size_t{1} << 20;
 
   // `start`: the section's first group; `end`: where its ENDSEC's value stands. Without
