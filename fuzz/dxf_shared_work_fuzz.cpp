@@ -34,10 +34,10 @@ struct Checked {
   std::optional<Failure> failure;
 };
 
-Checked check(std::string_view text, size_t splitFrom) {
+Checked check(std::string_view text, size_t splitFrom, bool leaveEntities = false) {
   Checked c;
   try {
-    c.survey = qd::dxf::surveyText(text, uint64_t{1} << 56, splitFrom);
+    c.survey = qd::dxf::surveyText(text, uint64_t{1} << 56, splitFrom, leaveEntities);
   } catch (const Failure& f) {
     c.failure = f;
   }
@@ -116,6 +116,7 @@ struct Parsed {
   std::vector<qd::dxf::ParsedObject> objects;
   std::optional<Failure> failure;
   bool fault = false;
+  uint64_t nextHandle = 0;  // as the stretches counted their handles
 };
 
 Parsed parse(std::string_view text, const qd::dxf::Section& section, bool thread, size_t step) {
@@ -127,6 +128,7 @@ Parsed parse(std::string_view text, const qd::dxf::Section& section, bool thread
     for (size_t i = 0; i < b->count; ++i) p.objects.push_back(b->objects[i]);
     if (b->failure) p.failure = b->failure;
     p.fault = p.fault || b->fault;
+    p.nextHandle = std::max(p.nextHandle, b->nextHandle);
     const bool last = b->last;
     ahead.giveBack(std::move(b));
     if (last) break;
@@ -139,6 +141,28 @@ void sameParse(const Parsed& one, const Parsed& stretches) {
   for (size_t i = 0; i < one.objects.size(); ++i) sameObject(one.objects[i], stretches.objects[i], i);
   sameFailure(one.failure, stretches.failure, "the parser's fault");
   if (one.fault != stretches.fault) differs("another fault");
+  if (!one.failure && !one.fault && one.nextHandle != stretches.nextHandle) differs("the handles counted");
+}
+
+// A text the whole check passes is surveyed the same with its entities left to the
+// parser, which counts the handles the survey did not, when it parses them all.
+void sameLeavingEntities(std::string_view text, const qd::dxf::Survey& whole) {
+  const Checked left = check(text, SIZE_MAX, true);
+  if (!left.survey) differs("the survey leaving the entities");
+  Checked same = left;
+  std::optional<qd::dxf::Section> entities;
+  for (const qd::dxf::Section& section : whole.sections)
+    if (section.name == "ENTITIES" && !entities) entities = section;
+  if (left.survey->entitiesLeft != entities.has_value()) differs("whether the entities were left");
+  if (entities) {
+    // A value's fault (a number that is none) stops the parse before all are counted.
+    const Parsed p = parse(text, *entities, false, SIZE_MAX);
+    if (p.failure || p.fault) same.survey->nextHandle = whole.nextHandle;
+    else same.survey->nextHandle = std::max(same.survey->nextHandle, p.nextHandle);
+  }
+  Checked wholeChecked;
+  wholeChecked.survey = whole;
+  sameSurvey(wholeChecked, same);
 }
 
 }  // namespace
@@ -148,6 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Checked one = check(text, SIZE_MAX);
   sameSurvey(one, check(text, 0));
   if (!one.survey) return 0;
+  sameLeavingEntities(text, *one.survey);
   // A checked text, as the reader parses it: each section in one stretch, then in
   // stretches of a few bytes, on the reader's side alone and on both.
   for (const qd::dxf::Section& section : one.survey->sections) {

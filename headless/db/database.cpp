@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <utility>
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
@@ -179,7 +180,10 @@ AcDbObjectId AcDbDatabase::Impl::add(AcDbObject* obj, AcDbObjectId owner, AcDbHa
     stub = stubForHandle(h, true);
     if (stub->object) stub = nullptr;  // the handle is taken: give the object a new one
   }
-  if (!stub) stub = newStub(AcDbHandle(nextHandle));
+  if (!stub) {
+    if (beforeFreshHandle) std::exchange(beforeFreshHandle, nullptr)();
+    stub = newStub(AcDbHandle(nextHandle));
+  }
   stub->object = obj;
   AcDbObjectAccess::stub(obj) = stub;
   AcDbObjectAccess::setOwnerRaw(obj, owner);

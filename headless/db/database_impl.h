@@ -208,6 +208,10 @@ struct AcDbDatabase::Impl {
   qd::db::StubStore stubs;
   qd::db::HandleMap byHandle;
   uint64_t nextHandle = 1;
+  // Called, and dropped, before an object is next given nextHandle for want of one of
+  // its own: a reader that has not seen every handle of its file yet puts nextHandle
+  // above them first.
+  std::function<void()> beforeFreshHandle;
   // While a file is read, block frames (BLOCK and ENDBLK) take the file's handles;
   // those a file lacks are given once every handle in it is known.
   bool readingFile = false;

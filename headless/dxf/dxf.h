@@ -19,6 +19,9 @@ Acad::ErrorStatus writeFile(AcDbDatabase* db, const std::string& path, std::u16s
 // tests compare).
 struct ReadOptions {
   bool directFiling = true;
+  // Every group of the text checked before anything of it is built. Otherwise a large
+  // drawing's entities are checked as they are parsed, which tells the same faults.
+  bool checkAllFirst = false;
   // Told of bytes of the text the reader is done with, a large stretch of a drawing's
   // entities at a time, so that their owner may give back the memory they take.
   std::function<void(const char* from, const char* to)> textDone;

@@ -35,9 +35,6 @@ using db::Tag;
 using db::TagKind;
 using db::Tags;
 
-// Far above any drawing's handles, far below where they would run out.
-constexpr uint64_t kHandleSeedLimit = uint64_t{1} << 56;
-
 // What the reader asks of an object's own groups, found in the one pass over them that
 // makes ids of their pointers.
 struct OwnGroups {
@@ -66,7 +63,13 @@ class Reader {
         m_d(db->impl()),
         m_text(text),
         m_direct(options.directFiling && directFilingFits()),
-        m_textDone(options.textDone) {}
+        m_textDone(options.textDone),
+        m_leaveEntities(!options.checkAllFirst && text.size() >= kParseAheadFrom) {}
+  Reader(const Reader&) = delete;
+  Reader& operator=(const Reader&) = delete;
+  ~Reader() { m_d->beforeFreshHandle = nullptr; }
+  // A fault found while the entities' groups were left unchecked gives way to the one
+  // the check of every group finds first, as if it had been made first.
   void run();
   // Every block record and block reference read, in the order they were made.
   const std::vector<AcDbObjectId>& blockRecords() const { return m_blockRecords; }
@@ -119,6 +122,10 @@ class Reader {
   // Refuses a handle beyond those any drawing has, with the object made for it.
   void checkHandle(AcDbHandle handle, AcDbObject* made) const;
   void readObjects(GroupCursor& c);
+  void readSections();
+  // Checks the groups the survey left, and puts nextHandle above their handles; at most
+  // once. Their fault is kept, to be thrown between sections.
+  void checkLeftGroups();
   // `entity`: read where only entities stand (blocks, entities), so an unknown type is an
   // entity even without subclass markers (R12).
   AcDbObject* makeObject(const std::u16string& type, Tags& tags, Common& c, AcDbObjectId defaultOwner, AcDbObjectId* made,
@@ -164,6 +171,11 @@ class Reader {
   SharedGroups m_shared;
   bool m_direct;  // LINEs, CIRCLEs, TEXTs and INSERTs of ENTITIES filed straight from their groups
   std::function<void(const char* from, const char* to)> m_textDone;  // see ReadOptions
+  const bool m_leaveEntities;  // to the check as they are parsed (see ReadOptions)
+  // The survey left the first ENTITIES section's groups, whose handles the parsers count.
+  bool m_entitiesLeft = false;
+  uint64_t m_entitiesNextHandle = 0;
+  std::optional<Failure> m_leftFault;  // see checkLeftGroups
   db::DirectFields m_directFields;  // those of the entity being read, without stretches
   Kinds m_lineKinds = kindsOf(AcDbLine::desc()), m_circleKinds = kindsOf(AcDbCircle::desc()),
         m_textKinds = kindsOf(AcDbText::desc()), m_insertKinds = kindsOf(AcDbBlockReference::desc());
@@ -637,6 +649,7 @@ void Reader::readEntities(GroupCursor& c, size_t end, AcDbObjectId modelSpace) {
         m_objectLine = o.line;
         addParsed(o.type, o.tags, o.shared, o.direct, modelSpace, spaces);
       }
+      m_entitiesNextHandle = std::max(m_entitiesNextHandle, b->nextHandle);
       if (b->failure) throw *b->failure;
       if (b->fault) std::rethrow_exception(b->fault);
       last = b->last;
@@ -696,11 +709,38 @@ void Reader::finish() {
 }
 
 void Reader::run() {
+  try {
+    readSections();
+  } catch (const Failure&) {
+    if (m_leftFault) throw *m_leftFault;
+    if (!m_entitiesLeft) throw;
+    m_d->beforeFreshHandle = nullptr;
+    surveyText(m_text, kHandleSeedLimit);  // throws the first fault, if the file has one
+    throw;
+  }
+}
+
+void Reader::checkLeftGroups() {
+  if (!m_entitiesLeft) return;
+  m_entitiesLeft = false;
+  m_d->beforeFreshHandle = nullptr;
+  try {
+    m_d->nextHandle = std::max(m_d->nextHandle, surveyText(m_text, kHandleSeedLimit).nextHandle);
+  } catch (const Failure& f) {
+    m_leftFault = f;
+  }
+}
+
+void Reader::readSections() {
   // Tables come first so that blocks and entities find their records.
   // A file cut short or spliced shows as a section, table or block that does not close,
   // or as a missing EOF: refused with the line, never read as a smaller drawing.
-  const Survey survey = surveyText(m_text, kHandleSeedLimit);
+  const Survey survey = surveyText(m_text, kHandleSeedLimit, kSurveySplitFrom, m_leaveEntities);
   m_d->nextHandle = std::max(m_d->nextHandle, survey.nextHandle);
+  // An object given a handle of its own before the entities' handles are known would
+  // get one of theirs.
+  m_entitiesLeft = survey.entitiesLeft;
+  if (m_entitiesLeft) m_d->beforeFreshHandle = [this] { checkLeftGroups(); };
   const std::vector<Section>& sections = survey.sections;
   if (sections.empty()) throw Failure{lineOf(size_t{0}), "no SECTION found"};
   auto run = [&](const char* name, auto&& fn) {
@@ -708,6 +748,7 @@ void Reader::run() {
       if (section.name == name) {
         GroupCursor c(m_text, section.offset, section.index);
         fn(c, section.end);
+        if (m_leftFault) throw *m_leftFault;
       }
   };
   run("HEADER", [&](GroupCursor& c, size_t) { readHeader(c); });
@@ -734,6 +775,12 @@ void Reader::run() {
   m_d->paperSpace = m_d->recordId(m_d->blockTable, u"*Paper_Space");
   run("BLOCKS", [&](GroupCursor& c, size_t) { readBlocks(c); });
   run("ENTITIES", [&](GroupCursor& c, size_t end) { readEntities(c, end, m_d->modelSpace); });
+  if (m_entitiesLeft) {
+    // Parsed, they are checked, and their handles counted.
+    m_entitiesLeft = false;
+    m_d->beforeFreshHandle = nullptr;
+    m_d->nextHandle = std::max(m_d->nextHandle, m_entitiesNextHandle);
+  }
   run("OBJECTS", [&](GroupCursor& c, size_t) { readObjects(c); });
   // The seed never goes below a handle in use, so a stale one cannot bring a handle back;
   // one that leaves no handles to give would make new objects wrap round onto old ones.

@@ -71,7 +71,7 @@ class GroupCursor {
   uint32_t nextIndex() const { return m_g.index + 1; }
   // Where the next group's code line starts.
   size_t nextOffset() const { return static_cast<size_t>(m_p - m_text.data()); }
-  void next() {
+  [[gnu::always_inline]] void next() {
     if (!m_valid) return;
     const bool eof = m_g.code == 0 && trim(value()) == "EOF";
     ++m_g.index;

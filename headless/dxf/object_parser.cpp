@@ -137,7 +137,21 @@ size_t ObjectParser::collect(GroupCursor& c, bool headerVariable) {
   const size_t line = c->index > 0 ? lineOf(c->index - 1) : 1;
   m_raw.clear();
   for (; c.valid() && c->code != 0 && !(headerVariable && c->code == 9); c.next()) m_raw.push_back(*c);
+  if (m_handleLimit != 0) {
+    // A 5 after a 9 is a header variable's value, not a handle; the 0 group before the
+    // first is no 9.
+    int previous = 0;
+    for (const RawGroup& g : m_raw) {
+      noteGroup(g, previous);
+      previous = g.code;
+    }
+  }
   return line;
+}
+
+void ObjectParser::noteHandle(const RawGroup& g) {
+  const uint64_t h = db::handleValue(trim(value(g)));
+  if (h < m_handleLimit && h >= m_nextHandle) m_nextHandle = h + 1;
 }
 
 void ObjectParser::typeInto(size_t& i, Tags& tags, size_t n) {

@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "headless/db/direct_filing.h"
@@ -16,7 +17,9 @@ namespace qd::dxf {
 // so that a parser can run beside the reader that builds the objects.
 class ObjectParser {
  public:
-  ObjectParser(std::string_view text, int codePage) : m_text(text), m_codePage(codePage) {}
+  // `handleLimit`: see takeNextHandle; at 0 no handles are counted.
+  ObjectParser(std::string_view text, int codePage, uint64_t handleLimit = 0)
+      : m_text(text), m_codePage(codePage), m_handleLimit(handleLimit) {}
   void setCodePage(int codePage) { m_codePage = codePage; }
   std::u16string decode(std::string_view s) const;
   void decodeInto(std::string_view raw, std::u16string& out) const;
@@ -34,6 +37,15 @@ class ObjectParser {
   // entities' are typed as any object's.
   size_t parseEntity(GroupCursor& c, std::u16string_view type, db::Tags& out, SharedGroups& shared,
                      db::DirectFields& direct);
+  // One above the highest handle below `handleLimit` that an object's 5 or 105 group
+  // taken since the last call gave (0 when none did), each group counted as the check
+  // of the whole file counts it; counted from 0 again after the call.
+  uint64_t takeNextHandle() { return std::exchange(m_nextHandle, 0); }
+  // Counts the handle of a group that follows one of the code `previous`, for
+  // takeNextHandle; groups read outside any object (before a section's first) as well.
+  void noteGroup(const RawGroup& g, int previous) {
+    if ((g.code == 5 || g.code == 105) && previous != 9 && m_handleLimit != 0) noteHandle(g);
+  }
 
  private:
   std::string_view value(const RawGroup& g) const { return m_text.substr(g.offset, g.size); }
@@ -46,6 +58,8 @@ class ObjectParser {
   // Takes the raw groups from the cursor's to the next 0 (or 9) group; gives the line
   // where they start.
   size_t collect(GroupCursor& c, bool headerVariable);
+  // Counts the handle of a 5 or 105 group taken, for takeNextHandle.
+  void noteHandle(const RawGroup& g);
   // Types the groups taken, with the shared ones told apart.
   void typeShared(bool dimstyle, db::Tags& out, SharedGroups& shared);
   // Files the groups taken straight into `d`, when all of them are groups the class of
@@ -80,6 +94,8 @@ class ObjectParser {
 
   std::string_view m_text;
   int m_codePage = 0;  // 0: UTF-8
+  uint64_t m_handleLimit;  // handles are counted below it (none at 0)
+  uint64_t m_nextHandle = 0;  // see takeNextHandle
   std::vector<RawGroup> m_raw;  // the groups of the object being read
   std::u16string m_value;  // a handle's or a bracket's text, a packed group's
   std::string m_value8;  // a packed group's bytes

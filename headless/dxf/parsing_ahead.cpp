@@ -34,11 +34,11 @@ ParsingAhead::ParsingAhead(std::string_view text, int codePage, const GroupCurso
       m_firstIndex(start.valid() ? start->index : 0),
       m_starts(stretchStarts(text, start.valid() ? start->offset : text.size(), end, step)),
       m_filing(filing),
-      m_readersParser(text, codePage),
+      m_readersParser(text, codePage, kHandleSeedLimit),
       m_done(m_starts.size()),
       m_textDone(std::move(done)),
       m_doneTo(m_starts.front().code),
-      m_threadsParser(text, codePage) {
+      m_threadsParser(text, codePage, kHandleSeedLimit) {
   if (thread) try {
       m_thread = std::thread([this] { run(); });
     } catch (const std::system_error&) {
@@ -135,11 +135,19 @@ void ParsingAhead::parseStretch(size_t n, ObjectParser& parser, ParsedBatch& b) 
   try {
     GroupCursor c = n == 0 ? m_start : GroupCursor(m_text, m_starts[n].code, 0);
     const uint32_t first = c.valid() ? c->index : 0;
+    parser.takeNextHandle();
+    int previous = 2;  // before the section's first group, its name
     while (c.valid() && !isZero(m_text, c, "ENDSEC") && !(c->code == 0 && c->offset == until)) {
-      if (c->code != 0) {
+      if (c->code != 0) {  // groups before the first object
+        parser.noteGroup(*c, previous);
+        previous = c->code;
         c.next();
         continue;
       }
+      // Where the file's structure was not checked before: a section or the file ends
+      // only after the section's ENDSEC.
+      if (const std::string_view word = trim(m_text.substr(c->offset, c->size)); word == "SECTION" || word == "EOF")
+        throw Failure{lineOf(*c), std::string(word) + " before the section's ENDSEC"};
       if (b.objects.size() == b.count) b.objects.emplace_back();
       ParsedObject& o = b.objects[b.count];
       parser.decodeInto(trim(m_text.substr(c->offset, c->size)), o.type);
@@ -156,6 +164,7 @@ void ParsingAhead::parseStretch(size_t n, ObjectParser& parser, ParsedBatch& b) 
     // the next stretch's start, which a checked text does not have, reads on to the end.)
     if (!c.valid() || c->offset != until) b.last = true;
     b.groups = c->index - first;
+    b.nextHandle = parser.takeNextHandle();
   } catch (const Failure& f) {
     b.failure = f;
     b.last = true;

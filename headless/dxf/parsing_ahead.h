@@ -35,6 +35,7 @@ struct ParsedBatch {
   std::vector<ParsedObject> objects;  // the first `count` hold this batch's
   size_t count = 0;
   uint32_t groups = 0;  // the groups the stretch holds
+  uint64_t nextHandle = 0;  // as ObjectParser::takeNextHandle gives it for the stretch
   std::optional<Failure> failure;  // what stopped the parser after them
   std::exception_ptr fault;  // anything else that did
   bool last = false;

@@ -1,12 +1,17 @@
 #include "headless/dxf/survey.h"
 
+#include <algorithm>
 #include <exception>
+#include <limits>
 #include <optional>
 #include <system_error>
 #include <thread>
 
 #include "headless/db/database_impl.h"
 #include "headless/dxf/group_cursor.h"
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace qd::dxf {
 namespace {
@@ -31,14 +36,21 @@ struct Walk {
   uint64_t nextHandle = 0;
   uint32_t end = 0;      // the number of the group after the last one walked
   bool reached = false;  // stopped at the group where the other walk started
+  bool left = false;     // stopped at the first ENTITIES section's name (the last mark)
   std::optional<Failure> failure;
   std::exception_ptr fault;  // anything else that stopped it (memory)
 };
 
+bool opensEntities(std::string_view text, const Mark& m) {
+  auto value = [&](const RawGroup& g) { return trim(text.substr(g.offset, g.size)); };
+  return m.name && value(m.zero) == "SECTION" && value(*m.name) == "ENTITIES";
+}
+
 // Walks the groups from the cursor's on (its code line at `at`) to the end of the text,
-// or up to the group whose code line starts at `stopAt`. A bad code throws.
+// or up to the group whose code line starts at `stopAt`, or (`leaveEntities`) up to the
+// name of the first ENTITIES section. A bad code throws.
 void walk(std::string_view text, GroupCursor& c, size_t at, size_t stopAt, uint64_t handleLimit, Walk& w,
-          const std::stop_token& stop = {}) {
+          const std::stop_token& stop = {}, bool leaveEntities = false) {
   auto value = [&](const RawGroup& g) { return trim(text.substr(g.offset, g.size)); };
   std::optional<Mark> open;  // a mark waiting for the group after it
   int previous = 0;
@@ -57,6 +69,10 @@ void walk(std::string_view text, GroupCursor& c, size_t at, size_t stopAt, uint6
       }
       w.marks.push_back(*open);
       open.reset();
+      if (leaveEntities && opensEntities(text, w.marks.back())) {
+        w.left = true;
+        break;
+      }
     }
     if (g.code == 0 && isMarkWord(value(g))) open = Mark{g, std::nullopt, 0, 0};
     // A header variable's value ($HANDSEED) is no object's handle.
@@ -156,7 +172,111 @@ size_t secondHalf(std::string_view text) {
   return std::string_view::npos;
 }
 
-Survey surveyText(std::string_view text, uint64_t handleLimit, size_t splitFrom) {
+namespace {
+
+// Where the code line of the ENDSEC group whose value's text starts at `q` starts, when
+// the lines there are such a group's, the code line at `from` or after it; npos otherwise.
+size_t endsecCodeLine(std::string_view text, size_t from, size_t q) {
+  constexpr size_t npos = std::string_view::npos;
+  if (text.compare(q, 6, "ENDSEC") != 0) return npos;
+  // Blanks around the word, as trim takes them off.
+  size_t e = q + 6;
+  while (e < text.size() && (text[e] == ' ' || text[e] == '\t' || text[e] == '\r')) ++e;
+  if (e < text.size() && text[e] != '\n') return npos;
+  size_t v = q;
+  while (v > from && (text[v - 1] == ' ' || text[v - 1] == '\t')) --v;
+  if (v <= from || text[v - 1] != '\n') return npos;
+  const size_t codeEnd = v - 1;
+  size_t start = codeEnd;
+  while (start > from && text[start - 1] != '\n') --start;
+  int code = 0;
+  if (!parseCode(text.substr(start, codeEnd - start), code) || code != 0) return npos;
+  return start;
+}
+
+// The survey that leaves the first ENTITIES section's groups to the reader; nothing when
+// the whole walk must tell (a fault after them, which one of theirs may come before).
+std::optional<Survey> surveyLeavingEntities(std::string_view text, uint64_t handleLimit) {
+  GroupCursor c(text);
+  if (!c.valid()) return std::nullopt;
+  Walk w;
+  // A fault before the section is the file's first.
+  walk(text, c, 0, std::string_view::npos, handleLimit, w, {}, true);
+  Survey s;
+  if (w.left) {
+    const Mark& opened = w.marks.back();
+    const std::optional<SectionEnd> end = sectionEnd(text, opened.after);
+    if (!end) return std::nullopt;
+    try {
+      GroupCursor rest(text, end->code, opened.afterIndex + end->groups);
+      walk(text, rest, end->code, std::string_view::npos, handleLimit, w);
+      s.sections = structure(text, w.marks, w.end);
+    } catch (const Failure&) {
+      return std::nullopt;
+    }
+    s.entitiesLeft = true;
+  } else {
+    s.sections = structure(text, w.marks, w.end);
+  }
+  s.nextHandle = w.nextHandle;
+  return s;
+}
+
+}  // namespace
+
+std::optional<SectionEnd> sectionEnd(std::string_view text, size_t from) {
+  if (text.size() > std::numeric_limits<uint32_t>::max() || from >= text.size()) return std::nullopt;
+  const char* const base = text.data();
+  const size_t n = text.size();
+  // A candidate "EN" at `q`, with `lines` ends of lines before `p`: whether the search
+  // ends there, and with what. An ENDSEC after an odd number of lines is a code line.
+  struct Look {
+    bool ends = false;
+    std::optional<SectionEnd> end;
+  };
+  auto lookAt = [&](size_t q, size_t lines, size_t p) -> Look {
+    const size_t code = endsecCodeLine(text, from, q);
+    if (code == std::string_view::npos) return {};
+    if (code >= p) lines += static_cast<size_t>(std::count(base + p, base + code, '\n'));
+    else lines -= static_cast<size_t>(std::count(base + code, base + p, '\n'));
+    if (lines % 2 != 0) return {true, std::nullopt};
+    return {true, SectionEnd{code, static_cast<uint32_t>(lines / 2)}};
+  };
+  size_t lines = 0;  // ends of lines before p
+  size_t p = from;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: the line ends counted by bytes, summed every 255 steps
+  // before a byte's count could wrap, and every "EN" looked at.
+  const __m128i nl = _mm_set1_epi8('\n'), e = _mm_set1_epi8('E'), nn = _mm_set1_epi8('N');
+  while (p + 17 <= n) {
+    __m128i counts = _mm_setzero_si128();
+    auto sum = [&] {
+      const __m128i s = _mm_sad_epu8(counts, _mm_setzero_si128());
+      return static_cast<size_t>(_mm_cvtsi128_si32(s)) + static_cast<size_t>(_mm_extract_epi16(s, 4));
+    };
+    for (int step = 0; step < 255 && p + 17 <= n; ++step, p += 16) {
+      const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + p));
+      const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + p + 1));
+      for (unsigned hits = static_cast<unsigned>(
+               _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, e), _mm_cmpeq_epi8(next, nn))));
+           hits != 0; hits &= hits - 1)
+        if (const Look l = lookAt(p + static_cast<size_t>(__builtin_ctz(hits)), lines + sum(), p); l.ends) return l.end;
+      counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(here, nl));
+    }
+    lines += sum();
+  }
+#endif
+  for (; p < n; ++p) {
+    if (base[p] == 'E' && p + 1 < n && base[p + 1] == 'N')
+      if (const Look l = lookAt(p, lines, p); l.ends) return l.end;
+    if (base[p] == '\n') ++lines;
+  }
+  return std::nullopt;
+}
+
+Survey surveyText(std::string_view text, uint64_t handleLimit, size_t splitFrom, bool leaveEntities) {
+  if (leaveEntities)
+    if (std::optional<Survey> s = surveyLeavingEntities(text, handleLimit)) return *std::move(s);
   GroupCursor c(text);
   if (!c.valid()) throw Failure{1, "the file holds no groups"};
   size_t middle = text.size() >= splitFrom ? secondHalf(text) : std::string_view::npos;

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <random>
@@ -1410,7 +1411,7 @@ TEST(LargeDxf, TheFileIsCheckedInTwoHalvesAsIfInOne) {
   {
     // A section opened inside another, in the second half.
     std::string text = d.text;
-    text.insert(d.entityAt[9000], "0\nSECTION\n2\nEXTRA\n");
+    text.insert(d.entityAt[9000], "0\nSECTION\n2\nEXTRA\n5\nABCDE\n");
     const std::string want = "line " + std::to_string(lineAt(text, d.entityAt[9000])) +
                              ": section ENTITIES from line " + std::to_string(lineAt(text, d.entityAt[0]) - 4) +
                              " is not closed";
@@ -1457,6 +1458,149 @@ TEST(LargeDxf, TheFileIsCheckedInTwoHalvesAsIfInOne) {
     ASSERT_EQ(qd::dxf::read(&db, text, error), Acad::eOk) << qd::text::toUtf8(error);
     auto* ms = AcDbBlockTableRecord::cast(db.impl()->peek(db.modelSpaceId()));
     EXPECT_GT(ms->entityIds()[10].handle().value(), uint64_t{0x1000 + 11999});
+  }
+}
+
+// The end of a section found from its text alone: a line of the code 0 and a line of
+// ENDSEC, blanks as a group's value may have them, after an even number of lines.
+TEST(LargeDxf, ASectionsEndIsFoundFromItsText) {
+  const std::string start = "0\nLINE\n8\nENDSEC\n1\nEN\n1\nXENDSEC\n1\nENDSECS\n";
+  struct Case {
+    std::string text;
+    std::optional<size_t> code;  // where the end's code line starts, after `start`
+  };
+  const std::vector<Case> cases = {
+      {"0\nENDSEC\n", 0},
+      {"  0\r\n  ENDSEC \t\r\n", 0},
+      {"000\n\tENDSEC", 0},
+      {"1\n0\n0\nENDSEC\n", 4},  // a value 0, then the code
+      {"1\n0\nENDSEC\n", std::nullopt},  // an ENDSEC where a code stands
+      {"0\nENDSECT\n0\nEN DSEC\n", std::nullopt},
+      {"0\n\n", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const std::string text = "x\n" + start + c.text;
+    const std::optional<qd::dxf::SectionEnd> end = qd::dxf::sectionEnd(text, 2);
+    ASSERT_EQ(end.has_value(), c.code.has_value()) << c.text;
+    if (!end) continue;
+    EXPECT_EQ(end->code, 2 + start.size() + *c.code) << c.text;
+    EXPECT_EQ(end->groups, static_cast<uint32_t>(std::count(text.begin() + 2, text.begin() + end->code, '\n') / 2));
+  }
+  // Found in a long text whichever of sixteen bytes it stands at, its lines counted past
+  // the sums of the bytes' counts.
+  for (size_t pad = 0; pad < 16; ++pad) {
+    std::string text = "0\nLINE\n";
+    for (int i = 0; i < 3000; ++i) text += "10\nEN" + std::to_string(i) + "\n";
+    text += "1\n" + std::string(pad, 'y') + "\n  0\nENDSEC\n0\nEOF\n";
+    const std::optional<qd::dxf::SectionEnd> end = qd::dxf::sectionEnd(text, 0);
+    ASSERT_TRUE(end.has_value()) << pad;
+    EXPECT_EQ(end->code, text.find("  0\nENDSEC")) << pad;
+    EXPECT_EQ(end->groups, 3002u) << pad;
+  }
+}
+
+// A drawing whose every object has a handle of its own in the file: reading it gives no
+// object one before its entities are parsed.
+std::string handledDrawing(const LargeDrawing& d) {
+  const std::string head =
+      "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$HANDSEED\n5\n900\n0\nENDSEC\n"
+      "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n5\n2\n70\n1\n0\nLAYER\n5\n10\n2\nWALLS\n70\n0\n62\n1\n6\nCONTINUOUS\n"
+      "0\nENDTAB\n0\nTABLE\n2\nSTYLE\n5\n3\n70\n1\n0\nSTYLE\n5\n11\n2\nStandard\n70\n0\n40\n0.0\n41\n1.0\n3\ntxt\n"
+      "0\nENDTAB\n0\nTABLE\n2\nAPPID\n5\n4\n70\n1\n0\nAPPID\n5\n12\n2\nQD_TEST\n70\n0\n0\nENDTAB\n"
+      "0\nTABLE\n2\nBLOCK_RECORD\n5\n1\n70\n2\n0\nBLOCK_RECORD\n5\n1F\n2\n*Model_Space\n"
+      "0\nBLOCK_RECORD\n5\n1B\n2\n*Paper_Space\n0\nENDTAB\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n";
+  const std::string entities = d.text.substr(d.entityAt.front(), d.text.size() - 6 - d.entityAt.front());
+  return head + entities + "0\nSECTION\n2\nOBJECTS\n0\nDICTIONARY\n5\nC\n100\nAcDbDictionary\n281\n1\n0\nENDSEC\n0\nEOF\n";
+}
+
+// What reading a text gives: the drawing, as written again, or the fault.
+std::string outcome(const std::string& text, bool checkAllFirst) {
+  AcDbDatabase db(false);
+  std::u16string error;
+  qd::dxf::ReadOptions options;
+  options.checkAllFirst = checkAllFirst;
+  if (qd::dxf::read(&db, text, error, options) != Acad::eOk) return "fault: " + qd::text::toUtf8(error);
+  return qd::dxf::write(&db);
+}
+
+// A large drawing's entities are checked as they are parsed rather than walked before:
+// it reads as it would checked first, with the same handles given, and tells the same
+// fault, the first of the file, codes before structure, structure before values.
+TEST(LargeDxf, EntitiesCheckedAsParsedReadAsIfCheckedFirst) {
+  const LargeDrawing d = largeDrawing(12000);
+  const std::string base = handledDrawing(d);
+  const size_t shift = base.find("0\nSECTION\n2\nENTITIES\n") + 21 - d.entityAt.front();
+  auto entity = [&](const std::string& text, int i) { return text.find("\n5\n", d.entityAt[static_cast<size_t>(i)] + shift - 1); };
+  auto handleOf = [&](std::string& text, int i) -> std::string& {
+    static std::string h;
+    const size_t at = entity(text, i) + 3;
+    h = text.substr(at, text.find('\n', at) - at);
+    return h;
+  };
+  auto badCode = [&](std::string& text, int i) { text.replace(text.find("\n10\n", entity(text, i)) + 1, 2, "1x"); };
+  auto badNumber = [&](std::string& text, int i) { text.replace(text.find("\n10\n", entity(text, i)) + 4, 1, "x"); };
+  struct Case {
+    const char* what;
+    std::function<void(std::string&)> change;
+    bool reads;
+  };
+  const std::vector<Case> cases = {
+      {"as written", [](std::string&) {}, true},
+      {"an entity without a handle", [&](std::string& t) { t.erase(entity(t, 10) + 1, 2 + handleOf(t, 10).size() + 1); },
+       true},
+      {"a handle given twice", [&](std::string& t) {
+         const std::string later = handleOf(t, 11000);
+         t.replace(entity(t, 20) + 3, handleOf(t, 20).size(), later);
+       }, true},
+      {"a table record without a handle", [](std::string& t) { t.erase(t.find("5\n10\n"), 5); }, true},
+      {"the highest handle among the entities", [&](std::string& t) {
+         t.erase(entity(t, 9000) + 1, 2 + handleOf(t, 9000).size() + 1);
+         t.replace(entity(t, 7000) + 3, handleOf(t, 7000).size(), "7FFFF");
+       }, true},
+      {"a handle after a 9 and in a 105", [&](std::string& t) {
+         t.insert(entity(t, 50) + 1, "9\nx\n5\nAFFFF\n105\n8FFFF\n");
+       }, true},
+      {"ENDSEC as a text and the end spelled otherwise", [&](std::string& t) {
+         t.insert(entity(t, 30) + 1, "1\nENDSEC\n");
+         const size_t end = t.rfind("0\nENDSEC\n0\nSECTION\n2\nOBJECTS");
+         t.replace(end, 9, "000\n  ENDSEC \r\n");
+       }, true},
+      {"a bad code", [&](std::string& t) { badCode(t, 9000); }, false},
+      {"a bad code after a bad value", [&](std::string& t) { badCode(t, 9000); badNumber(t, 100); }, false},
+      {"a bad code after a table left open", [&](std::string& t) {
+         badCode(t, 11000);
+         t.erase(t.find("0\nENDTAB\n0\nTABLE\n2\nSTYLE"), 9);
+       }, false},
+      {"a bad code before one after the entities", [&](std::string& t) {
+         t.replace(t.find("281\n1\n0\nENDSEC"), 3, "2x1");
+         badCode(t, 6000);
+       }, false},
+      {"a bad value before a bad code after the entities", [&](std::string& t) {
+         t.replace(t.find("281\n1\n0\nENDSEC"), 3, "2x1");
+         badNumber(t, 6000);
+       }, false},
+      {"a bad value before a table record without a handle", [&](std::string& t) {
+         badNumber(t, 6000);
+         t.erase(t.find("5\n10\n"), 5);
+       }, false},
+      {"a section inside the entities", [&](std::string& t) { t.insert(t.rfind("\n0\n", entity(t, 5000)) + 1, "0\nSECTION\n2\nEXTRA\n5\nABCDE\n"); }, false},
+      {"the file's end inside the entities", [&](std::string& t) { t.insert(t.rfind("\n0\n", entity(t, 5000)) + 1, "0\nEOF\n"); }, false},
+      {"the entities' end missing", [](std::string& t) { t.erase(t.rfind("0\nENDSEC\n0\nSECTION\n2\nOBJECTS"), 9); }, false},
+      {"a section before the entities end", [](std::string& t) {
+         t.erase(t.rfind("0\nENDSEC\n0\nSECTION\n2\nOBJECTS"), 9);
+         t.insert(t.rfind("0\nENDSEC\n0\nEOF") + 9, "0\nSECTION\n2\nLATE\n0\nENDSEC\n");
+       }, false},
+  };
+  for (const Case& c : cases) {
+    std::string text = base;
+    c.change(text);
+    ASSERT_GT(text.size(), size_t{1} << 20);
+    const std::string first = outcome(text, true);
+    const std::string asParsed = outcome(text, false);
+    EXPECT_EQ(first.rfind("fault: ", 0) != 0, c.reads) << c.what << ": " << first.substr(0, 200);
+    EXPECT_TRUE(asParsed == first) << c.what << ": " << asParsed.substr(0, 200) << " / " << first.substr(0, 200)
+                                   << " (first difference on line " << lineAt(first, firstDifference(first, asParsed))
+                                   << ")";
   }
 }
 
