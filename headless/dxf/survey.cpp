@@ -1,6 +1,7 @@
 #include "headless/dxf/survey.h"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 #include <limits>
 #include <optional>
@@ -224,54 +225,87 @@ std::optional<Survey> surveyLeavingEntities(std::string_view text, uint64_t hand
 
 }  // namespace
 
-std::optional<SectionEnd> sectionEnd(std::string_view text, size_t from) {
-  if (text.size() > std::numeric_limits<uint32_t>::max() || from >= text.size()) return std::nullopt;
+namespace {
+
+// What a scan of the bytes from `lo` to `hi` found: the code line of the first ENDSEC
+// group whose value starts there, and the ends of lines from `lo` to it (fewer than none
+// when it starts before `lo`); without one, the ends of lines from `lo` to `hi`.
+struct Scan {
+  size_t code = std::string_view::npos;
+  int64_t lines = 0;
+};
+
+// `stop`, when it turns true, ends the scan early, with nothing found.
+Scan scanForEnd(std::string_view text, size_t from, size_t lo, size_t hi, const std::atomic<bool>* stop = nullptr) {
   const char* const base = text.data();
   const size_t n = text.size();
-  // A candidate "EN" at `q`, with `lines` ends of lines before `p`: whether the search
-  // ends there, and with what. An ENDSEC after an odd number of lines is a code line.
-  struct Look {
-    bool ends = false;
-    std::optional<SectionEnd> end;
-  };
-  auto lookAt = [&](size_t q, size_t lines, size_t p) -> Look {
+  int64_t lines = 0;  // ends of lines from lo to p
+  // An "EN" at `q`, with the ends of lines before `p` counted.
+  auto lookAt = [&](size_t q, int64_t before, size_t p, Scan& found) {
     const size_t code = endsecCodeLine(text, from, q);
-    if (code == std::string_view::npos) return {};
-    if (code >= p) lines += static_cast<size_t>(std::count(base + p, base + code, '\n'));
-    else lines -= static_cast<size_t>(std::count(base + code, base + p, '\n'));
-    if (lines % 2 != 0) return {true, std::nullopt};
-    return {true, SectionEnd{code, static_cast<uint32_t>(lines / 2)}};
+    if (code == std::string_view::npos) return false;
+    if (code >= p) before += std::count(base + p, base + code, '\n');
+    else before -= std::count(base + code, base + p, '\n');
+    found = {code, before};
+    return true;
   };
-  size_t lines = 0;  // ends of lines before p
-  size_t p = from;
+  Scan found;
+  size_t p = lo;
 #if defined(__SSE2__)
   // Sixteen bytes at a time: the line ends counted by bytes, summed every 255 steps
   // before a byte's count could wrap, and every "EN" looked at.
   const __m128i nl = _mm_set1_epi8('\n'), e = _mm_set1_epi8('E'), nn = _mm_set1_epi8('N');
-  while (p + 17 <= n) {
+  while (p + 17 <= hi) {
+    if (stop && stop->load(std::memory_order_relaxed)) return {};
     __m128i counts = _mm_setzero_si128();
     auto sum = [&] {
       const __m128i s = _mm_sad_epu8(counts, _mm_setzero_si128());
-      return static_cast<size_t>(_mm_cvtsi128_si32(s)) + static_cast<size_t>(_mm_extract_epi16(s, 4));
+      return static_cast<int64_t>(_mm_cvtsi128_si32(s)) + static_cast<int64_t>(_mm_extract_epi16(s, 4));
     };
-    for (int step = 0; step < 255 && p + 17 <= n; ++step, p += 16) {
+    for (int step = 0; step < 255 && p + 17 <= hi; ++step, p += 16) {
       const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + p));
       const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + p + 1));
       for (unsigned hits = static_cast<unsigned>(
                _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, e), _mm_cmpeq_epi8(next, nn))));
            hits != 0; hits &= hits - 1)
-        if (const Look l = lookAt(p + static_cast<size_t>(__builtin_ctz(hits)), lines + sum(), p); l.ends) return l.end;
+        if (lookAt(p + static_cast<size_t>(__builtin_ctz(hits)), lines + sum(), p, found)) return found;
       counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(here, nl));
     }
     lines += sum();
   }
 #endif
-  for (; p < n; ++p) {
-    if (base[p] == 'E' && p + 1 < n && base[p + 1] == 'N')
-      if (const Look l = lookAt(p, lines, p); l.ends) return l.end;
+  for (; p < hi; ++p) {
+    if (base[p] == 'E' && p + 1 < n && base[p + 1] == 'N' && lookAt(p, lines, p, found)) return found;
     if (base[p] == '\n') ++lines;
   }
-  return std::nullopt;
+  return {std::string_view::npos, lines};
+}
+
+}  // namespace
+
+std::optional<SectionEnd> sectionEnd(std::string_view text, size_t from, size_t splitFrom) {
+  if (text.size() > std::numeric_limits<uint32_t>::max() || from >= text.size()) return std::nullopt;
+  // Where the second half's scan, on a thread of its own, starts.
+  size_t middle = text.size() - from >= splitFrom ? from + (text.size() - from) / 2 : text.size();
+  Scan second;
+  std::atomic<bool> firstFound = false;
+  Scan first;
+  {
+    std::jthread other;
+    if (middle < text.size()) try {
+        other = std::jthread([&] { second = scanForEnd(text, from, middle, text.size(), &firstFound); });
+      } catch (const std::system_error&) {
+        middle = text.size();  // no thread to be had: one scan does it all
+      }
+    first = scanForEnd(text, from, from, middle);
+    firstFound = first.code != std::string_view::npos;
+  }
+  Scan found = first;
+  if (first.code == std::string_view::npos && second.code != std::string_view::npos)
+    found = {second.code, first.lines + second.lines};
+  // An ENDSEC after an odd number of lines stands where a code does.
+  if (found.code == std::string_view::npos || found.lines % 2 != 0) return std::nullopt;
+  return SectionEnd{found.code, static_cast<uint32_t>(found.lines / 2)};
 }
 
 Survey surveyText(std::string_view text, uint64_t handleLimit, size_t splitFrom, bool leaveEntities) {

@@ -55,12 +55,13 @@ Survey surveyText(std::string_view text, uint64_t handleLimit, size_t splitFrom 
 // alone: where its code line starts, and the number of groups before it. In a text whose
 // codes are sound, a line that holds the code 0 followed by one that holds ENDSEC is such
 // a group, whatever came before (an ENDSEC read as a code would be a bad one). Nothing
-// when there is none, or when an odd number of lines stands before it.
+// when there is none, or when an odd number of lines stands before it. From `splitFrom`
+// bytes after `from` on, the second half is scanned on another core.
 struct SectionEnd {
   size_t code;
   uint32_t groups;
 };
-std::optional<SectionEnd> sectionEnd(std::string_view text, size_t from);
+std::optional<SectionEnd> sectionEnd(std::string_view text, size_t from, size_t splitFrom = size_t{8} << 20);
 
 // Where the value of the 0 group whose code line starts at `start` stands, when the
 // lines there are a "0" and a word: a code line holds a number, so in a text whose codes

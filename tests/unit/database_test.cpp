@@ -1480,11 +1480,23 @@ TEST(LargeDxf, ASectionsEndIsFoundFromItsText) {
   };
   for (const Case& c : cases) {
     const std::string text = "x\n" + start + c.text;
-    const std::optional<qd::dxf::SectionEnd> end = qd::dxf::sectionEnd(text, 2);
-    ASSERT_EQ(end.has_value(), c.code.has_value()) << c.text;
-    if (!end) continue;
-    EXPECT_EQ(end->code, 2 + start.size() + *c.code) << c.text;
-    EXPECT_EQ(end->groups, static_cast<uint32_t>(std::count(text.begin() + 2, text.begin() + end->code, '\n') / 2));
+    for (const size_t split : {size_t{1}, size_t{8} << 20}) {
+      const std::optional<qd::dxf::SectionEnd> end = qd::dxf::sectionEnd(text, 2, split);
+      ASSERT_EQ(end.has_value(), c.code.has_value()) << c.text;
+      if (!end) continue;
+      EXPECT_EQ(end->code, 2 + start.size() + *c.code) << c.text;
+      EXPECT_EQ(end->groups, static_cast<uint32_t>(std::count(text.begin() + 2, text.begin() + end->code, '\n') / 2));
+    }
+  }
+  // Scanned in two halves, the end is found wherever the middle falls, before, within
+  // or after its lines, and only the first: the second half's is not taken before it.
+  const std::string before = "0\nLINE\n10\n1.0\n20\n2.0\n1\nEN\n";
+  for (size_t tail = 0; tail < 2 * before.size() + 30; ++tail) {
+    const std::string text = before + "  0\nENDSEC\n" + std::string(tail, 'z') + "\n0\nENDSEC\n";
+    const std::optional<qd::dxf::SectionEnd> end = qd::dxf::sectionEnd(text, 0, 1);
+    ASSERT_TRUE(end.has_value()) << tail;
+    EXPECT_EQ(end->code, before.size()) << tail;
+    EXPECT_EQ(end->groups, 4u) << tail;
   }
   // Found in a long text whichever of sixteen bytes it stands at, its lines counted past
   // the sums of the bytes' counts.
