@@ -107,7 +107,7 @@ void sameObject(const qd::dxf::ParsedObject& a, const qd::dxf::ParsedObject& b, 
   const qd::dxf::SharedGroups& t = b.shared;
   if (s.handle.value() != t.handle.value() || s.owner != t.owner || s.extDict != t.extDict || s.reactors != t.reactors)
     differs("an object's shared groups", n);
-  if ((!direct && !sameTags(s.xdata, t.xdata)) || s.packedXData.str() != t.packedXData.str())
+  if ((!direct && !sameTags(s.xdata, t.xdata)) || s.packedXData != t.packedXData)
     differs("an object's extended data", n);
 }
 

@@ -293,7 +293,8 @@ Common Reader::resolved(SharedGroups& shared) {
   c.extDict = idOf(shared.extDict);
   c.owner = idOf(shared.owner);
   c.xdata = std::move(shared.xdata);
-  c.packedXData = std::move(shared.packedXData);
+  // Copied to a text of its size, which the object keeps.
+  if (!shared.packedXData.empty()) c.packedXData.edit() = shared.packedXData;
   return c;
 }
 

@@ -224,7 +224,7 @@ void ObjectParser::typeShared(bool dimstyle, Tags& out, SharedGroups& shared) {
   }
   keepFirst(out, own);
   keepFirst(shared.xdata, xdata);
-  if (xdata > 0 && !db::packGroups(shared.xdata, shared.packedXData.edit())) shared.packedXData.clear();
+  if (xdata > 0 && !db::packGroups(shared.xdata, shared.packedXData)) shared.packedXData.clear();
 }
 
 bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, SharedGroups& shared) {
@@ -276,8 +276,7 @@ bool ObjectParser::fileDirect(std::u16string_view type, db::DirectFields& d, Sha
     if (!(part == Part::Own ? fileOwnGroup(kind, i, d) : fileEntityGroup(i, d))) return false;
   }
   if (part != Part::Own) return false;
-  // Packed where its room is kept, then copied to a text of its size: the object keeps it.
-  if (!m_packed.empty()) shared.packedXData.edit() = m_packed;
+  shared.packedXData = m_packed;
   d.kind = kind;
   return true;
 }

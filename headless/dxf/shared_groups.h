@@ -5,12 +5,12 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "headless/db/tags.h"
 #include "host/dbmain.h"
-#include "host/kept_bytes.h"
 
 namespace qd::dxf {
 
@@ -19,7 +19,10 @@ struct SharedGroups {
   uint64_t owner = 0, extDict = 0;  // handles, 0 for none
   std::vector<uint64_t> reactors;
   db::Tags xdata;
-  KeptBytes packedXData;  // `xdata` as an object keeps it, when all of it packs
+  // `xdata` as an object keeps it, when all of it packs. The room stays for the next
+  // object parsed: the object made copies the bytes on the thread that makes it, so that
+  // the parser's thread keeps no memory it would have to make again for each object.
+  std::string packedXData;
 };
 
 // Tells, one group at a time in the file's order, the shared groups from an object's own,

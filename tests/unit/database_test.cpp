@@ -1692,7 +1692,7 @@ TEST(LargeDxf, SharedGroupsAreToldApartAsTheyAreTyped) {
   EXPECT_EQ(p.shared.xdata[3].pt.y, 2.0);
   ASSERT_FALSE(p.shared.packedXData.empty());
   std::vector<std::pair<int, std::u16string>> unpacked;
-  qd::db::unpackGroups(p.shared.packedXData.str(), [&](const qd::db::Tag& t) { unpacked.emplace_back(t.code, t.str); });
+  qd::db::unpackGroups(p.shared.packedXData, [&](const qd::db::Tag& t) { unpacked.emplace_back(t.code, t.str); });
   ASSERT_EQ(unpacked.size(), 5u);
   EXPECT_EQ(unpacked[1], std::make_pair(1000, std::u16string(u"room")));
   EXPECT_EQ(unpacked[4].first, 1040);
