@@ -98,3 +98,23 @@ TEST(ObjectHeap, PagesGivenAreCutInOrderBeforeAnyNewChunk) {
 }
 
 }  // namespace
+
+// A heap that grows makes each chunk twice the one before, up to a megabyte: objects
+// come one after another for ever longer runs, and the last run is no longer than that.
+TEST(ObjectHeap, ChunksMadeGrowUpToAMegabyte) {
+  if (!qd::objectHeapTakesPages()) GTEST_SKIP() << "objects are general allocations under a sanitizer";
+  onANewThread([] {
+    constexpr size_t kSize = 512;
+    std::vector<char*> taken;
+    for (size_t i = 0; i < (size_t{6} << 20) / kSize; ++i) taken.push_back(static_cast<char*>(qd::allocateObject(kSize)));
+    std::vector<size_t> runs{1};
+    for (size_t i = 1; i < taken.size(); ++i) {
+      if (taken[i] == taken[i - 1] + kSize) ++runs.back();
+      else runs.push_back(1);
+    }
+    ASSERT_GE(runs.size(), 6u);
+    const std::vector<size_t> want = {128, 256, 512, 1024, 2048, 2048};
+    for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(runs[i], want[i]) << i;
+    for (char* p : taken) qd::freeObject(p, kSize);
+  });
+}
