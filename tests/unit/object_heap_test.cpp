@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/dbents.h"
+#include "host/kept_bytes.h"
 #include "host/object_heap.h"
 
 namespace {
@@ -116,5 +117,36 @@ TEST(ObjectHeap, ChunksMadeGrowUpToAMegabyte) {
     const std::vector<size_t> want = {128, 256, 512, 1024, 2048, 2048};
     for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(runs[i], want[i]) << i;
     for (char* p : taken) qd::freeObject(p, kSize);
+  });
+}
+
+// Kept bytes copy and move as values, and their text takes its room in the object heap,
+// where the next text kept finds it again, not a general allocation.
+TEST(ObjectHeap, KeptBytesAreValuesWhoseTextLivesInTheHeap) {
+  onANewThread([] {
+    qd::KeptBytes a;
+    EXPECT_TRUE(a.empty());
+    EXPECT_EQ(a.str(), "");
+    a.edit() = "packed groups, longer than a short text's room";
+    qd::KeptBytes b = a;
+    b.edit() += "!";
+    EXPECT_EQ(a.str(), "packed groups, longer than a short text's room");
+    EXPECT_EQ(b.str(), a.str() + "!");
+    const qd::KeptBytes& same = a;
+    a = same;
+    EXPECT_EQ(a.str(), "packed groups, longer than a short text's room");
+    qd::KeptBytes c = std::move(b);
+    EXPECT_TRUE(b.empty());  // NOLINT: a moved-from value is empty
+    EXPECT_EQ(c.str().back(), '!');
+    a = qd::KeptBytes();
+    EXPECT_TRUE(a.empty());
+    if (!qd::objectHeapTakesPages()) return;
+    const void* text = &c.str();
+    c.clear();
+    // A general allocation of its size in between does not take the room.
+    const auto general = std::make_unique<std::string>("general");
+    qd::KeptBytes d;
+    d.edit() = "x";
+    EXPECT_EQ(static_cast<const void*>(&d.str()), text);
   });
 }
