@@ -106,6 +106,8 @@ class Reader {
   // A drawing's entities are parsed in stretches on a thread of their own and on the
   // reader's from this size of file on; below it, the thread would cost more than it saves.
   static constexpr size_t kParseAheadFrom = size_t{512} << 10;
+  // A quarter of what a building's entity takes of its file.
+  static constexpr size_t kLeastEntityBytes = 48;
   // `end`: where the value of the section's ENDSEC stands.
   void readEntities(GroupCursor& c, size_t end, AcDbObjectId space);
   void addEntity(const std::u16string& type, Tags& tags, Common& common, AcDbObjectId modelSpace,
@@ -640,6 +642,13 @@ void Reader::readEntities(GroupCursor& c, size_t end, AcDbObjectId modelSpace) {
   AcDbBlockTableRecord* const spaces[] = {AcDbBlockTableRecord::cast(m_d->peek(modelSpace)),
                                           AcDbBlockTableRecord::cast(m_d->peek(m_d->paperSpace))};
   if (m_text.size() >= kParseAheadFrom) {
+    // Room for as many entities as the text could hold at a quarter of their usual size,
+    // made at once: grown as they come, the list would be copied each time it doubles.
+    // Room not filled is never touched, so it costs no memory.
+    if (spaces[0] && c.valid() && end > c->offset) {
+      std::vector<AcDbObjectId>& list = AcDbBlockAccess::entities(spaces[0]);
+      list.reserve(list.size() + (end - c->offset) / kLeastEntityBytes);
+    }
     ParsingAhead ahead(m_text, m_codePage, c, end, m_direct ? EntityFiling::Direct : EntityFiling::General,
                        std::thread::hardware_concurrency() != 1, ParsingAhead::kStretchBytes, m_textDone);
     for (bool last = false; !last;) {
