@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/pages.h"
+
 namespace qd::files {
 namespace {
 
@@ -133,19 +135,6 @@ bool readInto(int fd, char* to, size_t size, size_t& got, const std::string& pat
 // From this size on, a file is read in two halves at once.
 constexpr size_t kReadInTwoFrom = size_t{8} << 20;
 
-// Makes the pages of `size` bytes at `to` present at once, which costs half of what the
-// copy would fault in one by one. Only a hint: without it, the copy faults them in.
-void populate(char* to, size_t size) {
-#if defined(MADV_POPULATE_WRITE)
-  // From the page `to` stands in: the call takes whole pages.
-  const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
-  const uintptr_t start = reinterpret_cast<uintptr_t>(to) & ~(page - 1);
-  ::madvise(reinterpret_cast<void*>(start), size + (reinterpret_cast<uintptr_t>(to) - start), MADV_POPULATE_WRITE);
-#else
-  (void)to, (void)size;
-#endif
-}
-
 // As readInto, for a large file: the second half is read on another core while this one
 // reads the first, each making its own pages present, which is most of the cost. The
 // descriptor is left where the bytes read end.
@@ -156,15 +145,15 @@ bool readInTwo(int fd, char* to, size_t size, size_t& got, const std::string& pa
   std::thread other;
   try {
     other = std::thread([&] {
-      populate(to + half, size - half);
+      qd::pages::makePresent(to + half, size - half);
       second = preadAll(fd, to + half, size - half, static_cast<off_t>(half));
       if (second < 0) secondErr = errno;
     });
   } catch (const std::system_error&) {
-    populate(to, size);
+    qd::pages::makePresent(to, size);
     return readInto(fd, to, size, got, path, error);  // no thread to be had
   }
-  populate(to, half);
+  qd::pages::makePresent(to, half);
   const ssize_t first = preadAll(fd, to, half, 0);
   const int firstErr = first < 0 ? errno : 0;
   other.join();

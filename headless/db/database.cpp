@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <new>
+#include <type_traits>
 #include <utility>
 
 #include "headless/ads/resbuf_util.h"
 #include "headless/db/database_impl.h"
 #include "headless/db/tags.h"
 #include "host/adslib.h"
+#include "platform/pages.h"
 #include "platform/codepage.h"
 
 using qd::db::VarValue;
@@ -24,12 +27,16 @@ std::map<const AcDbStub*, const AcDbStub*>& liveBlocks() {
 }  // namespace
 
 AcDbStub* StubStore::add() {
+  static_assert(std::is_trivially_destructible_v<AcDbStub>);
   if (m_size == m_blocks.size() * kBlock) {
-    m_blocks.push_back(std::make_unique<AcDbStub[]>(kBlock));
+    m_blocks.reserve(m_blocks.size() + 1);
+    void* room = ::operator new(kBlock * sizeof(AcDbStub));
+    qd::pages::makePresent(room, kBlock * sizeof(AcDbStub));
+    m_blocks.emplace_back(static_cast<AcDbStub*>(room));
     const AcDbStub* first = m_blocks.back().get();
     liveBlocks().emplace(first, first + kBlock);
   }
-  return (*this)[m_size++];
+  return new ((*this)[m_size++]) AcDbStub();
 }
 
 StubStore::~StubStore() {

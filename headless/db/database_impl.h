@@ -96,7 +96,11 @@ class StubStore {
 
  private:
   static constexpr size_t kBlock = 4096;
-  std::vector<std::unique_ptr<AcDbStub[]>> m_blocks;
+  // A block is made at once, its pages present, and its stubs filled when added.
+  struct FreeBlock {
+    void operator()(AcDbStub* block) const noexcept { ::operator delete(block); }
+  };
+  std::vector<std::unique_ptr<AcDbStub[], FreeBlock>> m_blocks;
   size_t m_size = 0;
 };
 }  // namespace qd::db

@@ -1,11 +1,10 @@
 #include "host/object_heap.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <new>
+
+#include "platform/pages.h"
 
 namespace qd {
 namespace {
@@ -52,20 +51,6 @@ struct Heap {
 
 thread_local Heap t_heap;
 
-// Makes the whole pages between `from` and `to` present at once: a heap that grows
-// fills its chunk soon, and pages made together cost two thirds of those faulted in one
-// at a time. Only a hint.
-void populate(char* from, char* to) {
-#if defined(MADV_POPULATE_WRITE)
-  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(from) + page - 1) / page * page;
-  const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(to) / page * page;
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
-#else
-  (void)from, (void)to;
-#endif
-}
-
 std::size_t classOf(std::size_t size) { return size == 0 ? 0 : (size - 1) / kGrain; }
 
 // Room for one more chunk: given pages first, else a general allocation. What is left
@@ -81,7 +66,8 @@ void refill(Heap& h) {
   h.nextChunk = std::min(2 * size, kMostChunk);
   h.cut = static_cast<char*>(::operator new(size));
   h.end = h.cut + size;
-  populate(h.cut, h.end);
+  // A heap that grows fills its chunk soon.
+  qd::pages::makePresent(h.cut, size);
 }
 
 }  // namespace
