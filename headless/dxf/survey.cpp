@@ -223,10 +223,6 @@ std::optional<Survey> surveyLeavingEntities(std::string_view text, uint64_t hand
   return s;
 }
 
-}  // namespace
-
-namespace {
-
 // What a scan of the bytes from `lo` to `hi` found: the code line of the first ENDSEC
 // group whose value starts there, and the ends of lines from `lo` to it (fewer than none
 // when it starts before `lo`); without one, the ends of lines from `lo` to `hi`.
