@@ -29,10 +29,9 @@ std::map<const AcDbStub*, const AcDbStub*>& liveBlocks() {
 AcDbStub* StubStore::add() {
   static_assert(std::is_trivially_destructible_v<AcDbStub>);
   if (m_size == m_blocks.size() * kBlock) {
-    m_blocks.reserve(m_blocks.size() + 1);
-    void* room = ::operator new(kBlock * sizeof(AcDbStub));
-    qd::pages::makePresent(room, kBlock * sizeof(AcDbStub));
-    m_blocks.emplace_back(static_cast<AcDbStub*>(room));
+    std::unique_ptr<AcDbStub[], FreeBlock> block(static_cast<AcDbStub*>(::operator new(kBlock * sizeof(AcDbStub))));
+    qd::pages::makePresent(block.get(), kBlock * sizeof(AcDbStub));
+    m_blocks.push_back(std::move(block));
     const AcDbStub* first = m_blocks.back().get();
     liveBlocks().emplace(first, first + kBlock);
   }

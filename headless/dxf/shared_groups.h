@@ -20,8 +20,8 @@ struct SharedGroups {
   std::vector<uint64_t> reactors;
   db::Tags xdata;
   // `xdata` as an object keeps it, when all of it packs. The room stays for the next
-  // object parsed: the object made copies the bytes on the thread that makes it, so that
-  // the parser's thread keeps no memory it would have to make again for each object.
+  // object parsed: the bytes are copied for the object on the thread that makes it, so
+  // that the parser's thread makes no memory of its own to hand away with each object.
   std::string packedXData;
 };
 
